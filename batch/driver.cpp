@@ -1,0 +1,4 @@
+#include "batch/driver.h"
+
+// Placeholder implementation.
+void RunBatch(bool) {}

@@ -1,0 +1,27 @@
+// pipeline/geometry.h: rotation, resizing and flipping of the current picture.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "pipeline/picture.h"
+#include "settings/settings.h"
+
+// Returns the picture turned by rotation.angle degrees (only 1..359 with rotation enabled);
+// an empty picture comes back empty.
+Bitmap RotatePicture(Bitmap picture, const RotationSettings& rotation);
+
+// Returns the picture rescaled to the resize targets; width and height are its current size.
+Bitmap ResizePicture(Bitmap picture, int width, int height, const ResizeSettings& resize);
+
+// Flips in place, horizontally then vertically; a null picture is left alone.
+void FlipPicture(FIBITMAP* picture, const FlipSettings& flip);
+
+// The target size in pixels for value in unit, given the current size.
+int ScaledDimension(int value, SizeUnit unit, int current);
+
+// The FreeImage filter for a resize algorithm code.
+FREE_IMAGE_FILTER ResizeFilter(ResizeAlgorithm algorithm);
+
+// RRGGBB as red | green << 8 | blue << 16; any other length gives 0 (black).
+uint32_t ParseHexColor(std::string_view text);

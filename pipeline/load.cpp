@@ -1,0 +1,4 @@
+#include "pipeline/load.h"
+
+// Placeholder implementation.
+Bitmap LoadPicture(const std::string&, const std::string&) { return nullptr; }

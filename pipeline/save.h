@@ -1,0 +1,34 @@
+// pipeline/save.h: save flags and the writers of the 23 output formats.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "pipeline/picture.h"
+#include "settings/settings.h"
+
+// The FreeImage save-flag word of a format from the current output settings.
+int BuildSaveFlags(std::string_view extension, const OutputFormatSettings& output);
+
+struct SaveRequest {
+  std::string extension;         // one of the 23 output extensions
+  int formatId = 0;              // from the registry
+  int saveFlags = 0;             // from BuildSaveFlags
+  int targetBpp = 0;             // the depth the picture was brought to
+  ColorTable colorTable = ColorTable::Auto;
+  std::string outputPath;        // the file to write (replaced when it exists)
+  std::string devilIntermediatePath;  // DevIL writes here first (psd, dds, pcx)
+};
+
+// Writes the picture with the writer its format needs. The output appears only complete:
+// on failure an existing file at outputPath is left as it was and nothing else remains.
+bool SavePicture(FIBITMAP* picture, const SaveRequest& request);
+
+// The highest palette index used by any pixel of an 8-bit picture (0 for none).
+int HighestUsedIndex(FIBITMAP* picture);
+
+// Writes an 8-bit BMP whose colour table holds only the entries up to HighestUsedIndex.
+bool SaveExactColorTableBmp(FIBITMAP* picture, const std::string& path, int saveFlags);
+
+// prefix + letters for the digits of the local time in seconds + five random letters + suffix.
+std::string UniqueLetterName(std::string_view prefix, std::string_view suffix);

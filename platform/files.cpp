@@ -1,0 +1,135 @@
+#include "platform/files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/text.h"
+
+PathInfo QueryPath(const std::string& path) {
+  struct stat info {};
+  if (path.empty() || stat(path.c_str(), &info) != 0) return {};
+  if (S_ISDIR(info.st_mode)) return {PathKind::Folder, 0};
+  return {PathKind::File, static_cast<int64_t>(info.st_size)};
+}
+
+std::optional<int64_t> FileSize(const std::string& path) {
+  const PathInfo info = QueryPath(path);
+  if (info.kind != PathKind::File) return std::nullopt;
+  return info.size;
+}
+
+bool IsFolder(const std::string& path) { return QueryPath(path).kind == PathKind::Folder; }
+
+std::optional<std::vector<std::string>> ListFolder(const std::string& folder) {
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return std::nullopt;
+  std::vector<std::string> names;
+  while (dirent* entry = readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  closedir(dir);
+  return names;
+}
+
+bool MakeFolder(const std::string& path) {
+  if (mkdir(path.c_str(), 0777) == 0) return true;
+  return errno == EEXIST && IsFolder(path);
+}
+
+bool RemoveFile(const std::string& path) {
+  // unlink ignores the file's own permission bits, so a read-only file goes too.
+  if (unlink(path.c_str()) == 0) return true;
+  return errno == ENOENT;
+}
+
+bool RenameFile(const std::string& from, const std::string& to) {
+  return rename(from.c_str(), to.c_str()) == 0;
+}
+
+std::optional<std::string> ReadFileBytes(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct stat info {};
+  if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    close(fd);
+    return std::nullopt;
+  }
+  std::string data;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      close(fd);
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    data.append(buffer, static_cast<size_t>(n));
+  }
+  close(fd);
+  return data;
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& data) {
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  size_t written = 0;
+  while (written < data.size()) {
+    const ssize_t n = write(fd, data.data() + written, data.size() - written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    written += static_cast<size_t>(n);
+  }
+  const bool closed = close(fd) == 0;
+  return closed && written == data.size();
+}
+
+std::optional<int64_t> ModificationTime(const std::string& path) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) return std::nullopt;
+  return static_cast<int64_t>(info.st_mtim.tv_sec);
+}
+
+bool SetModificationTime(const std::string& path, int64_t utcSeconds) {
+  timespec times[2];
+  times[0].tv_sec = 0;
+  times[0].tv_nsec = UTIME_OMIT;
+  times[1].tv_sec = static_cast<time_t>(utcSeconds);
+  times[1].tv_nsec = 0;
+  return utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+}
+
+static std::string ExecutablePath() {
+  std::error_code error;
+  const auto path = std::filesystem::read_symlink("/proc/self/exe", error);
+  return error ? std::string() : path.string();
+}
+
+std::string ProgramFolder() {
+  const std::string folder(FolderPart(ExecutablePath()));
+  return folder.empty() ? std::string("./") : folder;
+}
+
+std::string ProgramName() { return BaseName(ExecutablePath()); }
+
+std::optional<std::string> MakePrivateTempFolder() {
+  const char* base = std::getenv("TMPDIR");
+  std::string pattern = (base && *base) ? base : "/tmp";
+  if (pattern.back() != '/') pattern += '/';
+  pattern += "quillmere-XXXXXX";
+  if (!mkdtemp(pattern.data())) return std::nullopt;  // mkdtemp makes it with mode 0700
+  return pattern + "/";
+}
+
+bool RemoveFolderTree(const std::string& folder) {
+  std::error_code error;
+  std::filesystem::remove_all(folder, error);
+  return !error;
+}

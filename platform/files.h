@@ -1,0 +1,60 @@
+// platform/files.h: the file system as the rest of the program sees it. Paths are UTF-8 and
+// use "/" as separator.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+enum class PathKind { Missing, Folder, File };
+
+struct PathInfo {
+  PathKind kind = PathKind::Missing;
+  int64_t size = 0;  // bytes, for files only
+};
+
+// What is at path (symbolic links followed).
+PathInfo QueryPath(const std::string& path);
+
+// Size of the file at path; nothing when it is missing or a folder.
+std::optional<int64_t> FileSize(const std::string& path);
+
+bool IsFolder(const std::string& path);
+
+// Names of the entries of a folder (without "." and ".."), in the order the file system
+// gives them; nothing when it cannot be read.
+std::optional<std::vector<std::string>> ListFolder(const std::string& folder);
+
+// Creates one folder level; true when it exists afterwards.
+bool MakeFolder(const std::string& path);
+
+// Deletes a file whatever its permission bits; true when it is gone afterwards.
+bool RemoveFile(const std::string& path);
+
+// Renames over an existing target; true on success.
+bool RenameFile(const std::string& from, const std::string& to);
+
+// The whole content of a file; nothing when it cannot be read.
+std::optional<std::string> ReadFileBytes(const std::string& path);
+
+// Creates or replaces the file with data; true when every byte was written.
+bool WriteFileBytes(const std::string& path, const std::string& data);
+
+// Last-modification time in UTC seconds; nothing when it cannot be read.
+std::optional<int64_t> ModificationTime(const std::string& path);
+
+// Sets only the last-modification time (UTC seconds); the access time is left alone.
+bool SetModificationTime(const std::string& path, int64_t utcSeconds);
+
+// Folder of the running executable, ending in "/".
+std::string ProgramFolder();
+
+// File name of the running executable without folder and extension.
+std::string ProgramName();
+
+// A new private folder (mode 0700) under the system's temporary folder, ending in "/".
+std::optional<std::string> MakePrivateTempFolder();
+
+// Removes a folder and everything in it; true when it is gone.
+bool RemoveFolderTree(const std::string& folder);

@@ -1,0 +1,205 @@
+// settings/settings.h: the two records of a run, the Conversion settings and the job record,
+// with every default in its declaration. Keyword fields hold the codes of their keyword
+// tables (settings/keywords.h); the enums name those codes.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "settings/formats.h"
+
+enum class RotationType : int8_t { Simple = 0, Advanced = 1 };
+enum class SizeUnit : int8_t { Pixels = 0, Percent = 1 };
+enum class ResizeType : int8_t { AllImages = 0, LargeImages = 1 };
+enum class ResizeAlgorithm : int8_t {
+  Box = 0, Bilinear = 1, BSpline = 2, Bicubic = 3, CatmullRom = 4, Lanczos = 5 };
+enum class FrameKind : int8_t { None = 0, Solid = 1 };
+enum class WatermarkKind : int8_t { None = 0, Text = 1, Image = 2 };
+enum class FontStyle : int8_t { Regular = 0, Bold = 1, Italic = 2, BoldItalic = 3 };
+enum class FontEffect : int8_t { None = 0, Underline = 1, Strikethrough = 2 };
+enum class TextAlignment : int8_t { Left = 0, Center = 1, Right = 2 };
+enum class Boundary : int8_t { Image = 0, Frame = 1 };
+enum class Position : int8_t {
+  TopLeft = 0, TopCenter = 1, TopRight = 2, MiddleLeft = 3, MiddleCenter = 4,
+  MiddleRight = 5, BottomLeft = 6, BottomCenter = 7, BottomRight = 8 };
+enum class TimestampMode : int8_t { Current = 0, Original = 1, Custom = 2 };
+enum class ColorTable : int32_t { Auto = 0, Exact = 1 };
+enum class TiffColorModel : int32_t { Rgb = 0, Cmyk = 1, Lab = 2 };
+enum class JpgChroma : int32_t { None = 0, Low = 1, Medium = 2, High = 3 };
+enum class JpgSaveAs : int32_t { Standard = 0, Simple = 1, Optimized = 2, Progressive = 3 };
+
+// Read by nothing in this program, kept so that options and profiles accept them.
+struct InputLoadingSettings {
+  int32_t ddsLoadAs = 0;         // --DDS-LOAD-AS, table 0
+  int32_t gifFrameLoading = 0;   // --GIF-FRAME-LOADING, table 2
+  int32_t icoFrameLoading = 0;   // --ICO-FRAME-LOADING, table 2
+  int32_t tiffFrameLoading = 0;  // --TIFF-FRAME-LOADING, table 2
+  int32_t rawLoadAs = 0;         // --RAW-LOAD-AS, table 1
+  int32_t rawHeaderSize = 0;     // --RAW-HEADER-SIZE
+  int32_t rawWidth = 0;          // --RAW-WIDTH
+  int32_t rawHeight = 0;         // --RAW-HEIGHT
+  int32_t rawToneMapping = 2;    // --RAW-TONE-MAPPING, table 3 (AL)
+};
+
+// Compression fields hold codes of the shared compression table (table 4); their meaning
+// depends on the format (see BuildSaveFlags).
+struct OutputFormatSettings {
+  std::array<int32_t, kOutputFormatCount> bpp{};   // --BMP-BPP ... --XPM-BPP, by registry index; 0 = automatic
+  int32_t bmpCompression = 0;                      // --BMP-COMPRESSION
+  ColorTable bmpColorTable = ColorTable::Auto;     // --BMP-COLOR-TABLE
+  int32_t exrCompression = 0;                      // --EXR-COMPRESSION
+  int32_t jpgQuality = 95;                         // --JPG-QUALITY
+  JpgChroma jpgChroma = JpgChroma::None;           // --JPG-CHROMA
+  JpgSaveAs jpgSaveAs = JpgSaveAs::Standard;       // --JPG-SAVE-AS
+  int32_t pngCompression = 0;                      // --PNG-COMPRESSION
+  bool pngInterlaced = false;                      // --PNG-INTERLACED
+  int32_t tgaCompression = 0;                      // --TGA-COMPRESSION
+  int32_t tiffCompression = 0;                     // --TIFF-COMPRESSION
+  TiffColorModel tiffColorModel = TiffColorModel::Rgb;  // --TIFF-COLOR-MODEL
+};
+
+struct RotationSettings {
+  bool enabled = false;                        // Do Image Rotation, set by --ROTATION
+  RotationType type = RotationType::Simple;    // --ROTATION-TYPE
+  int32_t angle = 0;                           // --ROTATION
+  std::string backColor = "000000";            // --ROTATION-BACK-COLOR
+};
+
+struct ResizeSettings {
+  bool enabled = false;                        // Do Image Resize, set by --WIDTH or --HEIGHT
+  int32_t width = 0;                           // --WIDTH
+  SizeUnit widthUnit = SizeUnit::Pixels;       // --WIDTH-UNIT
+  int32_t height = 0;                          // --HEIGHT
+  SizeUnit heightUnit = SizeUnit::Pixels;      // --HEIGHT-UNIT
+  bool keepAspectRatio = false;                // --KEEP-ASPECT-RATIO (off on the command line)
+  ResizeType type = ResizeType::AllImages;     // --RESIZE-TYPE
+  ResizeAlgorithm algorithm = ResizeAlgorithm::Bicubic;  // --RESIZE-ALGORITHM
+};
+
+struct FlipSettings {
+  bool horizontal = false;  // --FLIP-HORIZONTAL
+  bool vertical = false;    // --FLIP-VERTICAL
+};
+
+struct ColorSettings {
+  bool enabled = false;     // Do Image Color Correction, set by the four options below
+  int32_t brightness = 0;   // --BRIGHTNESS, -100..100
+  int32_t contrast = 0;     // --CONTRAST, -100..100
+  float gamma = 1.0f;       // --GAMMA, 0.01..9.99
+  bool invert = false;      // --INVERT
+  bool greyscale = false;   // --GREYSCALE
+  bool threshold = false;   // Do Image Threshold, set by --THRESHOLD
+  int32_t thresholdLevel = 0;  // --THRESHOLD
+};
+
+struct FrameSettings {
+  FrameKind kind = FrameKind::None;     // Do Frame, set by any of the four widths
+  int32_t left = 0;                     // --FR-SOLID-LEFT
+  int32_t right = 0;                    // --FR-SOLID-RIGHT
+  int32_t top = 0;                      // --FR-SOLID-TOP
+  int32_t bottom = 0;                   // --FR-SOLID-BOTTOM
+  std::string leftColor = "000000";     // --FR-SOLID-LEFT-COLOR
+  std::string rightColor = "000000";    // --FR-SOLID-RIGHT-COLOR
+  std::string topColor = "000000";      // --FR-SOLID-TOP-COLOR
+  std::string bottomColor = "000000";   // --FR-SOLID-BOTTOM-COLOR
+  int32_t opacity = 255;                // --FR-SOLID-OPACITY (profile key --WM-SOLID-OPACITY)
+};
+
+// Where a watermark goes; the text and the image watermark each have their own.
+struct PlacementSettings {
+  Boundary boundary = Boundary::Image;        // --WM-TEXT-BOUNDARY / --WM-IMAGE-BOUNDARY
+  Position position = Position::BottomRight;  // --WM-TEXT-POSITION / --WM-IMAGE-POSITION
+  int32_t xOffset = 10;                       // --WM-TEXT-X-OFFSET / --WM-IMAGE-X-OFFSET
+  int32_t yOffset = 10;                       // --WM-TEXT-Y-OFFSET / --WM-IMAGE-Y-OFFSET
+  int32_t rotation = 0;                       // --WM-TEXT-ROTATION / --WM-IMAGE-ROTATION
+  int32_t size = 0;                           // --WM-TEXT-SIZE / --WM-IMAGE-SIZE (FIXED only)
+};
+
+inline constexpr const char* kCopyrightNotice = "Copyright (c) 2026 Quillmere";
+
+struct TextWatermarkSettings {
+  std::string text = kCopyrightNotice;          // --WM-TEXT
+  std::string font = "Arial";                   // --WM-FONT
+  int32_t fontSize = 14;                        // --WM-FONT-SIZE, points
+  int32_t leading = 0;                          // --WM-FONT-LEADING
+  std::string fontColor = "FFFFFF";             // --WM-FONT-COLOR
+  FontStyle fontStyle = FontStyle::Regular;     // --WM-FONT-STYLE
+  FontEffect fontEffect = FontEffect::None;     // --WM-FONT-EFFECT
+  bool antialiasing = false;                    // --WM-TEXT-ANTIALIASING
+  TextAlignment alignment = TextAlignment::Left;  // --WM-TEXT-ALIGNMENT
+  int32_t padding = 0;                          // --WM-TEXT-PADDING
+  int32_t textOpacity = 255;                    // --WM-TEXT-OPACITY
+  std::string backColor = "000000";             // --WM-BACK-COLOR
+  int32_t backOpacity = 1;                      // --WM-BACK-OPACITY (one: an almost invisible box)
+  PlacementSettings placement;
+};
+
+struct ImageWatermarkSettings {
+  std::string path;            // --WM-IMAGE
+  bool greyscale = false;      // --WM-IMAGE-GREYSCALE
+  int32_t opacity = 255;       // --WM-IMAGE-OPACITY
+  PlacementSettings placement;
+};
+
+struct WatermarkSettings {
+  WatermarkKind kind = WatermarkKind::None;  // Do Watermark: --WM-TEXT sets Text, --WM-IMAGE Image
+  TextWatermarkSettings text;
+  ImageWatermarkSettings image;
+};
+
+struct NamingSettings {
+  std::string filenameMask = "%filename%.%ext%";    // --FILENAME-MASK
+  TimestampMode timestamp = TimestampMode::Current;  // --FILE-TIMESTAMP
+  int32_t customTimestamp = 0;   // --FILE-TIMESTAMP-CUSTOM, local wall-clock seconds; now by default
+  bool keepSubfolders = true;    // Keep Subfolders, cleared by --NO-SUBFOLDERS
+};
+
+struct ConversionSettings {
+  InputLoadingSettings input;
+  OutputFormatSettings output;
+  RotationSettings rotation;
+  ResizeSettings resize;
+  FlipSettings flip;
+  ColorSettings color;
+  FrameSettings frame;
+  WatermarkSettings watermark;
+  NamingSettings naming;
+};
+
+struct JobRecord {
+  std::string programFolder;       // folder of the executable, ending in "/"
+  std::string currentInputFile;    // the -i file, then the file in hand
+  std::string input;               // --INPUT; the normalised input folder, or empty for a file
+  std::string relativeSubfolder;   // folder of the file in hand below the input folder
+  std::string currentOutputFile;   // output path of the file in hand
+  std::string devilIntermediatePath;  // file DevIL writes before it becomes the output
+  std::string output;              // --OUTPUT; the normalised output folder
+  std::string tempFolder;          // private folder for intermediate files, made once per run
+  int32_t randomNumber = 1;        // 1..99999, drawn again after each converted file
+  int64_t fileCounter = 1;         // behind %n%, increased after each converted file
+  int32_t loadedBpp = 0;           // depth of the picture as loaded
+  int32_t saveFormatId = 0;        // FreeImage format or DevIL type of the output extension
+  std::string conversion;          // --CONVERSION, stored unchanged
+  int32_t targetBpp = 0;           // depth saved with; 0 = automatic
+  int32_t saveFlags = 0;           // FreeImage save flags of the output format
+  bool automaticDepth = false;     // the format's depth setting is 0
+  bool inputGiven = false;         // -I/--INPUT was met
+  std::string debug;               // "DEBUG" after -D/--DEBUG
+  int32_t outputWidth = 0;         // picture size after resizing and the icon limit
+  int32_t outputHeight = 0;
+};
+
+inline ConversionSettings gSettings;  // written by the option pass only
+inline JobRecord gJob;
+
+// Writes every Conversion settings field with its default; commandLine selects the flavour
+// (keep-aspect-ratio off). The custom timestamp takes the local time of the call.
+void SetDefaultSettings(bool commandLine);
+
+// Writes the job record's initial values: program folder, cleared paths and counters, a
+// fresh random number.
+void ResetJob();
+
+// A uniform random integer from 1 to 99999.
+int32_t DrawRandomNumber();
