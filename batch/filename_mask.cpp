@@ -1,6 +1,99 @@
 #include "batch/filename_mask.h"
 
-// Placeholder implementation.
-std::string ReplaceToken(std::string_view text, std::string_view) { return std::string(text); }
-std::string ExpandFilenameMask() { return "out"; }
-std::string ExpandTextTokens(std::string_view text) { return std::string(text); }
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+
+#include "platform/clock.h"
+#include "platform/text.h"
+#include "settings/settings.h"
+
+// The tokens in the order they are expanded: a value inserted by an earlier token that
+// happens to hold a later token is expanded too.
+static constexpr std::string_view kTokens[] = {
+    "%filename%", "%filename[u]%", "%filename[l]%", "%filename[t]%", "%ext%", "%ext[u]%",
+    "%ext[t]%",   "%yyyy%",        "%mm%",          "%dd%",          "%hh%",  "%ii%",
+    "%ss%",       "%bpp%",         "%width%",       "%height%",      "%rnd%", "%n%"};
+
+static std::string Padded(int64_t value, int width) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%0*lld", width, static_cast<long long>(value));
+  return buffer;
+}
+
+// The value of a token for the current file; nothing for a text that is no token.
+static std::optional<std::string> TokenValue(std::string_view token) {
+  const std::string base = BaseName(gJob.currentInputFile);
+  const std::string& ext = gJob.conversion;
+  if (token == "%filename%") return base;
+  if (token == "%filename[u]%") return ToUpper(base);
+  if (token == "%filename[l]%") return ToLower(base);
+  if (token == "%filename[t]%") return ToTitle(base);
+  if (token == "%ext%") return ext;
+  if (token == "%ext[u]%") return ToUpper(ext);
+  if (token == "%ext[t]%") return ToTitle(ext);
+  if (token == "%bpp%") return std::to_string(gJob.targetBpp);
+  if (token == "%width%") return std::to_string(gJob.outputWidth);
+  if (token == "%height%") return std::to_string(gJob.outputHeight);
+  if (token == "%rnd%") return Padded(gJob.randomNumber, 5);
+  // At least five digits and never cut, so file 100000 does not reuse an earlier name.
+  if (token == "%n%") return Padded(gJob.fileCounter, 5);
+  // Each date token reads the clock itself.
+  const LocalDateTime now = LocalNow();
+  if (token == "%yyyy%") return Padded(now.year, 4);
+  if (token == "%mm%") return Padded(now.month, 2);
+  if (token == "%dd%") return Padded(now.day, 2);
+  if (token == "%hh%") return Padded(now.hour, 2);
+  if (token == "%ii%") return Padded(now.minute, 2);
+  if (token == "%ss%") return Padded(now.second, 2);
+  return std::nullopt;
+}
+
+static bool IsToken(std::string_view token) {
+  return std::find(std::begin(kTokens), std::end(kTokens), token) != std::end(kTokens);
+}
+
+// Tokens are ASCII, so an ASCII case fold is enough to match them anywhere in UTF-8 text.
+static bool MatchesIgnoringCase(std::string_view text, size_t at, std::string_view token) {
+  if (at + token.size() > text.size()) return false;
+  for (size_t i = 0; i < token.size(); ++i) {
+    char c = text[at + i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != token[i]) return false;
+  }
+  return true;
+}
+
+std::string ReplaceToken(std::string_view text, std::string_view token) {
+  const std::string lowerToken = ToLower(token);
+  if (!IsToken(lowerToken)) return std::string(text);
+  const std::string value = *TokenValue(lowerToken);
+  std::string result;
+  size_t i = 0;
+  while (i < text.size()) {
+    if (MatchesIgnoringCase(text, i, lowerToken)) {
+      result += value;
+      i += lowerToken.size();
+    } else {
+      result += text[i++];
+    }
+  }
+  return result;
+}
+
+std::string ExpandFilenameMask() {
+  std::string text = ToLower(gSettings.naming.filenameMask);
+  if (text.empty()) text = "%filename%.%ext%";
+  for (std::string_view token : kTokens)
+    if (text.find(token) != std::string::npos) text = ReplaceToken(text, token);
+  return text;
+}
+
+std::string ExpandTextTokens(std::string_view text) {
+  if (std::count(text.begin(), text.end(), '%') < 2) return std::string(text);
+  const std::string lower = ToLower(text);
+  std::string working(text);
+  for (std::string_view token : kTokens)
+    if (lower.find(token) != std::string::npos) working = ReplaceToken(working, token);
+  return working;
+}

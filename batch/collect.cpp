@@ -1,0 +1,116 @@
+#include "batch/collect.h"
+
+#include <algorithm>
+#include <mutex>
+#include <thread>
+
+#include "platform/files.h"
+#include "platform/text.h"
+#include "settings/formats.h"
+#include "settings/settings.h"
+
+bool InputFileTable::Insert(const std::string& path, const std::string& relativeSubfolder) {
+  if (Contains(path)) return false;
+  index_.emplace(path, entries_.size());
+  entries_.push_back({path, relativeSubfolder});
+  return true;
+}
+
+void InputFileTable::Clear() {
+  entries_.clear();
+  index_.clear();
+}
+
+bool HasExtension(const std::string& path, std::string& extension) {
+  const size_t dot = path.rfind('.');
+  if (dot == std::string::npos || dot == 0) return false;
+  if (path[dot - 1] == '/' || path[dot - 1] == '\\') return false;
+  const std::string after = path.substr(dot + 1);
+  if (after.find_first_of(" /\\") != std::string::npos) return false;
+  extension = after;
+  return true;
+}
+
+std::string RelativeSubfolder(const std::string& path, const std::string& folder) {
+  if (path.empty() || folder.empty()) return {};
+  const std::string_view folderPart = FolderPart(path);
+  // Only the leading input folder goes: the same text further down is a real subfolder.
+  if (folderPart.substr(0, folder.size()) != folder) return {};
+  return std::string(folderPart.substr(folder.size()));
+}
+
+int32_t AddInputFile(const std::string& path) {
+  if (FileSize(path) == 0) return 0;
+  if (!IsAcceptedInputFile(path)) return 0;
+  return gInputFiles.Insert(path, RelativeSubfolder(path, gJob.input)) ? 1 : 0;
+}
+
+int32_t ScanFolderTree(const std::string& folder) {
+  auto names = ListFolder(folder);
+  if (!names) return 0;
+  // Sorted, so that a run numbers and names its files the same way on every machine.
+  std::sort(names->begin(), names->end());
+  int32_t admitted = 0;
+  for (const std::string& name : *names) {
+    const std::string path = folder + name;
+    if (IsFolder(path))
+      admitted += ScanFolderTree(path.back() == '/' ? path : path + "/");
+    else
+      admitted += AddInputFile(path);
+  }
+  return admitted;
+}
+
+// Each line names a file or a folder; blank and missing lines are passed over.
+static int32_t ReadListFile(const std::string& listPath) {
+  const auto content = ReadFileBytes(listPath);
+  if (!content) return 0;
+  std::string_view text = *content;
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  int32_t admitted = 0;
+  while (!text.empty()) {
+    const size_t end = text.find_first_of("\r\n");
+    const std::string_view raw = text.substr(0, end);
+    if (end == std::string_view::npos) {
+      text = {};
+    } else {
+      const bool crlf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
+      text.remove_prefix(end + (crlf ? 2 : 1));
+    }
+    const std::string line(Trim(raw, " "));
+    if (line.empty()) continue;
+    const PathInfo info = QueryPath(line);
+    if (info.kind == PathKind::Missing) continue;
+    if (info.kind == PathKind::Folder)
+      admitted += ScanFolderTree(line.back() == '/' ? line : line + "/");
+    else
+      admitted += AddInputFile(line);
+  }
+  return admitted;
+}
+
+// Runs an import on a thread of its own and publishes its count under the batch mutex.
+template <typename Work>
+static int32_t RunImportPhase(Work work) {
+  std::mutex batchMutex;
+  int32_t batchCount = 0;
+  std::thread phase([&] {
+    const int32_t admitted = work();
+    std::lock_guard<std::mutex> lock(batchMutex);
+    batchCount += admitted;
+  });
+  phase.join();
+  return batchCount;
+}
+
+int32_t CollectInputs() {
+  if (!gJob.input.empty()) return RunImportPhase([] { return ScanFolderTree(gJob.input); });
+  std::string extension;
+  HasExtension(gJob.currentInputFile, extension);
+  extension = ToLower(extension);
+  if (extension == "txt" || extension == "lst") {
+    const std::string listPath = gJob.currentInputFile;
+    return RunImportPhase([&listPath] { return ReadListFile(listPath); });
+  }
+  return AddInputFile(gJob.currentInputFile);
+}

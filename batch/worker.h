@@ -1,0 +1,8 @@
+// batch/worker.h: the conversion phase: every collected file, one after another.
+#pragma once
+
+#include <cstdint>
+
+// Converts every entry of gInputFiles in order, printing three lines per file in debug mode;
+// returns the number of files written.
+int32_t ConvertAll();
