@@ -40,6 +40,11 @@ RunResult RunMarrowick(const std::vector<std::string>& arguments, const RunOptio
     runtime = scratch / "runtime";
     fs::create_directories(runtime);
   }
+  std::string temp = options.tempFolder;
+  if (temp.empty()) {
+    temp = scratch / "tmp";
+    fs::create_directories(temp);
+  }
   std::string path = MakeToolFolder(scratch.path(), options.withConverter);
   if (!options.extraPath.empty()) path = options.extraPath + ":" + path;
 
@@ -54,6 +59,7 @@ RunResult RunMarrowick(const std::vector<std::string>& arguments, const RunOptio
     if (chdir(working.c_str()) != 0) _exit(127);
     setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     setenv("PATH", path.c_str(), 1);
+    setenv("TMPDIR", temp.c_str(), 1);
     std::vector<char*> argv{const_cast<char*>(MARROWICKCMD_PATH)};
     for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);

@@ -32,10 +32,11 @@ struct RunOptions {
   bool withConverter = true;   // PATH holds ImageMagick's convert
   std::string extraPath;       // folder put first on PATH (a fake converter)
   std::string input;           // standard input bytes
+  std::string tempFolder;      // TMPDIR of the run; empty: a fresh one per run
 };
 
-// Runs marrowickcmd with arguments, its own XDG_RUNTIME_DIR and a controlled PATH; returns
-// its exit code and standard output.
+// Runs marrowickcmd with arguments, its own XDG_RUNTIME_DIR and TMPDIR and a controlled PATH;
+// returns its exit code and standard output.
 RunResult RunMarrowick(const std::vector<std::string>& arguments, const RunOptions& options = {});
 
 // Splits output into lines (without "\n").

@@ -1,0 +1,251 @@
+// Whole runs of marrowickcmd on real PICT files: checks and their messages, the debug echo,
+// folder trees, list files, the summary lines and what is left on disk.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "platform/files.h"
+#include "tests/support/run_program.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kGood1 = "pict-synthetic/im-rgb-80x60-gradient.pct";
+const std::string kGood2 = "pict-synthetic/nb-pal16-320x200-redyellow.pct";
+const std::string kGood3 = "pict-synthetic/ext-lower.pic";
+const std::string kBad = "pict-synthetic/bad-garbage.pct";
+
+const std::vector<std::string> kBanner = {"Quillmere 2.2", "Copyright (c) 2026 Quillmere",
+                                          "Batch PICT conversion for the command line", " "};
+
+class BatchRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(in_);
+    fs::create_directories(out_);
+  }
+  void Put(const std::string& corpusFile, const std::string& relative) {
+    fs::create_directories(fs::path(in_ + relative).parent_path());
+    ASSERT_TRUE(CopyFile(Corpus(corpusFile), in_ + relative));
+  }
+  std::vector<std::string> Written() const {
+    std::vector<std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(out_))
+      if (entry.is_regular_file()) files.push_back(entry.path().string().substr(out_.size()));
+    std::sort(files.begin(), files.end());
+    return files;
+  }
+  ScratchFolder scratch_;
+  std::string in_ = scratch_ / "in/";
+  std::string out_ = scratch_ / "out/";
+};
+
+TEST_F(BatchRun, EachCheckFailsWithItsMessageAndTouchesNothing) {
+  Put(kGood1, "a.pct");
+  ASSERT_TRUE(WriteFileBytes(scratch_ / "empty.pic", ""));
+  struct Case {
+    std::vector<std::string> arguments;
+    std::string message;
+  };
+  const std::string in = in_, out = out_;
+  const Case kCases[] = {
+      {{"-i", scratch_ / "missing.pic"}, "Error: Invalid input file"},
+      {{"-i", scratch_ / "empty.pic"}, "Error: Invalid input file"},
+      {{"-i", "../in"}, "Error: Incorrect input folder"},
+      {{"-i", scratch_ / "nothing"}, "Error: Invalid input folder"},
+      {{"-i", in, "-o", "../out"}, "Error: Incorrect output folder"},
+      {{"-i", in, "-o", scratch_ / "new"}, "Error: Invalid output folder"},
+      {{"-i", in, "-o", out, "-c", "JPG"}, "Error: Invalid conversion type"},
+      {{"-i", in, "-o", out, "-c", "jpeg"}, "Error: Invalid conversion type"},
+      {{"-i", in, "-o", out, "-c", "png", "--png-bpp=16"}, "Error: Invalid png-bpp value"},
+      {{"-i", in, "-o", out, "--bmp-bpp=2"}, "Error: Invalid bmp-bpp value"},
+      {{"-i", in, "-o", out, "-c", "jpg", "--jpg-quality=0"}, "Error: Invalid jpg-quality value"},
+      {{"-i", in, "-o", out, "-c", "jpg", "--jpg-quality=101"}, "Error: Invalid jpg-quality value"},
+      {{"-i", in, "-o", out, "--width=800"}, "Error: Invalid height value"},
+      {{"-i", in, "-o", out, "--height=800"}, "Error: Invalid width value"},
+      {{"-i", in, "-o", out, "--brightness=101"}, "Error: Invalid brightness value"},
+      {{"-i", in, "-o", out, "--contrast=-101"}, "Error: Invalid contrast value"},
+      {{"-i", in, "-o", out, "--gamma=10"}, "Error: Invalid gamma value"},
+      {{"-i", in, "-o", out, "--gamma=0.009"}, "Error: Invalid gamma value"},
+      {{"-i", in, "-o", out, "--wm-image=" + (scratch_ / "none.png")}, "Error: Invalid watermark image"},
+      // The first failing check wins.
+      {{"-i", in, "-o", out, "-c", "JPG", "--width=800"}, "Error: Invalid conversion type"},
+      {{"-i", in, "-o", out, "-c", "png", "--png-bpp=16", "--brightness=500"},
+       "Error: Invalid png-bpp value"},
+      {{"-i", in, "-o", out, "--width=5", "--height=5", "--gamma=0"}, "Error: Invalid gamma value"},
+  };
+  for (const Case& c : kCases) {
+    std::vector<std::string> arguments = c.arguments;
+    arguments.push_back("--quiet");
+    const RunResult run = RunMarrowick(arguments);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.output, c.message + "\n") << c.arguments.back();
+    EXPECT_TRUE(Written().empty()) << c.message;
+  }
+}
+
+TEST_F(BatchRun, BoundaryValuesPassTheChecks) {
+  Put(kGood1, "a.pct");
+  const std::vector<std::vector<std::string>> kPassing = {
+      {"-c", "jpg", "--jpg-quality=1"},       {"-c", "jpg", "--jpg-quality=100"},
+      {"--gamma=0.01"},                       {"--gamma=9.99"},
+      {"--width=-5", "--height=10"},          {"-c", "bmp", "--png-bpp=16"},
+      {"--brightness=-100", "--contrast=100"}};
+  for (const auto& extra : kPassing) {
+    std::vector<std::string> arguments = {"-i", in_, "-o", out_, "-q"};
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    EXPECT_EQ(RunMarrowick(arguments).output, "") << extra.back();
+  }
+}
+
+TEST_F(BatchRun, ThreeOfFourFilesConvertAndTheSummarySaysSo) {
+  Put(kGood1, "a.pct");
+  Put(kGood2, "b.pct");
+  Put(kGood3, "c.pic");
+  Put(kBad, "d.pct");
+  const RunResult run = RunMarrowick({"-i", in_, "-o", out_, "-c", "png"});
+  std::vector<std::string> expected = kBanner;
+  for (const char* line : {"Preparing...", "Importing...", "Import complete, new files added: 4",
+                           "Converting...", "Conversion complete", "Files converted: 3 of 4"})
+    expected.push_back(line);
+  EXPECT_EQ(Lines(run.output), expected);
+  EXPECT_EQ(Written(), (std::vector<std::string>{"a.png", "b.png", "c.png"}));
+  FIBITMAP* picture = LoadAny(out_ + "b.png");
+  ASSERT_NE(picture, nullptr);
+  EXPECT_EQ(FreeImage_GetWidth(picture), 320u);
+  EXPECT_EQ(FreeImage_GetHeight(picture), 200u);
+  FreeImage_Unload(picture);
+}
+
+TEST_F(BatchRun, QuietRunsPrintOnlyWhatAlwaysPrints) {
+  Put(kBad, "bad.pct");
+  EXPECT_EQ(RunMarrowick({"-i", in_, "-o", out_, "-q"}).output, "Conversion stopped\n");
+  ASSERT_TRUE(WriteFileBytes(scratch_ / "photo.jpg", "not a pict"));
+  EXPECT_EQ(RunMarrowick({"-i", scratch_ / "photo.jpg", "-o", out_, "-q"}).output,
+            "Conversion stopped\n"
+            "No input file(s) found. Please, add valid file(s) and try again!\n");
+  Put(kGood1, "good.pct");
+  EXPECT_EQ(RunMarrowick({"-i", in_, "-o", out_, "-q"}).output, "");
+}
+
+TEST_F(BatchRun, DebugEchoesEverySettingAndEachFileEvenWhenQuiet) {
+  Put(kGood1, "a.pct");
+  const RunResult run = RunMarrowick(
+      {"-i", in_, "-o", out_, "-c", "jpg", "--jpg-quality=80", "--jpg-chroma=medium",
+       "--rotation=90", "--width=50", "--height=50", "--width-unit=percent",
+       "--height-unit=percent", "--resize-algorithm=lanczos", "--invert", "--greyscale",
+       "--threshold=300", "--fr-solid-top=5", "--fr-solid-top-color=FF0000",
+       "--filename-mask=%n%.%ext%", "--file-timestamp=custom", "--file-timestamp-custom=0",
+       "--no-subfolders", "-d", "-q"});
+  const std::vector<std::string> expected = {
+      "Input: " + in_, "Output: " + out_, "Conversion: jpg", "JPG BPP: 0", "JPG Quality: 80",
+      "JPG Chroma Subsampling: medium", "JPG Save As: standard", "Image Rotation Type: simple",
+      "Image Rotation: 90", "Image Rotation Back Color: 000000", "Width: 50 percent",
+      "Height: 50 percent", "Keep Aspect Ratio: 0", "Image Resize Type: allimages",
+      "Image Resize Algorithm: lanczos", "Flip Horizontal: 0", "Flip Vertical: 0",
+      "Brightness: 0", "Contrast: 0", "Gamma: 1.00", "Invert: 1", "Greyscale: 1",
+      "Image Threshold: 300", "Frame: solid", "Frame left: 0", "Frame right: 0", "Frame top: 5",
+      "Frame bottom: 0", "Frame left color: 000000", "Frame right color: 000000",
+      "Frame top color: FF0000", "Frame bottom color: 000000", "Frame opacity: 255",
+      "Watermark: none", "Filename Mask: %n%.%ext%", "File Timestamp: custom",
+      "Custom Timestamp: 0", "Keep Subfolders: 0", "Processing: " + in_ + "a.pct",
+      "Saving As: " + out_ + "00001.jpg", "OK"};
+  EXPECT_EQ(Lines(run.output), expected);
+}
+
+TEST_F(BatchRun, DebugEchoShowsEachFormatsOwnKeywords) {
+  Put(kGood1, "a.pct");
+  const RunResult run = RunMarrowick({"-i", in_, "-o", out_, "-c", "png", "--png-compression=zlib9",
+                                      "--png-interlaced", "-d", "-q"});
+  const auto lines = Lines(run.output);
+  ASSERT_GE(lines.size(), 6u);
+  EXPECT_EQ(std::vector<std::string>(lines.begin() + 3, lines.begin() + 6),
+            (std::vector<std::string>{"PNG BPP: 0", "PNG Compression: zlib9", "PNG Interlaced: 1"}));
+}
+
+TEST_F(BatchRun, FailedFileShowsNotOkAndUsesUpNoCounterValue) {
+  Put(kGood1, "a.pct");
+  Put(kBad, "b.pct");
+  Put(kGood3, "c.pic");
+  const RunResult run = RunMarrowick(
+      {"-i", in_, "-o", out_, "-c", "png", "--filename-mask=%n%_%filename%.%ext%", "-d", "-q"});
+  const auto lines = Lines(run.output);
+  const std::vector<std::string> tail(lines.end() - 9, lines.end());
+  EXPECT_EQ(tail, (std::vector<std::string>{
+                      "Processing: " + in_ + "a.pct", "Saving As: " + out_ + "00001_a.png", "OK",
+                      "Processing: " + in_ + "b.pct", "Saving As: ", "Not OK",
+                      "Processing: " + in_ + "c.pic", "Saving As: " + out_ + "00002_c.png", "OK"}));
+  EXPECT_EQ(Written(), (std::vector<std::string>{"00001_a.png", "00002_c.png"}));
+}
+
+TEST_F(BatchRun, TreeIsMirroredOrFlattened) {
+  Put(kGood1, "top.pct");
+  Put(kGood2, "one/mid.pct");
+  Put(kGood3, "one/two/deep.pic");
+  Put(kBad, "one/two/three/bad.pct");
+  EXPECT_EQ(RunMarrowick({"-i", in_, "-o", out_, "-c", "bmp", "-q"}).output, "");
+  EXPECT_EQ(Written(), (std::vector<std::string>{"one/mid.bmp", "one/two/deep.bmp", "top.bmp"}));
+  // The subfolder of a file is made before it is converted, even when it then fails.
+  EXPECT_TRUE(IsFolder(out_ + "one/two/three"));
+
+  fs::remove_all(out_);
+  fs::create_directories(out_);
+  EXPECT_EQ(RunMarrowick({"-i", in_, "-o", out_, "-c", "bmp", "-q", "--no-subfolders"}).output, "");
+  EXPECT_EQ(Written(), (std::vector<std::string>{"deep.bmp", "mid.bmp", "top.bmp"}));
+}
+
+TEST_F(BatchRun, ListFileAdmitsEachNamedFileOnce) {
+  Put(kGood1, "a.pct");
+  Put(kGood2, "b.pct");
+  Put(kGood3, "sub/c.pic");
+  const std::string list = in_ + "a.pct\n" + "  " + in_ + "a.pct  \r\n\n   \n" + in_ +
+                           "missing.pct\r" + in_ + "b.pct\n" + in_ + "sub";
+  ASSERT_TRUE(WriteFileBytes(scratch_ / "files.LST", list));
+  const RunResult run = RunMarrowick({"-i", scratch_ / "files.LST", "-o", out_, "-c", "tga"});
+  const auto lines = Lines(run.output);
+  ASSERT_GE(lines.size(), 7u);
+  EXPECT_EQ(lines[6], "Import complete, new files added: 3");
+  EXPECT_EQ(lines.back(), "Files converted: 3 of 3");
+  EXPECT_EQ(Written(), (std::vector<std::string>{"a.tga", "b.tga", "c.tga"}));
+}
+
+TEST_F(BatchRun, NoIntermediateFileIsLeftAnywhere) {
+  Put(kGood1, "a.pct");
+  Put(kBad, "b.pct");
+  Put("pict-synthetic/bad-text.pct", "c.pct");  // hangs FreeImage's own reader
+  // A user's file named like the intermediate must survive the run.
+  ASSERT_TRUE(WriteFileBytes(scratch_ / "a.tga", "mine"));
+  const std::string temp = scratch_ / "tmp/";
+  fs::create_directories(temp);
+  RunOptions options;
+  options.workingFolder = scratch_.path();
+  options.tempFolder = temp;
+  for (const char* format : {"png", "psd", "dds", "jxr"}) {
+    const RunResult run = RunMarrowick({"-i", in_, "-o", out_, "-c", format, "-q"}, options);
+    EXPECT_EQ(run.output, "") << format;
+    EXPECT_EQ(CountEntries(temp), 0) << format;
+  }
+  EXPECT_EQ(*ReadFileBytes(scratch_ / "a.tga"), "mine");
+  EXPECT_EQ(Written(), (std::vector<std::string>{"a.dds", "a.jxr", "a.png", "a.psd"}));
+}
+
+TEST_F(BatchRun, OriginalTimestampIsCopiedFromEachSource) {
+  Put(kGood1, "a.pct");
+  Put(kGood2, "b.pct");
+  ASSERT_TRUE(SetModificationTime(in_ + "a.pct", 1'200'000'000));
+  ASSERT_TRUE(SetModificationTime(in_ + "b.pct", 1'300'000'000));
+  RunMarrowick({"-i", in_, "-o", out_, "-c", "png", "-q", "--file-timestamp=original"});
+  EXPECT_EQ(ModificationTime(out_ + "a.png"), 1'200'000'000);
+  EXPECT_EQ(ModificationTime(out_ + "b.png"), 1'300'000'000);
+  EXPECT_EQ(ModificationTime(in_ + "a.pct"), 1'200'000'000);
+}
+
+TEST_F(BatchRun, SingleFileWithoutOutputFolderWritesBesideIt) {
+  Put(kGood1, "photo.PICT");
+  EXPECT_EQ(RunMarrowick({"-i", in_ + "photo.PICT", "-q", "-c", "gif"}).output, "");
+  EXPECT_TRUE(FileSize(in_ + "photo.gif").has_value());
+}
+
+}  // namespace
