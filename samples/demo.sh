@@ -2,7 +2,13 @@
 # Converts the bundled sample pictures into a fresh folder and lists what was written.
 set -e
 program=$(readlink -f "$1")
-out=$(mktemp -d)
+samples=$(dirname "$(readlink -f "$0")")
+out=$(mktemp -d "${TMPDIR:-/tmp}/quillmere-demo-XXXXXX")
 "$program" --version
-"$program" -i "$(dirname "$(readlink -f "$0")")/" -o "$out/" -c png
-ls -l "$out"
+mkdir "$out/png" "$out/jpg"
+"$program" -i "$samples/" -o "$out/png/" -c png
+"$program" -i "$samples/" -o "$out/jpg/" -c jpg --jpg-quality=85 --width=50 --height=50 \
+  --width-unit=percent --height-unit=percent --filename-mask="%filename%_%width%x%height%.%ext%"
+echo
+echo "Written to $out:"
+ls -l "$out/png" "$out/jpg"

@@ -1,0 +1,51 @@
+#!/bin/sh
+# Converts trees of 100 and 1000 small PICT files in one run each and reports the time, the
+# peak memory and the peak number of open file descriptors of marrowickcmd, and whether
+# anything was left in its temporary folder. Peak memory and descriptors must not grow with
+# the number of files.
+#
+#   sh bench/batch_bench.sh [build/bin/marrowickcmd]
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+program=$(readlink -f "${1:-$here/../build/bin/marrowickcmd}")
+corpus=$here/../../shared/corpus/pict-synthetic
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+run() {
+  count=$1
+  in=$work/in$count out=$work/out$count tmp=$work/tmp$count rt=$work/rt$count
+  mkdir -p "$in" "$out" "$tmp" "$rt"
+  i=0
+  while [ $i -lt "$count" ]; do
+    sub=$in/d$((i % 10))/e$((i % 3))
+    mkdir -p "$sub"
+    case $((i % 4)) in
+      0) cp "$corpus/im-rgb-3x2.pct" "$sub/f$i.pct" ;;
+      1) cp "$corpus/nb-8x1-min.pct" "$sub/f$i.pct" ;;
+      2) cp "$corpus/im-rgb-80x60-gradient.pct" "$sub/f$i.pict" ;;
+      3) cp "$corpus/bad-garbage.pct" "$sub/f$i.pic" ;;  # fails: exercises the fallback
+    esac
+    i=$((i + 1))
+  done
+  start=$(date +%s.%N)
+  XDG_RUNTIME_DIR=$rt TMPDIR=$tmp "$program" -i "$in/" -o "$out/" -c png -q &
+  pid=$!
+  peak_fd=0 peak_rss=0
+  while kill -0 $pid 2>/dev/null; do
+    fds=$(ls /proc/$pid/fd 2>/dev/null | wc -l)
+    rss=$(awk '/VmRSS/ {print $2}' /proc/$pid/status 2>/dev/null || echo 0)
+    [ "${fds:-0}" -gt $peak_fd ] && peak_fd=$fds
+    [ "${rss:-0}" -gt $peak_rss ] && peak_rss=$rss
+    sleep 0.2
+  done
+  wait $pid || true
+  end=$(date +%s.%N)
+  written=$(find "$out" -type f | wc -l)
+  left=$(find "$tmp" -mindepth 1 | wc -l)
+  printf '%5d files: %6.1f s, %4d written, peak RSS %6d KiB, peak fds %3d, left in temp %d\n' \
+    "$count" "$(awk "BEGIN {print $end - $start}")" "$written" "$peak_rss" "$peak_fd" "$left"
+}
+
+run 100
+run 1000
