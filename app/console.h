@@ -6,7 +6,7 @@
 
 inline constexpr int kVersionNumber = 220;
 inline constexpr std::string_view kProductName = "Quillmere";
-inline constexpr std::string_view kWebAddressLine = "Batch PICT conversion for the command line";
+inline constexpr std::string_view kWebAddressLine = "https://www.quillmere.example/";
 
 // "2.2" for 220: digits with points after the first and second, a trailing ".0" cut.
 std::string VersionText(int version);

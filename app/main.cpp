@@ -16,54 +16,71 @@
 #include "settings/formats.h"
 #include "settings/settings.h"
 
+// Which value fills %s2% of a usage line.
+enum class UsageValue { None, InputExtension, OutputExtension };
+
+struct UsageLine {
+  const char* text;
+  UsageValue value;
+};
+
+static constexpr UsageLine kUsageLines[] = {
+    {" ", UsageValue::None},
+    {"Usage: %s1% -i <filename> [options]", UsageValue::None},
+    {" ", UsageValue::None},
+    {"  %s1% -i example.%s2%", UsageValue::InputExtension},
+    {"  %s1% -i c:\\tmp\\example.%s2%", UsageValue::InputExtension},
+    {"  %s1% -i c:\\tmp\\example.%s2% -o d:\\converted", UsageValue::InputExtension},
+    {"  %s1% -i c:\\tmp\\filelist.txt", UsageValue::None},
+    {"  %s1% -i c:\\tmp\\ -o d:\\converted --jpg-quality=95", UsageValue::None},
+    {"  %s1% -i c:\\tmp\\ -o d:\\converted -c %s2% --jpg-quality=95", UsageValue::OutputExtension},
+    {" ", UsageValue::None},
+    {"Options:", UsageValue::None},
+    {" ", UsageValue::None},
+    {"  -h, -?, --help            Display this help and exit", UsageValue::None},
+    {"  -i FILE, --input=FILE     Set input file/list/folder", UsageValue::None},
+    {"  -o PATH, --output=PATH    Set output folder", UsageValue::None},
+    {"  -c STR, --conversion=STR  Set output extension, STR = (jpg | bmp | ...)", UsageValue::None},
+    {" ", UsageValue::None},
+    {"Advanced options:", UsageValue::None},
+    {" ", UsageValue::None},
+    {"  --width=NUM               Set output image width", UsageValue::None},
+    {"  --height=NUM              Set output image height", UsageValue::None},
+    {"  --filename-mask=STR       Define output filename format", UsageValue::None},
+    {"  --flip-horizontal         Flip output image horizontally", UsageValue::None},
+    {"  --flip-vertical           Flip output image vertically", UsageValue::None},
+    {"  --brightness=NUM          Set output image brightness, NUM = -100..100", UsageValue::None},
+    {"  --contrast=NUM            Set output image contrast, NUM = -100..100", UsageValue::None},
+    {"  --gamma=NUM               Set output image gamma, NUM = 0.01..9.99", UsageValue::None},
+    {"  --invert                  Invert output image", UsageValue::None},
+    {"  --greyscale               Greyscale output image", UsageValue::None},
+    {"  --profile=FILE            Set configuration file with required settings", UsageValue::None},
+    {"    ...                     Refer documentation for all available options", UsageValue::None},
+    {" ", UsageValue::None},
+    {"Other options:", UsageValue::None},
+    {" ", UsageValue::None},
+    {"  -q, --quiet               Don't print status messages to stdout", UsageValue::None},
+    {"  -d, --debug               Print debug information to stdout", UsageValue::None},
+    {"  -p, --pause               Pause at exit", UsageValue::None},
+    {"  -v, --version             Display version information and exit", UsageValue::None},
+};
+
+// The input extensions the examples of the usage text pick from.
+static constexpr std::string_view kUsageInputExtensions[] = {"pic"};
+
 static void PrintUsage(const std::string& title) {
   SetConsoleTitle(title);
   const std::string name = ProgramName();
-  const std::string input(kInputFamilies[0]);
-  const std::string output(kOutputFormats[0].extension);
-  const char* const kLines[] = {
-      " ",
-      "Usage: %s1% -i <filename> [options]",
-      " ",
-      "  %s1% -i example.%s2%",
-      "  %s1% -i c:\\tmp\\example.%s2%",
-      "  %s1% -i c:\\tmp\\example.%s2% -o d:\\converted",
-      "  %s1% -i c:\\tmp\\filelist.txt",
-      "  %s1% -i c:\\tmp\\ -o d:\\converted --jpg-quality=95",
-      "  %s1% -i c:\\tmp\\ -o d:\\converted -c %s3% --jpg-quality=95",
-      " ",
-      "Options:",
-      " ",
-      "  -h, -?, --help            Display this help and exit",
-      "  -i FILE, --input=FILE     Set input file/list/folder",
-      "  -o PATH, --output=PATH    Set output folder",
-      "  -c STR, --conversion=STR  Set output extension, STR = (jpg | bmp | ...)",
-      " ",
-      "Advanced options:",
-      " ",
-      "  --width=NUM               Set output image width",
-      "  --height=NUM              Set output image height",
-      "  --filename-mask=STR       Define output filename format",
-      "  --flip-horizontal         Flip output image horizontally",
-      "  --flip-vertical           Flip output image vertically",
-      "  --brightness=NUM          Set output image brightness, NUM = -100..100",
-      "  --contrast=NUM            Set output image contrast, NUM = -100..100",
-      "  --gamma=NUM               Set output image gamma, NUM = 0.01..9.99",
-      "  --invert                  Invert output image",
-      "  --greyscale               Greyscale output image",
-      "  --profile=FILE            Set configuration file with required settings",
-      "    ...                     Refer documentation for all available options",
-      " ",
-      "Other options:",
-      " ",
-      "  -q, --quiet               Don't print status messages to stdout",
-      "  -d, --debug               Print debug information to stdout",
-      "  -p, --pause               Pause at exit",
-      "  -v, --version             Display version information and exit",
-  };
-  // Line 9 names the first output extension; the others name an input extension.
-  for (const char* line : kLines) {
-    PrintLine(SubstitutePlaceholders(line, name, input, output));
+  for (const UsageLine& line : kUsageLines) {
+    std::string_view value;
+    if (line.value == UsageValue::InputExtension) {
+      const size_t pick =
+          static_cast<size_t>(DrawRandomNumber()) % std::size(kUsageInputExtensions);
+      value = kUsageInputExtensions[pick];
+    } else if (line.value == UsageValue::OutputExtension) {
+      value = kOutputFormats[0].extension;
+    }
+    PrintLine(SubstitutePlaceholders(line.text, name, value));
   }
 }
 
@@ -116,6 +133,7 @@ int main(int argc, char** argv) {
   if (AcquireSingleInstance(TitleText(kProductName, kVersionNumber))) {
     RunMainFlow(std::vector<std::string>(argv + 1, argv + argc));
   }
+  ilShutDown();
   FreeImage_DeInitialise();
   return 0;
 }
