@@ -1,0 +1,105 @@
+// platform/drawing.h: drawing surfaces (Cairo ARGB32 image surfaces), antialiased vector
+// fills, and text in a loaded font (Pango, fonts found through fontconfig).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// A colour with straight (not premultiplied) alpha.
+struct Rgba {
+  uint8_t red = 0, green = 0, blue = 0, alpha = 255;
+};
+
+struct Point {
+  int x = 0, y = 0;
+};
+
+// The pixels of a surface: premultiplied alpha, rows top-down, each pixel one native-endian
+// 32-bit word 0xAARRGGBB, rows `stride` bytes apart.
+struct SurfacePixels {
+  int width = 0, height = 0, stride = 0;
+  uint8_t* pixels = nullptr;
+};
+
+struct SurfaceState;
+struct SurfaceStateDeleter {
+  void operator()(SurfaceState* state) const;
+};
+
+class Surface {  // owns one image surface; empty when none could be made
+ public:
+  Surface() = default;
+  // A fully transparent width x height surface; empty when either side is not 1..32767 or
+  // Cairo cannot allocate it.
+  Surface(int width, int height);
+
+  explicit operator bool() const { return state_ != nullptr; }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+
+  // Direct access to the pixels after all drawing so far (empty for an empty surface). Call
+  // MarkDirty after writing through it, before drawing again.
+  SurfacePixels Pixels();
+  void MarkDirty();
+
+ private:
+  friend struct SurfaceAccess;
+  std::unique_ptr<SurfaceState, SurfaceStateDeleter> state_;
+  int width_ = 0, height_ = 0;
+};
+
+// Antialiased fills blended over the surface. Coordinates are not clamped: shapes may reach
+// outside the surface or cross themselves. False only for an empty surface.
+bool FillRectangle(Surface& surface, int x, int y, int width, int height, Rgba color);
+bool FillPolygon(Surface& surface, const std::vector<Point>& vertices, Rgba color);
+
+// Writes `color` into every pixel as it is, without blending.
+bool FillSurface(Surface& surface, Rgba color);
+
+// Blends `source` over `target` with its top-left corner at (x, y), every source alpha
+// multiplied by opacity / 255 (opacity is clamped to 0..255).
+bool PaintSurface(Surface& target, Surface& source, int x, int y, int opacity);
+
+struct FontSpec {
+  std::string family;  // substituted by fontconfig when not installed
+  int pixelSize = 0;   // character height in pixels
+  bool bold = false, italic = false, underline = false, strikeout = false;
+};
+
+struct FontState;
+struct FontStateDeleter {
+  void operator()(FontState* state) const;
+};
+
+class Font {  // owns a loaded font with its own font map, usable from any one thread at a time
+ public:
+  Font() = default;
+  explicit operator bool() const { return state_ != nullptr; }
+
+ private:
+  friend Font LoadFont(const FontSpec& spec);
+  friend struct FontAccess;
+  std::unique_ptr<FontState, FontStateDeleter> state_;
+};
+
+// The font for `spec`; empty only when no usable font can be found at all.
+Font LoadFont(const FontSpec& spec);
+
+// Plain: antialiasing off. Antialiased: glyphs and lines with grey-level antialiasing.
+enum class TextMode { Plain, Antialiased };
+
+// The logical extents of one line of text (no line breaks: every character is literal).
+struct TextExtents {
+  int width = 0, height = 0;  // whole pixels
+  double exactWidth = 0;      // the unrounded advance width
+};
+TextExtents MeasureText(const Font& font, const std::string& text, TextMode mode);
+
+// Draws one line with the top-left corner of its logical rectangle at (x, y). Plain: the
+// line's cell (logical rectangle) gets `background` and the glyph pixels get `color`, both
+// written as they are, without blending. Antialiased: the glyphs are blended over the
+// surface in `color` and `background` is not used. False for an empty surface or font.
+bool DrawText(Surface& surface, const Font& font, const std::string& text, int x, int y,
+              Rgba color, Rgba background, TextMode mode);
