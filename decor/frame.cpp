@@ -1,5 +1,68 @@
 #include "decor/frame.h"
 
-// Placeholder implementations.
-Rgba ParseColor(std::string_view, int alpha) { return {0, 0, 0, static_cast<uint8_t>(alpha)}; }
-Bitmap DrawSolidFrame(Bitmap picture, int, int, const FrameSettings&) { return picture; }
+#include <algorithm>
+#include <vector>
+
+#include "decor/surface_handover.h"
+#include "decor/to_24_bits.h"
+
+// One colour component from two characters; reading stops at the first non-hex character.
+static uint8_t ReadHexPair(char32_t high, char32_t low) {
+  const auto digit = [](char32_t c) -> int {
+    if (c >= '0' && c <= '9') return static_cast<int>(c - '0');
+    if (c >= 'a' && c <= 'f') return static_cast<int>(c - 'a' + 10);
+    if (c >= 'A' && c <= 'F') return static_cast<int>(c - 'A' + 10);
+    return -1;
+  };
+  const int first = digit(high);
+  if (first < 0) return 0;
+  const int second = digit(low);
+  return static_cast<uint8_t>(second < 0 ? first : first * 16 + second);
+}
+
+Rgba ParseColor(std::string_view text, int alpha) {
+  // The length counts characters, not bytes; anything but ASCII is not a hex digit.
+  std::vector<char32_t> characters;
+  for (const char byte : text)
+    if ((static_cast<unsigned char>(byte) & 0xC0) != 0x80)
+      characters.push_back(static_cast<unsigned char>(byte) < 0x80 ? byte : U'?');
+  Rgba color{0, 0, 0, static_cast<uint8_t>(std::clamp(alpha, 0, 255))};
+  if (characters.size() != 6) return color;
+  color.red = ReadHexPair(characters[0], characters[1]);
+  color.green = ReadHexPair(characters[2], characters[3]);
+  color.blue = ReadHexPair(characters[4], characters[5]);
+  return color;
+}
+
+// The frame alone, with the frame opacity applied; empty when a surface cannot be made.
+static Bitmap BuildFrameLayer(int width, int height, const FrameSettings& frame) {
+  Surface shapes(width, height);
+  Surface layer(width, height);
+  if (!shapes || !layer) return {};
+  const int w = width, h = height;
+  const int l = frame.left, r = frame.right, t = frame.top, b = frame.bottom;
+  const Rgba left = ParseColor(frame.leftColor, 255), right = ParseColor(frame.rightColor, 255);
+  const Rgba top = ParseColor(frame.topColor, 255), bottom = ParseColor(frame.bottomColor, 255);
+  // The corner rectangles go first, under the mitred bands: each band's antialiased diagonal
+  // leaves the corner pixels partly transparent, and the rectangle beneath closes that seam.
+  FillRectangle(shapes, 0, 0, l, t, top);
+  FillRectangle(shapes, w - r, 0, r, t, right);
+  FillRectangle(shapes, w - r, h - b, r, b, bottom);
+  FillRectangle(shapes, 0, h - b, l, b, left);
+  FillPolygon(shapes, {{0, 0}, {w, 0}, {w - r, t}, {l, t}}, top);
+  FillPolygon(shapes, {{w, 0}, {w, h}, {w - r, h - b}, {w - r, t}}, right);
+  FillPolygon(shapes, {{w, h}, {0, h}, {l, h - b}, {w - r, h - b}}, bottom);
+  FillPolygon(shapes, {{0, h}, {0, 0}, {l, t}, {l, h - b}}, left);
+  // One opacity for the whole frame, so overlapping shapes do not show through each other.
+  PaintSurface(layer, shapes, 0, 0, frame.opacity);
+  return SurfaceToBitmap(layer);
+}
+
+Bitmap DrawSolidFrame(Bitmap picture, int width, int height, const FrameSettings& frame) {
+  if (frame.kind == FrameKind::None || !picture) return picture;
+  picture = To24Bits(std::move(picture));
+  if (!picture || frame.kind != FrameKind::Solid) return picture;
+  const Bitmap layer = BuildFrameLayer(width, height, frame);
+  if (!layer) return picture;
+  return Bitmap(FreeImage_Composite(layer.get(), FALSE, nullptr, picture.get()));
+}
