@@ -137,7 +137,7 @@ TEST(ColourSteps, EmptyPicturePassesThrough) {
   EXPECT_FALSE(ThresholdPicture(Bitmap(), all));
 }
 
-TEST(GreyscalePicture, GivesEightBitGreyWithRec709Weights) {
+TEST(ColourGreyscale, GivesEightBitGreyWithRec709Weights) {
   ColorSettings grey;
   grey.greyscale = true;
   for (const bool deep : {false, true}) {
@@ -151,7 +151,7 @@ TEST(GreyscalePicture, GivesEightBitGreyWithRec709Weights) {
   }
 }
 
-TEST(ThresholdPicture, OnlyTheLowByteOfTheLevelCounts) {
+TEST(ColourThreshold, OnlyTheLowByteOfTheLevelCounts) {
   // An 8-bit grey ramp 0..255: a pixel is white exactly when its value reaches the level.
   Bitmap ramp(FreeImage_Allocate(16, 16, 8));
   for (unsigned i = 0; i < 256; ++i) {
@@ -171,7 +171,7 @@ TEST(ThresholdPicture, OnlyTheLowByteOfTheLevelCounts) {
   }
 }
 
-TEST(ThresholdPicture, ColourAndDeepPicturesBecomeOneBit) {
+TEST(ColourThreshold, ColourAndDeepPicturesBecomeOneBit) {
   Bitmap colour = MakeLetterF(32);
   Bitmap deep(FreeImage_ConvertToRGB16(MakeLetterF().get()));
   for (Bitmap* picture : {&colour, &deep}) {
@@ -181,7 +181,7 @@ TEST(ThresholdPicture, ColourAndDeepPicturesBecomeOneBit) {
   }
 }
 
-TEST(ThresholdPicture, GreyscaleFirstThenThreshold) {
+TEST(ColourThreshold, GreyscaleFirstThenThreshold) {
   // As in the chain: grey values 54 (red) and 18 (blue) against the levels 50 and 128.
   const std::pair<int, uint32_t> kCases[] = {{50, kWhite}, {128, kBlack}};
   for (const auto& [level, ink] : kCases) {
