@@ -1,4 +1,224 @@
 #include "pipeline/load.h"
 
-// Placeholder implementation.
-Bitmap LoadPicture(const std::string&, const std::string&) { return nullptr; }
+#include <chrono>
+#include <cstdint>
+#include <cstring>
+#include <thread>
+
+#include "platform/files.h"
+#include "platform/isolated.h"
+#include "platform/process.h"
+
+namespace {
+
+// A fixed, plain name: nothing in the input's name can reach the converter's command line.
+constexpr const char* kConverterOutputName = "picture.tga";
+
+// FreeImage's PICT reader needs a few empty reads at the end of a file, but never many in a
+// row unless it is stuck in one of its skip loops.
+constexpr int kMaxEmptyReads = 8;
+
+// What the child sends before the palette, the transparency table and the pixel rows.
+struct TransferHeader {
+  uint32_t type, width, height, bpp, pitch;
+  uint32_t redMask, greenMask, blueMask;
+  uint32_t paletteEntries, transparencyEntries, transparent;
+  uint32_t hasBackground;
+  RGBQUAD background;
+  uint32_t dotsPerMeterX, dotsPerMeterY;
+};
+
+// The input file as FreeImage's handle IO sees it (fread and fseek semantics).
+struct InputStream {
+  const std::string& data;
+  size_t position = 0;
+  int emptyReads = 0;
+};
+
+}  // namespace
+
+// The reader loops on reads that return nothing; throwing is the only way to break out of
+// those loops, and its own catch turns that into a failed load.
+static unsigned DLL_CALLCONV ReadInput(void* buffer, unsigned size, unsigned count,
+                                       fi_handle handle) {
+  InputStream& stream = *static_cast<InputStream*>(handle);
+  const size_t wanted = static_cast<size_t>(size) * count;
+  if (wanted == 0) return 0;
+  const size_t left = stream.data.size() - stream.position;
+  if (left == 0) {
+    if (++stream.emptyReads > kMaxEmptyReads) throw "PICT reader stuck at end of file";
+    return 0;
+  }
+  // A partial read must work: the embedded-JPEG reader asks for whole blocks near the end.
+  const size_t n = wanted < left ? wanted : left;
+  std::memcpy(buffer, stream.data.data() + stream.position, n);
+  stream.position += n;
+  return static_cast<unsigned>(n / size);
+}
+
+static unsigned DLL_CALLCONV WriteNothing(void*, unsigned, unsigned, fi_handle) { return 0; }
+
+// A seek outside the data is how a crafted length sends the reader round in a cycle.
+static int DLL_CALLCONV SeekInput(fi_handle handle, long offset, int origin) {
+  InputStream& stream = *static_cast<InputStream*>(handle);
+  long base = 0;
+  if (origin == SEEK_CUR) base = static_cast<long>(stream.position);
+  if (origin == SEEK_END) base = static_cast<long>(stream.data.size());
+  const long target = base + offset;
+  if (target < 0 || static_cast<size_t>(target) > stream.data.size())
+    throw "PICT reader seeks outside the file";
+  stream.position = static_cast<size_t>(target);
+  return 0;
+}
+
+static long DLL_CALLCONV TellInput(fi_handle handle) {
+  return static_cast<long>(static_cast<InputStream*>(handle)->position);
+}
+
+static bool SendBitmap(FIBITMAP* dib, const IsolatedWriter& write) {
+  TransferHeader header{};
+  header.type = FreeImage_GetImageType(dib);
+  header.width = FreeImage_GetWidth(dib);
+  header.height = FreeImage_GetHeight(dib);
+  header.bpp = FreeImage_GetBPP(dib);
+  header.pitch = FreeImage_GetPitch(dib);
+  header.redMask = FreeImage_GetRedMask(dib);
+  header.greenMask = FreeImage_GetGreenMask(dib);
+  header.blueMask = FreeImage_GetBlueMask(dib);
+  header.paletteEntries = FreeImage_GetPalette(dib) ? FreeImage_GetColorsUsed(dib) : 0;
+  header.transparencyEntries = FreeImage_GetTransparencyCount(dib);
+  header.transparent = FreeImage_IsTransparent(dib);
+  header.hasBackground = FreeImage_GetBackgroundColor(dib, &header.background);
+  header.dotsPerMeterX = FreeImage_GetDotsPerMeterX(dib);
+  header.dotsPerMeterY = FreeImage_GetDotsPerMeterY(dib);
+  const size_t pixelBytes = static_cast<size_t>(header.pitch) * header.height;
+  return write(&header, sizeof header) &&
+         write(FreeImage_GetPalette(dib), header.paletteEntries * sizeof(RGBQUAD)) &&
+         write(FreeImage_GetTransparencyTable(dib), header.transparencyEntries) &&
+         write(FreeImage_GetBits(dib), pixelBytes);
+}
+
+// Runs in the isolated child: decode, send, free.
+static bool DecodeAndSend(const std::string& data, const IsolatedWriter& write) {
+  InputStream stream{data};
+  FreeImageIO io{ReadInput, WriteNothing, SeekInput, TellInput};
+  FIBITMAP* dib = nullptr;
+  try {
+    dib = FreeImage_LoadFromHandle(FIF_PICT, &io, &stream, 0);
+  } catch (...) {
+    dib = nullptr;  // our own throws, and whatever the reader lets through
+  }
+  Bitmap picture(dib);
+  if (!picture || !FreeImage_HasPixels(picture.get())) return false;
+  if (!SendBitmap(picture.get(), write)) return false;
+  // Freeing lets glibc's heap checks catch an overflow: the child then aborts, and the
+  // parent refuses the picture although every byte arrived.
+  picture.reset();
+  return true;
+}
+
+static bool IsKnownDepth(uint32_t bpp) {
+  for (uint32_t depth : {1, 4, 8, 16, 24, 32, 48, 64, 96, 128})
+    if (bpp == depth) return true;
+  return false;
+}
+
+// Rebuilds the child's bitmap; empty unless the bytes are exactly one consistent transfer.
+static Bitmap ReceiveBitmap(const std::string& bytes) {
+  TransferHeader header{};
+  if (bytes.size() < sizeof header) return nullptr;
+  std::memcpy(&header, bytes.data(), sizeof header);
+  if (header.width == 0 || header.height == 0 || header.width > INT32_MAX ||
+      header.height > INT32_MAX || !IsKnownDepth(header.bpp) || header.type > FIT_RGBAF ||
+      header.paletteEntries > 256 || header.transparencyEntries > 256)
+    return nullptr;
+  const uint64_t paletteBytes = uint64_t{header.paletteEntries} * sizeof(RGBQUAD);
+  const uint64_t pixelBytes = uint64_t{header.pitch} * header.height;
+  if (bytes.size() != sizeof header + paletteBytes + header.transparencyEntries + pixelBytes)
+    return nullptr;
+
+  Bitmap picture(FreeImage_AllocateT(static_cast<FREE_IMAGE_TYPE>(header.type),
+                                     static_cast<int>(header.width),
+                                     static_cast<int>(header.height), static_cast<int>(header.bpp),
+                                     header.redMask, header.greenMask, header.blueMask));
+  if (!picture || FreeImage_GetPitch(picture.get()) != header.pitch) return nullptr;
+  const uint32_t paletteEntries = FreeImage_GetPalette(picture.get())
+                                      ? FreeImage_GetColorsUsed(picture.get())
+                                      : 0;
+  if (paletteEntries != header.paletteEntries) return nullptr;
+
+  const char* from = bytes.data() + sizeof header;
+  if (paletteBytes > 0) std::memcpy(FreeImage_GetPalette(picture.get()), from, paletteBytes);
+  from += paletteBytes;
+  if (header.transparencyEntries > 0) {
+    BYTE table[256];
+    std::memcpy(table, from, header.transparencyEntries);
+    FreeImage_SetTransparencyTable(picture.get(), table,
+                                   static_cast<int>(header.transparencyEntries));
+  }
+  from += header.transparencyEntries;
+  // For 32-bit pictures FreeImage derives transparency from the pixels themselves.
+  if (header.bpp <= 8) FreeImage_SetTransparent(picture.get(), header.transparent != 0);
+  if (header.hasBackground) FreeImage_SetBackgroundColor(picture.get(), &header.background);
+  FreeImage_SetDotsPerMeterX(picture.get(), header.dotsPerMeterX);
+  FreeImage_SetDotsPerMeterY(picture.get(), header.dotsPerMeterY);
+  std::memcpy(FreeImage_GetBits(picture.get()), from, pixelBytes);
+  return picture;
+}
+
+// Many PICT writers leave the fourth byte of 32-bit pixels at 0; kept as alpha, that would
+// make the whole picture transparent.
+static void MakeZeroAlphaOpaque(FIBITMAP* dib) {
+  if (!dib || FreeImage_GetImageType(dib) != FIT_BITMAP || FreeImage_GetBPP(dib) != 32) return;
+  const unsigned width = FreeImage_GetWidth(dib);
+  const unsigned height = FreeImage_GetHeight(dib);
+  for (unsigned y = 0; y < height; ++y) {
+    const BYTE* pixel = FreeImage_GetScanLine(dib, static_cast<int>(y));
+    for (unsigned x = 0; x < width; ++x, pixel += 4)
+      if (pixel[FI_RGBA_ALPHA] != 0) return;
+  }
+  for (unsigned y = 0; y < height; ++y) {
+    BYTE* pixel = FreeImage_GetScanLine(dib, static_cast<int>(y));
+    for (unsigned x = 0; x < width; ++x, pixel += 4) pixel[FI_RGBA_ALPHA] = 0xFF;
+  }
+}
+
+static bool HasSize(const Bitmap& picture) {
+  return picture && FreeImage_GetWidth(picture.get()) > 0 &&
+         FreeImage_GetHeight(picture.get()) > 0;
+}
+
+static Bitmap LoadThroughConverter(const std::string& inputPath, const std::string& tgaPath) {
+  // A stale file would otherwise be taken for this input's picture.
+  RemoveFile(tgaPath);
+  const bool converted = RunProgram({"convert", "-quiet", "-colorspace", "sRGB", "-orient",
+                                     "TopLeft", "pict:" + inputPath, "tga:" + tgaPath});
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  Bitmap picture;
+  // ImageMagick leaves all-black TGAs behind when it fails on some PICTs: only status 0 counts.
+  if (converted && FileSize(tgaPath).value_or(0) > 0)
+    picture.reset(FreeImage_Load(FIF_TARGA, tgaPath.c_str(), 0));
+  RemoveFile(tgaPath);
+  if (!HasSize(picture)) return nullptr;
+  return picture;
+}
+
+static Bitmap LoadWithFreeImage(const std::string& inputPath) {
+  const std::optional<std::string> data = ReadFileBytes(inputPath);
+  if (!data || data->empty()) return nullptr;
+  // The reader hangs and overflows its heap on bad files: it runs in a child of its own.
+  const IsolatedResult run = RunIsolated(
+      [&data](const IsolatedWriter& write) { return DecodeAndSend(*data, write); });
+  if (!run.completed) return nullptr;
+  Bitmap picture = ReceiveBitmap(run.output);
+  MakeZeroAlphaOpaque(picture.get());
+  return picture;
+}
+
+Bitmap LoadPicture(const std::string& inputPath, const std::string& tempFolder) {
+  // An empty file can hold no picture, and FreeImage's reader would only spin on it.
+  if (FileSize(inputPath).value_or(0) == 0) return nullptr;
+  Bitmap picture = LoadThroughConverter(inputPath, tempFolder + kConverterOutputName);
+  if (picture) return picture;
+  return LoadWithFreeImage(inputPath);
+}
