@@ -37,8 +37,7 @@ Rgba ParseColor(std::string_view text, int alpha) {
 // The frame alone, with the frame opacity applied; empty when a surface cannot be made.
 static Bitmap BuildFrameLayer(int width, int height, const FrameSettings& frame) {
   Surface shapes(width, height);
-  Surface layer(width, height);
-  if (!shapes || !layer) return {};
+  if (!shapes) return {};
   const int w = width, h = height;
   const int l = frame.left, r = frame.right, t = frame.top, b = frame.bottom;
   const Rgba left = ParseColor(frame.leftColor, 255), right = ParseColor(frame.rightColor, 255);
@@ -54,6 +53,10 @@ static Bitmap BuildFrameLayer(int width, int height, const FrameSettings& frame)
   FillPolygon(shapes, {{w, h}, {0, h}, {l, h - b}, {w - r, h - b}}, bottom);
   FillPolygon(shapes, {{0, h}, {0, 0}, {l, t}, {l, h - b}}, left);
   // One opacity for the whole frame, so overlapping shapes do not show through each other.
+  // Fully opaque, that painting would be an exact copy, so it is left out.
+  if (frame.opacity >= 255) return SurfaceToBitmap(shapes);
+  Surface layer(width, height);
+  if (!layer) return {};
   PaintSurface(layer, shapes, 0, 0, frame.opacity);
   return SurfaceToBitmap(layer);
 }

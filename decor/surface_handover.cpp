@@ -6,10 +6,16 @@
 // Cairo stores premultiplied alpha, FreeImage straight alpha: convert at every hand-over.
 // These are the roundings of pixman and of Cairo's PNG writer, so the direct copy gives the
 // same bytes as a PNG round trip would.
-static uint8_t Unpremultiply(uint32_t value, uint32_t alpha) {
-  return static_cast<uint8_t>(std::min<uint32_t>(255, (value * 255 + alpha / 2) / alpha));
+static uint32_t Unpremultiply(uint32_t value, uint32_t alpha) {
+  return std::min<uint32_t>(255, (value * 255 + alpha / 2) / alpha);
 }
 static uint32_t Premultiply(uint32_t value, uint32_t alpha) { return (value * alpha + 127) / 255; }
+
+// One FreeImage 32-bit pixel as a native word, whatever FreeImage's colour order.
+static uint32_t FreeImageWord(uint32_t red, uint32_t green, uint32_t blue, uint32_t alpha) {
+  return red << FI_RGBA_RED_SHIFT | green << FI_RGBA_GREEN_SHIFT | blue << FI_RGBA_BLUE_SHIFT |
+         alpha << FI_RGBA_ALPHA_SHIFT;
+}
 
 Bitmap SurfaceToBitmap(Surface& surface) {
   const SurfacePixels view = surface.Pixels();
@@ -17,26 +23,21 @@ Bitmap SurfaceToBitmap(Surface& surface) {
   Bitmap bitmap(FreeImage_Allocate(view.width, view.height, 32));
   if (!bitmap) return {};
   for (int y = 0; y < view.height; ++y) {
-    const auto* from = reinterpret_cast<const uint32_t*>(view.pixels + static_cast<ptrdiff_t>(y) * view.stride);
+    const auto* from =
+        reinterpret_cast<const uint32_t*>(view.pixels + static_cast<ptrdiff_t>(y) * view.stride);
     // FreeImage keeps the bottom row first.
-    BYTE* to = FreeImage_GetScanLine(bitmap.get(), view.height - 1 - y);
-    for (int x = 0; x < view.width; ++x, to += 4) {
+    auto* to = reinterpret_cast<uint32_t*>(FreeImage_GetScanLine(bitmap.get(), view.height - 1 - y));
+    for (int x = 0; x < view.width; ++x) {
       const uint32_t word = from[x];
       const uint32_t alpha = word >> 24;
-      if (alpha == 0) {  // new bitmaps are zero-filled already
-        continue;
+      if (alpha == 0) continue;  // new bitmaps are zero-filled already
+      uint32_t red = (word >> 16) & 0xFF, green = (word >> 8) & 0xFF, blue = word & 0xFF;
+      if (alpha != 255) {
+        red = Unpremultiply(red, alpha);
+        green = Unpremultiply(green, alpha);
+        blue = Unpremultiply(blue, alpha);
       }
-      const uint32_t red = (word >> 16) & 0xFF, green = (word >> 8) & 0xFF, blue = word & 0xFF;
-      if (alpha == 255) {
-        to[FI_RGBA_RED] = static_cast<BYTE>(red);
-        to[FI_RGBA_GREEN] = static_cast<BYTE>(green);
-        to[FI_RGBA_BLUE] = static_cast<BYTE>(blue);
-      } else {
-        to[FI_RGBA_RED] = Unpremultiply(red, alpha);
-        to[FI_RGBA_GREEN] = Unpremultiply(green, alpha);
-        to[FI_RGBA_BLUE] = Unpremultiply(blue, alpha);
-      }
-      to[FI_RGBA_ALPHA] = static_cast<BYTE>(alpha);
+      to[x] = FreeImageWord(red, green, blue, alpha);
     }
   }
   return bitmap;
@@ -51,12 +52,14 @@ Surface BitmapToSurface(FIBITMAP* bitmap) {
   const SurfacePixels view = surface.Pixels();
   if (!view.pixels) return {};
   for (int y = 0; y < height; ++y) {
-    const BYTE* from = FreeImage_GetScanLine(bitmap, height - 1 - y);
+    const auto* from = reinterpret_cast<const uint32_t*>(FreeImage_GetScanLine(bitmap, height - 1 - y));
     auto* to = reinterpret_cast<uint32_t*>(view.pixels + static_cast<ptrdiff_t>(y) * view.stride);
-    for (int x = 0; x < width; ++x, from += 4) {
-      const uint32_t alpha = from[FI_RGBA_ALPHA];
-      to[x] = alpha << 24 | Premultiply(from[FI_RGBA_RED], alpha) << 16 |
-              Premultiply(from[FI_RGBA_GREEN], alpha) << 8 | Premultiply(from[FI_RGBA_BLUE], alpha);
+    for (int x = 0; x < width; ++x) {
+      const uint32_t word = from[x];
+      const uint32_t alpha = (word >> FI_RGBA_ALPHA_SHIFT) & 0xFF;
+      const auto channel = [&](int shift) { return Premultiply((word >> shift) & 0xFF, alpha); };
+      to[x] = alpha << 24 | channel(FI_RGBA_RED_SHIFT) << 16 | channel(FI_RGBA_GREEN_SHIFT) << 8 |
+              channel(FI_RGBA_BLUE_SHIFT);
     }
   }
   surface.MarkDirty();
