@@ -1,0 +1,345 @@
+// The text and image watermarks: the box's size and place, rotation, cutting, failure paths,
+// and the logo's opacity, grey and transparency.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <thread>
+
+#include "decor/watermark.h"
+#include "tests/support/run_program.h"
+
+namespace {
+
+struct Pixel {
+  int red, green, blue;
+  bool operator==(const Pixel&) const = default;
+};
+std::ostream& operator<<(std::ostream& out, const Pixel& p) {
+  return out << "(" << p.red << "," << p.green << "," << p.blue << ")";
+}
+
+constexpr Pixel kPictureColor{30, 60, 90};
+
+Bitmap SolidPicture(int width, int height, Pixel color = kPictureColor, int bpp = 24) {
+  Bitmap picture(FreeImage_Allocate(width, height, bpp));
+  RGBQUAD quad{static_cast<BYTE>(color.blue), static_cast<BYTE>(color.green),
+               static_cast<BYTE>(color.red), 255};
+  FreeImage_FillBackground(picture.get(), &quad);
+  return picture;
+}
+
+// (x, y) from the top-left corner.
+Pixel At(FIBITMAP* picture, int x, int y) {
+  RGBQUAD quad{};
+  FreeImage_GetPixelColor(picture, x, FreeImage_GetHeight(picture) - 1 - y, &quad);
+  return {quad.rgbRed, quad.rgbGreen, quad.rgbBlue};
+}
+
+// The smallest rectangle holding every pixel that differs from the untouched colour.
+struct Box {
+  int left = 0, top = 0, right = -1, bottom = -1;  // inclusive
+  int Width() const { return right - left + 1; }
+  int Height() const { return bottom - top + 1; }
+  bool IsEmpty() const { return right < left; }
+  bool Contains(const Box& inner) const {
+    return inner.IsEmpty() || (inner.left >= left && inner.right <= right &&
+                               inner.top >= top && inner.bottom <= bottom);
+  }
+};
+std::ostream& operator<<(std::ostream& out, const Box& b) {
+  return out << "[" << b.left << "," << b.top << " .. " << b.right << "," << b.bottom << "]";
+}
+
+Box ChangedBox(FIBITMAP* picture, Pixel untouched = kPictureColor) {
+  Box box{1 << 30, 1 << 30, -1, -1};
+  const int width = static_cast<int>(FreeImage_GetWidth(picture));
+  const int height = static_cast<int>(FreeImage_GetHeight(picture));
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      if (At(picture, x, y) != untouched) {
+        box.left = std::min(box.left, x), box.right = std::max(box.right, x);
+        box.top = std::min(box.top, y), box.bottom = std::max(box.bottom, y);
+      }
+  return box.right < 0 ? Box{} : box;
+}
+
+// A text watermark with an opaque red box and white text, so the whole box shows.
+WatermarkSettings TextMark(const std::string& text, Position position = Position::TopLeft) {
+  WatermarkSettings watermark;
+  watermark.kind = WatermarkKind::Text;
+  watermark.text.text = text;
+  watermark.text.backColor = "FF0000";
+  watermark.text.backOpacity = 255;
+  watermark.text.placement.position = position;
+  return watermark;
+}
+
+FrameSettings SolidFrame(int width) {
+  FrameSettings frame;
+  frame.kind = FrameKind::Solid;
+  frame.left = frame.right = frame.top = frame.bottom = width;
+  return frame;
+}
+
+Box Draw(const WatermarkSettings& watermark, int width = 240, int height = 140,
+         const FrameSettings& frame = {}) {
+  const Bitmap marked = DrawWatermark(SolidPicture(width, height), width, height, watermark, frame);
+  if (!marked) return {-1, -1, -2, -2};
+  return ChangedBox(marked.get());
+}
+
+class TextWatermark : public testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(LoadWatermarkFont(TextWatermarkSettings{})); }
+  void TearDown() override { ReleaseWatermarkFont(); }
+};
+
+}  // namespace
+
+TEST_F(TextWatermark, BoxLandsAtEachOfTheNinePositions) {
+  constexpr int kW = 240, kH = 140, kX = 7, kY = 5;
+  WatermarkSettings watermark = TextMark("Quillmere");
+  watermark.text.placement.xOffset = kX;
+  watermark.text.placement.yOffset = kY;
+  const Box reference = Draw(watermark);
+  ASSERT_FALSE(reference.IsEmpty());
+  for (int code = 0; code < 9; ++code) {
+    watermark.text.placement.position = static_cast<Position>(code);
+    const Box box = Draw(watermark);
+    EXPECT_EQ(box.Width(), reference.Width()) << code;
+    EXPECT_EQ(box.Height(), reference.Height()) << code;
+    const int w = box.Width(), h = box.Height();
+    const int left[] = {kX, (kW - w) / 2, kW - w - kX};
+    const int top[] = {kY, (kH - h) / 2, kH - h - kY};
+    EXPECT_EQ(box.left, left[code % 3]) << "position " << code << " " << box;
+    EXPECT_EQ(box.top, top[code / 3]) << "position " << code << " " << box;
+  }
+}
+
+TEST_F(TextWatermark, FrameBoundaryPlacesInsideTheFrame) {
+  WatermarkSettings watermark = TextMark("Inside");
+  watermark.text.placement.boundary = Boundary::Frame;
+  const Box inside = Draw(watermark, 240, 140, SolidFrame(20));
+  EXPECT_EQ(inside.left, 30);
+  EXPECT_EQ(inside.top, 30);
+  const Box noFrame = Draw(watermark, 240, 140, FrameSettings{});
+  EXPECT_EQ(noFrame.left, 10);
+  EXPECT_EQ(noFrame.top, 10);
+  watermark.text.placement.boundary = Boundary::Image;
+  const Box image = Draw(watermark, 240, 140, SolidFrame(20));
+  EXPECT_EQ(image.left, 10);
+  EXPECT_EQ(image.top, 10);
+}
+
+TEST_F(TextWatermark, LinesBreakAtEolInAnyCaseWithLeading) {
+  const Box one = Draw(TextMark("Line one"));
+  ASSERT_GE(one.Height(), 10);
+  WatermarkSettings watermark = TextMark("Line one%EOL%Line two%eOl%Line three");
+  watermark.text.leading = 5;
+  const Box three = Draw(watermark);
+  EXPECT_EQ(three.Height(), one.Height() + 2 * (one.Height() + 5));
+  // A marker at the very end still adds a line of full height.
+  const Box trailing = Draw(TextMark("Line one%eol%"));
+  EXPECT_EQ(trailing.Height(), 2 * one.Height());
+  EXPECT_EQ(trailing.Width(), one.Width());
+}
+
+TEST_F(TextWatermark, PaddingGrowsTheBoxOnEverySide) {
+  const Box plain = Draw(TextMark("Pad"));
+  WatermarkSettings watermark = TextMark("Pad");
+  watermark.text.padding = 6;
+  const Box padded = Draw(watermark);
+  EXPECT_EQ(padded.Width(), plain.Width() + 12);
+  EXPECT_EQ(padded.Height(), plain.Height() + 12);
+  EXPECT_EQ(padded.left, plain.left);
+}
+
+TEST_F(TextWatermark, Rotation90SwapsTheSidesAnd360DoesNothing) {
+  WatermarkSettings watermark = TextMark("Turned");
+  const Box flat = Draw(watermark);
+  watermark.text.placement.rotation = 90;
+  const Box turned = Draw(watermark);
+  EXPECT_EQ(turned.Width(), flat.Height());
+  EXPECT_EQ(turned.Height(), flat.Width());
+  for (const int angle : {360, -90}) {
+    watermark.text.placement.rotation = angle;
+    const Box same = Draw(watermark);
+    EXPECT_EQ(same.Width(), flat.Width()) << angle;
+    EXPECT_EQ(same.Height(), flat.Height()) << angle;
+  }
+}
+
+TEST_F(TextWatermark, BoxWiderThanTheAreaIsCutOnItsRight) {
+  const WatermarkSettings watermark = TextMark("A watermark far wider than the picture it marks");
+  const Box box = Draw(watermark, 100, 60);
+  EXPECT_EQ(box.left, 10);
+  EXPECT_EQ(box.right, 99);
+  WatermarkSettings right = watermark;
+  right.text.placement.position = Position::BottomRight;
+  const Box cut = Draw(right, 100, 60);
+  EXPECT_EQ(cut.left, 0);
+  EXPECT_EQ(cut.Width(), 90);
+}
+
+TEST_F(TextWatermark, OffsetAsLargeAsTheAreaGivesNoPicture) {
+  WatermarkSettings watermark = TextMark("Gone");
+  watermark.text.placement.xOffset = 240;
+  EXPECT_FALSE(DrawWatermark(SolidPicture(240, 140), 240, 140, watermark, {}));
+}
+
+TEST_F(TextWatermark, NegativeOffsetLeavesTheWatermarkOut) {
+  WatermarkSettings watermark = TextMark("Outside");
+  watermark.text.placement.xOffset = -5;
+  const Bitmap marked = DrawWatermark(SolidPicture(240, 140, kPictureColor, 32), 240, 140,
+                                      watermark, {});
+  ASSERT_TRUE(marked);
+  EXPECT_EQ(FreeImage_GetBPP(marked.get()), 24u);
+  EXPECT_TRUE(ChangedBox(marked.get()).IsEmpty());
+}
+
+TEST_F(TextWatermark, PlainTextHasOnlyBoxAndTextColoursAntialiasedTextBlends) {
+  const Box box = Draw(TextMark("Aa Gg @"));
+  const auto colours = [&](bool antialiasing) {
+    WatermarkSettings watermark = TextMark("Aa Gg @");
+    watermark.text.antialiasing = antialiasing;
+    const Bitmap marked = DrawWatermark(SolidPicture(240, 140), 240, 140, watermark, {});
+    EXPECT_EQ(ChangedBox(marked.get()).Width(), box.Width());
+    int others = 0, white = 0;
+    for (int y = box.top; y <= box.bottom; ++y)
+      for (int x = box.left; x <= box.right; ++x) {
+        const Pixel p = At(marked.get(), x, y);
+        if (p == Pixel{255, 255, 255}) ++white;
+        else if (p != Pixel{255, 0, 0}) ++others;
+      }
+    EXPECT_GT(white, 0) << antialiasing;
+    return others;
+  };
+  EXPECT_EQ(colours(false), 0);
+  EXPECT_GT(colours(true), 0);
+}
+
+TEST_F(TextWatermark, TextWithoutBoxStaysInsideTheBox) {
+  for (const bool antialiasing : {false, true}) {
+    WatermarkSettings watermark = TextMark("Underlined gjpqy%eol%Two");
+    watermark.text.alignment = TextAlignment::Right;
+    watermark.text.antialiasing = antialiasing;
+    const Box box = Draw(watermark);
+    watermark.text.backOpacity = 0;
+    const Box ink = Draw(watermark);
+    EXPECT_FALSE(ink.IsEmpty()) << antialiasing;
+    EXPECT_TRUE(box.Contains(ink)) << box << " " << ink << " " << antialiasing;
+  }
+}
+
+TEST_F(TextWatermark, FontLoadedOnOneThreadDrawsOnAnother) {
+  Box box;
+  std::thread worker([&] { box = Draw(TextMark("Worker")); });
+  worker.join();
+  EXPECT_FALSE(box.IsEmpty());
+}
+
+TEST(TextWatermarkFont, WithoutAFontThePictureComesBack24BitsUnmarked) {
+  ReleaseWatermarkFont();
+  const Bitmap marked = DrawWatermark(SolidPicture(50, 40, kPictureColor, 32), 50, 40,
+                                      TextMark("None"), {});
+  ASSERT_TRUE(marked);
+  EXPECT_EQ(FreeImage_GetBPP(marked.get()), 24u);
+  EXPECT_TRUE(ChangedBox(marked.get()).IsEmpty());
+}
+
+TEST(TextWatermarkFont, UnknownFaceIsSubstituted) {
+  TextWatermarkSettings settings;
+  settings.font = "No Such Face At All";
+  settings.fontStyle = FontStyle::BoldItalic;
+  settings.fontEffect = FontEffect::Strikethrough;
+  EXPECT_TRUE(LoadWatermarkFont(settings));
+  ReleaseWatermarkFont();
+}
+
+namespace {
+
+// A logo file written with FreeImage; pixels given top row first, alpha 255 unless stated.
+std::string SaveLogo(const ScratchFolder& folder, const std::string& name, int width,
+                     const std::vector<RGBQUAD>& pixels, int bpp = 24) {
+  const int height = static_cast<int>(pixels.size()) / width;
+  const Bitmap logo(FreeImage_Allocate(width, height, bpp));
+  for (int i = 0; i < static_cast<int>(pixels.size()); ++i) {
+    RGBQUAD quad = pixels[i];
+    FreeImage_SetPixelColor(logo.get(), i % width, height - 1 - i / width, &quad);
+  }
+  const std::string path = folder / name;
+  EXPECT_TRUE(FreeImage_Save(FIF_PNG, logo.get(), path.c_str(), 0));
+  return path;
+}
+
+WatermarkSettings ImageMark(const std::string& path, int opacity = 255) {
+  WatermarkSettings watermark;
+  watermark.kind = WatermarkKind::Image;
+  watermark.image.path = path;
+  watermark.image.opacity = opacity;
+  watermark.image.placement.position = Position::TopLeft;
+  watermark.image.placement.xOffset = 0;
+  watermark.image.placement.yOffset = 0;
+  return watermark;
+}
+
+constexpr RGBQUAD kRedQuad{0, 0, 255, 255}, kGreenQuad{0, 255, 0, 255}, kBlueQuad{255, 0, 0, 255},
+    kWhiteQuad{255, 255, 255, 255}, kClearQuad{255, 255, 255, 0};
+
+}  // namespace
+
+TEST(ImageWatermark, OpacityHalfBlendsTheLogoHalfway) {
+  ScratchFolder folder;
+  const std::string logo = SaveLogo(folder, "white.png", 3, std::vector<RGBQUAD>(6, kWhiteQuad));
+  WatermarkSettings watermark = ImageMark(logo, 128);
+  watermark.image.placement.position = Position::BottomRight;
+  watermark.image.placement.xOffset = watermark.image.placement.yOffset = 10;
+  const Bitmap marked = DrawWatermark(SolidPicture(40, 30, {0, 0, 0}), 40, 30, watermark, {});
+  ASSERT_TRUE(marked);
+  const Box box = ChangedBox(marked.get(), {0, 0, 0});
+  EXPECT_EQ(box.left, 27);
+  EXPECT_EQ(box.top, 18);
+  EXPECT_EQ(box.right, 29);
+  EXPECT_EQ(box.bottom, 19);
+  EXPECT_NEAR(At(marked.get(), 28, 19).red, 128, 2);
+}
+
+TEST(ImageWatermark, GreyscaleWeighsRedGreenAndBlue) {
+  ScratchFolder folder;
+  const std::string logo =
+      SaveLogo(folder, "rgbw.png", 4, {kRedQuad, kGreenQuad, kBlueQuad, kWhiteQuad});
+  WatermarkSettings watermark = ImageMark(logo);
+  watermark.image.greyscale = true;
+  const Bitmap marked = DrawWatermark(SolidPicture(10, 5, {0, 0, 0}), 10, 5, watermark, {});
+  ASSERT_TRUE(marked);
+  const int kGrey[] = {76, 149, 28, 255};
+  for (int x = 0; x < 4; ++x) EXPECT_EQ(At(marked.get(), x, 0), (Pixel{kGrey[x], kGrey[x], kGrey[x]}));
+  EXPECT_EQ(At(marked.get(), 4, 0), (Pixel{0, 0, 0}));
+}
+
+TEST(ImageWatermark, TransparentPartsLeaveThePictureUntouched) {
+  ScratchFolder folder;
+  const std::string logo = SaveLogo(folder, "clear.png", 2, {kClearQuad, kRedQuad, kClearQuad,
+                                                             kClearQuad}, 32);
+  const Bitmap marked = DrawWatermark(SolidPicture(8, 6), 8, 6, ImageMark(logo), {});
+  ASSERT_TRUE(marked);
+  EXPECT_EQ(At(marked.get(), 1, 0), (Pixel{255, 0, 0}));
+  const Box box = ChangedBox(marked.get());
+  EXPECT_EQ(box.left, 1);
+  EXPECT_EQ(box.right, 1);
+  EXPECT_EQ(box.top, 0);
+  EXPECT_EQ(box.bottom, 0);
+}
+
+TEST(ImageWatermark, UnreadableLogoLeavesThePicture24BitsUnmarked) {
+  ScratchFolder folder;
+  const std::string path = folder / "logo.png";
+  ASSERT_TRUE(CopyFile(__FILE__, path));
+  for (const std::string& logo : {path, folder / "missing.png"}) {
+    const Bitmap marked =
+        DrawWatermark(SolidPicture(8, 6, kPictureColor, 32), 8, 6, ImageMark(logo), {});
+    ASSERT_TRUE(marked) << logo;
+    EXPECT_EQ(FreeImage_GetBPP(marked.get()), 24u);
+    EXPECT_TRUE(ChangedBox(marked.get()).IsEmpty()) << logo;
+  }
+}
