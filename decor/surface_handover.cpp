@@ -26,7 +26,8 @@ Bitmap SurfaceToBitmap(Surface& surface) {
     const auto* from =
         reinterpret_cast<const uint32_t*>(view.pixels + static_cast<ptrdiff_t>(y) * view.stride);
     // FreeImage keeps the bottom row first.
-    auto* to = reinterpret_cast<uint32_t*>(FreeImage_GetScanLine(bitmap.get(), view.height - 1 - y));
+    auto* to =
+        reinterpret_cast<uint32_t*>(FreeImage_GetScanLine(bitmap.get(), view.height - 1 - y));
     for (int x = 0; x < view.width; ++x) {
       const uint32_t word = from[x];
       const uint32_t alpha = word >> 24;
@@ -52,7 +53,8 @@ Surface BitmapToSurface(FIBITMAP* bitmap) {
   const SurfacePixels view = surface.Pixels();
   if (!view.pixels) return {};
   for (int y = 0; y < height; ++y) {
-    const auto* from = reinterpret_cast<const uint32_t*>(FreeImage_GetScanLine(bitmap, height - 1 - y));
+    const auto* from =
+        reinterpret_cast<const uint32_t*>(FreeImage_GetScanLine(bitmap, height - 1 - y));
     auto* to = reinterpret_cast<uint32_t*>(view.pixels + static_cast<ptrdiff_t>(y) * view.stride);
     for (int x = 0; x < width; ++x) {
       const uint32_t word = from[x];

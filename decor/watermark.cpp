@@ -34,10 +34,9 @@ void ReleaseWatermarkFont() { gWatermarkFont = Font(); }
 static std::vector<std::string> SplitLines(const std::string& text) {
   constexpr std::string_view kMarker = "%eol%";
   const auto isMarkerAt = [&](size_t at) {
-    return std::equal(kMarker.begin(), kMarker.end(), text.begin() + static_cast<ptrdiff_t>(at),
-                      [](char marker, char c) {
-                        return marker == (c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-                      });
+    return std::equal(
+        kMarker.begin(), kMarker.end(), text.begin() + static_cast<ptrdiff_t>(at),
+        [](char marker, char c) { return marker == (c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); });
   };
   std::vector<std::string> lines;
   size_t start = 0;
@@ -57,9 +56,12 @@ static std::vector<std::string> SplitLines(const std::string& text) {
 // The x of a line inside the box; padding is already part of boxWidth.
 static int AlignX(int lineWidth, int boxWidth, const TextWatermarkSettings& text) {
   switch (text.alignment) {
-    case TextAlignment::Left: return text.padding;
-    case TextAlignment::Center: return static_cast<int>(std::lround((boxWidth - lineWidth) / 2.0));
-    case TextAlignment::Right: return boxWidth - lineWidth - text.padding;
+    case TextAlignment::Left:
+      return text.padding;
+    case TextAlignment::Center:
+      return static_cast<int>(std::lround((boxWidth - lineWidth) / 2.0));
+    case TextAlignment::Right:
+      return boxWidth - lineWidth - text.padding;
   }
   return 0;
 }
@@ -152,8 +154,9 @@ static Bitmap BuildImageLayer(const ImageWatermarkSettings& image) {
     BYTE* pixel = FreeImage_GetScanLine(layer.get(), static_cast<int>(y));
     for (unsigned x = 0; x < width; ++x, pixel += 4) {
       if (image.greyscale) {
-        const unsigned grey = (77u * pixel[FI_RGBA_RED] + 150u * pixel[FI_RGBA_GREEN] +
-                               29u * pixel[FI_RGBA_BLUE]) / 256u;
+        const unsigned grey =
+            (77u * pixel[FI_RGBA_RED] + 150u * pixel[FI_RGBA_GREEN] + 29u * pixel[FI_RGBA_BLUE]) /
+            256u;
         pixel[FI_RGBA_RED] = pixel[FI_RGBA_GREEN] = pixel[FI_RGBA_BLUE] = static_cast<BYTE>(grey);
       }
       pixel[FI_RGBA_ALPHA] = static_cast<BYTE>(pixel[FI_RGBA_ALPHA] * opacity / 255u);
@@ -173,7 +176,8 @@ Bitmap DrawWatermark(Bitmap picture, int width, int height, const WatermarkSetti
     case WatermarkKind::Image:
       return PlaceWatermark(BuildImageLayer(watermark.image), std::move(picture), width, height,
                             watermark.image.placement, frame);
-    case WatermarkKind::None: break;
+    case WatermarkKind::None:
+      break;
   }
   return picture;
 }

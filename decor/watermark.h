@@ -4,13 +4,19 @@
 #include "pipeline/picture.h"
 #include "settings/settings.h"
 
-// Loads the text watermark's font once per run; false when no usable font exists.
+// Loads the text watermark's font once per run: --WM-FONT (fontconfig substitutes a face
+// that is not installed) at round(size x 96 / 72) pixels, with its style and effect. False
+// only when no usable font exists at all. The font may then be drawn with from another thread.
 bool LoadWatermarkFont(const TextWatermarkSettings& text);
 
 // Releases the font loaded by LoadWatermarkFont (nothing when none is loaded).
 void ReleaseWatermarkFont();
 
 // With a watermark switched on, returns the 24-bit W x H picture with the watermark
-// composited; otherwise the input unchanged. Empty when the placement leaves no layer.
+// composited (the input is consumed); otherwise the input unchanged. The text's tokens are
+// expanded for the current file on every call; the logo file is read again on every call.
+// Without a font, a readable logo or a drawing surface, and when the layer does not lie wholly
+// inside the picture (a negative offset), the picture comes back 24-bit without watermark.
+// Empty when an offset at least as large as the area leaves nothing of the layer.
 Bitmap DrawWatermark(Bitmap picture, int width, int height, const WatermarkSettings& watermark,
                      const FrameSettings& frame);

@@ -5,8 +5,6 @@
 #include <pango/pangocairo.h>
 
 #include <algorithm>
-#include <cassert>
-#include <cmath>
 
 struct SurfaceState {
   cairo_surface_t* surface = nullptr;
@@ -94,7 +92,9 @@ bool FillPolygon(Surface& surface, const std::vector<Point>& vertices, Rgba colo
 
 // (c·a + 127) / 255 is what pixman computes, so this matches Cairo's own premultiplication.
 static uint32_t Premultiplied(Rgba color) {
-  const auto scale = [&](uint8_t c) { return static_cast<uint32_t>((c * color.alpha + 127) / 255); };
+  const auto scale = [&](uint8_t c) {
+    return static_cast<uint32_t>((c * color.alpha + 127) / 255);
+  };
   return static_cast<uint32_t>(color.alpha) << 24 | scale(color.red) << 16 |
          scale(color.green) << 8 | scale(color.blue);
 }
@@ -108,7 +108,8 @@ static bool FillExactly(Surface& surface, int x, int y, int width, int height, R
   const int top = std::max(y, 0), bottom = std::min(y + height, view.height);
   const uint32_t word = Premultiplied(color);
   for (int row = top; row < bottom; ++row) {
-    auto* line = reinterpret_cast<uint32_t*>(view.pixels + static_cast<ptrdiff_t>(row) * view.stride);
+    auto* line =
+        reinterpret_cast<uint32_t*>(view.pixels + static_cast<ptrdiff_t>(row) * view.stride);
     std::fill(line + left, line + std::max(left, right), word);
   }
   surface.MarkDirty();
@@ -162,8 +163,7 @@ Font LoadFont(const FontSpec& spec) {
   state->attributes = pango_attr_list_new();
   if (spec.underline)
     pango_attr_list_insert(state->attributes, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
-  if (spec.strikeout)
-    pango_attr_list_insert(state->attributes, pango_attr_strikethrough_new(TRUE));
+  if (spec.strikeout) pango_attr_list_insert(state->attributes, pango_attr_strikethrough_new(TRUE));
 
   // Pango answers with generic families even when fontconfig has no font at all; only
   // loading a real font tells.
@@ -223,8 +223,8 @@ TextExtents MeasureText(const Font& font, const std::string& text, TextMode mode
   return extents;
 }
 
-bool DrawText(Surface& surface, const Font& font, const std::string& text, int x, int y,
-              Rgba color, Rgba background, TextMode mode) {
+bool DrawText(Surface& surface, const Font& font, const std::string& text, int x, int y, Rgba color,
+              Rgba background, TextMode mode) {
   const FontState* state = FontAccess::Get(font);
   Cairo cr = StartDrawing(surface);
   if (!cr || !state) return false;

@@ -101,5 +101,5 @@ TextExtents MeasureText(const Font& font, const std::string& text, TextMode mode
 // line's cell (logical rectangle) gets `background` and the glyph pixels get `color`, both
 // written as they are, without blending. Antialiased: the glyphs are blended over the
 // surface in `color` and `background` is not used. False for an empty surface or font.
-bool DrawText(Surface& surface, const Font& font, const std::string& text, int x, int y,
-              Rgba color, Rgba background, TextMode mode);
+bool DrawText(Surface& surface, const Font& font, const std::string& text, int x, int y, Rgba color,
+              Rgba background, TextMode mode);
