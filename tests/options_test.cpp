@@ -1,16 +1,12 @@
-// The option pass: names and values of parameters, number reading, the errors it reports and
-// the fields it writes.
+// The option pass: how numbers are read, the errors it reports and the fields it writes.
 #include "app/options.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "platform/text.h"
-#include "settings/formats.h"
 #include "settings/settings.h"
 
 using Parameters = std::vector<std::string>;
@@ -21,7 +17,7 @@ static std::string Joined(const Parameters& parameters) {
   return text;
 }
 
-class OptionPass : public testing::Test {
+class Options : public testing::Test {
  protected:
   void SetUp() override {
     ResetJob();
@@ -29,84 +25,28 @@ class OptionPass : public testing::Test {
   }
 };
 
-TEST(OptionName, IsTheUpperCasedOptionPartOfAParameter) {
-  const std::pair<Parameters, std::string> kCases[] = {
-      {{"--jpg-quality=80"}, "--JPG-QUALITY"},
-      {{"  -i  "}, "-I"},
-      {{"photo.pic"}, ""},
-      {{"-i=photo.pic"}, "-I=PHOTO.PIC"},  // short options take no "="
-      {{"--wm-text=a=b"}, "--WM-TEXT"},
-      {{"--Flip-Horizontal"}, "--FLIP-HORIZONTAL"},
-      {{"--wm-tëxt=x"}, "--WM-TËXT"},
-  };
-  for (const auto& [parameters, name] : kCases)
-    EXPECT_EQ(OptionName(parameters, 0), name) << Joined(parameters);
-  EXPECT_EQ(OptionName({"-i"}, 1), "");
+TEST_F(Options, NumbersAreReadUpToTheFirstMisfit) {
+  const std::pair<std::string, int32_t> kIntegers[] = {
+      {"$1F4", 500}, {"%111110100", 500}, {"800px", 800}, {"abc", 0},         {" \t-20", -20},
+      {"+7", 7},     {"-$10", -16},       {"--20", 0},    {"4294967295", -1}, {"4294967296", 0}};
+  for (const auto& [text, value] : kIntegers) EXPECT_EQ(ReadInteger(text), value) << text;
+  const std::pair<std::string, float> kDecimals[] = {{"2.5", 2.5f}, {"-.5", -0.5f}, {"2,5", 2.0f},
+                                                     {"abc", 0.0f}, {"inf", 0.0f},  {"", 0.0f}};
+  for (const auto& [text, value] : kDecimals) EXPECT_FLOAT_EQ(ReadDecimal(text), value) << text;
 }
 
-TEST(OptionValue, IsTheTextAfterTheFirstEqualsSignOfALongOption) {
-  const std::pair<Parameters, std::string> kCases[] = {
-      {{"--wm-text=a=b"}, "a=b"},         {{"--Input=Photo.PIC"}, "Photo.PIC"},
-      {{"--width"}, "--width"},           {{"  photo.pic "}, "photo.pic"},
-      {{"-i=photo.pic"}, "-i=photo.pic"}, {{"--jpg-quality="}, ""},
-  };
-  for (const auto& [parameters, value] : kCases)
-    EXPECT_EQ(OptionValue(parameters, 0), value) << Joined(parameters);
-  EXPECT_EQ(OptionValue({"-i"}, 1), "");
-}
-
-TEST(ReadInteger, ReadsSignHexBinaryAndDecimalUpToTheFirstMisfit) {
-  const std::pair<std::string, int32_t> kCases[] = {
-      {"500", 500},
-      {"$1F4", 500},
-      {"$1f4", 500},
-      {"%111110100", 500},
-      {"800px", 800},
-      {"abc", 0},
-      {"", 0},
-      {" \t-20", -20},
-      {"+7", 7},
-      {"-$10", -16},
-      {"$FG", 15},
-      {"%102", 2},
-      {"--20", 0},
-      {"- 5", 0},
-      {"$", 0},
-      {"12 34", 12},
-      {"4294967295", -1},
-      {"4294967296", 0},
-      {"2147483648", INT32_MIN},
-      {"$1FFFFFFFF", -1},
-      {"-2147483648", INT32_MIN},
-  };
-  for (const auto& [text, value] : kCases) EXPECT_EQ(ReadInteger(text), value) << text;
-}
-
-TEST(ReadDecimal, ReadsAPointNumberAndGivesZeroForAnythingElse) {
-  const std::pair<std::string, float> kCases[] = {
-      {"1.5", 1.5f}, {"0.01", 0.01f},  {"-2.25", -2.25f}, {"+3", 3.0f}, {".5", 0.5f},
-      {"2,5", 2.0f}, {"1.5x", 1.5f},   {"abc", 0.0f},     {"", 0.0f},   {"inf", 0.0f},
-      {"nan", 0.0f}, {" 9.99", 9.99f}, {".", 0.0f},
-  };
-  for (const auto& [text, value] : kCases) EXPECT_FLOAT_EQ(ReadDecimal(text), value) << text;
-}
-
-TEST_F(OptionPass, MissingOrMalformedValuesAreReported) {
-  const Parameters kCases[] = {
-      {"--input", "photo.pic"},  // the value of "--input" is the option itself
-      {"-i"},
-      {"-i", "-o", "out"},
-      {"-i", "photo.pic", "-o"},
-      {"-c"},
-      {"--output="},
-      {"--width", "800"},
-      {"--brightness=--20"},
-      {"--jpg-quality="},
-      {"--gamma"},
-      {"--resize-algorithm"},
-      {"--wm-text="},
-      {"--profile"},
-  };
+TEST_F(Options, MissingOrMalformedValuesAreReported) {
+  const Parameters kCases[] = {{"--input", "photo.pic"},
+                               {"-i"},
+                               {"-i", "-o", "out"},
+                               {"-c"},
+                               {"--output="},
+                               {"--width", "800"},
+                               {"--brightness=--20"},
+                               {"--jpg-quality="},
+                               {"--gamma"},
+                               {"--wm-text="},
+                               {"--profile"}};
   for (const Parameters& parameters : kCases) {
     SetUp();
     EXPECT_EQ(RunOptionPass(parameters).error, "Incorrect number of parameters")
@@ -114,187 +54,97 @@ TEST_F(OptionPass, MissingOrMalformedValuesAreReported) {
   }
 }
 
-TEST_F(OptionPass, StopsAtTheFirstErrorWithTheFlagsSeenBeforeIt) {
+TEST_F(Options, StopsAtTheFirstErrorKeepingWhatCameBefore) {
   const OptionPassResult pass =
       RunOptionPass({"--pause", "--jpg-quality=50", "--input", "--jpg-quality=60", "--quiet"});
   EXPECT_EQ(pass.error, "Incorrect number of parameters");
   EXPECT_TRUE(pass.pause);
   EXPECT_FALSE(pass.quiet);
   EXPECT_EQ(gSettings.output.jpgQuality, 50);
-  EXPECT_TRUE(gJob.inputGiven);  // -I counts as met even without its value
 }
 
-struct StoreCase {
+// The parameters of a pass, a field they write and its expected value.
+struct NumberCase {
   Parameters parameters;
-  std::function<void()> check;
+  int32_t (*field)();
+  int32_t expected;
 };
 
-static void RunStoreCases(const std::vector<StoreCase>& cases) {
-  for (const StoreCase& testCase : cases) {
-    ResetJob();
-    SetDefaultSettings(true);
-    SCOPED_TRACE(Joined(testCase.parameters));
-    EXPECT_EQ(RunOptionPass(testCase.parameters).error, "");
-    testCase.check();
-  }
-}
-
-TEST_F(OptionPass, PathsTakeTheNextParameterOrTheEqualsValue) {
-  RunStoreCases({
-      {{"-i", "photo.pic"},
-       [] {
-         EXPECT_EQ(gJob.input, "photo.pic");
-         EXPECT_TRUE(gJob.inputGiven);
-       }},
-      {{"--input=photo.pic"},
-       [] {
-         EXPECT_EQ(gJob.input, "photo.pic");
-         EXPECT_TRUE(gJob.inputGiven);
-       }},
-      {{"-i=photo.pic"}, [] { EXPECT_FALSE(gJob.inputGiven); }},
-      {{"-I", "a.pic", "-O", "/out", "-C", "png"},
-       [] {
-         EXPECT_EQ(gJob.input, "a.pic");
-         EXPECT_EQ(gJob.output, "/out");
-         EXPECT_EQ(gJob.conversion, "png");
-       }},
-      {{"-i", "\"my", "photo.pic\""}, [] { EXPECT_EQ(gJob.input, "my photo.pic"); }},
-      {{"--output=\"/my out/\""}, [] { EXPECT_EQ(gJob.output, "/my out/"); }},
-      {{"-c", "\"png\""}, [] { EXPECT_EQ(gJob.conversion, "png"); }},
-      {{"-c", "png jpg"}, [] { EXPECT_EQ(gJob.conversion, "png jpg"); }},
-      // Extensions are not joined: the parameter after a split one is an option again.
-      {{"-c", "\"png", "--jpg-quality=5\""},
-       [] {
-         EXPECT_EQ(gJob.conversion, "png");
-         EXPECT_EQ(gSettings.output.jpgQuality, 5);
-       }},
-      {{"-c", "JPG"}, [] { EXPECT_EQ(gJob.conversion, "JPG"); }},
-      {{"-i", "a.pic", "-i", "b.pic"}, [] { EXPECT_EQ(gJob.input, "b.pic"); }},
-  });
-}
-
-TEST_F(OptionPass, TextValuesAreJoinedAcrossSplitQuotesAndLoseTheirQuotes) {
-  RunStoreCases({
-      {{"--wm-text=\"Hello", "big", "world\""},
-       [] {
-         EXPECT_EQ(gSettings.watermark.text.text, "Hello big world");
-         EXPECT_EQ(gSettings.watermark.kind, WatermarkKind::Text);
-       }},
-      {{"--wm-text=\"  padded  \""},
-       [] { EXPECT_EQ(gSettings.watermark.text.text, "  padded  "); }},
-      {{"--wm-text=\"Hello", "big"}, [] { EXPECT_EQ(gSettings.watermark.text.text, "Hello big"); }},
-      // Joined parameters are consumed: the quality option inside the quotes is text.
-      {{"--wm-text=\"a", "--jpg-quality=5\""},
-       [] {
-         EXPECT_EQ(gSettings.watermark.text.text, "a 5");
-         EXPECT_EQ(gSettings.output.jpgQuality, 95);
-       }},
-      {{"--wm-font=Times New", "--wm-font-size=20"},
-       [] {
-         EXPECT_EQ(gSettings.watermark.text.font, "Times New");
-         EXPECT_EQ(gSettings.watermark.text.fontSize, 20);
-       }},
-      {{"--filename-mask=\"%filename%_small\""},
-       [] { EXPECT_EQ(gSettings.naming.filenameMask, "%filename%_small"); }},
-      {{"--wm-text=-5"}, [] { EXPECT_EQ(gSettings.watermark.text.text, "-5"); }},
-  });
-}
-
-TEST_F(OptionPass, NumbersAndKeywordsStoreTheirValues) {
-  RunStoreCases({
-      {{"--width=$1F4"}, [] { EXPECT_EQ(gSettings.resize.width, 500); }},
-      {{"--width=800px"}, [] { EXPECT_EQ(gSettings.resize.width, 800); }},
-      {{"--width=abc"},
-       [] {
-         EXPECT_EQ(gSettings.resize.width, 0);
-         EXPECT_TRUE(gSettings.resize.enabled);
-       }},
-      {{"--brightness=-20"},
-       [] {
-         EXPECT_EQ(gSettings.color.brightness, -20);
-         EXPECT_TRUE(gSettings.color.enabled);
-       }},
-      {{"--gamma=2.5"}, [] { EXPECT_FLOAT_EQ(gSettings.color.gamma, 2.5f); }},
-      {{"--jpg-quality=80", "--jpg-quality=60"},
-       [] { EXPECT_EQ(gSettings.output.jpgQuality, 60); }},
-      {{"--JPG-Quality=70"}, [] { EXPECT_EQ(gSettings.output.jpgQuality, 70); }},
-      {{"--jpg-qual=10"}, [] { EXPECT_EQ(gSettings.output.jpgQuality, 95); }},
-      {{"--png-compression=RLE"}, [] { EXPECT_EQ(gSettings.output.pngCompression, 1); }},
-      {{"--tiff-compression=lzw"}, [] { EXPECT_EQ(gSettings.output.tiffCompression, 6); }},
-      {{"--resize-algorithm=lanczos"},
-       [] { EXPECT_EQ(gSettings.resize.algorithm, ResizeAlgorithm::Lanczos); }},
-      {{"--resize-algorithm=sinc"},
-       [] { EXPECT_EQ(gSettings.resize.algorithm, ResizeAlgorithm::Box); }},
-      {{"--resize-algorithm= Bilinear"},
-       [] { EXPECT_EQ(gSettings.resize.algorithm, ResizeAlgorithm::Bilinear); }},
-      {{"--wm-font-effect=strikethrought"},
-       [] { EXPECT_EQ(gSettings.watermark.text.fontEffect, FontEffect::Strikethrough); }},
-      {{"--wm-image-position=topcenter", "--wm-text-position=middleleft"},
-       [] {
-         EXPECT_EQ(gSettings.watermark.image.placement.position, Position::TopCenter);
-         EXPECT_EQ(gSettings.watermark.text.placement.position, Position::MiddleLeft);
-       }},
-      {{"--file-timestamp=custom", "--file-timestamp-custom=86400"},
-       [] {
-         EXPECT_EQ(gSettings.naming.timestamp, TimestampMode::Custom);
-         EXPECT_EQ(gSettings.naming.customTimestamp, 86400);
-       }},
-      {{"--fr-solid-opacity=128"}, [] { EXPECT_EQ(gSettings.frame.opacity, 128); }},
-      // The profile spelling of the frame opacity is no command-line option.
-      {{"--wm-solid-opacity=128"}, [] { EXPECT_EQ(gSettings.frame.opacity, 255); }},
-  });
-}
-
-TEST_F(OptionPass, EachDepthOptionWritesItsOwnFormat) {
-  for (size_t index = 0; index < kOutputFormatCount; ++index) {
+TEST_F(Options, NumbersKeywordsAndFlagsStoreTheirValues) {
+  const NumberCase kCases[] = {
+      {{"--width=$1F4"}, [] { return gSettings.resize.width; }, 500},
+      {{"--width=800px"}, [] { return gSettings.resize.width; }, 800},
+      {{"--brightness=-20"}, [] { return gSettings.color.brightness; }, -20},
+      {{"--jpg-quality=80", "--JPG-Quality=60"}, [] { return gSettings.output.jpgQuality; }, 60},
+      {{"--jpg-qual=10"}, [] { return gSettings.output.jpgQuality; }, 95},
+      {{"x", "--unknown=5", "-v", "-h", "--jpg-quality=70"},
+       [] { return gSettings.output.jpgQuality; },
+       70},
+      {{"--png-compression=RLE"}, [] { return gSettings.output.pngCompression; }, 1},
+      {{"--resize-algorithm= lanczos"}, [] { return int32_t(gSettings.resize.algorithm); }, 5},
+      {{"--resize-algorithm=sinc"}, [] { return int32_t(gSettings.resize.algorithm); }, 0},
+      {{"--png-interlaced=0"}, [] { return int32_t(gSettings.output.pngInterlaced); }, 1},
+      {{"--no-subfolders"}, [] { return int32_t(gSettings.naming.keepSubfolders); }, 0},
+      {{"--xpm-bpp=24"}, [] { return gSettings.output.bpp[*OutputFormatIndex("xpm")]; }, 24},
+      {{"--fr-solid-opacity=128"}, [] { return gSettings.frame.opacity; }, 128},
+      {{"--wm-solid-opacity=128"}, [] { return gSettings.frame.opacity; }, 255},
+      {{"-i=photo.pic"}, [] { return int32_t(gJob.inputGiven); }, 0},
+      // Step flags: set only by their own options, and never cleared again.
+      {{"--width-unit=percent"}, [] { return int32_t(gSettings.resize.enabled); }, 0},
+      {{"--height=10", "--height=0"}, [] { return int32_t(gSettings.resize.enabled); }, 1},
+      {{"--rotation-type=advanced"}, [] { return int32_t(gSettings.rotation.enabled); }, 0},
+      {{"--rotation=0"}, [] { return int32_t(gSettings.rotation.enabled); }, 1},
+      {{"--invert"}, [] { return int32_t(gSettings.color.enabled); }, 1},
+      {{"--fr-solid-top-color=FF0000"}, [] { return int32_t(gSettings.frame.kind); }, 0},
+      {{"--fr-solid-top=0"}, [] { return int32_t(gSettings.frame.kind); }, 1},
+      {{"--wm-text=abc", "--wm-image=a.png"}, [] { return int32_t(gSettings.watermark.kind); }, 2},
+      {{"--wm-image=a.png", "--wm-text=abc"}, [] { return int32_t(gSettings.watermark.kind); }, 1},
+  };
+  for (const NumberCase& testCase : kCases) {
     SetUp();
-    const std::string option = "--" + std::string(kOutputFormats[index].extension) + "-bpp=24";
-    EXPECT_EQ(RunOptionPass({option}).error, "") << option;
-    for (size_t other = 0; other < kOutputFormatCount; ++other)
-      EXPECT_EQ(gSettings.output.bpp[other], other == index ? 24 : 0) << option;
+    EXPECT_EQ(RunOptionPass(testCase.parameters).error, "") << Joined(testCase.parameters);
+    EXPECT_EQ(testCase.field(), testCase.expected) << Joined(testCase.parameters);
   }
 }
 
-TEST_F(OptionPass, FlagsIgnoreAnyValueAndFrontEndFlagsReachTheMainFlow) {
-  const OptionPassResult pass = RunOptionPass(
-      {"--png-interlaced=0", "-q", "-P", "--debug", "--no-subfolders", "--invert", "--greyscale"});
-  EXPECT_TRUE(gSettings.output.pngInterlaced);
+struct TextCase {
+  Parameters parameters;
+  std::string (*field)();
+  std::string expected;
+};
+
+TEST_F(Options, PathsAndTextsJoinSplitQuotesAndLoseTheirQuotes) {
+  const TextCase kCases[] = {
+      {{"-i", "photo.pic"}, [] { return gJob.input; }, "photo.pic"},
+      {{"--input=photo.pic"}, [] { return gJob.input; }, "photo.pic"},
+      {{"-i", "\"my", "photo.pic\""}, [] { return gJob.input; }, "my photo.pic"},
+      {{"-o", "/a", "--OUTPUT=\"/b\""}, [] { return gJob.output; }, "/b"},
+      {{"-c", "\"png\""}, [] { return gJob.conversion; }, "png"},
+      {{"-c", "png jpg"}, [] { return gJob.conversion; }, "png jpg"},
+      {{"-c", "\"png", "jpg\""}, [] { return gJob.conversion; }, "png"},  // no joining
+      {{"-c", "JPG"}, [] { return gJob.conversion; }, "JPG"},
+      {{"--wm-text=\"Hello", "big", "world\""},
+       [] { return gSettings.watermark.text.text; },
+       "Hello big world"},
+      {{"--wm-text=\"  padded  \""}, [] { return gSettings.watermark.text.text; }, "  padded  "},
+      {{"--wm-text=\"Hello", "big"}, [] { return gSettings.watermark.text.text; }, "Hello big"},
+      // Joined parameters are consumed: no quality option is seen here.
+      {{"--wm-text=\"a", "--jpg-quality=5\""},
+       [] { return gSettings.watermark.text.text + std::to_string(gSettings.output.jpgQuality); },
+       "a 595"},
+      {{"--filename-mask=\"%n%\""}, [] { return gSettings.naming.filenameMask; }, "%n%"},
+      {{"-d"}, [] { return gJob.debug; }, "DEBUG"},
+  };
+  for (const TextCase& testCase : kCases) {
+    SetUp();
+    EXPECT_EQ(RunOptionPass(testCase.parameters).error, "") << Joined(testCase.parameters);
+    EXPECT_EQ(testCase.field(), testCase.expected) << Joined(testCase.parameters);
+  }
+}
+
+TEST_F(Options, QuietAndPauseReachTheMainFlow) {
+  const OptionPassResult pass = RunOptionPass({"-Q", "--pause=no", "-i", "a.pic"});
   EXPECT_TRUE(pass.quiet);
   EXPECT_TRUE(pass.pause);
-  EXPECT_EQ(gJob.debug, "DEBUG");
-  EXPECT_FALSE(gSettings.naming.keepSubfolders);
-  EXPECT_TRUE(gSettings.color.invert);
-  EXPECT_TRUE(gSettings.color.enabled);
-  EXPECT_TRUE(gSettings.color.greyscale);
-}
-
-TEST_F(OptionPass, StepFlagsComeOnlyWithTheirOwnOptionsAndStaySet) {
-  RunStoreCases({
-      {{"--rotation-type=advanced"}, [] { EXPECT_FALSE(gSettings.rotation.enabled); }},
-      {{"--rotation=0"}, [] { EXPECT_TRUE(gSettings.rotation.enabled); }},
-      {{"--width-unit=percent"}, [] { EXPECT_FALSE(gSettings.resize.enabled); }},
-      {{"--height=10", "--height=0"}, [] { EXPECT_TRUE(gSettings.resize.enabled); }},
-      {{"--fr-solid-left-color=FF0000"}, [] { EXPECT_EQ(gSettings.frame.kind, FrameKind::None); }},
-      {{"--fr-solid-top=0"}, [] { EXPECT_EQ(gSettings.frame.kind, FrameKind::Solid); }},
-      {{"--threshold=128"},
-       [] {
-         EXPECT_TRUE(gSettings.color.threshold);
-         EXPECT_EQ(gSettings.color.thresholdLevel, 128);
-       }},
-      {{"--wm-text=abc", "--wm-image=logo.png"},
-       [] {
-         EXPECT_EQ(gSettings.watermark.kind, WatermarkKind::Image);
-         EXPECT_EQ(gSettings.watermark.text.text, "abc");
-       }},
-      {{"--wm-image=logo.png", "--wm-text=abc"},
-       [] { EXPECT_EQ(gSettings.watermark.kind, WatermarkKind::Text); }},
-  });
-}
-
-TEST_F(OptionPass, StrayParametersUnknownOptionsAndFirstOnlySwitchesAreIgnored) {
-  const OptionPassResult pass =
-      RunOptionPass({"stray", "--unknown=5", "-v", "-h", "--version", "-x", "--jpg-quality=70"});
-  EXPECT_EQ(pass.error, "");
-  EXPECT_EQ(gSettings.output.jpgQuality, 70);
-  EXPECT_FALSE(gJob.inputGiven);
+  EXPECT_TRUE(gJob.inputGiven);
 }
