@@ -4,7 +4,9 @@
 #include <IL/il.h>
 #include <IL/ilu.h>
 
+#include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/console.h"
@@ -84,6 +86,15 @@ static void PrintUsage(const std::string& title) {
   }
 }
 
+// The banner spells the copyright sign "(c)", which every terminal font can show.
+static std::string BannerCopyright(std::string_view notice) {
+  constexpr std::string_view kSign = "\u00A9";
+  std::string text(notice);
+  for (size_t at = text.find(kSign); at != std::string::npos; at = text.find(kSign, at + 3))
+    text.replace(at, kSign.size(), "(c)");
+  return text;
+}
+
 static void RunMainFlow(const std::vector<std::string>& parameters) {
   const std::string title = TitleText(kProductName, kVersionNumber);
   if (parameters.empty()) return;  // the interactive edition is not part of this build
@@ -115,7 +126,7 @@ static void RunMainFlow(const std::vector<std::string>& parameters) {
   SetConsoleTitle(title);
   if (!pass.quiet) {
     PrintLine(title);
-    PrintLine(kCopyrightNotice);
+    PrintLine(BannerCopyright(kCopyrightNotice));
     PrintLine(kWebAddressLine);
     PrintLine(" ");
   }
