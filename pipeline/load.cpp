@@ -2,7 +2,9 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <optional>
 #include <thread>
 
 #include "platform/files.h"

@@ -171,6 +171,22 @@ TEST_F(LoadPictureTest, FilesThatHangOrCrashTheReaderFailWithinTheDeadline) {
   }
 }
 
+TEST_F(LoadPictureTest, ReaderSentRoundInACycleIsStoppedAtTheDeadline) {
+  // A reserved opcode (0x00D0) whose length, -8, seeks back to the opcode before it: the
+  // reader never reaches the end of the file, so only the time limit can stop it.
+  std::ifstream source(Corpus("pict-synthetic/nb-pal16-320x200-redyellow.pct"), std::ios::binary);
+  std::string bytes{std::istreambuf_iterator<char>(source), {}};
+  ASSERT_EQ(bytes.substr(552, 2), std::string("\x00\x01", 2)) << "first opcode moved";
+  bytes.insert(552, "\x00\xD0\xFF\xFF\xFF\xF8", 6);
+  const std::string cycle = scratch_ / "cycle.pct";
+  std::ofstream(cycle, std::ios::binary) << bytes;
+  UseNoConverter();
+  const Clock::time_point start = Clock::now();
+  EXPECT_FALSE(Load(cycle));
+  EXPECT_GT(SecondsSince(start), 4.5);
+  EXPECT_LT(SecondsSince(start), 7.0);
+}
+
 TEST_F(LoadPictureTest, EmptyOrMissingFileFailsAtOnce) {
   UseNoConverter();
   const Clock::time_point start = Clock::now();
