@@ -28,6 +28,7 @@ struct IsolatedResult {
 // returns true and 1 when it returns false or throws; a crash, a time-out or too much output
 // make completed false. The child is always reaped before this returns; nothing stays open.
 // work runs in a copy of the caller's memory and must not rely on other threads of the
-// caller. Safe to call from any thread, also from several at once.
+// caller. Safe to call from any thread, also from several at once; SIGCHLD must not be
+// ignored, and nobody else may reap the caller's children (waitpid(-1)).
 IsolatedResult RunIsolated(const std::function<bool(const IsolatedWriter& write)>& work,
                            const IsolatedLimits& limits = {});

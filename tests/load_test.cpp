@@ -162,6 +162,36 @@ TEST_F(LoadPictureTest, WithoutConverterTheReaderDecodesTheSamePicture) {
   }
 }
 
+TEST_F(LoadPictureTest, ReaderPictureCrossesFromTheChildUnchanged) {
+  // On files it reads cleanly, FreeImage's reader can run in this process for comparison.
+  const char* const kClean[] = {
+      kGradient, "pict-synthetic/nb-pal16-320x200-redyellow.pct",
+      "pict-synthetic/im-jpeg-97x61-q10.pct", "pict-synthetic/im-rgba-100x80-alpha50.pct",
+      "pict-synthetic/im-rgb-251x17-odd.pct", "pict-real/pictsharp/pal2-grayscale.pict"};
+  auto bytes = [](const void* data, size_t size) {
+    return std::string(static_cast<const char*>(data), data ? size : 0);
+  };
+  UseNoConverter();
+  for (const char* file : kClean) {
+    const Bitmap direct(FreeImage_Load(FIF_PICT, Corpus(file).c_str(), 0));
+    const Bitmap loaded = Load(Corpus(file));
+    ASSERT_TRUE(direct) << file;
+    ASSERT_TRUE(loaded) << file;
+    FIBITMAP* a = direct.get();
+    FIBITMAP* b = loaded.get();
+    EXPECT_EQ(FreeImage_GetBPP(a), FreeImage_GetBPP(b)) << file;
+    EXPECT_EQ(FreeImage_GetWidth(a), FreeImage_GetWidth(b)) << file;
+    EXPECT_EQ(FreeImage_GetHeight(a), FreeImage_GetHeight(b)) << file;
+    EXPECT_EQ(FreeImage_GetColorType(a), FreeImage_GetColorType(b)) << file;
+    EXPECT_EQ(bytes(FreeImage_GetPalette(a), FreeImage_GetColorsUsed(a) * sizeof(RGBQUAD)),
+              bytes(FreeImage_GetPalette(b), FreeImage_GetColorsUsed(b) * sizeof(RGBQUAD)))
+        << file;
+    EXPECT_EQ(bytes(FreeImage_GetBits(a), FreeImage_GetPitch(a) * FreeImage_GetHeight(a)),
+              bytes(FreeImage_GetBits(b), FreeImage_GetPitch(b) * FreeImage_GetHeight(b)))
+        << file;
+  }
+}
+
 TEST_F(LoadPictureTest, FilesThatHangOrCrashTheReaderFailWithinTheDeadline) {
   UseNoConverter();
   for (const char* file : kReaderKillers) {
