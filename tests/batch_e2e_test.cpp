@@ -18,7 +18,7 @@ const std::string kGood3 = "pict-synthetic/ext-lower.pic";
 const std::string kBad = "pict-synthetic/bad-garbage.pct";
 
 const std::vector<std::string> kBanner = {"Quillmere 2.2", "Copyright (c) 2026 Quillmere",
-                                          "Batch PICT conversion for the command line", " "};
+                                          "https://www.quillmere.example/", " "};
 
 class BatchRun : public ::testing::Test {
  protected:
