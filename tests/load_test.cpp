@@ -1,6 +1,5 @@
 // Loading a PICT picture: through the converter, through the isolated FreeImage reader when
 // the converter gives nothing, and never a hang, a crash or a file left behind.
-#include <dirent.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -9,7 +8,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -107,7 +105,8 @@ class LoadPictureTest : public ::testing::Test {
 
 const char* const kGradient = "pict-synthetic/im-rgb-80x60-gradient.pct";
 
-// FreeImage's own reader hangs or overflows its heap on each of these.
+// FreeImage's own reader hangs or overflows its heap on each of these. (It overflows on
+// twelvemonkeys/FC10.PCT too, but whether that kills the child depends on the heap layout.)
 const char* const kReaderKillers[] = {
     "pict-synthetic/bad-1byte.pct",
     "pict-synthetic/bad-text.pct",
@@ -120,7 +119,6 @@ const char* const kReaderKillers[] = {
     "pict-synthetic/hb-v1-bitsrect-1bit-160x120-grey.pct",
     "pict-synthetic/quirk-im-rgb-64x40-bytecounts.pct",
     "pict-real/pictsharp/pal1.pict",
-    "pict-real/twelvemonkeys/FC10.PCT",
 };
 
 }  // namespace
@@ -149,17 +147,6 @@ TEST_F(LoadPictureTest, OddCharactersInTheInputNameReachTheConverterIntact) {
   const Bitmap picture = Load(odd);
   ASSERT_TRUE(picture);
   EXPECT_EQ(Rows(picture.get()), Rows(Reference(Corpus(kGradient)).get()));
-}
-
-TEST_F(LoadPictureTest, WithoutConverterTheReaderDecodesTheSamePicture) {
-  UseNoConverter();
-  for (const char* file : {kGradient, "pict-synthetic/nb-pal16-320x200-redyellow.pct"}) {
-    const Bitmap picture = Load(Corpus(file));
-    ASSERT_TRUE(picture) << file;
-    UseRealConverter();
-    EXPECT_EQ(Rows(picture.get()), Rows(Reference(Corpus(file)).get())) << file;
-    UseNoConverter();
-  }
 }
 
 TEST_F(LoadPictureTest, ReaderPictureCrossesFromTheChildUnchanged) {
@@ -301,47 +288,6 @@ TEST_F(LoadPictureTest, EveryCorpusFileLoadsOrFailsCleanly) {
     std::cout << (withConverter ? "with converter: " : "reader alone: ") << loaded << " of "
               << files.size() << " loaded\n";
   }
-}
-
-TEST(LoadIsolatedRun, OutputArrivesWhole) {
-  std::string sent(3'000'001, '\0');
-  for (size_t i = 0; i < sent.size(); ++i) sent[i] = static_cast<char>(i * 7 + i / 251);
-  const IsolatedResult run =
-      RunIsolated([&](const IsolatedWriter& write) { return write(sent.data(), sent.size()); });
-  EXPECT_TRUE(run.completed);
-  EXPECT_EQ(run.output, sent);
-  EXPECT_TRUE(HasNoChildren());
-}
-
-TEST(LoadIsolatedRun, HangIsKilledAtTheDeadline) {
-  const Clock::time_point start = Clock::now();
-  const IsolatedResult run = RunIsolated(
-      [](const IsolatedWriter& write) {
-        write("x", 1);
-        for (;;) pause();
-        return true;
-      },
-      {.timeoutMilliseconds = 300});
-  EXPECT_FALSE(run.completed);
-  EXPECT_TRUE(run.timedOut);
-  EXPECT_EQ(run.output, "x");
-  EXPECT_LT(SecondsSince(start), 2.0);
-  EXPECT_TRUE(HasNoChildren());
-}
-
-TEST(LoadIsolatedRun, CrashFailureAndThrowDoNotCount) {
-  const std::function<bool(const IsolatedWriter&)> kWorks[] = {
-      [](const IsolatedWriter& write) { return write("abc", 3) && raise(SIGSEGV) == 0; },
-      [](const IsolatedWriter& write) { return write("abc", 3) && false; },
-      [](const IsolatedWriter& write) { return write("abc", 3) && (throw "bad", true); },
-  };
-  for (const auto& work : kWorks) {
-    const IsolatedResult run = RunIsolated(work);
-    EXPECT_FALSE(run.completed);
-    EXPECT_FALSE(run.timedOut);
-    EXPECT_EQ(run.output, "abc");
-  }
-  EXPECT_TRUE(HasNoChildren());
 }
 
 TEST(LoadIsolatedRun, RunawayAllocationFailsInTheChild) {
