@@ -1,0 +1,128 @@
+// Whole runs over the PICT corpus and with converters that misbehave: every file converts or
+// fails on its own, the run always finishes, and nothing is left behind.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/files.h"
+#include "tests/support/run_program.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class CorpusRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(in_);
+    fs::create_directories(out_);
+    fs::create_directories(temp_);
+  }
+  // Copies a corpus folder below the input folder, write bits added.
+  void CopyCorpus(const std::string& relative) {
+    fs::copy(Corpus(relative), in_ + relative, fs::copy_options::recursive);
+    for (const auto& entry : fs::recursive_directory_iterator(in_))
+      fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add);
+  }
+  // A fake converter on PATH: a shell script whose body gets the TGA path as $tga.
+  std::string FakeConverter(const std::string& body) {
+    const std::string folder = scratch_ / "fake/";
+    fs::create_directories(folder);
+    std::ofstream(folder + "convert") << "#!/bin/sh\nfor tga; do :; done\ntga=${tga#tga:}\n"
+                                      << body << "\n";
+    fs::permissions(folder + "convert", fs::perms::owner_all);
+    return folder;
+  }
+  RunResult Run(const std::vector<std::string>& arguments, RunOptions options = {}) {
+    options.tempFolder = temp_;
+    return RunMarrowick(arguments, options);
+  }
+  ScratchFolder scratch_;
+  std::string in_ = scratch_ / "in/";
+  std::string out_ = scratch_ / "out/";
+  std::string temp_ = scratch_ / "tmp/";
+};
+
+// Checks the per-file debug blocks: each file ends in OK with a readable output, or Not OK.
+void ExpectEveryFileSettled(const std::vector<std::string>& lines, int& converted, int& failed) {
+  converted = failed = 0;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].rfind("Processing: ", 0) != 0) continue;
+    ASSERT_LT(i + 2, lines.size()) << lines[i];
+    ASSERT_EQ(lines[i + 1].rfind("Saving As: ", 0), 0u) << lines[i];
+    if (lines[i + 2] == "OK") {
+      ++converted;
+      FIBITMAP* picture = LoadAny(lines[i + 1].substr(11));
+      EXPECT_NE(picture, nullptr) << lines[i];
+      if (picture) FreeImage_Unload(picture);
+    } else {
+      EXPECT_EQ(lines[i + 2], "Not OK") << lines[i];
+      ++failed;
+    }
+  }
+}
+
+TEST_F(CorpusRun, EveryCorpusFileConvertsOrFailsOnItsOwn) {
+  CopyCorpus("pict-synthetic");
+  CopyCorpus("pict-real");
+  const RunResult run = Run({"-i", in_, "-o", out_, "-c", "png", "-d", "-q"});
+  EXPECT_EQ(run.exitCode, 0);
+  int converted = 0, failed = 0;
+  ExpectEveryFileSettled(Lines(run.output), converted, failed);
+  EXPECT_EQ(converted + failed, 106);  // the corpus files that are not empty
+  EXPECT_GE(converted, 60);
+  EXPECT_EQ(CountEntries(temp_), 0);
+}
+
+TEST_F(CorpusRun, WithoutAConverterTheOwnReaderNeverHangsOrCrashesTheRun) {
+  CopyCorpus("pict-synthetic");
+  RunOptions options;
+  options.withConverter = false;
+  const RunResult run = Run({"-i", in_, "-o", out_, "-c", "bmp", "-d", "-q"}, options);
+  EXPECT_EQ(run.exitCode, 0);
+  int converted = 0, failed = 0;
+  ExpectEveryFileSettled(Lines(run.output), converted, failed);
+  EXPECT_EQ(converted + failed, 48);
+  EXPECT_GE(converted, 25);
+  EXPECT_EQ(CountEntries(temp_), 0);
+}
+
+TEST_F(CorpusRun, ConverterThatLeavesNoUsablePictureFallsBackToTheOwnReader) {
+  ASSERT_TRUE(CopyFile(Corpus("pict-synthetic/nb-pal16-320x200-redyellow.pct"), in_ + "a.pct"));
+  const std::pair<const char*, std::string> kConverters[] = {
+      {"writes nothing", "exit 0"},
+      {"writes an empty file", ": > \"$tga\"; exit 0"},
+      {"fails after writing a black picture",
+       "/usr/bin/convert -size 320x200 xc:black \"tga:$tga\"; exit 1"},
+  };
+  for (const auto& [what, body] : kConverters) {
+    RunOptions options;
+    options.extraPath = FakeConverter(body);
+    EXPECT_EQ(Run({"-i", in_, "-o", out_, "-c", "png", "-q"}, options).output, "") << what;
+    FIBITMAP* picture = LoadAny(out_ + "a.png");
+    ASSERT_NE(picture, nullptr) << what;
+    EXPECT_EQ(FreeImage_GetWidth(picture), 320u) << what;
+    // The picture is red and yellow: the black stand-in must not have been used.
+    FIBITMAP* colour = FreeImage_ConvertTo24Bits(picture);
+    RGBQUAD pixel{};
+    FreeImage_GetPixelColor(colour, 10, 10, &pixel);
+    EXPECT_GT(pixel.rgbRed, 200) << what;
+    FreeImage_Unload(colour);
+    FreeImage_Unload(picture);
+    EXPECT_EQ(CountEntries(temp_), 0) << what;
+    fs::remove(out_ + "a.png");
+  }
+}
+
+TEST_F(CorpusRun, ConverterThatHangsIsWaitedForLikeAnyOther) {
+  // A converter that takes its time still counts: the run waits for it.
+  ASSERT_TRUE(CopyFile(Corpus("pict-synthetic/im-rgb-3x2.pct"), in_ + "a.pct"));
+  RunOptions options;
+  options.extraPath = FakeConverter("/bin/sleep 1; exec /usr/bin/convert \"$@\"");
+  EXPECT_EQ(Run({"-i", in_, "-o", out_, "-c", "png", "-q"}, options).output, "");
+  EXPECT_TRUE(FileSize(out_ + "a.png").has_value());
+}
+
+}  // namespace
