@@ -47,8 +47,7 @@ static Bitmap ConvertTo48Bits(Bitmap picture) {
 static Bitmap ConvertTo16Bits(Bitmap picture, std::string_view extension) {
   picture = ToStandardBitmap(std::move(picture));
   if (!picture) return picture;
-  if (IsListed(k555At16Bits, extension))
-    return Bitmap(FreeImage_ConvertTo16Bits555(picture.get()));
+  if (IsListed(k555At16Bits, extension)) return Bitmap(FreeImage_ConvertTo16Bits555(picture.get()));
   return Bitmap(FreeImage_ConvertTo16Bits565(picture.get()));
 }
 

@@ -7,27 +7,36 @@
 #include "pipeline/picture.h"
 #include "settings/settings.h"
 
-// The FreeImage save-flag word of a format from the current output settings.
+// The FreeImage save-flag word of a format from the current output settings; 0 for formats
+// without options and for unknown extensions.
 int BuildSaveFlags(std::string_view extension, const OutputFormatSettings& output);
 
 struct SaveRequest {
-  std::string extension;         // one of the 23 output extensions
-  int formatId = 0;              // from the registry
-  int saveFlags = 0;             // from BuildSaveFlags
-  int targetBpp = 0;             // the depth the picture was brought to
+  std::string extension;  // one of the 23 output extensions
+  int formatId = 0;       // from the registry
+  int saveFlags = 0;      // from BuildSaveFlags
+  int targetBpp = 0;      // the depth the picture was brought to
   ColorTable colorTable = ColorTable::Auto;
-  std::string outputPath;        // the file to write (replaced when it exists)
+  std::string outputPath;             // the file to write (replaced when it exists)
   std::string devilIntermediatePath;  // DevIL writes here first (psd, dds, pcx)
 };
 
-// Writes the picture with the writer its format needs. The output appears only complete:
-// on failure an existing file at outputPath is left as it was and nothing else remains.
+// Writes the picture with the writer its format needs: DevIL for psd, dds (with mipmaps) and
+// pcx, SaveExactColorTableBmp for an 8-bit bmp with the exact colour table, FreeImage for the
+// rest (jxr through jxrlib's JxrEncApp). The output appears only complete: on failure an
+// existing file at outputPath is left as it was and nothing else remains. A picture whose depth
+// the format cannot take fails. A read-only existing output is replaced by the DevIL writer
+// only; the other writers fail on it. The picture stays the caller's.
 bool SavePicture(FIBITMAP* picture, const SaveRequest& request);
 
-// The highest palette index used by any pixel of an 8-bit picture (0 for none).
+// The highest palette index used by any pixel of an 8-bit picture (0 for none, and for a
+// picture that is not 8-bit).
 int HighestUsedIndex(FIBITMAP* picture);
 
-// Writes an 8-bit BMP whose colour table holds only the entries up to HighestUsedIndex.
+// Writes an 8-bit BMP whose colour table holds only the entries up to HighestUsedIndex, with
+// RLE8-compressed pixels when saveFlags hold BMP_SAVE_RLE. False for a picture that is not
+// 8-bit, a read-only existing file, or a write that fails (which leaves an existing file as it
+// was).
 bool SaveExactColorTableBmp(FIBITMAP* picture, const std::string& path, int saveFlags);
 
 // prefix + letters for the digits of the local time in seconds + five random letters + suffix.

@@ -1,13 +1,13 @@
 // Bringing the finished picture to the depth of its output format.
+#include "pipeline/depth.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "pipeline/depth.h"
-
 namespace {
 
-constexpr RGBQUAD kRed{0, 0, 255, 255};   // FreeImage order: blue, green, red, alpha
+constexpr RGBQUAD kRed{0, 0, 255, 255};  // FreeImage order: blue, green, red, alpha
 constexpr RGBQUAD kBlue{255, 0, 0, 255};
 
 // The 6 x 5 letter F, red on blue, at 24 bits; rows listed top first.
@@ -63,9 +63,10 @@ TEST(ApplyTargetDepth, DeepPicturesReachThePaletteAndSixteenBitDepths) {
 }
 
 TEST(ApplyTargetDepth, SixteenBitsAre555ForIconsAndTargaAnd565Elsewhere) {
-  const std::pair<std::string, unsigned> kCases[] = {
-      {"ico", FI16_555_GREEN_MASK}, {"tga", FI16_555_GREEN_MASK},
-      {"bmp", FI16_565_GREEN_MASK}, {"jxr", FI16_565_GREEN_MASK}};
+  const std::pair<std::string, unsigned> kCases[] = {{"ico", FI16_555_GREEN_MASK},
+                                                     {"tga", FI16_555_GREEN_MASK},
+                                                     {"bmp", FI16_565_GREEN_MASK},
+                                                     {"jxr", FI16_565_GREEN_MASK}};
   for (const auto& [extension, greenMask] : kCases) {
     const Bitmap picture = ApplyTargetDepth(LetterF(), extension, 16);
     ASSERT_TRUE(picture) << extension;

@@ -1,0 +1,57 @@
+#include <IL/il.h>
+#include <IL/ilu.h>
+
+#include <vector>
+
+#include "pipeline/writers.h"
+#include "platform/files.h"
+
+// DevIL keeps a stack of past errors; a failed call must not leave its error to the next file.
+static void ForgetDevilErrors() {
+  while (ilGetError() != IL_NO_ERROR) {
+  }
+}
+
+bool SaveWithDevil(FIBITMAP* picture, const SaveRequest& request) {
+  if (!picture || FreeImage_GetImageType(picture) != FIT_BITMAP) return false;
+  const unsigned bpp = FreeImage_GetBPP(picture);
+  if (bpp != 24 && bpp != 32) return false;
+  const unsigned channels = bpp / 8;
+  const unsigned width = FreeImage_GetWidth(picture);
+  const unsigned height = FreeImage_GetHeight(picture);
+  const unsigned pitch = width * channels;
+
+  // Packed rows, bottom row first: what DevIL's default lower-left origin expects.
+  std::vector<BYTE> pixels(static_cast<size_t>(pitch) * height);
+  FreeImage_ConvertToRawBits(pixels.data(), picture, static_cast<int>(pitch), bpp, FI_RGBA_RED_MASK,
+                             FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK, FALSE);
+
+  // The intermediate is always a fresh name; the overwrite switch only keeps DevIL from
+  // refusing a file it created itself in an earlier call.
+  ilEnable(IL_FILE_OVERWRITE);
+  DevilImage image;
+  image.Bind();
+  const bool built = ilTexImage(width, height, static_cast<ILuint>(ilGetInteger(IL_IMAGE_DEPTH)),
+                                static_cast<ILubyte>(channels), channels == 4 ? IL_BGRA : IL_BGR,
+                                IL_UNSIGNED_BYTE, pixels.data()) &&
+                     (request.extension != "dds" || iluBuildMipmaps());
+  if (!built) {
+    ForgetDevilErrors();
+    return false;
+  }
+
+  // The caller names the intermediate; a name that is taken is never written over.
+  std::string intermediate = request.devilIntermediatePath;
+  if (intermediate.empty() || QueryPath(intermediate).kind != PathKind::Missing)
+    intermediate = TemporaryPathBeside(request.outputPath, request.extension);
+  if (intermediate.empty()) return false;
+  const bool saved = ilSave(static_cast<ILenum>(request.formatId), intermediate.c_str());
+  ForgetDevilErrors();
+  if (!saved) {
+    // A failed save can leave an empty file behind.
+    RemoveFile(intermediate);
+    return false;
+  }
+  // rename(2) replaces the output whatever its permission bits, as this writer should.
+  return MoveOverOutput(intermediate, request.outputPath);
+}

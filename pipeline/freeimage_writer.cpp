@@ -1,0 +1,165 @@
+#include <algorithm>
+
+#include "pipeline/writers.h"
+#include "platform/write_access.h"
+
+PreparedBitmap AsGreyLevels(FIBITMAP* picture) {
+  if (FreeImage_GetBPP(picture) != 8 || FreeImage_GetColorType(picture) == FIC_MINISBLACK)
+    return {Bitmap(), picture};
+  Bitmap grey(FreeImage_ConvertToGreyscale(picture));
+  FIBITMAP* bitmap = grey.get();
+  return {std::move(grey), bitmap};
+}
+
+PreparedBitmap As16BitLayout(FIBITMAP* picture, bool layout565) {
+  if (FreeImage_GetBPP(picture) != 16 ||
+      (FreeImage_GetGreenMask(picture) == FI16_565_GREEN_MASK) == layout565)
+    return {Bitmap(), picture};
+  Bitmap converted(layout565 ? FreeImage_ConvertTo16Bits565(picture)
+                             : FreeImage_ConvertTo16Bits555(picture));
+  FIBITMAP* bitmap = converted.get();
+  return {std::move(converted), bitmap};
+}
+
+static unsigned Luminance(const RGBQUAD& colour) {
+  return 54u * colour.rgbRed + 182u * colour.rgbGreen + 18u * colour.rgbBlue;
+}
+
+// FreeImage writes a 1-bit picture's palette indices into the PBM as they are, but in PBM a set
+// bit is black. The copy has its bits inverted (and its two palette entries swapped, so that it
+// still shows the same picture) whenever index 0 is the dark one.
+static PreparedBitmap AsBlackSetBits(FIBITMAP* picture) {
+  const RGBQUAD* palette = FreeImage_GetPalette(picture);
+  if (FreeImage_GetBPP(picture) != 1 || !palette || Luminance(palette[1]) <= Luminance(palette[0]))
+    return {Bitmap(), picture};
+  Bitmap copy(FreeImage_Clone(picture));
+  if (!copy) return {};
+  const unsigned rowBytes = FreeImage_GetLine(copy.get());
+  for (unsigned y = 0; y < FreeImage_GetHeight(copy.get()); ++y) {
+    BYTE* row = FreeImage_GetScanLine(copy.get(), y);
+    for (unsigned x = 0; x < rowBytes; ++x) row[x] = static_cast<BYTE>(~row[x]);
+  }
+  RGBQUAD* copyPalette = FreeImage_GetPalette(copy.get());
+  std::swap(copyPalette[0], copyPalette[1]);
+  FIBITMAP* bitmap = copy.get();
+  return {std::move(copy), bitmap};
+}
+
+// Writes the four CMYK values of one RGB colour; maximum is the channel range (255 or 65535).
+// K comes from the brightest channel and C, M, Y from what is left, the conversion that readers
+// undo with R = (1 - C)(1 - K).
+template <typename Channel>
+static void StoreCmyk(uint64_t maximum, uint64_t red, uint64_t green, uint64_t blue,
+                      Channel* cmyk) {
+  const uint64_t brightest = std::max({red, green, blue});
+  cmyk[3] = static_cast<Channel>(maximum - brightest);
+  if (brightest == 0) {
+    cmyk[0] = cmyk[1] = cmyk[2] = 0;
+    return;
+  }
+  const auto part = [&](uint64_t channel) {
+    return static_cast<Channel>(((brightest - channel) * maximum + brightest / 2) / brightest);
+  };
+  cmyk[0] = part(red);
+  cmyk[1] = part(green);
+  cmyk[2] = part(blue);
+}
+
+// With TIFF_CMYK this FreeImage stores a 32-bit bitmap's four bytes (a 64-bit bitmap's four
+// words) as C, M, Y, K in memory order, whatever they hold; the colours must therefore be
+// converted here. Alpha has no place in a four-channel CMYK file and is dropped. Other depths
+// keep their RGB, grey or palette form (FreeImage ignores the flag for them).
+static PreparedBitmap AsCmyk(FIBITMAP* picture) {
+  const unsigned width = FreeImage_GetWidth(picture);
+  const unsigned height = FreeImage_GetHeight(picture);
+  const FREE_IMAGE_TYPE type = FreeImage_GetImageType(picture);
+  const unsigned bpp = FreeImage_GetBPP(picture);
+  if (type == FIT_BITMAP && (bpp == 24 || bpp == 32)) {
+    Bitmap cmyk(FreeImage_Allocate(static_cast<int>(width), static_cast<int>(height), 32));
+    if (!cmyk) return {};
+    const unsigned step = bpp / 8;
+    for (unsigned y = 0; y < height; ++y) {
+      const BYTE* source = FreeImage_GetScanLine(picture, y);
+      BYTE* target = FreeImage_GetScanLine(cmyk.get(), y);
+      for (unsigned x = 0; x < width; ++x, source += step, target += 4)
+        StoreCmyk(255, source[FI_RGBA_RED], source[FI_RGBA_GREEN], source[FI_RGBA_BLUE], target);
+    }
+    FIBITMAP* bitmap = cmyk.get();
+    return {std::move(cmyk), bitmap};
+  }
+  if (type == FIT_RGB16) {
+    Bitmap cmyk(FreeImage_AllocateT(FIT_RGBA16, static_cast<int>(width), static_cast<int>(height)));
+    if (!cmyk) return {};
+    for (unsigned y = 0; y < height; ++y) {
+      const auto* source = reinterpret_cast<const FIRGB16*>(FreeImage_GetScanLine(picture, y));
+      auto* target = reinterpret_cast<WORD*>(FreeImage_GetScanLine(cmyk.get(), y));
+      for (unsigned x = 0; x < width; ++x, ++source, target += 4)
+        StoreCmyk(65535, source->red, source->green, source->blue, target);
+    }
+    FIBITMAP* bitmap = cmyk.get();
+    return {std::move(cmyk), bitmap};
+  }
+  return {Bitmap(), picture};
+}
+
+static PreparedBitmap PrepareForFormat(FIBITMAP* picture, const SaveRequest& request) {
+  const std::string_view extension = request.extension;
+  if (extension == "pbm") return AsBlackSetBits(picture);
+  if (extension == "pgm") return AsGreyLevels(picture);
+  if (extension == "ico" || extension == "tga") return As16BitLayout(picture, false);
+  if (extension == "tiff" && (request.saveFlags & TIFF_CMYK)) return AsCmyk(picture);
+  return {Bitmap(), picture};
+}
+
+struct NetpbmKind {
+  std::string_view extension;
+  FREE_IMAGE_TYPE type;
+  unsigned bpp;
+};
+// FreeImage writes whichever Netpbm kind the bitmap is (P4, P5 or P6) under all three names.
+constexpr NetpbmKind kNetpbmKinds[] = {{"pbm", FIT_BITMAP, 1},
+                                       {"pgm", FIT_BITMAP, 8},
+                                       {"ppm", FIT_BITMAP, 24},
+                                       {"ppm", FIT_RGB16, 48}};
+
+// FreeImage_Save runs a format's plugin without asking whether it takes the bitmap, and some
+// plugins then crash (WebP aborts the process on 8 bits); so ask first.
+static bool CanFormatTake(std::string_view extension, FREE_IMAGE_FORMAT format, FIBITMAP* picture) {
+  const FREE_IMAGE_TYPE type = FreeImage_GetImageType(picture);
+  const unsigned bpp = FreeImage_GetBPP(picture);
+  bool isNetpbm = false;
+  for (const NetpbmKind& kind : kNetpbmKinds) {
+    if (kind.extension != extension) continue;
+    if (kind.type == type && kind.bpp == bpp) return true;
+    isNetpbm = true;
+  }
+  if (isNetpbm) return false;
+  return FreeImage_FIFSupportsExportType(format, type) &&
+         (type != FIT_BITMAP || FreeImage_FIFSupportsExportBPP(format, static_cast<int>(bpp)));
+}
+
+// With BMP_SAVE_RLE the compressed pixels are right, but biSizeImage stays 0 and bfSize is the
+// size the file would have uncompressed; other readers reject such a header.
+static void MendCompressedBmpHeader(std::string& bmp) {
+  constexpr uint32_t kRle8 = 1, kRle4 = 2;
+  if (bmp.size() < 54 || bmp.compare(0, 2, "BM") != 0) return;
+  const uint32_t compression = ReadLe32(bmp, 30);
+  const uint32_t pixelOffset = ReadLe32(bmp, 10);
+  if ((compression != kRle8 && compression != kRle4) || pixelOffset > bmp.size()) return;
+  WriteLe32(bmp, 2, static_cast<uint32_t>(bmp.size()));
+  WriteLe32(bmp, 34, static_cast<uint32_t>(bmp.size() - pixelOffset));
+}
+
+bool SaveWithFreeImage(FIBITMAP* picture, const SaveRequest& request) {
+  if (!picture || IsReadOnlyFile(request.outputPath)) return false;
+  // This FreeImage claims JPEG XR but every save fails.
+  if (request.extension == "jxr") return SaveJxrWithEncoder(picture, request.outputPath);
+  const auto format = static_cast<FREE_IMAGE_FORMAT>(request.formatId);
+  const PreparedBitmap prepared = PrepareForFormat(picture, request);
+  if (!prepared.bitmap || !CanFormatTake(request.extension, format, prepared.bitmap)) return false;
+  std::optional<std::string> bytes =
+      EncodeWithFreeImage(format, prepared.bitmap, request.saveFlags);
+  if (!bytes) return false;
+  if (format == FIF_BMP) MendCompressedBmpHeader(*bytes);
+  return ReplaceWithBytes(request.outputPath, request.extension, *bytes);
+}

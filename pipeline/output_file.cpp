@@ -1,0 +1,63 @@
+#include "pipeline/writers.h"
+#include "platform/files.h"
+#include "platform/text.h"
+
+std::string TemporaryPathBeside(const std::string& outputPath, std::string_view extension) {
+  const std::string folder(FolderPart(outputPath));
+  const std::string suffix = "." + std::string(extension);
+  // Two names drawn in the same second differ in their five random letters; a few tries make
+  // a clash with a file already there practically impossible.
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    std::string candidate = folder + UniqueLetterName("marrowick", suffix);
+    if (QueryPath(candidate).kind == PathKind::Missing) return candidate;
+  }
+  return {};
+}
+
+bool MoveOverOutput(const std::string& temporaryPath, const std::string& outputPath) {
+  if (RenameFile(temporaryPath, outputPath)) return true;
+  RemoveFile(temporaryPath);
+  return false;
+}
+
+bool ReplaceWithBytes(const std::string& outputPath, std::string_view extension,
+                      const std::string& bytes) {
+  const std::string temporaryPath = TemporaryPathBeside(outputPath, extension);
+  if (temporaryPath.empty()) return false;
+  if (!WriteFileBytes(temporaryPath, bytes)) {
+    RemoveFile(temporaryPath);
+    return false;
+  }
+  return MoveOverOutput(temporaryPath, outputPath);
+}
+
+std::optional<std::string> EncodeWithFreeImage(FREE_IMAGE_FORMAT format, FIBITMAP* picture,
+                                               int flags) {
+  MemoryStream memory(FreeImage_OpenMemory());
+  if (!memory || !FreeImage_SaveToMemory(format, picture, memory.get(), flags)) return {};
+  BYTE* data = nullptr;
+  DWORD size = 0;
+  if (!FreeImage_AcquireMemory(memory.get(), &data, &size) || size == 0) return {};
+  return std::string(reinterpret_cast<const char*>(data), size);
+}
+
+uint32_t ReadLe32(const std::string& bytes, size_t offset) {
+  uint32_t value = 0;
+  for (size_t i = 0; i < 4; ++i)
+    value |= static_cast<uint32_t>(static_cast<uint8_t>(bytes[offset + i])) << (8 * i);
+  return value;
+}
+
+uint16_t ReadLe16(const std::string& bytes, size_t offset) {
+  return static_cast<uint16_t>(static_cast<uint8_t>(bytes[offset]) |
+                               static_cast<uint8_t>(bytes[offset + 1]) << 8);
+}
+
+void WriteLe32(std::string& bytes, size_t offset, uint32_t value) {
+  for (size_t i = 0; i < 4; ++i) bytes[offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+void WriteLe16(std::string& bytes, size_t offset, uint16_t value) {
+  bytes[offset] = static_cast<char>(value & 0xFF);
+  bytes[offset + 1] = static_cast<char>(value >> 8);
+}
