@@ -7,9 +7,12 @@
 #include "platform/files.h"
 
 // DevIL keeps a stack of past errors; a failed call must not leave its error to the next file.
-static void ForgetDevilErrors() {
-  while (ilGetError() != IL_NO_ERROR) {
-  }
+// True when one of them says that the file to write existed already.
+static bool ForgetDevilErrors() {
+  bool existed = false;
+  for (ILenum error = ilGetError(); error != IL_NO_ERROR; error = ilGetError())
+    existed = existed || error == IL_FILE_ALREADY_EXISTS;
+  return existed;
 }
 
 bool SaveWithDevil(FIBITMAP* picture, const SaveRequest& request) {
@@ -26,9 +29,8 @@ bool SaveWithDevil(FIBITMAP* picture, const SaveRequest& request) {
   FreeImage_ConvertToRawBits(pixels.data(), picture, static_cast<int>(pitch), bpp, FI_RGBA_RED_MASK,
                              FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK, FALSE);
 
-  // The intermediate is always a fresh name; the overwrite switch only keeps DevIL from
-  // refusing a file it created itself in an earlier call.
-  ilEnable(IL_FILE_OVERWRITE);
+  // IL_FILE_OVERWRITE stays off: the intermediate's name is checked to be free below, and a
+  // file that appears under it meanwhile is not ours to overwrite.
   DevilImage image;
   image.Bind();
   const bool built = ilTexImage(width, height, static_cast<ILuint>(ilGetInteger(IL_IMAGE_DEPTH)),
@@ -46,10 +48,10 @@ bool SaveWithDevil(FIBITMAP* picture, const SaveRequest& request) {
     intermediate = TemporaryPathBeside(request.outputPath, request.extension);
   if (intermediate.empty()) return false;
   const bool saved = ilSave(static_cast<ILenum>(request.formatId), intermediate.c_str());
-  ForgetDevilErrors();
+  const bool existed = ForgetDevilErrors();
   if (!saved) {
-    // A failed save can leave an empty file behind.
-    RemoveFile(intermediate);
+    // A failed save can leave an empty file behind; a file that was there first is not ours.
+    if (!existed) RemoveFile(intermediate);
     return false;
   }
   // rename(2) replaces the output whatever its permission bits, as this writer should.
