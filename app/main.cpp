@@ -138,6 +138,7 @@ static void RunMainFlow(const std::vector<std::string>& parameters) {
 }
 
 int main(int argc, char** argv) {
+  IgnoreBrokenPipe();
   FreeImage_Initialise(FALSE);
   ilInit();
   iluInit();

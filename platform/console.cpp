@@ -1,5 +1,6 @@
 #include "platform/console.h"
 
+#include <signal.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -28,6 +29,8 @@ void SetConsoleTitle(std::string_view title) {
   sequence += '\a';
   WriteAll(STDOUT_FILENO, sequence);
 }
+
+void IgnoreBrokenPipe() { signal(SIGPIPE, SIG_IGN); }
 
 void WaitForKey() {
   char key = 0;

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <string>
@@ -159,4 +160,24 @@ TEST(Startup, ASecondInstanceEndsSilently) {
 
   // Once the first copy has ended, the next one runs.
   EXPECT_EQ(RunMarrowick({"-V"}, options).output, "2.2\n");
+}
+
+TEST(Startup, ClosedOutputStillEndsWithExitCodeZero) {
+  // As in `marrowickcmd -h | head -1`: the reader has gone before the usage text is written.
+  ScratchFolder scratch;
+  int output[2];
+  ASSERT_EQ(pipe(output), 0);
+  close(output[0]);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(output[1], 1);
+    setenv("XDG_RUNTIME_DIR", scratch.path().c_str(), 1);
+    execl(MARROWICKCMD_PATH, MARROWICKCMD_PATH, "-h", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(output[1]);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
