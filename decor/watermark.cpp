@@ -16,14 +16,14 @@
 static Font gWatermarkFont;
 
 bool LoadWatermarkFont(const TextWatermarkSettings& text) {
-  FontSpec spec;
-  spec.family = text.font;
-  spec.pixelSize = static_cast<int>(std::lround(text.fontSize * 96.0 / 72.0));
-  spec.bold = text.fontStyle == FontStyle::Bold || text.fontStyle == FontStyle::BoldItalic;
-  spec.italic = text.fontStyle == FontStyle::Italic || text.fontStyle == FontStyle::BoldItalic;
-  spec.underline = text.fontEffect == FontEffect::Underline;
-  spec.strikeout = text.fontEffect == FontEffect::Strikethrough;
-  gWatermarkFont = LoadFont(spec);
+  FontSpec request;
+  request.family = text.font;
+  request.pixelSize = static_cast<int>(std::lround(text.fontSize * 96.0 / 72.0));
+  request.bold = text.fontStyle == FontStyle::Bold || text.fontStyle == FontStyle::BoldItalic;
+  request.italic = text.fontStyle == FontStyle::Italic || text.fontStyle == FontStyle::BoldItalic;
+  request.underline = text.fontEffect == FontEffect::Underline;
+  request.strikeout = text.fontEffect == FontEffect::Strikethrough;
+  gWatermarkFont = LoadFont(request);
   return static_cast<bool>(gWatermarkFont);
 }
 

@@ -146,24 +146,24 @@ struct FontAccess {
   static const FontState* Get(const Font& font) { return font.state_.get(); }
 };
 
-Font LoadFont(const FontSpec& spec) {
+Font LoadFont(const FontSpec& request) {
   // A font map of its own: the default one differs per thread, and the font is loaded on
   // one thread and drawn with on another.
   std::unique_ptr<FontState, FontStateDeleter> state(new FontState);
   state->fontMap = pango_cairo_font_map_new();
   state->description = pango_font_description_new();
-  pango_font_description_set_family(state->description, spec.family.c_str());
+  pango_font_description_set_family(state->description, request.family.c_str());
   // Absolute size: a size in points would be rescaled for the context's resolution.
   pango_font_description_set_absolute_size(state->description,
-                                           std::max(spec.pixelSize, 1) * PANGO_SCALE);
+                                           std::max(request.pixelSize, 1) * PANGO_SCALE);
   pango_font_description_set_weight(state->description,
-                                    spec.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+                                    request.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
   pango_font_description_set_style(state->description,
-                                   spec.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+                                   request.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
   state->attributes = pango_attr_list_new();
-  if (spec.underline)
+  if (request.underline)
     pango_attr_list_insert(state->attributes, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
-  if (spec.strikeout) pango_attr_list_insert(state->attributes, pango_attr_strikethrough_new(TRUE));
+  if (request.strikeout) pango_attr_list_insert(state->attributes, pango_attr_strikethrough_new(TRUE));
 
   // Pango answers with generic families even when fontconfig has no font at all; only
   // loading a real font tells.
