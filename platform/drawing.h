@@ -79,13 +79,13 @@ class Font {  // owns a loaded font with its own font map, usable from any one t
   explicit operator bool() const { return state_ != nullptr; }
 
  private:
-  friend Font LoadFont(const FontSpec& spec);
+  friend Font LoadFont(const FontSpec& request);
   friend struct FontAccess;
   std::unique_ptr<FontState, FontStateDeleter> state_;
 };
 
-// The font for `spec`; empty only when no usable font can be found at all.
-Font LoadFont(const FontSpec& spec);
+// The font for `request`; empty only when no usable font can be found at all.
+Font LoadFont(const FontSpec& request);
 
 // Plain: antialiasing off. Antialiased: glyphs and lines with grey-level antialiasing.
 enum class TextMode { Plain, Antialiased };
