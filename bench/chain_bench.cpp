@@ -1,64 +1,19 @@
 // Time the geometry and colour steps add per file, in milliseconds per megapixel of a
 // synthetic 24-bit picture. Usage: chain_bench [width height [repeats]].
-#include <algorithm>
-#include <charconv>
-#include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "pipeline/colour.h"
 #include "pipeline/geometry.h"
 
-// Smooth gradients with a fine pattern on top, so the filters and the colour tables see
-// varied values rather than a flat picture.
-static Bitmap MakeSyntheticPicture(int width, int height) {
-  Bitmap picture(FreeImage_Allocate(width, height, 24));
-  if (!picture) return picture;
-  for (int y = 0; y < height; ++y) {
-    BYTE* line = FreeImage_GetScanLine(picture.get(), y);
-    for (int x = 0; x < width; ++x) {
-      line[3 * x + FI_RGBA_RED] = static_cast<BYTE>(x * 255 / width);
-      line[3 * x + FI_RGBA_GREEN] = static_cast<BYTE>(y * 255 / height);
-      line[3 * x + FI_RGBA_BLUE] = static_cast<BYTE>((x * 7 + y * 13) & 0xFF);
-    }
-  }
-  return picture;
-}
-
-static int ParseArgument(const char* text, int fallback) {
-  int value = 0;
-  const auto [end, error] = std::from_chars(text, text + std::strlen(text), value);
-  return error == std::errc() && value > 0 ? value : fallback;
-}
-
-// Best of several runs: the copy each run works on is made outside the timed part.
-static double BestMilliseconds(FIBITMAP* source, int repeats,
-                               const std::function<Bitmap(Bitmap)>& step) {
-  double best = 0;
-  for (int run = 0; run < repeats; ++run) {
-    Bitmap copy(FreeImage_Clone(source));
-    const auto start = std::chrono::steady_clock::now();
-    const Bitmap result = step(std::move(copy));
-    const auto end = std::chrono::steady_clock::now();
-    if (!result) return -1;
-    const double ms = std::chrono::duration<double, std::milli>(end - start).count();
-    best = run == 0 ? ms : std::min(best, ms);
-  }
-  return best;
-}
-
 int main(int argc, char** argv) {
-  const int width = argc > 2 ? ParseArgument(argv[1], 2000) : 2000;
-  const int height = argc > 2 ? ParseArgument(argv[2], 1500) : 1500;
-  const int repeats = argc > 3 ? ParseArgument(argv[3], 5) : 5;
-  const Bitmap source = MakeSyntheticPicture(width, height);
-  if (!source) {
-    std::fprintf(stderr, "cannot allocate a %dx%d picture\n", width, height);
-    return 1;
-  }
+  const BenchRun run = StartBenchRun(argc, argv);
+  if (!run.source) return 1;
+  const int width = run.width, height = run.height, repeats = run.repeats;
   const double megapixels = width * static_cast<double>(height) / 1e6;
 
   struct Operation {
@@ -110,7 +65,7 @@ int main(int argc, char** argv) {
 
   std::printf("%dx%d 24-bit (%.2f MP), best of %d\n", width, height, megapixels, repeats);
   for (const Operation& operation : operations) {
-    const double ms = BestMilliseconds(source.get(), repeats, operation.step);
+    const double ms = BestMilliseconds(run.source.get(), repeats, operation.step);
     if (ms < 0) {
       std::printf("%-26s failed\n", operation.name.c_str());
       continue;

@@ -1,33 +1,16 @@
 // Time the decoration steps add per file: a solid frame, a text watermark (plain and
 // antialiased) and an image watermark, on a synthetic 24-bit picture.
 // Usage: decor_bench [width height [repeats]].
-#include <algorithm>
-#include <charconv>
-#include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <random>
 #include <string>
-#include <vector>
+#include <system_error>
 
+#include "bench/bench_support.h"
 #include "decor/frame.h"
 #include "decor/watermark.h"
-
-static Bitmap MakeSyntheticPicture(int width, int height) {
-  Bitmap picture(FreeImage_Allocate(width, height, 24));
-  if (!picture) return picture;
-  for (int y = 0; y < height; ++y) {
-    BYTE* line = FreeImage_GetScanLine(picture.get(), y);
-    for (int x = 0; x < width; ++x) {
-      line[3 * x + FI_RGBA_RED] = static_cast<BYTE>(x * 255 / width);
-      line[3 * x + FI_RGBA_GREEN] = static_cast<BYTE>(y * 255 / height);
-      line[3 * x + FI_RGBA_BLUE] = static_cast<BYTE>((x * 7 + y * 13) & 0xFF);
-    }
-  }
-  return picture;
-}
 
 // A 300 x 100 logo with a transparent half, as a PNG file; empty path when it cannot be saved.
 static std::string WriteLogo() {
@@ -49,37 +32,10 @@ static std::string WriteLogo() {
   return FreeImage_Save(FIF_PNG, logo.get(), path.c_str(), 0) ? path : std::string();
 }
 
-static int ParseArgument(const char* text, int fallback) {
-  int value = 0;
-  const auto [end, error] = std::from_chars(text, text + std::strlen(text), value);
-  return error == std::errc() && value > 0 ? value : fallback;
-}
-
-// Best of several runs: the copy each run works on is made outside the timed part.
-static double BestMilliseconds(FIBITMAP* source, int repeats,
-                               const std::function<Bitmap(Bitmap)>& step) {
-  double best = 0;
-  for (int run = 0; run < repeats; ++run) {
-    Bitmap copy(FreeImage_Clone(source));
-    const auto start = std::chrono::steady_clock::now();
-    const Bitmap result = step(std::move(copy));
-    const auto end = std::chrono::steady_clock::now();
-    if (!result) return -1;
-    const double ms = std::chrono::duration<double, std::milli>(end - start).count();
-    best = run == 0 ? ms : std::min(best, ms);
-  }
-  return best;
-}
-
 int main(int argc, char** argv) {
-  const int width = argc > 2 ? ParseArgument(argv[1], 2000) : 2000;
-  const int height = argc > 2 ? ParseArgument(argv[2], 1500) : 1500;
-  const int repeats = argc > 3 ? ParseArgument(argv[3], 5) : 5;
-  const Bitmap source = MakeSyntheticPicture(width, height);
-  if (!source) {
-    std::fprintf(stderr, "cannot allocate a %dx%d picture\n", width, height);
-    return 1;
-  }
+  const BenchRun run = StartBenchRun(argc, argv);
+  if (!run.source) return 1;
+  const int width = run.width, height = run.height, repeats = run.repeats;
 
   FrameSettings frame;
   frame.kind = FrameKind::Solid;
@@ -125,7 +81,7 @@ int main(int argc, char** argv) {
   std::printf("decoration on %d x %d, best of %d, ms per file\n", width, height, repeats);
   for (const Operation& operation : operations)
     std::printf("%-40s %8.2f\n", operation.name,
-                BestMilliseconds(source.get(), repeats, operation.step));
+                BestMilliseconds(run.source.get(), repeats, operation.step));
 
   ReleaseWatermarkFont();
   std::error_code error;

@@ -4,52 +4,10 @@
 #include <cstring>
 
 #include "pipeline/colour.h"
+#include "tests/support/bitmaps.h"
+#include "tests/support/letter_f.h"
 
-// The standard test picture, top row first: a red F on blue, 6 x 5, with no symmetry.
-constexpr const char* kLetterF[] = {"XXXXX.", "X.....", "XXXX..", "X.....", "X....."};
-constexpr unsigned kWidth = 6, kHeight = 5;
-constexpr uint32_t kRed = 0xFF0000, kBlue = 0x0000FF, kBlack = 0x000000, kWhite = 0xFFFFFF;
-
-static RGBQUAD Quad(uint32_t rgb) {
-  RGBQUAD quad{};
-  quad.rgbRed = static_cast<BYTE>(rgb >> 16);
-  quad.rgbGreen = static_cast<BYTE>(rgb >> 8);
-  quad.rgbBlue = static_cast<BYTE>(rgb);
-  return quad;
-}
-
-// bpp 1, 4 or 8 gives a palette picture (0 = blue, 1 = red); 24 or 32 a direct one.
-static Bitmap MakeLetterF(unsigned bpp = 24) {
-  Bitmap picture(FreeImage_Allocate(kWidth, kHeight, static_cast<int>(bpp)));
-  if (bpp <= 8) {
-    FreeImage_GetPalette(picture.get())[0] = Quad(kBlue);
-    FreeImage_GetPalette(picture.get())[1] = Quad(kRed);
-  }
-  for (unsigned y = 0; y < kHeight; ++y) {
-    for (unsigned x = 0; x < kWidth; ++x) {
-      const bool ink = kLetterF[y][x] == 'X';
-      BYTE index = ink ? 1 : 0;
-      RGBQUAD colour = Quad(ink ? kRed : kBlue);
-      if (bpp <= 8) FreeImage_SetPixelIndex(picture.get(), x, kHeight - 1 - y, &index);
-      else FreeImage_SetPixelColor(picture.get(), x, kHeight - 1 - y, &colour);
-    }
-  }
-  return picture;
-}
-
-// 0xRRGGBB of a pixel counted from the top row, whatever the row order in memory.
-static uint32_t ColourAt(FIBITMAP* picture, unsigned x, unsigned yFromTop) {
-  const unsigned y = FreeImage_GetHeight(picture) - 1 - yFromTop;
-  RGBQUAD quad{};
-  if (FreeImage_GetBPP(picture) <= 8) {
-    BYTE index = 0;
-    FreeImage_GetPixelIndex(picture, x, y, &index);
-    quad = FreeImage_GetPalette(picture)[index];
-  } else {
-    FreeImage_GetPixelColor(picture, x, y, &quad);
-  }
-  return static_cast<uint32_t>(quad.rgbRed) << 16 | quad.rgbGreen << 8 | quad.rgbBlue;
-}
+constexpr uint32_t kBlack = 0x000000, kWhite = 0xFFFFFF;
 
 // Checks every pixel of a picture of the letter's size against the letter's two colours.
 static void ExpectLetterColours(FIBITMAP* picture, uint32_t ink, uint32_t paper) {

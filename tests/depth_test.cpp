@@ -3,19 +3,9 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+#include "tests/support/letter_f.h"
 
-// The 6 x 5 letter F, red on blue, at 24 bits.
-Bitmap LetterF() {
-  static const char* const kRows[] = {".XXXX.", ".X....", ".XXX..", ".X....", ".X...."};
-  Bitmap picture(FreeImage_Allocate(6, 5, 24));
-  for (unsigned y = 0; y < 5; ++y)
-    for (unsigned x = 0; x < 6; ++x) {
-      RGBQUAD colour = kRows[4 - y][x] == 'X' ? RGBQUAD{0, 0, 255, 255} : RGBQUAD{255, 0, 0, 255};
-      FreeImage_SetPixelColor(picture.get(), x, y, &colour);
-    }
-  return picture;
-}
+namespace {
 
 RGBQUAD ColourAt(FIBITMAP* picture, unsigned x, unsigned y) {
   RGBQUAD colour{};

@@ -4,33 +4,12 @@
 
 #include <gtest/gtest.h>
 
-
 #include "decor/surface_handover.h"
+#include "tests/support/bitmaps.h"
 
 namespace {
 
-struct Pixel {
-  int red, green, blue;
-  bool operator==(const Pixel&) const = default;
-};
-std::ostream& operator<<(std::ostream& out, const Pixel& p) {
-  return out << "(" << p.red << "," << p.green << "," << p.blue << ")";
-}
-
-Bitmap SolidPicture(int width, int height, Pixel color, int bpp = 24) {
-  Bitmap picture(FreeImage_Allocate(width, height, bpp));
-  RGBQUAD quad{static_cast<BYTE>(color.blue), static_cast<BYTE>(color.green),
-               static_cast<BYTE>(color.red), 255};
-  FreeImage_FillBackground(picture.get(), &quad);
-  return picture;
-}
-
-// (x, y) counted from the top-left corner, as the frame is described.
-Pixel At(FIBITMAP* picture, int x, int y) {
-  RGBQUAD quad{};
-  FreeImage_GetPixelColor(picture, x, FreeImage_GetHeight(picture) - 1 - y, &quad);
-  return {quad.rgbRed, quad.rgbGreen, quad.rgbBlue};
-}
+using Pixel = Rgb;
 
 FrameSettings Frame(int left, int right, int top, int bottom) {
   FrameSettings frame;

@@ -1,7 +1,5 @@
 // Every output format at every depth its registry entry allows: the file written through the
 // depth step and the writer opens in another reader with the right format, size and depth.
-#include <IL/il.h>
-#include <IL/ilu.h>
 #include <gtest/gtest.h>
 
 #include <charconv>
@@ -14,31 +12,13 @@
 #include "pipeline/depth.h"
 #include "pipeline/save.h"
 #include "platform/files.h"
+#include "tests/support/devil.h"
+#include "tests/support/letter_f.h"
 #include "tests/support/run_program.h"
 
 namespace {
 
-struct DevilEnvironment : ::testing::Environment {
-  void SetUp() override {
-    ilInit();
-    iluInit();
-  }
-};
 const auto* const kDevil = ::testing::AddGlobalTestEnvironment(new DevilEnvironment);
-
-// The letter F, opaque red on half-transparent blue, on a 6 x 5 grid stretched over the
-// picture. The transparency keeps 32-bit PNG and WebP files from being stored as 24-bit.
-Bitmap LetterF(unsigned width, unsigned height) {
-  static const char* const kRows[] = {".XXXX.", ".X....", ".XXX..", ".X....", ".X...."};
-  Bitmap picture(FreeImage_Allocate(static_cast<int>(width), static_cast<int>(height), 32));
-  for (unsigned y = 0; y < height; ++y)
-    for (unsigned x = 0; x < width; ++x) {
-      const bool ink = kRows[(height - 1 - y) * 5 / height][x * 6 / width] == 'X';
-      RGBQUAD colour = ink ? RGBQUAD{0, 0, 255, 255} : RGBQUAD{255, 0, 0, 96};
-      FreeImage_SetPixelColor(picture.get(), x, y, &colour);
-    }
-  return picture;
-}
 
 struct Case {
   std::string extension;
@@ -67,10 +47,12 @@ std::vector<int> AllowedDepths(std::string_view extension) {
   return depths;
 }
 
-// Draws the letter at the given size, brings it to bpp and saves it with default options.
+// Draws the letter at the given size, brings it to bpp and saves it with default options. The
+// letter is drawn at 32 bits on half-transparent blue: the transparency keeps 32-bit PNG and WebP
+// files from being stored as 24-bit.
 bool SaveLetter(const std::string& extension, unsigned width, unsigned height, int bpp,
                 const std::string& path) {
-  const Bitmap picture = ApplyTargetDepth(LetterF(width, height), extension, bpp);
+  const Bitmap picture = ApplyTargetDepth(LetterF(width, height, 32, 96), extension, bpp);
   SaveRequest request;
   request.extension = extension;
   request.formatId = kOutputFormats[*OutputFormatIndex(extension)].formatId;

@@ -1,8 +1,6 @@
 // Save flags and the writers: what lands on disk, read with ImageMagick and jxrlib's decoder.
 #include "pipeline/save.h"
 
-#include <IL/il.h>
-#include <IL/ilu.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -13,30 +11,13 @@
 #include "pipeline/depth.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "tests/support/devil.h"
+#include "tests/support/letter_f.h"
 #include "tests/support/run_program.h"
 
 namespace {
 
-struct DevilEnvironment : ::testing::Environment {
-  void SetUp() override {
-    ilInit();
-    iluInit();
-  }
-};
 const auto* const kDevil = ::testing::AddGlobalTestEnvironment(new DevilEnvironment);
-
-// The letter F, red on blue, drawn on a 6 x 5 grid stretched over the picture.
-Bitmap LetterF(unsigned width = 6, unsigned height = 5) {
-  static const char* const kRows[] = {".XXXX.", ".X....", ".XXX..", ".X....", ".X...."};
-  Bitmap picture(FreeImage_Allocate(static_cast<int>(width), static_cast<int>(height), 24));
-  for (unsigned y = 0; y < height; ++y)
-    for (unsigned x = 0; x < width; ++x) {
-      const bool ink = kRows[(height - 1 - y) * 5 / height][x * 6 / width] == 'X';
-      RGBQUAD colour = ink ? RGBQUAD{0, 0, 255, 255} : RGBQUAD{255, 0, 0, 255};
-      FreeImage_SetPixelColor(picture.get(), x, y, &colour);
-    }
-  return picture;
-}
 
 // An 8-bit picture; palette entry i is (i, 255 - i, i) unless `palette` says otherwise.
 Bitmap Indexed(unsigned width, unsigned height, std::initializer_list<RGBQUAD> palette = {}) {

@@ -9,34 +9,17 @@
 #include <thread>
 #include <tuple>
 
+#include "tests/support/bitmaps.h"
 #include "tests/support/run_program.h"
 
 namespace {
 
-struct Pixel {
-  int red, green, blue;
-  bool operator==(const Pixel&) const = default;
-};
-std::ostream& operator<<(std::ostream& out, const Pixel& p) {
-  return out << "(" << p.red << "," << p.green << "," << p.blue << ")";
-}
+using Pixel = Rgb;
 
 constexpr Pixel kPictureColor{30, 60, 90};
 
-Bitmap SolidPicture(int width, int height, Pixel color = kPictureColor, int bpp = 24) {
-  Bitmap picture(FreeImage_Allocate(width, height, bpp));
-  RGBQUAD quad{static_cast<BYTE>(color.blue), static_cast<BYTE>(color.green),
-               static_cast<BYTE>(color.red), 255};
-  FreeImage_FillBackground(picture.get(), &quad);
-  return picture;
-}
-
-// (x, y) from the top-left corner.
-Pixel At(FIBITMAP* picture, int x, int y) {
-  RGBQUAD quad{};
-  FreeImage_GetPixelColor(picture, x, FreeImage_GetHeight(picture) - 1 - y, &quad);
-  return {quad.rgbRed, quad.rgbGreen, quad.rgbBlue};
-}
+// The untouched picture most tests draw on.
+Bitmap SolidPicture(int width, int height) { return ::SolidPicture(width, height, kPictureColor); }
 
 // The smallest rectangle holding every pixel that differs from the untouched colour.
 struct Box {

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/drawing.h"  // Rgba
 #include "tests/support/run_program.h"
 
 struct Rgb {
@@ -19,10 +20,6 @@ struct Rgb {
   bool operator==(const Rgb &) const = default;
 };
 std::ostream &operator<<(std::ostream &out, const Rgb &color);
-
-struct Rgba {
-  int red = 0, green = 0, blue = 0, alpha = 255;
-};
 
 // A rectangle of pixels, (x, y) its top-left corner counted from the top-left of the picture.
 struct PixelBox {
