@@ -17,24 +17,6 @@ std::string TitleText(std::string_view name, int version) {
   return std::string(name) + " " + VersionText(version);
 }
 
-// Replaces every occurrence of placeholder, compared without regard to ASCII letter case.
-static std::string ReplaceIgnoringCase(std::string text, std::string_view placeholder,
-                                       std::string_view value) {
-  const std::string lowerPlaceholder = ToLower(placeholder);
-  std::string result;
-  size_t i = 0;
-  while (i < text.size()) {
-    if (i + placeholder.size() <= text.size() &&
-        ToLower(std::string_view(text).substr(i, placeholder.size())) == lowerPlaceholder) {
-      result += value;
-      i += placeholder.size();
-    } else {
-      result += text[i++];
-    }
-  }
-  return result;
-}
-
 std::string SubstitutePlaceholders(std::string_view text, std::string_view s1,
                                    std::string_view s2, std::string_view s3,
                                    std::string_view s4) {

@@ -1,9 +1,8 @@
 #include "batch/collect.h"
 
 #include <algorithm>
-#include <mutex>
-#include <thread>
 
+#include "batch/phase.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "settings/formats.h"
@@ -89,28 +88,14 @@ static int32_t ReadListFile(const std::string& listPath) {
   return admitted;
 }
 
-// Runs an import on a thread of its own and publishes its count under the batch mutex.
-template <typename Work>
-static int32_t RunImportPhase(Work work) {
-  std::mutex batchMutex;
-  int32_t batchCount = 0;
-  std::thread phase([&] {
-    const int32_t admitted = work();
-    std::lock_guard<std::mutex> lock(batchMutex);
-    batchCount += admitted;
-  });
-  phase.join();
-  return batchCount;
-}
-
 int32_t CollectInputs() {
-  if (!gJob.input.empty()) return RunImportPhase([] { return ScanFolderTree(gJob.input); });
+  if (!gJob.input.empty()) return RunPhase([] { return ScanFolderTree(gJob.input); });
   std::string extension;
   HasExtension(gJob.currentInputFile, extension);
   extension = ToLower(extension);
   if (extension == "txt" || extension == "lst") {
     const std::string listPath = gJob.currentInputFile;
-    return RunImportPhase([&listPath] { return ReadListFile(listPath); });
+    return RunPhase([&listPath] { return ReadListFile(listPath); });
   }
   return AddInputFile(gJob.currentInputFile);
 }

@@ -1,13 +1,12 @@
 #include "batch/driver.h"
 
 #include <cstdio>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "app/console.h"
 #include "batch/collect.h"
+#include "batch/phase.h"
 #include "batch/worker.h"
 #include "decor/watermark.h"
 #include "pipeline/save.h"
@@ -228,20 +227,6 @@ std::optional<std::string> CheckInputAndOutput(const Echo& echo) {
   return std::nullopt;
 }
 
-// Runs the conversion phase on a thread of its own; the count comes back under the batch
-// mutex.
-int32_t RunConversionPhase() {
-  std::mutex batchMutex;
-  int32_t batchCount = 0;
-  std::thread phase([&] {
-    const int32_t converted = ConvertAll();
-    std::lock_guard<std::mutex> lock(batchMutex);
-    batchCount = converted;
-  });
-  phase.join();
-  return batchCount;
-}
-
 // Releases the watermark font however the run ends.
 struct FontRelease {
   ~FontRelease() { ReleaseWatermarkFont(); }
@@ -283,7 +268,7 @@ void RunBatch(bool quiet) {
   int32_t converted = 0;
   if (tempFolder) {
     gJob.tempFolder = *tempFolder;
-    converted = RunConversionPhase();
+    converted = RunPhase(ConvertAll);
     RemoveFolderTree(*tempFolder);
     gJob.tempFolder.clear();
   }

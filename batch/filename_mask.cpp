@@ -53,32 +53,10 @@ static bool IsToken(std::string_view token) {
   return std::find(std::begin(kTokens), std::end(kTokens), token) != std::end(kTokens);
 }
 
-// Tokens are ASCII, so an ASCII case fold is enough to match them anywhere in UTF-8 text.
-static bool MatchesIgnoringCase(std::string_view text, size_t at, std::string_view token) {
-  if (at + token.size() > text.size()) return false;
-  for (size_t i = 0; i < token.size(); ++i) {
-    char c = text[at + i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != token[i]) return false;
-  }
-  return true;
-}
-
 std::string ReplaceToken(std::string_view text, std::string_view token) {
   const std::string lowerToken = ToLower(token);
   if (!IsToken(lowerToken)) return std::string(text);
-  const std::string value = *TokenValue(lowerToken);
-  std::string result;
-  size_t i = 0;
-  while (i < text.size()) {
-    if (MatchesIgnoringCase(text, i, lowerToken)) {
-      result += value;
-      i += lowerToken.size();
-    } else {
-      result += text[i++];
-    }
-  }
-  return result;
+  return ReplaceIgnoringCase(text, lowerToken, *TokenValue(lowerToken));
 }
 
 std::string ExpandFilenameMask() {

@@ -15,8 +15,8 @@ static std::string MapCharacters(std::string_view text, Map map) {
       ++i;
       continue;
     }
-    const gunichar c = g_utf8_get_char_validated(text.data() + i,
-                                                 static_cast<gssize>(text.size() - i));
+    const gunichar c =
+        g_utf8_get_char_validated(text.data() + i, static_cast<gssize>(text.size() - i));
     if (c == static_cast<gunichar>(-1) || c == static_cast<gunichar>(-2)) {
       result.push_back(text[i]);
       ++i;
@@ -62,6 +62,32 @@ std::string BaseName(std::string_view path) {
   const std::string_view name = FilePart(path);
   const size_t dot = name.rfind('.');
   return std::string(dot == std::string_view::npos ? name : name.substr(0, dot));
+}
+
+static char FoldAscii(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string ReplaceIgnoringCase(std::string_view text, std::string_view needle,
+                                std::string_view value) {
+  if (needle.empty()) return std::string(text);
+  auto matchesAt = [&](size_t at) {
+    for (size_t i = 0; i < needle.size(); ++i)
+      if (FoldAscii(text[at + i]) != FoldAscii(needle[i])) return false;
+    return true;
+  };
+  std::string result;
+  result.reserve(text.size());
+  size_t i = 0;
+  while (i < text.size()) {
+    if (i + needle.size() <= text.size() && matchesAt(i)) {
+      result += value;
+      i += needle.size();
+    } else {
+      result += text[i++];
+    }
+  }
+  return result;
 }
 
 std::string_view Trim(std::string_view text, std::string_view characters) {

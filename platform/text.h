@@ -21,5 +21,10 @@ std::string_view FolderPart(std::string_view path);
 // The file part without its last extension ("a.b.pic" -> "a.b"; a name without "." whole).
 std::string BaseName(std::string_view path);
 
+// Replaces every occurrence of needle, compared without regard to ASCII letter case, by value.
+// Meant for ASCII needles such as "%s1%" or "%filename%" inside any UTF-8 text.
+std::string ReplaceIgnoringCase(std::string_view text, std::string_view needle,
+                                std::string_view value);
+
 // Removes leading and trailing characters found in `characters`.
 std::string_view Trim(std::string_view text, std::string_view characters = " ");
