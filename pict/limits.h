@@ -1,0 +1,21 @@
+// pict/limits.h: the caps on what one file may make the decoder do. A file beyond them is
+// refused with a reason, so a hostile or damaged file costs bounded memory and time.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// The canvas: Cairo draws on surfaces of up to 32767 pixels a side; 64 megapixels are 256 MiB.
+constexpr int kMaxCanvasSide = 32767;
+constexpr int64_t kMaxCanvasPixels = int64_t{64} << 20;
+// A source pixmap or bitmap may be no larger than the largest canvas.
+constexpr int64_t kMaxSourcePixels = kMaxCanvasPixels;
+// Pixels written plus region rectangles handled, summed over the whole file: about a second
+// of work. Redrawing the largest canvas many times over is refused rather than waited for.
+constexpr int64_t kMaxWorkUnits = int64_t{1} << 30;
+// Opcodes read from one file, NOPs included.
+constexpr int64_t kMaxOpcodes = int64_t{4} << 20;
+// Inversion points in one row of a region; a region's size word allows at most about 32K.
+constexpr size_t kMaxRegionPointsPerRow = 16384;
+// Points of one polygon; its size word allows at most about 16K.
+constexpr size_t kMaxPolygonPoints = 16384;

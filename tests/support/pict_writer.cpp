@@ -1,0 +1,327 @@
+#include "tests/support/pict_writer.h"
+
+#include <algorithm>
+#include <cassert>
+#include <fstream>
+#include <map>
+
+PictWriter& PictWriter::Version1() {
+  assert(body_.empty() && "choose the version before any opcode");
+  version_ = 1;
+  return *this;
+}
+
+PictWriter& PictWriter::ExtendedVersion2(int hRes, int vRes, Rect source) {
+  extended_ = true;
+  hRes_ = hRes;
+  vRes_ = vRes;
+  source_ = source;
+  return *this;
+}
+
+PictWriter& PictWriter::NoPreamble() {
+  preamble_ = false;
+  return *this;
+}
+
+PictWriter& PictWriter::Frame(int left, int top, int right, int bottom) {
+  frame_ = {left, top, right, bottom};
+  return *this;
+}
+
+PictWriter& PictWriter::Op(uint16_t opcode) {
+  if (version_ == 1) return U8(static_cast<uint8_t>(opcode));
+  // The header before the body has an even length, so the body's offsets decide alignment.
+  if (body_.size() % 2 != 0) body_.push_back(0);
+  return U16(opcode);
+}
+
+PictWriter& PictWriter::U8(uint8_t value) {
+  body_.push_back(value);
+  return *this;
+}
+
+PictWriter& PictWriter::U16(uint16_t value) {
+  body_.push_back(static_cast<uint8_t>(value >> 8));
+  body_.push_back(static_cast<uint8_t>(value));
+  return *this;
+}
+
+PictWriter& PictWriter::U32(uint32_t value) {
+  U16(static_cast<uint16_t>(value >> 16));
+  return U16(static_cast<uint16_t>(value));
+}
+
+PictWriter& PictWriter::Raw(const std::vector<uint8_t>& bytes) {
+  body_.insert(body_.end(), bytes.begin(), bytes.end());
+  return *this;
+}
+
+PictWriter& PictWriter::RectData(Rect rect) {
+  U16(static_cast<uint16_t>(rect.top));
+  U16(static_cast<uint16_t>(rect.left));
+  U16(static_cast<uint16_t>(rect.bottom));
+  return U16(static_cast<uint16_t>(rect.right));
+}
+
+PictWriter& PictWriter::PointData(int x, int y) {
+  U16(static_cast<uint16_t>(y));
+  return U16(static_cast<uint16_t>(x));
+}
+
+// The sorted x positions where coverage changes along row y.
+static std::vector<int> EdgesOfRow(const std::vector<Rect>& rects, int y) {
+  std::map<int, int> depth;
+  for (const Rect& r : rects)
+    if (r.top <= y && y < r.bottom && !r.IsEmpty()) {
+      ++depth[r.left];
+      --depth[r.right];
+    }
+  std::vector<int> edges;
+  int level = 0;
+  for (const auto& [x, change] : depth) {
+    const bool inside = level > 0;
+    level += change;
+    if (inside != (level > 0)) edges.push_back(x);
+  }
+  return edges;
+}
+
+PictWriter& PictWriter::RegionData(const std::vector<Rect>& rects) {
+  Rect bounds{};
+  std::vector<int> rows;
+  for (const Rect& r : rects) {
+    if (r.IsEmpty()) continue;
+    bounds = bounds.IsEmpty() ? r
+                              : Rect{std::min(bounds.left, r.left), std::min(bounds.top, r.top),
+                                     std::max(bounds.right, r.right),
+                                     std::max(bounds.bottom, r.bottom)};
+    rows.push_back(r.top);
+    rows.push_back(r.bottom);
+  }
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+
+  std::vector<uint8_t> data;
+  auto word = [&data](int value) {
+    data.push_back(static_cast<uint8_t>(value >> 8));
+    data.push_back(static_cast<uint8_t>(value));
+  };
+  const bool isRectangle = rects.size() == 1;
+  if (!isRectangle) {
+    std::vector<int> previous;
+    for (int y : rows) {
+      const std::vector<int> current = EdgesOfRow(rects, y);
+      std::vector<int> inversions;
+      std::set_symmetric_difference(previous.begin(), previous.end(), current.begin(),
+                                    current.end(), std::back_inserter(inversions));
+      if (inversions.empty()) continue;
+      word(y);
+      for (int x : inversions) word(x);
+      word(0x7FFF);
+      previous = current;
+    }
+    word(0x7FFF);
+  }
+  U16(static_cast<uint16_t>(10 + data.size()));
+  RectData(bounds);
+  return Raw(data);
+}
+
+PictWriter& PictWriter::ClipRect(Rect rect) {
+  Op(0x0001);
+  U16(10);
+  return RectData(rect);
+}
+
+PictWriter& PictWriter::LongComment(uint16_t kind, const std::vector<uint8_t>& data) {
+  Op(0x00A1);
+  U16(kind);
+  U16(static_cast<uint16_t>(data.size()));
+  return Raw(data);
+}
+
+PictWriter& PictWriter::End() { return Op(0x00FF); }
+
+std::vector<uint8_t> PackBits(const std::vector<uint8_t>& row, int unit) {
+  std::vector<uint8_t> out;
+  const size_t count = row.size() / unit;
+  auto same = [&](size_t a, size_t b) {
+    return std::equal(row.begin() + a * unit, row.begin() + (a + 1) * unit, row.begin() + b * unit);
+  };
+  size_t i = 0;
+  while (i < count) {
+    size_t run = 1;
+    while (i + run < count && run < 128 && same(i, i + run)) ++run;
+    if (run >= 2) {
+      out.push_back(static_cast<uint8_t>(257 - run));
+      out.insert(out.end(), row.begin() + i * unit, row.begin() + (i + 1) * unit);
+      i += run;
+      continue;
+    }
+    size_t literal = 1;
+    while (i + literal < count && literal < 128 &&
+           !(i + literal + 1 < count && same(i + literal, i + literal + 1)))
+      ++literal;
+    out.push_back(static_cast<uint8_t>(literal - 1));
+    out.insert(out.end(), row.begin() + i * unit, row.begin() + (i + literal) * unit);
+    i += literal;
+  }
+  return out;
+}
+
+// The bytes of one row as the pixmap stores them before packing.
+static std::vector<uint8_t> RowBytesOf(const PixmapSpec& spec, int y, int rowBytes, int packType) {
+  std::vector<uint8_t> row;
+  const uint32_t* pixels = spec.pixels.data() + size_t(y) * size_t(spec.width);
+  if (spec.depth <= 8) {
+    row.assign(size_t(rowBytes), 0);
+    for (int x = 0; x < spec.width; ++x) {
+      const int bit = x * spec.depth;
+      const int shift = 8 - spec.depth - bit % 8;
+      row[size_t(bit / 8)] |= static_cast<uint8_t>((pixels[x] & ((1u << spec.depth) - 1)) << shift);
+    }
+  } else if (spec.depth == 16) {
+    row.assign(size_t(rowBytes), 0);
+    for (int x = 0; x < spec.width; ++x) {
+      row[size_t(2 * x)] = static_cast<uint8_t>(pixels[x] >> 8);
+      row[size_t(2 * x + 1)] = static_cast<uint8_t>(pixels[x]);
+    }
+  } else if (packType == 4) {
+    // One plane a component: alpha (when there are four), red, green, blue.
+    const int firstShift = spec.components == 4 ? 24 : 16;
+    for (int shift = firstShift; shift >= 0; shift -= 8)
+      for (int x = 0; x < spec.width; ++x) row.push_back(static_cast<uint8_t>(pixels[x] >> shift));
+  } else if (packType == 2) {
+    for (int x = 0; x < spec.width; ++x)
+      for (int shift = 16; shift >= 0; shift -= 8)
+        row.push_back(static_cast<uint8_t>(pixels[x] >> shift));
+  } else {
+    row.assign(size_t(rowBytes), 0);
+    for (int x = 0; x < spec.width && 4 * x + 3 < rowBytes; ++x)
+      for (int k = 0; k < 4; ++k) row[size_t(4 * x + k)] = static_cast<uint8_t>(pixels[x] >> (24 - 8 * k));
+  }
+  return row;
+}
+
+PictWriter& PictWriter::Pixmap(const PixmapSpec& spec) {
+  assert(spec.pixels.size() == size_t(spec.width) * size_t(spec.height));
+  const bool direct = spec.depth > 8;
+  const Rect whole{0, 0, spec.width, spec.height};
+  const Rect bounds = spec.bounds.IsEmpty() ? whole : spec.bounds;
+  int rowBytes = spec.rowBytes;
+  if (rowBytes == 0) rowBytes = ((spec.width * spec.depth + 15) / 16) * 2;
+  int packType = spec.packType;
+  if (packType == 0 && direct) packType = !spec.packed ? 1 : spec.depth == 16 ? 3 : 4;
+  const bool withMask = !spec.mask.empty();
+
+  if (direct)
+    Op(withMask ? 0x9B : 0x9A);
+  else if (spec.packed)
+    Op(withMask ? 0x99 : 0x98);
+  else
+    Op(withMask ? 0x91 : 0x90);
+  if (direct) U32(0x000000FF);
+  U16(static_cast<uint16_t>(rowBytes | (spec.bitmap ? 0 : 0x8000)));
+  RectData(bounds);
+  if (!spec.bitmap) {
+    U16(0);
+    U16(static_cast<uint16_t>(packType));
+    U32(0);
+    U32(0x00480000);
+    U32(0x00480000);
+    U16(direct ? 16 : 0);
+    U16(static_cast<uint16_t>(spec.depth));
+    U16(static_cast<uint16_t>(direct ? spec.components : 1));
+    U16(static_cast<uint16_t>(spec.depth == 16 ? 5 : direct ? 8 : spec.depth));
+    U32(0);
+    U32(0);
+    U32(0);
+    if (!direct) {
+      U32(0);
+      U16(0);
+      U16(static_cast<uint16_t>(spec.palette.size() - 1));
+      for (size_t i = 0; i < spec.palette.size(); ++i) {
+        U16(static_cast<uint16_t>(i));
+        for (int shift = 16; shift >= 0; shift -= 8) U16(static_cast<uint16_t>(((spec.palette[i] >> shift) & 0xFF) * 0x101));
+      }
+    }
+  }
+  RectData(spec.source.IsEmpty() ? bounds : spec.source);
+  RectData(spec.destination.IsEmpty() ? bounds : spec.destination);
+  U16(static_cast<uint16_t>(spec.mode));
+  if (withMask) RegionData(spec.mask);
+
+  const bool unpacked = rowBytes < 8 || !spec.packed || packType == 1 || packType == 2;
+  for (int y = 0; y < spec.height; ++y) {
+    const std::vector<uint8_t> row = RowBytesOf(spec, y, rowBytes, packType);
+    if (unpacked) {
+      Raw(row);
+      continue;
+    }
+    const std::vector<uint8_t> packed = PackBits(row, packType == 3 ? 2 : 1);
+    if (rowBytes > 250)
+      U16(static_cast<uint16_t>(packed.size()));
+    else
+      U8(static_cast<uint8_t>(packed.size()));
+    Raw(packed);
+  }
+  return *this;
+}
+
+std::vector<uint8_t> PictWriter::Bytes() const {
+  std::vector<uint8_t> out(preamble_ ? 512 : 0, 0);
+  auto word = [&out](int value) {
+    out.push_back(static_cast<uint8_t>(value >> 8));
+    out.push_back(static_cast<uint8_t>(value));
+  };
+  auto rect = [&word](Rect r) {
+    word(r.top);
+    word(r.left);
+    word(r.bottom);
+    word(r.right);
+  };
+  const size_t start = out.size();
+  word(0);  // picture size: filled in below
+  rect(frame_);
+  if (version_ == 1) {
+    out.push_back(0x11);
+    out.push_back(0x01);
+  } else {
+    word(0x0011);
+    word(0x02FF);
+    word(0x0C00);
+    if (extended_) {
+      word(0xFFFE);
+      word(0);
+      word(hRes_);
+      word(0);
+      word(vRes_);
+      word(0);
+      rect(source_);
+      word(0);
+      word(0);
+    } else {
+      word(0xFFFF);
+      word(0xFFFF);
+      for (int v : {frame_.left, frame_.top, frame_.right, frame_.bottom}) {
+        word(v);
+        word(0);
+      }
+      word(0);
+      word(0);
+    }
+  }
+  out.insert(out.end(), body_.begin(), body_.end());
+  const size_t size = out.size() - start;
+  out[start] = static_cast<uint8_t>(size >> 8);
+  out[start + 1] = static_cast<uint8_t>(size);
+  return out;
+}
+
+bool PictWriter::Save(const std::string& path) const {
+  const std::vector<uint8_t> bytes = Bytes();
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(file);
+}
