@@ -1,5 +1,5 @@
-// Whole runs of marrowickcmd on real PICT files: checks and their messages, the debug echo,
-// folder trees, list files, the summary lines and what is left on disk.
+// Whole runs of marrowickcmd on PICT files the tests write: checks and their messages, the debug
+// echo, folder trees, list files, the summary lines and what is left on disk.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -7,15 +7,16 @@
 
 #include "platform/files.h"
 #include "tests/support/run_program.h"
+#include "tests/support/test_pictures.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-const std::string kGood1 = "pict-synthetic/im-rgb-80x60-gradient.pct";
-const std::string kGood2 = "pict-synthetic/nb-pal16-320x200-redyellow.pct";
-const std::string kGood3 = "pict-synthetic/ext-lower.pic";
-const std::string kBad = "pict-synthetic/bad-garbage.pct";
+constexpr TestPicture kGood1 = TestPicture::Gradient;
+constexpr TestPicture kGood2 = TestPicture::RedYellow;
+constexpr TestPicture kGood3 = TestPicture::Orange;
+constexpr TestPicture kBad = TestPicture::Garbage;
 
 const std::vector<std::string> kBanner = {"Quillmere 2.2", "Copyright (c) 2026 Quillmere",
                                           "https://www.quillmere.example/", " "};
@@ -26,9 +27,9 @@ class BatchRun : public ::testing::Test {
     fs::create_directories(in_);
     fs::create_directories(out_);
   }
-  void Put(const std::string& corpusFile, const std::string& relative) {
+  void Put(TestPicture picture, const std::string& relative) {
     fs::create_directories(fs::path(in_ + relative).parent_path());
-    ASSERT_TRUE(CopyFile(Corpus(corpusFile), in_ + relative));
+    ASSERT_TRUE(WriteTestPicture(picture, in_ + relative));
   }
   std::vector<std::string> Written() const {
     std::vector<std::string> files;
@@ -214,7 +215,7 @@ TEST_F(BatchRun, ListFileAdmitsEachNamedFileOnce) {
 TEST_F(BatchRun, NoIntermediateFileIsLeftAnywhere) {
   Put(kGood1, "a.pct");
   Put(kBad, "b.pct");
-  Put("pict-synthetic/bad-text.pct", "c.pct");  // hangs FreeImage's own reader
+  Put(TestPicture::Text, "c.pct");  // hangs FreeImage's own reader
   // A user's file named like the intermediate must survive the run.
   ASSERT_TRUE(WriteFileBytes(scratch_ / "a.tga", "mine"));
   const std::string temp = scratch_ / "tmp/";

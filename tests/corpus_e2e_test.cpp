@@ -7,7 +7,9 @@
 #include <fstream>
 
 #include "platform/files.h"
+#include "tests/support/corpus.h"
 #include "tests/support/run_program.h"
+#include "tests/support/test_pictures.h"
 
 namespace fs = std::filesystem;
 
@@ -65,6 +67,7 @@ void ExpectEveryFileSettled(const std::vector<std::string>& lines, int& converte
 }
 
 TEST_F(CorpusRun, EveryCorpusFileConvertsOrFailsOnItsOwn) {
+  REQUIRE_CORPUS();
   CopyCorpus("pict-synthetic");
   CopyCorpus("pict-real");
   const RunResult run = Run({"-i", in_, "-o", out_, "-c", "png", "-d", "-q"});
@@ -77,6 +80,7 @@ TEST_F(CorpusRun, EveryCorpusFileConvertsOrFailsOnItsOwn) {
 }
 
 TEST_F(CorpusRun, WithoutAConverterTheOwnReaderNeverHangsOrCrashesTheRun) {
+  REQUIRE_CORPUS();
   CopyCorpus("pict-synthetic");
   RunOptions options;
   options.withConverter = false;
@@ -90,7 +94,7 @@ TEST_F(CorpusRun, WithoutAConverterTheOwnReaderNeverHangsOrCrashesTheRun) {
 }
 
 TEST_F(CorpusRun, ConverterThatLeavesNoUsablePictureFallsBackToTheOwnReader) {
-  ASSERT_TRUE(CopyFile(Corpus("pict-synthetic/nb-pal16-320x200-redyellow.pct"), in_ + "a.pct"));
+  ASSERT_TRUE(WriteTestPicture(TestPicture::RedYellow, in_ + "a.pct"));
   const std::pair<const char*, std::string> kConverters[] = {
       {"writes nothing", "exit 0"},
       {"writes an empty file", ": > \"$tga\"; exit 0"},
@@ -118,7 +122,7 @@ TEST_F(CorpusRun, ConverterThatLeavesNoUsablePictureFallsBackToTheOwnReader) {
 
 TEST_F(CorpusRun, ConverterThatHangsIsWaitedForLikeAnyOther) {
   // A converter that takes its time still counts: the run waits for it.
-  ASSERT_TRUE(CopyFile(Corpus("pict-synthetic/im-rgb-3x2.pct"), in_ + "a.pct"));
+  ASSERT_TRUE(WriteTestPicture(TestPicture::Orange, in_ + "a.pct"));
   RunOptions options;
   options.extraPath = FakeConverter("/bin/sleep 1; exec /usr/bin/convert \"$@\"");
   EXPECT_EQ(Run({"-i", in_, "-o", out_, "-c", "png", "-q"}, options).output, "");

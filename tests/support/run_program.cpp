@@ -96,8 +96,6 @@ std::vector<std::string> Lines(const std::string& output) {
   return lines;
 }
 
-std::string Corpus(const std::string& relative) { return std::string(CORPUS_DIR) + "/" + relative; }
-
 bool CopyFile(const std::string& from, const std::string& to) {
   std::error_code error;
   fs::copy_file(from, to, fs::copy_options::overwrite_existing, error);

@@ -42,9 +42,6 @@ RunResult RunMarrowick(const std::vector<std::string>& arguments, const RunOptio
 // Splits output into lines (without "\n").
 std::vector<std::string> Lines(const std::string& output);
 
-// Path of a corpus file, e.g. Corpus("pict-synthetic/im-rgb-3x2.pct").
-std::string Corpus(const std::string& relative);
-
 // Copies a file; true on success.
 bool CopyFile(const std::string& from, const std::string& to);
 
