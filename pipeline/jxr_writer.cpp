@@ -97,7 +97,8 @@ bool SaveJxrWithEncoder(FIBITMAP* picture, const std::string& outputPath) {
   // Quantisation 1 is the lossless setting (also the encoder's default, stated for clarity).
   const std::string encodedPath = TemporaryPathBeside(outputPath, "jxr");
   const bool encoded = !encodedPath.empty() &&
-                       RunProgram({"JxrEncApp", "-i", sourcePath, "-o", encodedPath, "-q", "1"}) &&
+                       RunProgram({"JxrEncApp", "-i", AbsolutePath(sourcePath), "-o",
+                                   AbsolutePath(encodedPath), "-q", "1"}) &&
                        FileSize(encodedPath).value_or(0) > 0;
   RemoveFile(sourcePath);
   if (!encoded) {

@@ -196,8 +196,10 @@ static bool HasSize(const Bitmap& picture) {
 static Bitmap LoadThroughConverter(const std::string& inputPath, const std::string& tgaPath) {
   // A stale file would otherwise be taken for this input's picture.
   RemoveFile(tgaPath);
-  const bool converted = RunProgram({"convert", "-quiet", "-colorspace", "sRGB", "-orient",
-                                     "TopLeft", "pict:" + inputPath, "tga:" + tgaPath});
+  // Absolute paths: ImageMagick takes a name that begins with "@" for a list of files to read.
+  const bool converted =
+      RunProgram({"convert", "-quiet", "-colorspace", "sRGB", "-orient", "TopLeft",
+                  "pict:" + AbsolutePath(inputPath), "tga:" + AbsolutePath(tgaPath)});
   std::this_thread::sleep_for(std::chrono::milliseconds(30));
   Bitmap picture;
   // ImageMagick leaves all-black TGAs behind when it fails on some PICTs: only status 0 counts.

@@ -106,6 +106,16 @@ bool SetModificationTime(const std::string& path, int64_t utcSeconds) {
   return utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
 }
 
+std::string AbsolutePath(const std::string& path) {
+  if (path.starts_with('/')) return path;
+  std::error_code error;
+  const std::filesystem::path current = std::filesystem::current_path(error);
+  if (error) return "./" + path;
+  std::string absolute = current.string();
+  if (!absolute.ends_with('/')) absolute += '/';
+  return absolute + path;
+}
+
 static std::string ExecutablePath() {
   std::error_code error;
   const auto path = std::filesystem::read_symlink("/proc/self/exe", error);
@@ -121,7 +131,8 @@ std::string ProgramName() { return BaseName(ExecutablePath()); }
 
 std::optional<std::string> MakePrivateTempFolder() {
   const char* base = std::getenv("TMPDIR");
-  std::string pattern = (base && *base) ? base : "/tmp";
+  // The folder's paths are handed to the converter, which must not read them as options.
+  std::string pattern = AbsolutePath((base && *base) ? base : "/tmp");
   if (pattern.back() != '/') pattern += '/';
   pattern += "quillmere-XXXXXX";
   if (!mkdtemp(pattern.data())) return std::nullopt;  // mkdtemp makes it with mode 0700

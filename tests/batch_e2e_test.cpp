@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "platform/files.h"
 #include "tests/support/run_program.h"
@@ -247,6 +248,71 @@ TEST_F(BatchRun, SingleFileWithoutOutputFolderWritesBesideIt) {
   Put(kGood1, "photo.PICT");
   EXPECT_EQ(RunMarrowick({"-i", in_ + "photo.PICT", "-q", "-c", "gif"}).output, "");
   EXPECT_TRUE(FileSize(in_ + "photo.gif").has_value());
+}
+
+TEST_F(BatchRun, NamesLikeOptionsListsOrPrefixesConvertGivenRelativeOrAbsolute) {
+  // ImageMagick would take "@x" for a list of files, "-x" for an option, "x[1]" for a frame, "%d"
+  // for a numbered sequence and "png:" for a format. Each name holds a picture of another size,
+  // so that a mix-up shows.
+  struct File {
+    std::string name;
+    TestPicture picture;
+    int width, height;
+  };
+  const File kFiles[] = {{"@e.pct", TestPicture::Gradient, 80, 60},
+                         {"-e.pct", TestPicture::Odd, 251, 17},
+                         {"f[1].pct", TestPicture::Orange, 3, 2},
+                         {"g%d.pct", TestPicture::Ramp, 100, 80},
+                         {"png:h.pct", TestPicture::RedYellow, 320, 200}};
+  std::string relative, absolute;
+  for (const File& file : kFiles) {
+    Put(file.picture, file.name);
+    relative += file.name + "\n";
+    absolute += in_ + file.name + "\n";
+  }
+  ASSERT_TRUE(WriteFileBytes(scratch_ / "relative.lst", relative));
+  ASSERT_TRUE(WriteFileBytes(scratch_ / "absolute.lst", absolute));
+  // A converter that notes each input it is handed, then converts it.
+  const std::string tools = scratch_ / "tools/", log = scratch_ / "inputs.log";
+  fs::create_directories(tools);
+  std::ofstream(tools + "convert") << "#!/bin/sh\nfor a; do case $a in pict:*) printf '%s\\n' "
+                                      "\"${a#pict:}\" >> '"
+                                   << log << "';; esac; done\nexec /usr/bin/convert \"$@\"\n";
+  fs::permissions(tools + "convert", fs::perms::owner_all);
+  RunOptions options;
+  options.workingFolder = in_;
+  options.extraPath = tools;
+
+  // Lines of a list file resolve against the current folder; "-i" takes no value beginning
+  // with "-", so that name comes only in the lists.
+  const std::vector<std::string> kInputs = {scratch_ / "relative.lst",
+                                            scratch_ / "absolute.lst",
+                                            "@e.pct",
+                                            in_ + "@e.pct",
+                                            "png:h.pct",
+                                            "f[1].pct"};
+  for (const std::string& input : kInputs) {
+    fs::remove_all(out_);
+    fs::create_directories(out_);
+    EXPECT_EQ(RunMarrowick({"-i", input, "-o", out_, "-c", "png", "-q"}, options).output, "")
+        << input;
+    const bool isList = input.ends_with(".lst");
+    for (const File& file : kFiles) {
+      if (!isList && !input.ends_with(file.name)) continue;
+      const std::string name = file.name.substr(0, file.name.size() - 4) + ".png";
+      FIBITMAP* picture = LoadAny(out_ + name);
+      ASSERT_NE(picture, nullptr) << input << ": " << name;
+      EXPECT_EQ(FreeImage_GetWidth(picture), static_cast<unsigned>(file.width)) << input;
+      EXPECT_EQ(FreeImage_GetHeight(picture), static_cast<unsigned>(file.height)) << input;
+      FreeImage_Unload(picture);
+    }
+  }
+  // Every file reached the converter under its absolute name.
+  std::ifstream inputs(log);
+  int handed = 0;
+  for (std::string line; std::getline(inputs, line); ++handed)
+    EXPECT_TRUE(line.starts_with(in_)) << line;
+  EXPECT_EQ(handed, 14);
 }
 
 }  // namespace
