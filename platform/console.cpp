@@ -7,19 +7,12 @@
 #include <cerrno>
 #include <string>
 
-static void WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = write(fd, bytes.data(), bytes.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;
-    bytes.remove_prefix(static_cast<size_t>(n));
-  }
-}
+#include "platform/descriptor.h"
 
 void PrintLine(std::string_view text) {
   std::string line(text);
   line += '\n';
-  WriteAll(STDOUT_FILENO, line);
+  WriteAll(STDOUT_FILENO, line.data(), line.size());
 }
 
 void SetConsoleTitle(std::string_view title) {
@@ -27,7 +20,7 @@ void SetConsoleTitle(std::string_view title) {
   std::string sequence = "\x1b]0;";
   sequence += title;
   sequence += '\a';
-  WriteAll(STDOUT_FILENO, sequence);
+  WriteAll(STDOUT_FILENO, sequence.data(), sequence.size());
 }
 
 void IgnoreBrokenPipe() { signal(SIGPIPE, SIG_IGN); }
