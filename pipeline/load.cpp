@@ -193,13 +193,15 @@ static bool HasSize(const Bitmap& picture) {
          FreeImage_GetHeight(picture.get()) > 0;
 }
 
-static Bitmap LoadThroughConverter(const std::string& inputPath, const std::string& tgaPath) {
+static Bitmap LoadThroughConverter(const std::string& inputPath, const std::string& tgaPath,
+                                   int deadlineMs) {
   // A stale file would otherwise be taken for this input's picture.
   RemoveFile(tgaPath);
   // Absolute paths: ImageMagick takes a name that begins with "@" for a list of files to read.
   const bool converted =
       RunProgram({"convert", "-quiet", "-colorspace", "sRGB", "-orient", "TopLeft",
-                  "pict:" + AbsolutePath(inputPath), "tga:" + AbsolutePath(tgaPath)});
+                  "pict:" + AbsolutePath(inputPath), "tga:" + AbsolutePath(tgaPath)},
+                 deadlineMs);
   std::this_thread::sleep_for(std::chrono::milliseconds(30));
   Bitmap picture;
   // ImageMagick leaves all-black TGAs behind when it fails on some PICTs: only status 0 counts.
@@ -223,10 +225,12 @@ static Bitmap LoadWithFreeImage(const std::string& inputPath) {
   return picture;
 }
 
-Bitmap LoadPicture(const std::string& inputPath, const std::string& tempFolder) {
+Bitmap LoadPicture(const std::string& inputPath, const std::string& tempFolder,
+                   int converterDeadlineMs) {
   // An empty file can hold no picture, and FreeImage's reader would only spin on it.
   if (FileSize(inputPath).value_or(0) == 0) return nullptr;
-  Bitmap picture = LoadThroughConverter(inputPath, tempFolder + kConverterOutputName);
+  Bitmap picture =
+      LoadThroughConverter(inputPath, tempFolder + kConverterOutputName, converterDeadlineMs);
   if (picture) return picture;
   return LoadWithFreeImage(inputPath);
 }

@@ -2,9 +2,13 @@
 // fails on its own, the run always finishes, and nothing is left behind.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "platform/files.h"
 #include "tests/support/corpus.h"
@@ -127,6 +131,55 @@ TEST_F(CorpusRun, ConverterThatHangsIsWaitedForLikeAnyOther) {
   options.extraPath = FakeConverter("/bin/sleep 1; exec /usr/bin/convert \"$@\"");
   EXPECT_EQ(Run({"-i", in_, "-o", out_, "-c", "png", "-q"}, options).output, "");
   EXPECT_TRUE(FileSize(out_ + "a.png").has_value());
+}
+
+TEST_F(CorpusRun, ConverterThatNeverEndsIsStoppedAndTheRunGoesOn) {
+  // The copy of the program built for this gives the converter half a second, not a minute.
+  const OrphanCatcher orphans;
+  for (const char* name : {"a.pct", "b.pct", "c.pct"})
+    ASSERT_TRUE(WriteTestPicture(TestPicture::Orange, in_ + name));
+  const std::string pidFile = scratch_ / "background.pid";
+  RunOptions options;
+  options.shortConverterDeadline = true;
+  options.extraPath =
+      FakeConverter("case \"$*\" in *b.pct*)\n  /bin/sleep 1000 &\n  echo $! > '" + pidFile +
+                    "'\n  exec /bin/sleep 1000;;\nesac\n" + "exec /usr/bin/convert \"$@\"");
+  const RunResult run = Run({"-i", in_, "-o", out_, "-c", "png", "-d", "-q"}, options);
+  const std::vector<std::string> lines = Lines(run.output);
+  ASSERT_GE(lines.size(), 9u);
+  // b.pct goes on to FreeImage's reader, like after any converter failure.
+  EXPECT_EQ(std::vector<std::string>(lines.end() - 9, lines.end()),
+            (std::vector<std::string>{
+                "Processing: " + in_ + "a.pct", "Saving As: " + out_ + "a.png", "OK",
+                "Processing: " + in_ + "b.pct", "Saving As: " + out_ + "b.png", "OK",
+                "Processing: " + in_ + "c.pct", "Saving As: " + out_ + "c.png", "OK"}));
+  const int status = orphans.AwaitOrphan(pidFile);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "left running";
+  EXPECT_EQ(CountEntries(temp_), 0);
+}
+
+TEST_F(CorpusRun, SignalThatEndsTheRunEndsItsConverterToo) {
+  const OrphanCatcher orphans;
+  ASSERT_TRUE(WriteTestPicture(TestPicture::Orange, in_ + "a.pct"));
+  const std::string converterPid = scratch_ / "converter.pid";
+  const std::string backgroundPid = scratch_ / "background.pid";
+  RunOptions options;
+  options.extraPath = FakeConverter("/bin/sleep 1000 &\necho $! > '" + backgroundPid +
+                                    "'\necho $$ > '" + converterPid + "'\nexec /bin/sleep 1000");
+  for (int signal : {SIGTERM, SIGINT}) {
+    fs::remove(converterPid);
+    StartedRun run({"-i", in_, "-o", out_, "-q"}, options);
+    // The converter is running once it has written its process id.
+    for (int wait = 0; wait < 1000 && FileSize(converterPid).value_or(0) == 0; ++wait)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_GT(FileSize(converterPid).value_or(0), 0) << "the converter never started";
+    kill(run.pid(), signal);
+    EXPECT_EQ(run.Finish().signal, signal);
+    for (const std::string& pidFile : {converterPid, backgroundPid}) {
+      const int status = orphans.AwaitOrphan(pidFile);
+      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << signal << " " << pidFile;
+    }
+  }
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "pipeline/load.h"
 #include "platform/isolated.h"
 #include "platform/process.h"
+#include "settings/settings.h"  // kConverterDeadlineMs
 #include "tests/support/corpus.h"
 #include "tests/support/pict_writer.h"
 #include "tests/support/run_program.h"
@@ -89,7 +90,7 @@ class LoadPictureTest : public ::testing::Test {
     setenv("PATH", folder.c_str(), 1);
   }
 
-  Bitmap Load(const std::string& path) { return LoadPicture(path, temp_); }
+  Bitmap Load(const std::string& path) { return LoadPicture(path, temp_, kConverterDeadlineMs); }
 
   // Writes a test picture into the scratch folder; its path.
   std::string Write(TestPicture picture) {
@@ -108,7 +109,8 @@ class LoadPictureTest : public ::testing::Test {
   // The picture ImageMagick itself decodes, written to an unambiguous top-row-first PPM.
   Bitmap Reference(const std::string& path) {
     const std::string ppm = scratch_ / "reference.ppm";
-    if (!RunProgram({"/usr/bin/convert", "-quiet", "pict:" + path, "-auto-orient", "ppm:" + ppm}))
+    if (!RunProgram({"/usr/bin/convert", "-quiet", "pict:" + path, "-auto-orient", "ppm:" + ppm},
+                    kConverterDeadlineMs))
       return nullptr;
     return Bitmap(FreeImage_Load(FIF_PPM, ppm.c_str(), 0));
   }
@@ -311,6 +313,37 @@ TEST_F(LoadPictureTest, ConverterThatGivesNoUsablePictureFallsBackToTheReader) {
   const Bitmap picture = Load(Write(TestPicture::Gradient));
   ASSERT_TRUE(picture);
   EXPECT_EQ(FreeImage_GetWidth(picture.get()), 7u);
+}
+
+TEST_F(LoadPictureTest, ConverterIsStoppedAtTheDeadlineWithAllItStarted) {
+  // Each converter leaves a process of its own in the background; it must not outlive the call.
+  const OrphanCatcher orphans;
+  const std::string pidFile = scratch_ / "background.pid";
+  const std::string background = "/bin/sleep 1000 &\necho $! > '" + pidFile + "'\n";
+  struct Case {
+    const char* what;
+    std::string script;
+    unsigned bpp;  // the converter's TGA has 24 bits, FreeImage's reader gives 32
+  };
+  const Case kCases[] = {
+      {"never ends", background + "exec /bin/sleep 1000", 32},
+      {"ends in time", background + "exec /usr/bin/convert \"$@\"", 24},
+  };
+  for (const Case& c : kCases) {
+    UseFakeConverter(c.script);
+    const std::string gradient = Write(TestPicture::Gradient);
+    const Clock::time_point start = Clock::now();
+    const Bitmap picture = LoadPicture(gradient, temp_, 300);
+    const double seconds = SecondsSince(start);
+    ASSERT_TRUE(picture) << c.what;
+    EXPECT_EQ(FreeImage_GetWidth(picture.get()), 80u) << c.what;
+    EXPECT_EQ(FreeImage_GetBPP(picture.get()), c.bpp) << c.what;
+    EXPECT_LT(seconds, 5.0) << c.what;
+    EXPECT_TRUE(c.bpp == 24 || seconds >= 0.3) << c.what << ": not stopped at the deadline";
+    const int status = orphans.AwaitOrphan(pidFile);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << c.what;
+    EXPECT_EQ(CountEntries(temp_), 0) << c.what;
+  }
 }
 
 TEST_F(LoadPictureTest, ReaderAlphaOfZeroEverywhereBecomesOpaque) {
