@@ -1,6 +1,7 @@
 #include "platform/console.h"
 
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -22,6 +23,16 @@ void SetConsoleTitle(std::string_view title) {
   sequence += '\a';
   WriteAll(STDOUT_FILENO, sequence.data(), sequence.size());
 }
+
+bool IsErrorTerminal() { return isatty(STDERR_FILENO) == 1; }
+
+int ErrorTerminalColumns() {
+  winsize size{};
+  if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) != 0) return 0;
+  return size.ws_col;
+}
+
+void WriteError(std::string_view bytes) { WriteAll(STDERR_FILENO, bytes.data(), bytes.size()); }
 
 void IgnoreBrokenPipe() { signal(SIGPIPE, SIG_IGN); }
 
