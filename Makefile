@@ -5,7 +5,9 @@ PACKAGES := libfreeimage-dev libdevil-dev libjxr-dev libjxr-tools libpango1.0-de
   libcairo2-dev libpixman-1-dev libavcodec-dev libavformat-dev libswscale-dev imagemagick \
   fonts-liberation fonts-dejavu-core libgtest-dev cmake g++ make pkg-config
 
-.PHONY: all deps build check demo clean
+SANITIZE_BUILD ?= build-sanitize
+
+.PHONY: all deps build check check-sanitize demo clean
 
 all: build
 
@@ -28,8 +30,16 @@ build: deps
 check: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# The whole suite once more, built with AddressSanitizer and UndefinedBehaviorSanitizer and with
+# every assert on, in a build folder of its own.
+check-sanitize: deps
+	cmake -S . -B $(SANITIZE_BUILD) -DQUILLMERE_WERROR=ON -DQUILLMERE_SANITIZE=ON \
+	  -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" >/dev/null
+	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS)
+
 demo: build
 	@sh samples/demo.sh $(BUILD)/bin/marrowickcmd
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD)
