@@ -11,7 +11,7 @@
 #include <functional>
 #include <utility>
 
-#include "pipeline/picture.h"
+#include "picture/picture.h"
 
 // Smooth gradients with a fine pattern on top, so the filters and the colour tables see
 // varied values rather than a flat picture. Empty when it cannot be allocated.

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "decor/surface_handover.h"
-#include "decor/to_24_bits.h"
+#include "picture/surface_handover.h"
+#include "picture/to_24_bits.h"
 
 // One colour component from two characters; reading stops at the first non-hex character.
 static uint8_t ReadHexPair(char32_t high, char32_t low) {
@@ -63,7 +63,7 @@ static Bitmap BuildFrameLayer(int width, int height, const FrameSettings& frame)
 
 Bitmap DrawSolidFrame(Bitmap picture, int width, int height, const FrameSettings& frame) {
   if (frame.kind == FrameKind::None || !picture) return picture;
-  picture = To24Bits(std::move(picture));
+  picture = To24BitsUnless(std::move(picture), 24, 24);
   if (!picture || frame.kind != FrameKind::Solid) return picture;
   const Bitmap layer = BuildFrameLayer(width, height, frame);
   if (!layer) return picture;

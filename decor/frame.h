@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "pipeline/picture.h"
+#include "picture/picture.h"
 #include "platform/drawing.h"  // Rgba
 #include "settings/settings.h"
 

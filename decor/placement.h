@@ -2,7 +2,7 @@
 // the image watermark.
 #pragma once
 
-#include "pipeline/picture.h"
+#include "picture/picture.h"
 #include "settings/settings.h"
 
 // Turns the 32-bit layer by the placement's rotation (1..359 degrees only), cuts it to the

@@ -8,8 +8,8 @@
 #include "batch/filename_mask.h"
 #include "decor/frame.h"
 #include "decor/placement.h"
-#include "decor/surface_handover.h"
-#include "decor/to_24_bits.h"
+#include "picture/surface_handover.h"
+#include "picture/to_24_bits.h"
 #include "platform/drawing.h"
 
 // The run's watermark font: loaded by the driver on its thread, drawn with by the worker.
@@ -168,7 +168,7 @@ static Bitmap BuildImageLayer(const ImageWatermarkSettings& image) {
 Bitmap DrawWatermark(Bitmap picture, int width, int height, const WatermarkSettings& watermark,
                      const FrameSettings& frame) {
   if (watermark.kind == WatermarkKind::None || !picture) return picture;
-  picture = To24Bits(std::move(picture));
+  picture = To24BitsUnless(std::move(picture), 24, 24);
   switch (watermark.kind) {
     case WatermarkKind::Text:
       return PlaceWatermark(BuildTextLayer(watermark.text), std::move(picture), width, height,

@@ -1,7 +1,7 @@
 // decor/watermark.h: the text and image watermarks and their shared placement.
 #pragma once
 
-#include "pipeline/picture.h"
+#include "picture/picture.h"
 #include "settings/settings.h"
 
 // Loads the text watermark's font once per run: --WM-FONT (fontconfig substitutes a face

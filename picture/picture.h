@@ -1,4 +1,4 @@
-// pipeline/picture.h: the owners of pictures. Every FreeImage bitmap and DevIL image has
+// picture/picture.h: the owners of pictures. Every FreeImage bitmap and DevIL image has
 // exactly one owner, so a step that replaces a picture frees the old one by construction.
 #pragma once
 

@@ -1,15 +1,10 @@
-#include "decor/surface_handover.h"
+#include "picture/surface_handover.h"
 
-#include <algorithm>
 #include <cstdint>
 
-// Cairo stores premultiplied alpha, FreeImage straight alpha: convert at every hand-over.
-// These are the roundings of pixman and of Cairo's PNG writer, so the direct copy gives the
-// same bytes as a PNG round trip would.
-static uint32_t Unpremultiply(uint32_t value, uint32_t alpha) {
-  return std::min<uint32_t>(255, (value * 255 + alpha / 2) / alpha);
-}
-static uint32_t Premultiply(uint32_t value, uint32_t alpha) { return (value * alpha + 127) / 255; }
+// Cairo stores premultiplied alpha, FreeImage straight alpha: convert at every hand-over. With
+// the roundings of pixman and of Cairo's PNG writer, the direct copy gives the same bytes as a
+// PNG round trip would.
 
 // One FreeImage 32-bit pixel as a native word, whatever FreeImage's colour order.
 static uint32_t FreeImageWord(uint32_t red, uint32_t green, uint32_t blue, uint32_t alpha) {
@@ -34,9 +29,9 @@ Bitmap SurfaceToBitmap(Surface& surface) {
       if (alpha == 0) continue;  // new bitmaps are zero-filled already
       uint32_t red = (word >> 16) & 0xFF, green = (word >> 8) & 0xFF, blue = word & 0xFF;
       if (alpha != 255) {
-        red = Unpremultiply(red, alpha);
-        green = Unpremultiply(green, alpha);
-        blue = Unpremultiply(blue, alpha);
+        red = UnpremultiplyChannel(red, alpha);
+        green = UnpremultiplyChannel(green, alpha);
+        blue = UnpremultiplyChannel(blue, alpha);
       }
       to[x] = FreeImageWord(red, green, blue, alpha);
     }
@@ -59,7 +54,9 @@ Surface BitmapToSurface(FIBITMAP* bitmap) {
     for (int x = 0; x < width; ++x) {
       const uint32_t word = from[x];
       const uint32_t alpha = (word >> FI_RGBA_ALPHA_SHIFT) & 0xFF;
-      const auto channel = [&](int shift) { return Premultiply((word >> shift) & 0xFF, alpha); };
+      const auto channel = [&](int shift) {
+        return PremultiplyChannel((word >> shift) & 0xFF, alpha);
+      };
       to[x] = alpha << 24 | channel(FI_RGBA_RED_SHIFT) << 16 | channel(FI_RGBA_GREEN_SHIFT) << 8 |
               channel(FI_RGBA_BLUE_SHIFT);
     }

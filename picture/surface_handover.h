@@ -1,8 +1,8 @@
-// decor/surface_handover.h: exact transfer of pixels between drawing surfaces (premultiplied
+// picture/surface_handover.h: exact transfer of pixels between drawing surfaces (premultiplied
 // alpha, rows top-down) and 32-bit FreeImage bitmaps (straight alpha, rows bottom-up).
 #pragma once
 
-#include "pipeline/picture.h"
+#include "picture/picture.h"
 #include "platform/drawing.h"
 
 // A new 32-bit bitmap of the surface's size and pixels; empty for an empty surface.

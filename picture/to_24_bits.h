@@ -1,11 +1,10 @@
-// decor/to_24_bits.h: the common first step of the frame and the watermarks.
+// picture/to_24_bits.h: bringing a picture to 24 bits for the steps whose FreeImage calls take
+// only some depths.
 #pragma once
 
-#include "pipeline/picture.h"
+#include "picture/picture.h"
 
-// The picture as a 24-bit bitmap (any alpha dropped); the same bitmap when it already is one,
-// empty when it is empty or cannot be converted.
-inline Bitmap To24Bits(Bitmap picture) {
-  if (!picture || FreeImage_GetBPP(picture.get()) == 24) return picture;
-  return Bitmap(FreeImage_ConvertTo24Bits(picture.get()));
-}
+// The picture itself when it is a standard bitmap of lowestKept to highestKept bits; else the
+// picture converted to 24 bits, any alpha dropped (the input is consumed). Empty when the input
+// is empty or cannot be converted.
+Bitmap To24BitsUnless(Bitmap picture, unsigned lowestKept, unsigned highestKept);

@@ -1,7 +1,7 @@
 // pipeline/colour.h: brightness, contrast, gamma and invert, then greyscale and threshold.
 #pragma once
 
-#include "pipeline/picture.h"
+#include "picture/picture.h"
 #include "settings/settings.h"
 
 // Each returns the picture the chain continues with; an empty picture comes back empty, and

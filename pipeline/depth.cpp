@@ -4,6 +4,8 @@
 #include <cassert>
 #include <span>
 
+#include "picture/to_24_bits.h"
+
 // Formats that store no palette take 8 bits as grey levels; so does PGM, whose samples are grey
 // levels by definition (quantised palette indices would be a meaningless picture there).
 constexpr std::string_view kGreyAt8Bits[] = {"j2k", "jp2", "jpg", "jxr", "pgm"};
@@ -17,10 +19,7 @@ static bool IsListed(std::span<const std::string_view> list, std::string_view ex
 
 // The palette, 16-bit and dithering converters take only 1..32-bit bitmaps: a 48-bit picture
 // comes back NULL from some and unchanged from ConvertTo4Bits.
-static Bitmap ToStandardBitmap(Bitmap picture) {
-  if (FreeImage_GetImageType(picture.get()) == FIT_BITMAP) return picture;
-  return Bitmap(FreeImage_ConvertTo24Bits(picture.get()));
-}
+static Bitmap ToStandardBitmap(Bitmap picture) { return To24BitsUnless(std::move(picture), 1, 32); }
 
 // FreeImage_ConvertToRGB16 widens a channel by shifting it 8 bits, so 255 becomes 65280. Copying
 // the high byte into the low one multiplies by 257 instead and keeps white at 65535.
@@ -55,8 +54,8 @@ static Bitmap ConvertTo8Bits(Bitmap picture, std::string_view extension) {
   picture = ToStandardBitmap(std::move(picture));
   if (!picture) return picture;
   if (IsListed(kGreyAt8Bits, extension)) return Bitmap(FreeImage_ConvertTo8Bits(picture.get()));
-  if (FreeImage_GetBPP(picture.get()) != 24)
-    picture = Bitmap(FreeImage_ConvertTo24Bits(picture.get()));
+  // The quantiser takes 24 bits only.
+  picture = To24BitsUnless(std::move(picture), 24, 24);
   if (!picture) return picture;
   return Bitmap(FreeImage_ColorQuantizeEx(picture.get(), FIQ_WUQUANT, 256, 0, nullptr));
 }

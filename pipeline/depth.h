@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "pipeline/picture.h"
+#include "picture/picture.h"
 
 // Returns the picture converted to targetBpp (one of 1, 4, 8, 16, 24, 32, 48, 96) the way the
 // output format `extension` needs it; the same picture when it already has that depth. The

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <utility>
 
+#include "picture/to_24_bits.h"
+
 constexpr std::pair<ResizeAlgorithm, FREE_IMAGE_FILTER> kResizeFilters[] = {
     {ResizeAlgorithm::Box, FILTER_BOX},
     {ResizeAlgorithm::Bilinear, FILTER_BILINEAR},
@@ -45,11 +47,8 @@ Bitmap RotatePicture(Bitmap picture, const RotationSettings& rotation) {
 
   // FreeImage_Rotate refuses 4- and 16-bit pictures and RotateEx most depths besides 24 and
   // 32, so every other depth is brought to 24 bits and both rotation types behave alike.
-  const unsigned bpp = FreeImage_GetBPP(picture.get());
-  if (bpp <= 16 || bpp > 32) {
-    picture = Bitmap(FreeImage_ConvertTo24Bits(picture.get()));
-    if (!picture) return picture;
-  }
+  picture = To24BitsUnless(std::move(picture), 24, 32);
+  if (!picture) return picture;
   const double width = FreeImage_GetWidth(picture.get());
   const double height = FreeImage_GetHeight(picture.get());
 

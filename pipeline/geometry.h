@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "pipeline/picture.h"
+#include "picture/picture.h"
 #include "settings/settings.h"
 
 // Returns the picture turned by rotation.angle degrees (only 1..359 with rotation enabled);

@@ -7,6 +7,7 @@
 #include <optional>
 #include <thread>
 
+#include "picture/transfer.h"
 #include "platform/files.h"
 #include "platform/isolated.h"
 #include "platform/process.h"
@@ -22,16 +23,6 @@ constexpr int kMaxEmptyReads = 8;
 
 // Ample: a 4000x3000 picture takes 0.3 s.
 constexpr IsolatedLimits kReaderLimits{.timeoutMilliseconds = 5000};
-
-// What the child sends before the palette, the transparency table and the pixel rows.
-struct TransferHeader {
-  uint32_t type, width, height, bpp, pitch;
-  uint32_t redMask, greenMask, blueMask;
-  uint32_t paletteEntries, transparencyEntries, transparent;
-  uint32_t hasBackground;
-  RGBQUAD background;
-  uint32_t dotsPerMeterX, dotsPerMeterY;
-};
 
 // The input file as FreeImage's handle IO sees it (fread and fseek semantics).
 struct InputStream {
@@ -80,29 +71,6 @@ static long DLL_CALLCONV TellInput(fi_handle handle) {
   return static_cast<long>(static_cast<InputStream*>(handle)->position);
 }
 
-static bool SendBitmap(FIBITMAP* dib, const IsolatedWriter& write) {
-  TransferHeader header{};
-  header.type = FreeImage_GetImageType(dib);
-  header.width = FreeImage_GetWidth(dib);
-  header.height = FreeImage_GetHeight(dib);
-  header.bpp = FreeImage_GetBPP(dib);
-  header.pitch = FreeImage_GetPitch(dib);
-  header.redMask = FreeImage_GetRedMask(dib);
-  header.greenMask = FreeImage_GetGreenMask(dib);
-  header.blueMask = FreeImage_GetBlueMask(dib);
-  header.paletteEntries = FreeImage_GetPalette(dib) ? FreeImage_GetColorsUsed(dib) : 0;
-  header.transparencyEntries = FreeImage_GetTransparencyCount(dib);
-  header.transparent = FreeImage_IsTransparent(dib);
-  header.hasBackground = FreeImage_GetBackgroundColor(dib, &header.background);
-  header.dotsPerMeterX = FreeImage_GetDotsPerMeterX(dib);
-  header.dotsPerMeterY = FreeImage_GetDotsPerMeterY(dib);
-  const size_t pixelBytes = static_cast<size_t>(header.pitch) * header.height;
-  return write(&header, sizeof header) &&
-         write(FreeImage_GetPalette(dib), header.paletteEntries * sizeof(RGBQUAD)) &&
-         write(FreeImage_GetTransparencyTable(dib), header.transparencyEntries) &&
-         write(FreeImage_GetBits(dib), pixelBytes);
-}
-
 // Runs in the isolated child: decode, send, free.
 static bool DecodeAndSend(const std::string& data, const IsolatedWriter& write) {
   InputStream stream{data};
@@ -115,60 +83,11 @@ static bool DecodeAndSend(const std::string& data, const IsolatedWriter& write) 
   }
   Bitmap picture(dib);
   if (!picture || !FreeImage_HasPixels(picture.get())) return false;
-  if (!SendBitmap(picture.get(), write)) return false;
+  if (!WriteBitmapBytes(picture.get(), write)) return false;
   // Freeing lets glibc's heap checks catch an overflow: the child then aborts, and the
   // parent refuses the picture although every byte arrived.
   picture.reset();
   return true;
-}
-
-static bool IsKnownDepth(uint32_t bpp) {
-  for (uint32_t depth : {1, 4, 8, 16, 24, 32, 48, 64, 96, 128})
-    if (bpp == depth) return true;
-  return false;
-}
-
-// Rebuilds the child's bitmap; empty unless the bytes are exactly one consistent transfer.
-static Bitmap ReceiveBitmap(const std::string& bytes) {
-  TransferHeader header{};
-  if (bytes.size() < sizeof header) return nullptr;
-  std::memcpy(&header, bytes.data(), sizeof header);
-  if (header.width == 0 || header.height == 0 || header.width > INT32_MAX ||
-      header.height > INT32_MAX || !IsKnownDepth(header.bpp) || header.type > FIT_RGBAF ||
-      header.paletteEntries > 256 || header.transparencyEntries > 256)
-    return nullptr;
-  const uint64_t paletteBytes = uint64_t{header.paletteEntries} * sizeof(RGBQUAD);
-  const uint64_t pixelBytes = uint64_t{header.pitch} * header.height;
-  if (bytes.size() != sizeof header + paletteBytes + header.transparencyEntries + pixelBytes)
-    return nullptr;
-
-  Bitmap picture(FreeImage_AllocateT(static_cast<FREE_IMAGE_TYPE>(header.type),
-                                     static_cast<int>(header.width),
-                                     static_cast<int>(header.height), static_cast<int>(header.bpp),
-                                     header.redMask, header.greenMask, header.blueMask));
-  if (!picture || FreeImage_GetPitch(picture.get()) != header.pitch) return nullptr;
-  const uint32_t paletteEntries = FreeImage_GetPalette(picture.get())
-                                      ? FreeImage_GetColorsUsed(picture.get())
-                                      : 0;
-  if (paletteEntries != header.paletteEntries) return nullptr;
-
-  const char* from = bytes.data() + sizeof header;
-  if (paletteBytes > 0) std::memcpy(FreeImage_GetPalette(picture.get()), from, paletteBytes);
-  from += paletteBytes;
-  if (header.transparencyEntries > 0) {
-    BYTE table[256];
-    std::memcpy(table, from, header.transparencyEntries);
-    FreeImage_SetTransparencyTable(picture.get(), table,
-                                   static_cast<int>(header.transparencyEntries));
-  }
-  from += header.transparencyEntries;
-  // For 32-bit pictures FreeImage derives transparency from the pixels themselves.
-  if (header.bpp <= 8) FreeImage_SetTransparent(picture.get(), header.transparent != 0);
-  if (header.hasBackground) FreeImage_SetBackgroundColor(picture.get(), &header.background);
-  FreeImage_SetDotsPerMeterX(picture.get(), header.dotsPerMeterX);
-  FreeImage_SetDotsPerMeterY(picture.get(), header.dotsPerMeterY);
-  std::memcpy(FreeImage_GetBits(picture.get()), from, pixelBytes);
-  return picture;
 }
 
 // Many PICT writers leave the fourth byte of 32-bit pixels at 0; kept as alpha, that would
@@ -220,7 +139,7 @@ static Bitmap LoadWithFreeImage(const std::string& inputPath) {
       [&data](const IsolatedWriter& write) { return DecodeAndSend(*data, write); },
       kReaderLimits);
   if (!run.completed) return nullptr;
-  Bitmap picture = ReceiveBitmap(run.output);
+  Bitmap picture = ReadBitmapBytes(run.output);
   MakeZeroAlphaOpaque(picture.get());
   return picture;
 }

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "pipeline/picture.h"
+#include "picture/picture.h"
 
 // Decodes the PICT file at inputPath: first through the external converter `convert`, found
 // on PATH, into a TGA in tempFolder (a private folder ending in "/"), waiting for it up to

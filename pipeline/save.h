@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "pipeline/picture.h"
+#include "picture/picture.h"
 #include "settings/settings.h"
 
 // The FreeImage save-flag word of a format from the current output settings; 0 for formats

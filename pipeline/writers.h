@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "pipeline/picture.h"
+#include "picture/picture.h"
 #include "pipeline/save.h"
 
 // FreeImage for the 20 formats that do not go through DevIL (jxr through jxrlib's encoder).

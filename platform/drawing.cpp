@@ -90,11 +90,8 @@ bool FillPolygon(Surface& surface, const std::vector<Point>& vertices, Rgba colo
   return true;
 }
 
-// (c·a + 127) / 255 is what pixman computes, so this matches Cairo's own premultiplication.
 static uint32_t Premultiplied(Rgba color) {
-  const auto scale = [&](uint8_t c) {
-    return static_cast<uint32_t>((c * color.alpha + 127) / 255);
-  };
+  const auto scale = [&](uint8_t c) { return PremultiplyChannel(c, color.alpha); };
   return static_cast<uint32_t>(color.alpha) << 24 | scale(color.red) << 16 |
          scale(color.green) << 8 | scale(color.blue);
 }

@@ -16,6 +16,18 @@ struct Point {
   int x = 0, y = 0;
 };
 
+// Cairo's premultiplication of one 8-bit channel by alpha, rounded as pixman rounds it.
+inline uint32_t PremultiplyChannel(uint32_t value, uint32_t alpha) {
+  return (value * alpha + 127) / 255;
+}
+
+// A straight channel from a premultiplied one (alpha above 0), rounded as Cairo's PNG writer
+// rounds it: the exact inverse of PremultiplyChannel on the values that one gives.
+inline uint32_t UnpremultiplyChannel(uint32_t value, uint32_t alpha) {
+  const uint32_t straight = (value * 255 + alpha / 2) / alpha;
+  return straight < 255 ? straight : 255;
+}
+
 // The pixels of a surface: premultiplied alpha, rows top-down, each pixel one native-endian
 // 32-bit word 0xAARRGGBB, rows `stride` bytes apart.
 struct SurfacePixels {

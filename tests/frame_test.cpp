@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "decor/surface_handover.h"
+#include "picture/surface_handover.h"
 #include "tests/support/bitmaps.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "pipeline/picture.h"
+#include "picture/picture.h"
 #include "tests/support/pixels.h"
 
 // The RGBQUAD of a colour given as 0xRRGGBB, its reserved (alpha) byte 0.

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "pipeline/picture.h"
+#include "picture/picture.h"
 
 // The standard test picture, top row first: a red F on blue, 6 x 5, with no symmetry.
 constexpr const char* kLetterF[] = {"XXXXX.", "X.....", "XXXX..", "X.....", "X....."};
