@@ -4,17 +4,16 @@
 #include <IL/il.h>
 #include <IL/ilu.h>
 
-#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "app/console.h"
 #include "app/options.h"
 #include "batch/driver.h"
-#include "platform/console.h"
+#include "console/messages.h"
 #include "platform/files.h"
 #include "platform/process.h"
+#include "platform/terminal.h"
 #include "settings/formats.h"
 #include "settings/settings.h"
 
@@ -67,32 +66,19 @@ static constexpr UsageLine kUsageLines[] = {
     {"  -v, --version             Display version information and exit", UsageValue::None},
 };
 
-// The input extensions the examples of the usage text pick from.
-static constexpr std::string_view kUsageInputExtensions[] = {"pic"};
-
 static void PrintUsage(const std::string& title) {
   SetConsoleTitle(title);
   const std::string name = ProgramName();
   for (const UsageLine& line : kUsageLines) {
     std::string_view value;
+    // The examples name a file of the one family this program reads.
     if (line.value == UsageValue::InputExtension) {
-      const size_t pick =
-          static_cast<size_t>(DrawRandomNumber()) % std::size(kUsageInputExtensions);
-      value = kUsageInputExtensions[pick];
+      value = kInputFamilies[0];
     } else if (line.value == UsageValue::OutputExtension) {
       value = kOutputFormats[0].extension;
     }
     PrintLine(SubstitutePlaceholders(line.text, name, value));
   }
-}
-
-// The banner spells the copyright sign "(c)", which every terminal font can show.
-static std::string BannerCopyright(std::string_view notice) {
-  constexpr std::string_view kSign = "\u00A9";
-  std::string text(notice);
-  for (size_t at = text.find(kSign); at != std::string::npos; at = text.find(kSign, at + 3))
-    text.replace(at, kSign.size(), "(c)");
-  return text;
 }
 
 static void RunMainFlow(const std::vector<std::string>& parameters) {
@@ -130,7 +116,7 @@ static void RunMainFlow(const std::vector<std::string>& parameters) {
   SetConsoleTitle(title);
   if (!pass.quiet) {
     PrintLine(title);
-    PrintLine(BannerCopyright(kCopyrightNotice));
+    PrintLine(kCopyrightNotice);
     PrintLine(kWebAddressLine);
     PrintLine(" ");
   }

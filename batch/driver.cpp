@@ -4,14 +4,14 @@
 #include <optional>
 #include <string>
 
-#include "app/console.h"
 #include "batch/collect.h"
 #include "batch/phase.h"
 #include "batch/worker.h"
+#include "console/messages.h"
 #include "decor/watermark.h"
 #include "pipeline/save.h"
-#include "platform/console.h"
 #include "platform/files.h"
+#include "platform/terminal.h"
 #include "platform/text.h"
 #include "settings/formats.h"
 #include "settings/keywords.h"

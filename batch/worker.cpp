@@ -1,8 +1,8 @@
 #include "batch/worker.h"
 
-#include "app/progress.h"
 #include "batch/collect.h"
 #include "batch/output_path.h"
+#include "console/progress.h"
 #include "pipeline/core.h"
 #include "settings/settings.h"
 

@@ -116,6 +116,7 @@ struct PlacementSettings {
   int32_t size = 0;                           // --WM-TEXT-SIZE / --WM-IMAGE-SIZE (FIXED only)
 };
 
+// Spelt with "(c)", which every terminal font can show.
 inline constexpr const char* kCopyrightNotice = "Copyright (c) 2026 Quillmere";
 
 struct TextWatermarkSettings {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/progress.h"
+#include "console/progress.h"
 #include "tests/support/run_program.h"
 #include "tests/support/test_pictures.h"
 

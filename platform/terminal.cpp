@@ -1,4 +1,4 @@
-#include "platform/console.h"
+#include "platform/terminal.h"
 
 #include <signal.h>
 #include <sys/ioctl.h>

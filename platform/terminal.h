@@ -1,4 +1,4 @@
-// platform/console.h: line output, the terminal title, text on a terminal's standard error and
+// platform/terminal.h: line output, the terminal title, text on a terminal's standard error and
 // waiting for a key.
 #pragma once
 

@@ -1,4 +1,4 @@
-// app/console.h: the texts the program prints and the placeholder filling of its messages.
+// console/messages.h: the texts the program prints and the placeholder filling of its messages.
 #pragma once
 
 #include <string>

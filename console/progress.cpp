@@ -1,8 +1,8 @@
-#include "app/progress.h"
+#include "console/progress.h"
 
 #include <chrono>
 
-#include "platform/console.h"
+#include "platform/terminal.h"
 
 using Clock = std::chrono::steady_clock;
 

@@ -1,4 +1,4 @@
-#include "app/console.h"
+#include "console/messages.h"
 
 #include "platform/text.h"
 
@@ -17,9 +17,8 @@ std::string TitleText(std::string_view name, int version) {
   return std::string(name) + " " + VersionText(version);
 }
 
-std::string SubstitutePlaceholders(std::string_view text, std::string_view s1,
-                                   std::string_view s2, std::string_view s3,
-                                   std::string_view s4) {
+std::string SubstitutePlaceholders(std::string_view text, std::string_view s1, std::string_view s2,
+                                   std::string_view s3, std::string_view s4) {
   std::string result(text);
   if (result.empty()) return result;
   const std::string_view values[] = {s1, s2, s3, s4};

@@ -1,4 +1,4 @@
-// app/progress.h: the one-line progress display of the conversion phase, on standard error,
+// console/progress.h: the one-line progress display of the conversion phase, on standard error,
 // redrawn in place while the files are converted and erased before the summary.
 #pragma once
 
