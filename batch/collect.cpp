@@ -91,11 +91,11 @@ static int32_t ReadListFile(const std::string& listPath) {
 int32_t CollectInputs() {
   if (!gJob.input.empty()) return RunPhase([] { return ScanFolderTree(gJob.input); });
   std::string extension;
-  HasExtension(gJob.currentInputFile, extension);
+  HasExtension(gJob.inputFile, extension);
   extension = ToLower(extension);
   if (extension == "txt" || extension == "lst") {
-    const std::string listPath = gJob.currentInputFile;
+    const std::string listPath = gJob.inputFile;
     return RunPhase([&listPath] { return ReadListFile(listPath); });
   }
-  return AddInputFile(gJob.currentInputFile);
+  return AddInputFile(gJob.inputFile);
 }

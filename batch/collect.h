@@ -29,8 +29,8 @@ class InputFileTable {
 
 inline InputFileTable gInputFiles;
 
-// Fills gInputFiles from gJob.input (a normalised folder) or gJob.currentInputFile (a picture
-// or a list file); returns the number of files admitted. Prints nothing.
+// Fills gInputFiles from gJob.input (a normalised folder) or gJob.inputFile (a picture or a
+// list file); returns the number of files admitted. Prints nothing.
 int32_t CollectInputs();
 
 // Admits one file (non-empty, accepted extension, not yet in the table); returns 1 or 0.

@@ -203,9 +203,9 @@ std::optional<std::string> CheckInputAndOutput(const Echo& echo) {
   echo("Input: ", gJob.input);
   std::string extension;
   if (HasExtension(gJob.input, extension)) {
-    gJob.currentInputFile = gJob.input;
+    gJob.inputFile = gJob.input;
     gJob.input.clear();
-    const auto size = FileSize(gJob.currentInputFile);
+    const auto size = FileSize(gJob.inputFile);
     if (!size || *size <= 0) return "Error: Invalid input file";
   } else {
     const auto folder = NormaliseFolder(gJob.input, "Error: Incorrect input folder",
@@ -215,7 +215,7 @@ std::optional<std::string> CheckInputAndOutput(const Echo& echo) {
   }
 
   if (gJob.output.empty())
-    gJob.output = gJob.input.empty() ? std::string(FolderPart(gJob.currentInputFile)) : gJob.input;
+    gJob.output = gJob.input.empty() ? std::string(FolderPart(gJob.inputFile)) : gJob.input;
   echo("Output: ", gJob.output);
   const auto output = NormaliseFolder(gJob.output, "Error: Incorrect output folder",
                                       "Error: Invalid output folder", message);
@@ -250,7 +250,6 @@ void RunBatch(bool quiet) {
   gJob.saveFormatId = kOutputFormats[formatIndex].formatId;
   gJob.targetBpp = gSettings.output.bpp[formatIndex];
   gJob.saveFlags = BuildSaveFlags(gJob.conversion, gSettings.output);
-  gJob.automaticDepth = gJob.targetBpp == 0;
 
   status(msg::kImporting);
   gInputFiles.Clear();

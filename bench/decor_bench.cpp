@@ -64,6 +64,10 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  const FileContext file;
+  const auto mark = [&](Bitmap p, const WatermarkSettings& watermark) {
+    return DrawWatermark(std::move(p), width, height, watermark, frame, file, "png");
+  };
   struct Operation {
     const char* name;
     std::function<Bitmap(Bitmap)> step;
@@ -71,12 +75,10 @@ int main(int argc, char** argv) {
   const Operation operations[] = {
       {"solid frame, 40 px, opacity 200",
        [&](Bitmap p) { return DrawSolidFrame(std::move(p), width, height, frame); }},
-      {"text watermark, 2 lines, plain",
-       [&](Bitmap p) { return DrawWatermark(std::move(p), width, height, text, frame); }},
+      {"text watermark, 2 lines, plain", [&](Bitmap p) { return mark(std::move(p), text); }},
       {"text watermark, 2 lines, antialiased",
-       [&](Bitmap p) { return DrawWatermark(std::move(p), width, height, antialiased, frame); }},
-      {"image watermark, 300x100 PNG",
-       [&](Bitmap p) { return DrawWatermark(std::move(p), width, height, image, frame); }},
+       [&](Bitmap p) { return mark(std::move(p), antialiased); }},
+      {"image watermark, 300x100 PNG", [&](Bitmap p) { return mark(std::move(p), image); }},
   };
   std::printf("decoration on %d x %d, best of %d, ms per file\n", width, height, repeats);
   for (const Operation& operation : operations)

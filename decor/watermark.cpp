@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "batch/filename_mask.h"
 #include "decor/frame.h"
 #include "decor/placement.h"
+#include "naming/tokens.h"
 #include "picture/surface_handover.h"
 #include "picture/to_24_bits.h"
 #include "platform/drawing.h"
@@ -66,10 +66,11 @@ static int AlignX(int lineWidth, int boxWidth, const TextWatermarkSettings& text
   return 0;
 }
 
-// The text box with its lines as a 32-bit layer; empty without a font or a surface.
-static Bitmap BuildTextLayer(const TextWatermarkSettings& text) {
+// The text box with the lines of expanded (the text with its tokens filled in) as a 32-bit
+// layer; empty without a font or a surface.
+static Bitmap BuildTextLayer(const TextWatermarkSettings& text, const std::string& expanded) {
   if (!gWatermarkFont) return {};
-  const std::vector<std::string> lines = SplitLines(ExpandTextTokens(text.text));
+  const std::vector<std::string> lines = SplitLines(expanded);
   const int breaks = static_cast<int>(lines.size()) - 1;
 
   // The box is sized with the plain metrics in both modes.
@@ -166,13 +167,15 @@ static Bitmap BuildImageLayer(const ImageWatermarkSettings& image) {
 }
 
 Bitmap DrawWatermark(Bitmap picture, int width, int height, const WatermarkSettings& watermark,
-                     const FrameSettings& frame) {
+                     const FrameSettings& frame, const FileContext& file,
+                     std::string_view extension) {
   if (watermark.kind == WatermarkKind::None || !picture) return picture;
   picture = To24BitsUnless(std::move(picture), 24, 24);
   switch (watermark.kind) {
     case WatermarkKind::Text:
-      return PlaceWatermark(BuildTextLayer(watermark.text), std::move(picture), width, height,
-                            watermark.text.placement, frame);
+      return PlaceWatermark(
+          BuildTextLayer(watermark.text, ExpandTextTokens(watermark.text.text, file, extension)),
+          std::move(picture), width, height, watermark.text.placement, frame);
     case WatermarkKind::Image:
       return PlaceWatermark(BuildImageLayer(watermark.image), std::move(picture), width, height,
                             watermark.image.placement, frame);

@@ -1,6 +1,9 @@
 // decor/watermark.h: the text and image watermarks and their shared placement.
 #pragma once
 
+#include <string_view>
+
+#include "naming/file_context.h"
 #include "picture/picture.h"
 #include "settings/settings.h"
 
@@ -13,10 +16,11 @@ bool LoadWatermarkFont(const TextWatermarkSettings& text);
 void ReleaseWatermarkFont();
 
 // With a watermark switched on, returns the 24-bit W x H picture with the watermark
-// composited (the input is consumed); otherwise the input unchanged. The text's tokens are
-// expanded for the current file on every call; the logo file is read again on every call.
+// composited (the input is consumed); otherwise the input unchanged. The text's tokens stand
+// for file and the run's output extension; the logo file is read again on every call.
 // Without a font, a readable logo or a drawing surface, and when the layer does not lie wholly
 // inside the picture (a negative offset), the picture comes back 24-bit without watermark.
 // Empty when an offset at least as large as the area leaves nothing of the layer.
 Bitmap DrawWatermark(Bitmap picture, int width, int height, const WatermarkSettings& watermark,
-                     const FrameSettings& frame);
+                     const FrameSettings& frame, const FileContext& file,
+                     std::string_view extension);

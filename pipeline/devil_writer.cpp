@@ -42,10 +42,8 @@ bool SaveWithDevil(FIBITMAP* picture, const SaveRequest& request) {
     return false;
   }
 
-  // The caller names the intermediate; a name that is taken is never written over.
-  std::string intermediate = request.devilIntermediatePath;
-  if (intermediate.empty() || QueryPath(intermediate).kind != PathKind::Missing)
-    intermediate = TemporaryPathBeside(request.outputPath, request.extension);
+  // DevIL writes a name that was free a moment ago, beside the output it then replaces.
+  const std::string intermediate = TemporaryPathBeside(request.outputPath, request.extension);
   if (intermediate.empty()) return false;
   const bool saved = ilSave(static_cast<ILenum>(request.formatId), intermediate.c_str());
   const bool existed = ForgetDevilErrors();

@@ -17,8 +17,7 @@ struct SaveRequest {
   int saveFlags = 0;      // from BuildSaveFlags
   int targetBpp = 0;      // the depth the picture was brought to
   ColorTable colorTable = ColorTable::Auto;
-  std::string outputPath;             // the file to write (replaced when it exists)
-  std::string devilIntermediatePath;  // DevIL writes here first (psd, dds, pcx)
+  std::string outputPath;  // the file to write (replaced when it exists)
 };
 
 // Writes the picture with the writer its format needs: DevIL for psd, dds (with mipmaps) and

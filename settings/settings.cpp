@@ -1,7 +1,5 @@
 #include "settings/settings.h"
 
-#include <random>
-
 #include "platform/clock.h"
 #include "platform/files.h"
 
@@ -14,10 +12,4 @@ void SetDefaultSettings(bool commandLine) {
 void ResetJob() {
   gJob = JobRecord{};
   gJob.programFolder = ProgramFolder();
-  gJob.randomNumber = DrawRandomNumber();
-}
-
-int32_t DrawRandomNumber() {
-  static std::mt19937 generator{std::random_device{}()};
-  return std::uniform_int_distribution<int32_t>(1, 99999)(generator);
 }

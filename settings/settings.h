@@ -172,27 +172,20 @@ struct ConversionSettings {
 // 2000 x 1500 picture in well under a second here.
 inline constexpr int32_t kConverterDeadlineMs = 60'000;
 
+// The run's constants: written by the option pass and the driver before the phases begin. What
+// belongs to the file in hand travels in its own context (naming/file_context.h).
 struct JobRecord {
   std::string programFolder;       // folder of the executable, ending in "/"
-  std::string currentInputFile;    // the -i file, then the file in hand
   std::string input;               // --INPUT; the normalised input folder, or empty for a file
-  std::string relativeSubfolder;   // folder of the file in hand below the input folder
-  std::string currentOutputFile;   // output path of the file in hand
-  std::string devilIntermediatePath;  // file DevIL writes before it becomes the output
+  std::string inputFile;           // the -i file (a picture or a list) when it is no folder
   std::string output;              // --OUTPUT; the normalised output folder
-  std::string tempFolder;          // private folder for intermediate files, made once per run
-  int32_t randomNumber = 1;        // 1..99999, drawn again after each converted file
-  int64_t fileCounter = 1;         // behind %n%, increased after each converted file
-  int32_t loadedBpp = 0;           // depth of the picture as loaded
-  int32_t saveFormatId = 0;        // FreeImage format or DevIL type of the output extension
   std::string conversion;          // --CONVERSION, stored unchanged
-  int32_t targetBpp = 0;           // depth saved with; 0 = automatic
+  std::string tempFolder;          // private folder for intermediate files, made once per run
+  int32_t saveFormatId = 0;        // FreeImage format or DevIL type of the output extension
+  int32_t targetBpp = 0;           // the format's depth setting; 0 = chosen for each file
   int32_t saveFlags = 0;           // FreeImage save flags of the output format
-  bool automaticDepth = false;     // the format's depth setting is 0
   bool inputGiven = false;         // -I/--INPUT was met
   std::string debug;               // "DEBUG" after -D/--DEBUG
-  int32_t outputWidth = 0;         // picture size after resizing and the icon limit
-  int32_t outputHeight = 0;
   int32_t converterDeadlineMs = kConverterDeadlineMs;  // then the converter is stopped
 };
 
@@ -203,9 +196,5 @@ inline JobRecord gJob;
 // (keep-aspect-ratio off). The custom timestamp takes the local time of the call.
 void SetDefaultSettings(bool commandLine);
 
-// Writes the job record's initial values: program folder, cleared paths and counters, a
-// fresh random number.
+// Writes the job record's initial values: the program folder, everything else cleared.
 void ResetJob();
-
-// A uniform random integer from 1 to 99999.
-int32_t DrawRandomNumber();

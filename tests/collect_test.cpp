@@ -73,7 +73,7 @@ TEST_F(Collect, ListFileSkipsBlankMissingAndDuplicateLines) {
                            (scratch_ / "dir") + "\n" +             // a folder: its whole tree
                            (scratch_ / "b.pct");                    // last line, no line end
   MakeFile("list.LST", list);
-  gJob.currentInputFile = scratch_ / "list.LST";
+  gJob.inputFile = scratch_ / "list.LST";
   EXPECT_EQ(CollectInputs(), 4);
   for (const InputEntry& entry : gInputFiles.entries())
     EXPECT_EQ(entry.relativeSubfolder, "") << entry.path;  // list input has no subfolders
@@ -83,17 +83,17 @@ TEST_F(Collect, SameFileUnderTwoSpellingsIsTwoEntries) {
   MakeFile("a.pic");
   const std::string list = (scratch_ / "a.pic") + "\n" + scratch_.path() + "./a.pic\n";
   MakeFile("list.txt", list);
-  gJob.currentInputFile = scratch_ / "list.txt";
+  gJob.inputFile = scratch_ / "list.txt";
   EXPECT_EQ(CollectInputs(), 2);
 }
 
 TEST_F(Collect, SingleFileIsAdmittedByItsExtension) {
   MakeFile("photo.pict");
   MakeFile("photo.csv");
-  gJob.currentInputFile = scratch_ / "photo.pict";
+  gJob.inputFile = scratch_ / "photo.pict";
   EXPECT_EQ(CollectInputs(), 1);
   gInputFiles.Clear();
-  gJob.currentInputFile = scratch_ / "photo.csv";
+  gJob.inputFile = scratch_ / "photo.csv";
   EXPECT_EQ(CollectInputs(), 0);
 }
 

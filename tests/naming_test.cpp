@@ -3,8 +3,9 @@
 
 #include <regex>
 
-#include "batch/filename_mask.h"
-#include "batch/output_path.h"
+#include "naming/file_context.h"
+#include "naming/output_path.h"
+#include "naming/tokens.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "settings/settings.h"
@@ -12,25 +13,17 @@
 
 namespace {
 
-class Naming : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ResetJob();
-    SetDefaultSettings(true);
-    gJob.output = "/out/";
-    gJob.conversion = "jpg";
-    gJob.currentInputFile = "/in/Photo.PIC";
-  }
-  static std::string Name(const std::string& mask, const std::string& input,
-                          const std::string& extension) {
-    gSettings.naming.filenameMask = mask;
-    gJob.currentInputFile = input;
-    gJob.conversion = extension;
-    return ExpandFilenameMask();
-  }
-};
+FileContext FileOf(const std::string& input) {
+  FileContext file;
+  file.inputPath = input;
+  return file;
+}
 
-TEST_F(Naming, MasksExpandTheirTokensAndLowerCaseTheirLiterals) {
+std::string Name(const std::string& mask, const std::string& input, const std::string& extension) {
+  return ExpandFilenameMask(mask, FileOf(input), extension);
+}
+
+TEST(Naming, MasksExpandTheirTokensAndLowerCaseTheirLiterals) {
   struct Case {
     std::string mask, input, extension, expected;
   };
@@ -53,72 +46,79 @@ TEST_F(Naming, MasksExpandTheirTokensAndLowerCaseTheirLiterals) {
   for (const Case& c : kCases) EXPECT_EQ(Name(c.mask, c.input, c.extension), c.expected) << c.mask;
 }
 
-TEST_F(Naming, SizeAndDepthTokensShowTheCurrentPicture) {
-  gJob.outputWidth = 640;
-  gJob.outputHeight = 48;
-  gJob.targetBpp = 24;
-  EXPECT_EQ(Name("%width%x%height%@%bpp%", "/in/a.pic", "png"), "640x48@24");
+TEST(Naming, SizeAndDepthTokensShowTheFileInHand) {
+  FileContext file = FileOf("/in/a.pic");
+  file.outputWidth = 640;
+  file.outputHeight = 48;
+  file.targetBpp = 24;
+  EXPECT_EQ(ExpandFilenameMask("%width%x%height%@%bpp%", file, "png"), "640x48@24");
 }
 
-TEST_F(Naming, CounterAdvancesOnlyWhenAskedAndIsNeverCut) {
-  gSettings.naming.filenameMask = "%n%";
-  EXPECT_EQ(ExpandFilenameMask(), "00001");
-  AdvanceNamingCounters();
-  EXPECT_EQ(ExpandFilenameMask(), "00002");
-  gJob.fileCounter = 99999;
-  EXPECT_EQ(ExpandFilenameMask(), "99999");
-  AdvanceNamingCounters();
-  EXPECT_EQ(ExpandFilenameMask(), "100000");
+TEST(Naming, CounterStartsAtOneAdvancesByOneAndIsNeverCut) {
+  FileContext file = FileOf("/in/a.pic");
+  file.numbers = FirstFileNumbers();
+  EXPECT_EQ(ExpandFilenameMask("%n%", file, "png"), "00001");
+  file.numbers = NextFileNumbers(file.numbers);
+  EXPECT_EQ(ExpandFilenameMask("%n%", file, "png"), "00002");
+  file.numbers.counter = 99999;
+  EXPECT_EQ(ExpandFilenameMask("%n%", file, "png"), "99999");
+  file.numbers = NextFileNumbers(file.numbers);
+  EXPECT_EQ(ExpandFilenameMask("%n%", file, "png"), "100000");
 }
 
-TEST_F(Naming, RandomNumberIsFiveDigitsInRange) {
-  gSettings.naming.filenameMask = "%rnd%";
+TEST(Naming, RandomNumberIsFiveDigitsInRange) {
+  FileContext file = FileOf("/in/a.pic");
+  file.numbers = FirstFileNumbers();
   for (int i = 0; i < 200; ++i) {
-    const std::string name = ExpandFilenameMask();
+    const std::string name = ExpandFilenameMask("%rnd%", file, "png");
     ASSERT_EQ(name.size(), 5u) << name;
     const int value = std::stoi(name);
     EXPECT_GE(value, 1);
     EXPECT_LE(value, 99999);
-    AdvanceNamingCounters();
+    file.numbers = NextFileNumbers(file.numbers);
   }
 }
 
-TEST_F(Naming, DateTokensGiveTheLocalDate) {
+TEST(Naming, DateTokensGiveTheLocalDate) {
   const LocalDateTime before = LocalNow();
   const std::string name = Name("Shot %yyyy%-%mm%-%dd% %hh%%ii%%ss%.%ext%", "/in/a.pic", "jpg");
   ASSERT_TRUE(std::regex_match(name, std::regex(R"(shot \d{4}-\d\d-\d\d \d{6}\.jpg)"))) << name;
   EXPECT_EQ(std::stoi(name.substr(5, 4)), before.year);
 }
 
-TEST_F(Naming, WatermarkTextKeepsItsCaseAndExpandsTokensInAnyCase) {
-  gJob.currentInputFile = "/in/Holiday.pic";
+TEST(Naming, WatermarkTextKeepsItsCaseAndExpandsTokensInAnyCase) {
+  const FileContext file = FileOf("/in/Holiday.pic");
   const std::string year = std::to_string(LocalNow().year);
-  EXPECT_EQ(ExpandTextTokens("(c) %YYYY% Me"), "(c) " + year + " Me");
-  EXPECT_EQ(ExpandTextTokens("From %FileName% With LOVE"), "From Holiday With LOVE");
-  EXPECT_EQ(ExpandTextTokens("100% Sure %filename%"), "100% Sure Holiday");
-  EXPECT_EQ(ExpandTextTokens("only one % here"), "only one % here");
-  EXPECT_EQ(ExpandTextTokens("%nothing% at all"), "%nothing% at all");
+  const std::pair<std::string, std::string> kCases[] = {
+      {"(c) %YYYY% Me", "(c) " + year + " Me"},
+      {"From %FileName% With LOVE as %Ext[U]%", "From Holiday With LOVE as JPG"},
+      {"100% Sure %filename%", "100% Sure Holiday"},
+      {"only one % here", "only one % here"},
+      {"%nothing% at all", "%nothing% at all"}};
+  for (const auto& [text, expanded] : kCases)
+    EXPECT_EQ(ExpandTextTokens(text, file, "jpg"), expanded) << text;
 }
 
-TEST_F(Naming, OutputPathMirrorsTheSubfolderUnlessFlattened) {
-  gJob.currentInputFile = "/in/a/b/x.pic";
-  gJob.relativeSubfolder = "a/b/";
-  EXPECT_EQ(BuildOutputPath(), "/out/a/b/x.jpg");
-  gSettings.naming.keepSubfolders = false;
-  EXPECT_EQ(BuildOutputPath(), "/out/x.jpg");
+TEST(Naming, OutputPathMirrorsTheSubfolderUnlessFlattened) {
+  FileContext file = FileOf("/in/a/b/x.pic");
+  file.relativeSubfolder = "a/b/";
+  NamingSettings naming;
+  EXPECT_EQ(BuildOutputPath(file, "/out/", naming, "jpg"), "/out/a/b/x.jpg");
+  naming.keepSubfolders = false;
+  EXPECT_EQ(BuildOutputPath(file, "/out/", naming, "jpg"), "/out/x.jpg");
+  naming.filenameMask = "%N%_%FileName%.%ext%";
+  EXPECT_EQ(BuildOutputPath(file, "/out/", naming, "jpg"), "/out/00001_x.jpg");
 }
 
-TEST_F(Naming, MissingSubfolderLevelsAreCreated) {
+TEST(Naming, MissingSubfolderLevelsAreCreated) {
   ScratchFolder scratch;
-  gJob.output = scratch.path();
-  gJob.relativeSubfolder = "a/b/c/";
-  EnsureOutputSubfolder();
+  EnsureOutputSubfolder(scratch.path(), "a/b/c/");
   EXPECT_TRUE(IsFolder(scratch / "a/b/c"));
-  EnsureOutputSubfolder();  // already there: nothing happens
+  EnsureOutputSubfolder(scratch.path(), "a/b/c/");  // already there: nothing happens
   EXPECT_TRUE(IsFolder(scratch / "a/b/c"));
 }
 
-TEST_F(Naming, TimestampsSetOnlyTheModificationTime) {
+TEST(Naming, TimestampsSetOnlyTheModificationTime) {
   ScratchFolder scratch;
   const std::string source = scratch / "source.pic";
   const std::string output = scratch / "out.png";
@@ -127,18 +127,19 @@ TEST_F(Naming, TimestampsSetOnlyTheModificationTime) {
   ASSERT_TRUE(SetModificationTime(source, 1'000'000'000));
   const int64_t written = *ModificationTime(output);
 
-  gSettings.naming.timestamp = TimestampMode::Current;
-  ApplyFileTimestamp(source, output);
+  NamingSettings naming;
+  naming.timestamp = TimestampMode::Current;
+  ApplyFileTimestamp(source, output, naming);
   EXPECT_EQ(*ModificationTime(output), written);
 
-  gSettings.naming.timestamp = TimestampMode::Original;
-  ApplyFileTimestamp(source, output);
+  naming.timestamp = TimestampMode::Original;
+  ApplyFileTimestamp(source, output, naming);
   EXPECT_EQ(*ModificationTime(output), 1'000'000'000);
   EXPECT_EQ(*ModificationTime(source), 1'000'000'000);
 
-  gSettings.naming.timestamp = TimestampMode::Custom;
-  gSettings.naming.customTimestamp = 0;  // 1970-01-01 00:00:00 local time
-  ApplyFileTimestamp(source, output);
+  naming.timestamp = TimestampMode::Custom;
+  naming.customTimestamp = 0;  // 1970-01-01 00:00:00 local time
+  ApplyFileTimestamp(source, output, naming);
   EXPECT_EQ(UtcToLocal(*ModificationTime(output)), 0);
 }
 

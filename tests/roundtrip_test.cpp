@@ -59,7 +59,6 @@ bool SaveLetter(const std::string& extension, unsigned width, unsigned height, i
   request.saveFlags = BuildSaveFlags(extension, OutputFormatSettings{});
   request.targetBpp = bpp;
   request.outputPath = path;
-  request.devilIntermediatePath = path + ".devil." + extension;
   return picture && SavePicture(picture.get(), request);
 }
 

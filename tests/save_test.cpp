@@ -39,7 +39,6 @@ SaveRequest RequestFor(const std::string& extension, const std::string& path, in
   request.formatId = kOutputFormats[*OutputFormatIndex(extension)].formatId;
   request.saveFlags = flags;
   request.outputPath = path;
-  request.devilIntermediatePath = std::string(FolderPart(path)) + "marrowickdevil." + extension;
   return request;
 }
 

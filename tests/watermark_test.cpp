@@ -70,7 +70,8 @@ FrameSettings SolidFrame(int width) {
 
 Box Draw(const WatermarkSettings& watermark, int width = 240, int height = 140,
          const FrameSettings& frame = {}) {
-  const Bitmap marked = DrawWatermark(SolidPicture(width, height), width, height, watermark, frame);
+  const Bitmap marked =
+      DrawWatermark(SolidPicture(width, height), width, height, watermark, frame, {}, "png");
   if (!marked) return {-1, -1, -2, -2};
   return ChangedBox(marked.get());
 }
@@ -156,7 +157,7 @@ TEST_F(TextWatermark, BoxWiderThanTheAreaIsCutOnItsRight) {
 TEST_F(TextWatermark, OffsetAsLargeAsTheAreaGivesNoPicture) {
   WatermarkSettings watermark = TextMark("Gone");
   watermark.text.placement.xOffset = 240;
-  EXPECT_FALSE(DrawWatermark(SolidPicture(240, 140), 240, 140, watermark, {}));
+  EXPECT_FALSE(DrawWatermark(SolidPicture(240, 140), 240, 140, watermark, {}, {}, "png"));
 }
 
 TEST_F(TextWatermark, PlainTextHasOnlyBoxAndTextColoursAntialiasedTextBlends) {
@@ -164,7 +165,7 @@ TEST_F(TextWatermark, PlainTextHasOnlyBoxAndTextColoursAntialiasedTextBlends) {
   const auto colours = [&](bool antialiasing) {
     WatermarkSettings watermark = TextMark("Aa Gg @");
     watermark.text.antialiasing = antialiasing;
-    const Bitmap marked = DrawWatermark(SolidPicture(240, 140), 240, 140, watermark, {});
+    const Bitmap marked = DrawWatermark(SolidPicture(240, 140), 240, 140, watermark, {}, {}, "png");
     EXPECT_EQ(ChangedBox(marked.get()).Width(), box.Width());
     int others = 0, white = 0;
     for (int y = box.top; y <= box.bottom; ++y)
@@ -240,7 +241,8 @@ TEST(ImageWatermark, OpacityHalfBlendsTheLogoHalfway) {
   WatermarkSettings watermark = ImageMark(logo, 128);
   watermark.image.placement.position = Position::BottomRight;
   watermark.image.placement.xOffset = watermark.image.placement.yOffset = 10;
-  const Bitmap marked = DrawWatermark(SolidPicture(40, 30, {0, 0, 0}), 40, 30, watermark, {});
+  const Bitmap marked =
+      DrawWatermark(SolidPicture(40, 30, {0, 0, 0}), 40, 30, watermark, {}, {}, "png");
   ASSERT_TRUE(marked);
   EXPECT_EQ(ChangedBox(marked.get(), {0, 0, 0}), (Box{27, 18, 29, 19}));
   EXPECT_NEAR(At(marked.get(), 28, 19).red, 128, 2);
@@ -252,7 +254,8 @@ TEST(ImageWatermark, GreyscaleWeighsRedGreenAndBlue) {
       SaveLogo(folder, "rgbw.png", 4, {kRedQuad, kGreenQuad, kBlueQuad, kWhiteQuad});
   WatermarkSettings watermark = ImageMark(logo);
   watermark.image.greyscale = true;
-  const Bitmap marked = DrawWatermark(SolidPicture(10, 5, {0, 0, 0}), 10, 5, watermark, {});
+  const Bitmap marked =
+      DrawWatermark(SolidPicture(10, 5, {0, 0, 0}), 10, 5, watermark, {}, {}, "png");
   ASSERT_TRUE(marked);
   const int kGrey[] = {76, 149, 28, 255};
   for (int x = 0; x < 4; ++x)
@@ -264,7 +267,7 @@ TEST(ImageWatermark, TransparentPartsLeaveThePictureUntouched) {
   ScratchFolder folder;
   const std::string logo =
       SaveLogo(folder, "clear.png", 2, {kClearQuad, kRedQuad, kClearQuad, kClearQuad}, 32);
-  const Bitmap marked = DrawWatermark(SolidPicture(8, 6), 8, 6, ImageMark(logo), {});
+  const Bitmap marked = DrawWatermark(SolidPicture(8, 6), 8, 6, ImageMark(logo), {}, {}, "png");
   ASSERT_TRUE(marked);
   EXPECT_EQ(At(marked.get(), 1, 0), (Pixel{255, 0, 0}));
   EXPECT_EQ(ChangedBox(marked.get()), (Box{1, 0, 1, 0}));
@@ -286,7 +289,7 @@ TEST(WatermarkFailure, PictureComesBack24BitsUnmarked) {
       ASSERT_TRUE(LoadWatermarkFont({}));
     }
     const Bitmap marked =
-        DrawWatermark(SolidPicture(60, 40, kPictureColor, 32), 60, 40, watermark, {});
+        DrawWatermark(SolidPicture(60, 40, kPictureColor, 32), 60, 40, watermark, {}, {}, "png");
     ReleaseWatermarkFont();
     ASSERT_TRUE(marked) << name;
     EXPECT_EQ(FreeImage_GetBPP(marked.get()), 24u) << name;

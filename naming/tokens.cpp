@@ -1,4 +1,4 @@
-#include "batch/filename_mask.h"
+#include "naming/tokens.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -6,7 +6,6 @@
 
 #include "platform/clock.h"
 #include "platform/text.h"
-#include "settings/settings.h"
 
 // The tokens in the order they are expanded: a value inserted by an earlier token that
 // happens to hold a later token is expanded too.
@@ -21,23 +20,23 @@ static std::string Padded(int64_t value, int width) {
   return buffer;
 }
 
-// The value of a token for the current file; nothing for a text that is no token.
-static std::optional<std::string> TokenValue(std::string_view token) {
-  const std::string base = BaseName(gJob.currentInputFile);
-  const std::string& ext = gJob.conversion;
+// The value of a token for the file; nothing for a text that is no token.
+static std::optional<std::string> TokenValue(std::string_view token, const FileContext& file,
+                                             std::string_view ext) {
+  const std::string base = BaseName(file.inputPath);
   if (token == "%filename%") return base;
   if (token == "%filename[u]%") return ToUpper(base);
   if (token == "%filename[l]%") return ToLower(base);
   if (token == "%filename[t]%") return ToTitle(base);
-  if (token == "%ext%") return ext;
+  if (token == "%ext%") return std::string(ext);
   if (token == "%ext[u]%") return ToUpper(ext);
   if (token == "%ext[t]%") return ToTitle(ext);
-  if (token == "%bpp%") return std::to_string(gJob.targetBpp);
-  if (token == "%width%") return std::to_string(gJob.outputWidth);
-  if (token == "%height%") return std::to_string(gJob.outputHeight);
-  if (token == "%rnd%") return Padded(gJob.randomNumber, 5);
+  if (token == "%bpp%") return std::to_string(file.targetBpp);
+  if (token == "%width%") return std::to_string(file.outputWidth);
+  if (token == "%height%") return std::to_string(file.outputHeight);
+  if (token == "%rnd%") return Padded(file.numbers.randomNumber, 5);
   // At least five digits and never cut, so file 100000 does not reuse an earlier name.
-  if (token == "%n%") return Padded(gJob.fileCounter, 5);
+  if (token == "%n%") return Padded(file.numbers.counter, 5);
   // Each date token reads the clock itself.
   const LocalDateTime now = LocalNow();
   if (token == "%yyyy%") return Padded(now.year, 4);
@@ -49,29 +48,29 @@ static std::optional<std::string> TokenValue(std::string_view token) {
   return std::nullopt;
 }
 
-static bool IsToken(std::string_view token) {
-  return std::find(std::begin(kTokens), std::end(kTokens), token) != std::end(kTokens);
+// Replaces every occurrence of token (one of the 18, lower case) in any letter case by its value
+// for the file.
+static std::string ReplaceToken(std::string_view text, std::string_view token,
+                                const FileContext& file, std::string_view extension) {
+  return ReplaceIgnoringCase(text, token, *TokenValue(token, file, extension));
 }
 
-std::string ReplaceToken(std::string_view text, std::string_view token) {
-  const std::string lowerToken = ToLower(token);
-  if (!IsToken(lowerToken)) return std::string(text);
-  return ReplaceIgnoringCase(text, lowerToken, *TokenValue(lowerToken));
-}
-
-std::string ExpandFilenameMask() {
-  std::string text = ToLower(gSettings.naming.filenameMask);
+std::string ExpandFilenameMask(std::string_view mask, const FileContext& file,
+                               std::string_view extension) {
+  std::string text = ToLower(mask);
   if (text.empty()) text = "%filename%.%ext%";
   for (std::string_view token : kTokens)
-    if (text.find(token) != std::string::npos) text = ReplaceToken(text, token);
+    if (text.find(token) != std::string::npos) text = ReplaceToken(text, token, file, extension);
   return text;
 }
 
-std::string ExpandTextTokens(std::string_view text) {
+std::string ExpandTextTokens(std::string_view text, const FileContext& file,
+                             std::string_view extension) {
   if (std::count(text.begin(), text.end(), '%') < 2) return std::string(text);
   const std::string lower = ToLower(text);
   std::string working(text);
   for (std::string_view token : kTokens)
-    if (lower.find(token) != std::string::npos) working = ReplaceToken(working, token);
+    if (lower.find(token) != std::string::npos)
+      working = ReplaceToken(working, token, file, extension);
   return working;
 }

@@ -1,8 +1,8 @@
-#include "pipeline/core.h"
+#include "pipeline/convert_file.h"
 
-#include "batch/output_path.h"
 #include "decor/frame.h"
 #include "decor/watermark.h"
+#include "naming/output_path.h"
 #include "pipeline/colour.h"
 #include "pipeline/depth.h"
 #include "pipeline/geometry.h"
@@ -18,9 +18,9 @@ static int Height(const Bitmap& picture) {
   return picture ? static_cast<int>(FreeImage_GetHeight(picture.get())) : 0;
 }
 
-bool ConvertCurrentFile() {
-  Bitmap picture = LoadPicture(gJob.currentInputFile, gJob.tempFolder, gJob.converterDeadlineMs);
-  gJob.loadedBpp = picture ? static_cast<int32_t>(FreeImage_GetBPP(picture.get())) : 0;
+bool ConvertFile(FileContext& file) {
+  Bitmap picture = LoadPicture(file.inputPath, gJob.tempFolder, gJob.converterDeadlineMs);
+  file.loadedBpp = picture ? static_cast<int32_t>(FreeImage_GetBPP(picture.get())) : 0;
   int width = Width(picture);
   int height = Height(picture);
   if (width == 0 || height == 0) return false;
@@ -44,28 +44,26 @@ bool ConvertCurrentFile() {
   picture = ThresholdPicture(std::move(picture), gSettings.color);
 
   // Settled before decoration so that %width%, %height% and %bpp% in a watermark describe
-  // this file, not the previous one.
-  if (gJob.automaticDepth) gJob.targetBpp = AutomaticDepth(gJob.conversion, gJob.loadedBpp);
-  gJob.outputWidth = width;
-  gJob.outputHeight = height;
+  // this file.
+  file.targetBpp =
+      gJob.targetBpp != 0 ? gJob.targetBpp : AutomaticDepth(gJob.conversion, file.loadedBpp);
+  file.outputWidth = width;
+  file.outputHeight = height;
 
   picture = DrawSolidFrame(std::move(picture), width, height, gSettings.frame);
-  picture = DrawWatermark(std::move(picture), width, height, gSettings.watermark,
-                          gSettings.frame);
-  picture = ApplyTargetDepth(std::move(picture), gJob.conversion, gJob.targetBpp);
+  picture = DrawWatermark(std::move(picture), width, height, gSettings.watermark, gSettings.frame,
+                          file, gJob.conversion);
+  picture = ApplyTargetDepth(std::move(picture), gJob.conversion, file.targetBpp);
 
-  gJob.currentOutputFile = BuildOutputPath();
-  gJob.devilIntermediatePath =
-      OutputFolderOfCurrentFile() + UniqueLetterName("marrowick", "") + "." + gJob.conversion;
+  file.outputPath = BuildOutputPath(file, gJob.output, gSettings.naming, gJob.conversion);
   if (!picture) return false;
 
   SaveRequest request;
   request.extension = gJob.conversion;
   request.formatId = gJob.saveFormatId;
   request.saveFlags = gJob.saveFlags;
-  request.targetBpp = gJob.targetBpp;
+  request.targetBpp = file.targetBpp;
   request.colorTable = gSettings.output.bmpColorTable;
-  request.outputPath = gJob.currentOutputFile;
-  request.devilIntermediatePath = gJob.devilIntermediatePath;
+  request.outputPath = file.outputPath;
   return SavePicture(picture.get(), request);
 }

@@ -1,0 +1,39 @@
+#include "naming/output_path.h"
+
+#include "naming/tokens.h"
+#include "platform/clock.h"
+#include "platform/files.h"
+
+std::string BuildOutputPath(const FileContext& file, const std::string& outputFolder,
+                            const NamingSettings& naming, std::string_view extension) {
+  std::string path = outputFolder;
+  if (naming.keepSubfolders) path += file.relativeSubfolder;
+  return path + ExpandFilenameMask(naming.filenameMask, file, extension);
+}
+
+void EnsureOutputSubfolder(const std::string& outputFolder, const std::string& relativeSubfolder) {
+  if (IsFolder(outputFolder + relativeSubfolder)) return;
+  std::string path = outputFolder;
+  size_t start = 0;
+  for (size_t slash = relativeSubfolder.find('/'); slash != std::string::npos;
+       slash = relativeSubfolder.find('/', start)) {
+    path += relativeSubfolder.substr(start, slash - start + 1);
+    start = slash + 1;
+    if (!IsFolder(path)) MakeFolder(path);
+  }
+}
+
+void ApplyFileTimestamp(const std::string& sourcePath, const std::string& outputPath,
+                        const NamingSettings& naming) {
+  switch (naming.timestamp) {
+    case TimestampMode::Current:
+      return;
+    case TimestampMode::Original:
+      // Whole seconds: the source's fraction of a second is not carried over.
+      if (const auto time = ModificationTime(sourcePath)) SetModificationTime(outputPath, *time);
+      return;
+    case TimestampMode::Custom:
+      SetModificationTime(outputPath, LocalToUtc(naming.customTimestamp));
+      return;
+  }
+}

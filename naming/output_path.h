@@ -1,0 +1,22 @@
+// naming/output_path.h: output paths, output subfolders and file times.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "naming/file_context.h"
+#include "settings/settings.h"
+
+// outputFolder (ending in "/"), then the file's relative subfolder when naming keeps
+// subfolders, then the file name from naming's filename mask.
+std::string BuildOutputPath(const FileContext& file, const std::string& outputFolder,
+                            const NamingSettings& naming, std::string_view extension);
+
+// Creates the missing levels of relativeSubfolder ("a/b/", or empty) below outputFolder;
+// failures stay silent.
+void EnsureOutputSubfolder(const std::string& outputFolder, const std::string& relativeSubfolder);
+
+// Sets the output file's modification time as naming's timestamp mode asks; failures stay
+// silent.
+void ApplyFileTimestamp(const std::string& sourcePath, const std::string& outputPath,
+                        const NamingSettings& naming);
