@@ -1,6 +1,6 @@
-// app/option_table.h: the one table of options that the command line and profile files share:
-// each name with its kind, its keyword table, the step flag it switches on and the field it
-// writes. Private to app/.
+// app/option_table.h (private to app/): the one table of options that the command line and
+// profile files share: each name with its kind, its keyword table, the step flag it switches on
+// and the field it writes.
 #pragma once
 
 #include <cstdint>

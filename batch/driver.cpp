@@ -8,7 +8,7 @@
 #include "batch/phase.h"
 #include "batch/worker.h"
 #include "console/messages.h"
-#include "decor/watermark.h"
+#include "pipeline/convert_file.h"
 #include "pipeline/save.h"
 #include "platform/files.h"
 #include "platform/terminal.h"
@@ -176,7 +176,7 @@ std::optional<std::string> CheckSettings(const Echo& echo) {
     echo("Watermark background color: ", text.backColor);
     echo.Number("Watermark background opacity: ", text.backOpacity);
     EchoPlacement(echo, text.placement);
-    if (!LoadWatermarkFont(text)) return "Error: Invalid watermark font";
+    if (!PrepareRun(watermark)) return "Error: Invalid watermark font";
   } else if (watermark.kind == WatermarkKind::Image) {
     const ImageWatermarkSettings& image = watermark.image;
     echo("Watermark image: ", image.path);
@@ -227,9 +227,9 @@ std::optional<std::string> CheckInputAndOutput(const Echo& echo) {
   return std::nullopt;
 }
 
-// Releases the watermark font however the run ends.
-struct FontRelease {
-  ~FontRelease() { ReleaseWatermarkFont(); }
+// Releases what PrepareRun loaded however the run ends.
+struct RunRelease {
+  ~RunRelease() { FinishRun(); }
 };
 
 }  // namespace
@@ -242,7 +242,7 @@ void RunBatch(bool quiet) {
   };
 
   status(msg::kPreparing);
-  const FontRelease fontRelease;
+  const RunRelease runRelease;
   if (auto failure = CheckInputAndOutput(echo)) return PrintLine(*failure);
   if (auto failure = CheckSettings(echo)) return PrintLine(*failure);
 

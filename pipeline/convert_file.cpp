@@ -18,6 +18,12 @@ static int Height(const Bitmap& picture) {
   return picture ? static_cast<int>(FreeImage_GetHeight(picture.get())) : 0;
 }
 
+bool PrepareRun(const WatermarkSettings& watermark) {
+  return watermark.kind != WatermarkKind::Text || LoadWatermarkFont(watermark.text);
+}
+
+void FinishRun() { ReleaseWatermarkFont(); }
+
 bool ConvertFile(FileContext& file) {
   Bitmap picture = LoadPicture(file.inputPath, gJob.tempFolder, gJob.converterDeadlineMs);
   file.loadedBpp = picture ? static_cast<int32_t>(FreeImage_GetBPP(picture.get())) : 0;

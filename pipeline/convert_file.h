@@ -2,6 +2,13 @@
 #pragma once
 
 #include "naming/file_context.h"
+#include "settings/settings.h"
+
+// Loads what the conversions of a run share, once, before the first file: the font of a text
+// watermark. False when the watermark is a text and no usable font exists. FinishRun releases
+// it.
+bool PrepareRun(const WatermarkSettings& watermark);
+void FinishRun();
 
 // Converts file.inputPath with the run's values (gJob) and settings (gSettings) and fills in
 // the rest of file as it goes: the loaded and target depth, the output size and, once it is

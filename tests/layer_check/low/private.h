@@ -1,0 +1,2 @@
+// low/private.h (private to low/): for low/ alone.
+#pragma once

@@ -1,0 +1,3 @@
+// side/other.h: a second layer above low/.
+#pragma once
+#include "low/base.h"
