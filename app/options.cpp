@@ -317,18 +317,6 @@ std::string OptionValue(const std::vector<std::string>& parameters, size_t index
   return std::string(text);
 }
 
-// Digit value of c in base, or -1 when it is no digit of that base.
-static int DigitValue(char c, int base) {
-  int digit = -1;
-  if (c >= '0' && c <= '9')
-    digit = c - '0';
-  else if (c >= 'a' && c <= 'f')
-    digit = c - 'a' + 10;
-  else if (c >= 'A' && c <= 'F')
-    digit = c - 'A' + 10;
-  return digit < base ? digit : -1;
-}
-
 int32_t ReadInteger(std::string_view text) {
   size_t i = text.find_first_not_of(" \t");
   if (i == std::string_view::npos) return 0;

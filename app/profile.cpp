@@ -9,39 +9,7 @@
 #include "platform/files.h"
 #include "platform/text.h"
 
-static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 static constexpr std::string_view kBlanks = " \t";
-
-// Without a byte-order mark every byte is one Latin-1 character, whose code point is the
-// byte's value; the program works in UTF-8.
-static std::string DecodeProfile(std::string_view bytes) {
-  if (bytes.starts_with(kByteOrderMark)) return std::string(bytes.substr(kByteOrderMark.size()));
-  std::string text;
-  text.reserve(bytes.size());
-  for (const char c : bytes) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x80) {
-      text += c;
-    } else {
-      text += static_cast<char>(0xC0 | (byte >> 6));
-      text += static_cast<char>(0x80 | (byte & 0x3F));
-    }
-  }
-  return text;
-}
-
-// The lines of text; CR, LF and CR LF all end a line.
-static std::vector<std::string_view> SplitLines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  while (!text.empty()) {
-    const size_t end = text.find_first_of("\r\n");
-    lines.push_back(text.substr(0, end));
-    if (end == std::string_view::npos) break;
-    const size_t next = text.compare(end, 2, "\r\n") == 0 ? end + 2 : end + 1;
-    text.remove_prefix(next);
-  }
-  return lines;
-}
 
 // One "key = value" line of the [CLI] group; keys that are no profile option are skipped.
 static void ApplyKeyLine(std::string_view line) {
@@ -61,9 +29,9 @@ bool ReadProfile(const std::string& path) {
   if (path.empty()) return false;
   const std::optional<std::string> bytes = ReadFileBytes(path);
   if (!bytes) return false;
-  const std::string text = DecodeProfile(*bytes);
   bool inCliGroup = false;
-  for (std::string_view line : SplitLines(text)) {
+  for (const std::string& text : TextLines(*bytes, TextEncoding::Latin1)) {
+    std::string_view line = text;
     line.remove_prefix(std::min(line.find_first_not_of(kBlanks), line.size()));
     if (line.empty() || line.front() == ';') continue;
     if (line.front() == '[') {

@@ -64,18 +64,8 @@ int32_t ScanFolderTree(const std::string& folder) {
 static int32_t ReadListFile(const std::string& listPath) {
   const auto content = ReadFileBytes(listPath);
   if (!content) return 0;
-  std::string_view text = *content;
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   int32_t admitted = 0;
-  while (!text.empty()) {
-    const size_t end = text.find_first_of("\r\n");
-    const std::string_view raw = text.substr(0, end);
-    if (end == std::string_view::npos) {
-      text = {};
-    } else {
-      const bool crlf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
-      text.remove_prefix(end + (crlf ? 2 : 1));
-    }
+  for (const std::string& raw : TextLines(*content, TextEncoding::Utf8)) {
     const std::string line(Trim(raw, " "));
     if (line.empty()) continue;
     const PathInfo info = QueryPath(line);

@@ -1,38 +1,8 @@
 #include "decor/frame.h"
 
-#include <algorithm>
-#include <vector>
-
 #include "picture/surface_handover.h"
 #include "picture/to_24_bits.h"
-
-// One colour component from two characters; reading stops at the first non-hex character.
-static uint8_t ReadHexPair(char32_t high, char32_t low) {
-  const auto digit = [](char32_t c) -> int {
-    if (c >= '0' && c <= '9') return static_cast<int>(c - '0');
-    if (c >= 'a' && c <= 'f') return static_cast<int>(c - 'a' + 10);
-    if (c >= 'A' && c <= 'F') return static_cast<int>(c - 'A' + 10);
-    return -1;
-  };
-  const int first = digit(high);
-  if (first < 0) return 0;
-  const int second = digit(low);
-  return static_cast<uint8_t>(second < 0 ? first : first * 16 + second);
-}
-
-Rgba ParseColor(std::string_view text, int alpha) {
-  // The length counts characters, not bytes; anything but ASCII is not a hex digit.
-  std::vector<char32_t> characters;
-  for (const char byte : text)
-    if ((static_cast<unsigned char>(byte) & 0xC0) != 0x80)
-      characters.push_back(static_cast<unsigned char>(byte) < 0x80 ? byte : U'?');
-  Rgba color{0, 0, 0, static_cast<uint8_t>(std::clamp(alpha, 0, 255))};
-  if (characters.size() != 6) return color;
-  color.red = ReadHexPair(characters[0], characters[1]);
-  color.green = ReadHexPair(characters[2], characters[3]);
-  color.blue = ReadHexPair(characters[4], characters[5]);
-  return color;
-}
+#include "settings/colour_text.h"
 
 // The frame alone, with the frame opacity applied; empty when a surface cannot be made.
 static Bitmap BuildFrameLayer(int width, int height, const FrameSettings& frame) {

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "decor/frame.h"
 #include "decor/placement.h"
 #include "naming/tokens.h"
 #include "picture/surface_handover.h"
 #include "picture/to_24_bits.h"
 #include "platform/drawing.h"
+#include "settings/colour_text.h"
 
 // The run's watermark font: loaded by the driver on its thread, drawn with by the worker.
 static Font gWatermarkFont;

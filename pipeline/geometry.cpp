@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "picture/to_24_bits.h"
+#include "settings/colour_text.h"
 
 constexpr std::pair<ResizeAlgorithm, FREE_IMAGE_FILTER> kResizeFilters[] = {
     {ResizeAlgorithm::Box, FILTER_BOX},
@@ -14,26 +15,6 @@ constexpr std::pair<ResizeAlgorithm, FREE_IMAGE_FILTER> kResizeFilters[] = {
     {ResizeAlgorithm::CatmullRom, FILTER_CATMULLROM},
     {ResizeAlgorithm::Lanczos, FILTER_LANCZOS3},
 };
-
-// Value of one hexadecimal digit, or -1 for any other character.
-static int HexDigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-// A pair is read like a number: digits count up to the first other character, so "1G" is 1
-// and "G1" is 0.
-static uint32_t ParseHexPair(std::string_view pair) {
-  uint32_t value = 0;
-  for (const char c : pair) {
-    const int digit = HexDigitValue(c);
-    if (digit < 0) break;
-    value = value * 16 + static_cast<uint32_t>(digit);
-  }
-  return value;
-}
 
 // Round half away from zero, applied to the single-precision quotient of the aspect rule.
 static int RoundAway(float x) {
@@ -57,12 +38,11 @@ Bitmap RotatePicture(Bitmap picture, const RotationSettings& rotation) {
     return Bitmap(FreeImage_RotateEx(picture.get(), rotation.angle, 0.0, 0.0, width / 2.0,
                                      height / 2.0, FALSE));
   }
-  const uint32_t color = ParseHexColor(rotation.backColor);
+  const Rgba color = ParseColor(rotation.backColor, 0);
   RGBQUAD background{};
-  background.rgbRed = static_cast<BYTE>(color & 0xFF);
-  background.rgbGreen = static_cast<BYTE>((color >> 8) & 0xFF);
-  background.rgbBlue = static_cast<BYTE>((color >> 16) & 0xFF);
-  background.rgbReserved = 0;
+  background.rgbRed = color.red;
+  background.rgbGreen = color.green;
+  background.rgbBlue = color.blue;
   return Bitmap(FreeImage_Rotate(picture.get(), rotation.angle, &background));
 }
 
@@ -121,12 +101,4 @@ FREE_IMAGE_FILTER ResizeFilter(ResizeAlgorithm algorithm) {
     if (code == algorithm) return filter;
   }
   return FILTER_BICUBIC;
-}
-
-uint32_t ParseHexColor(std::string_view text) {
-  if (text.size() != 6) return 0;
-  const uint32_t red = ParseHexPair(text.substr(0, 2));
-  const uint32_t green = ParseHexPair(text.substr(2, 2));
-  const uint32_t blue = ParseHexPair(text.substr(4, 2));
-  return red | green << 8 | blue << 16;
 }

@@ -1,8 +1,5 @@
-// pipeline/geometry.h: rotation, resizing and flipping of the current picture.
+// pipeline/geometry.h: rotation, resizing and flipping.
 #pragma once
-
-#include <cstdint>
-#include <string_view>
 
 #include "picture/picture.h"
 #include "settings/settings.h"
@@ -22,6 +19,3 @@ int ScaledDimension(int value, SizeUnit unit, int current);
 
 // The FreeImage filter for a resize algorithm code.
 FREE_IMAGE_FILTER ResizeFilter(ResizeAlgorithm algorithm);
-
-// RRGGBB as red | green << 8 | blue << 16; any other length gives 0 (black).
-uint32_t ParseHexColor(std::string_view text);

@@ -117,12 +117,16 @@ std::string ProgramFolder() {
 
 std::string ProgramName() { return BaseName(ExecutablePath()); }
 
-std::optional<std::string> MakePrivateTempFolder() {
+std::string TemporaryFolder() {
   const char* base = std::getenv("TMPDIR");
-  // The folder's paths are handed to the converter, which must not read them as options.
-  std::string pattern = AbsolutePath((base && *base) ? base : "/tmp");
-  if (pattern.back() != '/') pattern += '/';
-  pattern += "quillmere-XXXXXX";
+  // Paths in it are handed to the converter, which must not read them as options.
+  std::string folder = AbsolutePath((base && *base) ? base : "/tmp");
+  if (folder.back() != '/') folder += '/';
+  return folder;
+}
+
+std::optional<std::string> MakePrivateTempFolder() {
+  std::string pattern = TemporaryFolder() + "quillmere-XXXXXX";
   if (!mkdtemp(pattern.data())) return std::nullopt;  // mkdtemp makes it with mode 0700
   return pattern + "/";
 }

@@ -58,8 +58,10 @@ std::string ProgramFolder();
 // File name of the running executable without folder and extension.
 std::string ProgramName();
 
-// A new private folder (mode 0700) under the system's temporary folder, as an absolute path
-// ending in "/".
+// The system's temporary folder: $TMPDIR, else /tmp, as an absolute path ending in "/".
+std::string TemporaryFolder();
+
+// A new private folder (mode 0700) in TemporaryFolder(), ending in "/".
 std::optional<std::string> MakePrivateTempFolder();
 
 // Removes a folder and everything in it; true when it is gone.

@@ -13,6 +13,7 @@
 
 #include "platform/child.h"
 #include "platform/descriptor.h"
+#include "platform/files.h"
 
 extern char** environ;
 
@@ -49,10 +50,7 @@ static std::string LockFolder() {
     if (folder.back() != '/') folder += '/';
     return folder;
   }
-  const char* base = std::getenv("TMPDIR");
-  std::string folder = (base && *base) ? base : "/tmp";
-  if (folder.back() != '/') folder += '/';
-  folder += "quillmere-" + std::to_string(getuid());
+  const std::string folder = TemporaryFolder() + "quillmere-" + std::to_string(getuid());
   if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return {};
   // Only a real folder of our own, never a link someone else planted.
   struct stat info {};

@@ -96,3 +96,49 @@ std::string_view Trim(std::string_view text, std::string_view characters) {
   const size_t last = text.find_last_not_of(characters);
   return text.substr(first, last - first + 1);
 }
+
+int DigitValue(char c, int base) {
+  int digit = -1;
+  if (c >= '0' && c <= '9')
+    digit = c - '0';
+  else if (c >= 'a' && c <= 'f')
+    digit = c - 'a' + 10;
+  else if (c >= 'A' && c <= 'F')
+    digit = c - 'A' + 10;
+  return digit < base ? digit : -1;
+}
+
+// Every byte is one Latin-1 character, whose code point is the byte's value.
+static std::string Latin1ToUtf8(std::string_view bytes) {
+  std::string text;
+  text.reserve(bytes.size());
+  for (const char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      text += c;
+    } else {
+      text += static_cast<char>(0xC0 | (byte >> 6));
+      text += static_cast<char>(0x80 | (byte & 0x3F));
+    }
+  }
+  return text;
+}
+
+std::vector<std::string> TextLines(std::string_view bytes, TextEncoding withoutMark) {
+  static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  std::string converted;
+  if (bytes.starts_with(kByteOrderMark)) {
+    bytes.remove_prefix(kByteOrderMark.size());
+  } else if (withoutMark == TextEncoding::Latin1) {
+    converted = Latin1ToUtf8(bytes);
+    bytes = converted;
+  }
+  std::vector<std::string> lines;
+  while (!bytes.empty()) {
+    const size_t end = bytes.find_first_of("\r\n");
+    lines.emplace_back(bytes.substr(0, end));
+    if (end == std::string_view::npos) break;
+    bytes.remove_prefix(bytes.compare(end, 2, "\r\n") == 0 ? end + 2 : end + 1);
+  }
+  return lines;
+}

@@ -1,8 +1,10 @@
-// platform/text.h: UTF-8 text helpers: Unicode simple case mapping and path parts.
+// platform/text.h: UTF-8 text helpers: Unicode simple case mapping, path parts, digits and the
+// lines of text files.
 #pragma once
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Upper/lower case by Unicode simple case mapping ("é" <-> "É"); bytes that are not valid
 // UTF-8 are kept as they are.
@@ -25,6 +27,17 @@ std::string BaseName(std::string_view path);
 // Meant for ASCII needles such as "%s1%" or "%filename%" inside any UTF-8 text.
 std::string ReplaceIgnoringCase(std::string_view text, std::string_view needle,
                                 std::string_view value);
+
+// The value of c as a digit of base (2 to 16, letters in either case), or -1 when it is none.
+int DigitValue(char c, int base);
+
+// How the bytes of a text file without a byte-order mark are read.
+enum class TextEncoding { Utf8, Latin1 };
+
+// The lines of a text file's bytes, as UTF-8. A UTF-8 byte-order mark is dropped; without one
+// the bytes are read as withoutMark says (Latin-1 is converted). CR, LF and CR LF each end a
+// line; text after the last line end is a line too, and an empty text has none.
+std::vector<std::string> TextLines(std::string_view bytes, TextEncoding withoutMark);
 
 // Removes leading and trailing characters found in `characters`.
 std::string_view Trim(std::string_view text, std::string_view characters = " ");

@@ -22,23 +22,6 @@ constexpr Pixel kRed{255, 0, 0}, kBlue{0, 0, 255}, kGreen{0, 200, 0};
 
 }  // namespace
 
-TEST(FrameParseColor, ReadsPairsUpToTheFirstNonHexCharacter) {
-  const std::pair<const char*, Rgba> kCases[] = {{"FF8001", {255, 128, 1, 7}},
-                                                 {"00ff0A", {0, 255, 10, 7}},
-                                                 {"1Z0000", {1, 0, 0, 7}},
-                                                 {"ZZ00FF", {0, 0, 255, 7}},
-                                                 {"F00", {0, 0, 0, 7}},
-                                                 {"FF00000", {0, 0, 0, 7}},
-                                                 {"", {0, 0, 0, 7}}};
-  for (const auto& [text, expected] : kCases) {
-    const Rgba color = ParseColor(text, 7);
-    EXPECT_EQ(color.red, expected.red) << text;
-    EXPECT_EQ(color.green, expected.green) << text;
-    EXPECT_EQ(color.blue, expected.blue) << text;
-    EXPECT_EQ(color.alpha, 7) << text;
-  }
-}
-
 TEST(SolidFrame, CornerIsSplitAlongTheDiagonalWithoutSeam) {
   FrameSettings frame = Frame(10, 0, 10, 0);
   frame.topColor = "FF0000";

@@ -118,13 +118,6 @@ TEST(RotatePicture, AdvancedTurnKeepsTheSize) {
   EXPECT_EQ(FreeImage_GetBPP(turned.get()), 32u);
 }
 
-TEST(ParseHexColor, ReadsPairsUpToTheFirstNonHexCharacter) {
-  const std::pair<const char*, uint32_t> kCases[] = {
-      {"FF8000", 0x0080FF}, {"ff8000", 0x0080FF}, {"1G2233", 0x332201},
-      {"G12233", 0x332200}, {"FF000", 0},         {"#FF0000", 0}};
-  for (const auto& [text, value] : kCases) EXPECT_EQ(ParseHexColor(text), value) << text;
-}
-
 TEST(FlipPicture, FlipsMirrorRowsAndColumnsExactly) {
   Bitmap picture = MakeLetterF();
   FlipPicture(picture.get(), FlipSettings{true, false});
