@@ -9,7 +9,6 @@
 #include "batch/worker.h"
 #include "console/messages.h"
 #include "pipeline/convert_file.h"
-#include "pipeline/save.h"
 #include "platform/files.h"
 #include "platform/terminal.h"
 #include "platform/text.h"
@@ -36,11 +35,6 @@ class Echo {
   bool debug_;
 };
 
-template <typename Enum>
-int Code(Enum value) {
-  return static_cast<int>(value);
-}
-
 // Folders given on the command line: ".." refused, relative ones resolved against the
 // program's folder, "/" appended, existence required. Nothing when a check fails (message
 // set).
@@ -62,28 +56,15 @@ std::optional<std::string> NormaliseFolder(std::string path, std::string_view in
   return path;
 }
 
-// The echo lines of the chosen output format.
-void EchoFormat(const Echo& echo, const std::string& extension, int32_t bpp) {
-  const OutputFormatSettings& output = gSettings.output;
-  echo.Number(ToUpper(extension) + " BPP: ", bpp);
-  if (extension == "bmp") {
-    echo("BMP Compression: ", CompressionKeywordText("bmp", output.bmpCompression));
-    echo.Keyword("BMP Color Table: ", kColorTableTable, Code(output.bmpColorTable));
-  } else if (extension == "exr") {
-    echo("EXR Compression: ", CompressionKeywordText("exr", output.exrCompression));
-  } else if (extension == "jpg") {
-    echo.Number("JPG Quality: ", output.jpgQuality);
-    echo.Keyword("JPG Chroma Subsampling: ", kJpgChromaTable, Code(output.jpgChroma));
-    echo.Keyword("JPG Save As: ", kJpgSaveAsTable, Code(output.jpgSaveAs));
-  } else if (extension == "png") {
-    echo("PNG Compression: ", CompressionKeywordText("png", output.pngCompression));
-    echo.Flag("PNG Interlaced: ", output.pngInterlaced);
-  } else if (extension == "tga") {
-    echo("TGA Compression: ", CompressionKeywordText("tga", output.tgaCompression));
-  } else if (extension == "tiff") {
-    echo("TIFF Compression: ", CompressionKeywordText("tiff", output.tiffCompression));
-    echo.Keyword("TIFF Color Model: ", kTiffColorModelTable, Code(output.tiffColorModel));
-  }
+// The echo lines of the chosen output format, from its row.
+void EchoFormat(const Echo& echo, const OutputFormat& format, int32_t bpp) {
+  const std::string name = ToUpper(format.extension);
+  echo.Number(name + " BPP: ", bpp);
+  if (format.compressionSetting)
+    echo(name + " Compression: ",
+         CompressionKeyword(format, gSettings.output.*format.compressionSetting));
+  for (const FormatOption& option : format.options)
+    echo(option.label, option.text(gSettings.output));
 }
 
 void EchoPlacement(const Echo& echo, const PlacementSettings& placement) {
@@ -100,11 +81,12 @@ void EchoPlacement(const Echo& echo, const PlacementSettings& placement) {
 std::optional<std::string> CheckSettings(const Echo& echo) {
   const std::string& extension = gJob.conversion;
   if (!IsOutputExtension(extension)) return "Error: Invalid conversion type";
+  const OutputFormat& format = *FindOutputFormat(extension);
   const int32_t bpp = gSettings.output.bpp[*OutputFormatIndex(extension)];
-  EchoFormat(echo, extension, bpp);
+  EchoFormat(echo, format, bpp);
   if (!IsAllowedDepth(extension, bpp)) return "Error: Invalid " + extension + "-bpp value";
-  if (extension == "jpg" && (gSettings.output.jpgQuality < 1 || gSettings.output.jpgQuality > 100))
-    return "Error: Invalid jpg-quality value";
+  for (const FormatOption& option : format.options)
+    if (option.isValid && !option.isValid(gSettings.output)) return std::string(option.error);
 
   const RotationSettings& rotation = gSettings.rotation;
   if (rotation.enabled) {
@@ -246,10 +228,9 @@ void RunBatch(bool quiet) {
   if (auto failure = CheckInputAndOutput(echo)) return PrintLine(*failure);
   if (auto failure = CheckSettings(echo)) return PrintLine(*failure);
 
-  const size_t formatIndex = *OutputFormatIndex(gJob.conversion);
-  gJob.saveFormatId = kOutputFormats[formatIndex].formatId;
-  gJob.targetBpp = gSettings.output.bpp[formatIndex];
-  gJob.saveFlags = BuildSaveFlags(gJob.conversion, gSettings.output);
+  gJob.format = FindOutputFormat(gJob.conversion);
+  gJob.targetBpp = gSettings.output.bpp[*OutputFormatIndex(gJob.conversion)];
+  gJob.saveFlags = SaveFlags(*gJob.format, gSettings.output);
 
   status(msg::kImporting);
   gInputFiles.Clear();

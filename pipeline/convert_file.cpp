@@ -1,5 +1,7 @@
 #include "pipeline/convert_file.h"
 
+#include <cassert>
+
 #include "decor/frame.h"
 #include "decor/watermark.h"
 #include "naming/output_path.h"
@@ -25,6 +27,8 @@ bool PrepareRun(const WatermarkSettings& watermark) {
 void FinishRun() { ReleaseWatermarkFont(); }
 
 bool ConvertFile(FileContext& file) {
+  assert(gJob.format && "the driver settles the output format before the conversion phase");
+  const OutputFormat& format = *gJob.format;
   Bitmap picture = LoadPicture(file.inputPath, gJob.tempFolder, gJob.converterDeadlineMs);
   file.loadedBpp = picture ? static_cast<int32_t>(FreeImage_GetBPP(picture.get())) : 0;
   int width = Width(picture);
@@ -39,9 +43,10 @@ bool ConvertFile(FileContext& file) {
   height = Height(picture);
 
   // Icons larger than 128 in either direction become exactly 128 x 128.
-  if (picture && gJob.conversion == "ico" && (width > 128 || height > 128)) {
-    picture = Bitmap(FreeImage_Rescale(picture.get(), 128, 128, FILTER_BICUBIC));
-    width = height = 128;
+  const int limit = format.squareLimit;
+  if (picture && limit > 0 && (width > limit || height > limit)) {
+    picture = Bitmap(FreeImage_Rescale(picture.get(), limit, limit, FILTER_BICUBIC));
+    width = height = limit;
   }
 
   FlipPicture(picture.get(), gSettings.flip);
@@ -51,22 +56,20 @@ bool ConvertFile(FileContext& file) {
 
   // Settled before decoration so that %width%, %height% and %bpp% in a watermark describe
   // this file.
-  file.targetBpp =
-      gJob.targetBpp != 0 ? gJob.targetBpp : AutomaticDepth(gJob.conversion, file.loadedBpp);
+  file.targetBpp = gJob.targetBpp != 0 ? gJob.targetBpp : AutomaticDepth(format, file.loadedBpp);
   file.outputWidth = width;
   file.outputHeight = height;
 
   picture = DrawSolidFrame(std::move(picture), width, height, gSettings.frame);
   picture = DrawWatermark(std::move(picture), width, height, gSettings.watermark, gSettings.frame,
                           file, gJob.conversion);
-  picture = ApplyTargetDepth(std::move(picture), gJob.conversion, file.targetBpp);
+  picture = ApplyTargetDepth(std::move(picture), format, file.targetBpp);
 
   file.outputPath = BuildOutputPath(file, gJob.output, gSettings.naming, gJob.conversion);
   if (!picture) return false;
 
   SaveRequest request;
-  request.extension = gJob.conversion;
-  request.formatId = gJob.saveFormatId;
+  request.format = &format;
   request.saveFlags = gJob.saveFlags;
   request.targetBpp = file.targetBpp;
   request.colorTable = gSettings.output.bmpColorTable;

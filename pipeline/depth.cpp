@@ -1,21 +1,8 @@
 #include "pipeline/depth.h"
 
-#include <algorithm>
 #include <cassert>
-#include <span>
 
 #include "picture/to_24_bits.h"
-
-// Formats that store no palette take 8 bits as grey levels; so does PGM, whose samples are grey
-// levels by definition (quantised palette indices would be a meaningless picture there).
-constexpr std::string_view kGreyAt8Bits[] = {"j2k", "jp2", "jpg", "jxr", "pgm"};
-
-// Icons and Targa files hold 16-bit pixels as 5-5-5; everything else gets 5-6-5.
-constexpr std::string_view k555At16Bits[] = {"ico", "tga"};
-
-static bool IsListed(std::span<const std::string_view> list, std::string_view extension) {
-  return std::find(list.begin(), list.end(), extension) != list.end();
-}
 
 // The palette, 16-bit and dithering converters take only 1..32-bit bitmaps: a 48-bit picture
 // comes back NULL from some and unchanged from ConvertTo4Bits.
@@ -43,24 +30,25 @@ static Bitmap ConvertTo48Bits(Bitmap picture) {
   return wide;
 }
 
-static Bitmap ConvertTo16Bits(Bitmap picture, std::string_view extension) {
+static Bitmap ConvertTo16Bits(Bitmap picture, const OutputFormat& format) {
   picture = ToStandardBitmap(std::move(picture));
   if (!picture) return picture;
-  if (IsListed(k555At16Bits, extension)) return Bitmap(FreeImage_ConvertTo16Bits555(picture.get()));
+  if (format.sixteenBits == SixteenBits::Rgb555)
+    return Bitmap(FreeImage_ConvertTo16Bits555(picture.get()));
   return Bitmap(FreeImage_ConvertTo16Bits565(picture.get()));
 }
 
-static Bitmap ConvertTo8Bits(Bitmap picture, std::string_view extension) {
+static Bitmap ConvertTo8Bits(Bitmap picture, const OutputFormat& format) {
   picture = ToStandardBitmap(std::move(picture));
   if (!picture) return picture;
-  if (IsListed(kGreyAt8Bits, extension)) return Bitmap(FreeImage_ConvertTo8Bits(picture.get()));
+  if (format.eightBits == EightBits::Grey) return Bitmap(FreeImage_ConvertTo8Bits(picture.get()));
   // The quantiser takes 24 bits only.
   picture = To24BitsUnless(std::move(picture), 24, 24);
   if (!picture) return picture;
   return Bitmap(FreeImage_ColorQuantizeEx(picture.get(), FIQ_WUQUANT, 256, 0, nullptr));
 }
 
-static Bitmap Convert(Bitmap picture, std::string_view extension, int targetBpp) {
+static Bitmap Convert(Bitmap picture, const OutputFormat& format, int targetBpp) {
   switch (targetBpp) {
     case 96:
       return Bitmap(FreeImage_ConvertToRGBF(picture.get()));
@@ -71,9 +59,9 @@ static Bitmap Convert(Bitmap picture, std::string_view extension, int targetBpp)
     case 24:
       return Bitmap(FreeImage_ConvertTo24Bits(picture.get()));
     case 16:
-      return ConvertTo16Bits(std::move(picture), extension);
+      return ConvertTo16Bits(std::move(picture), format);
     case 8:
-      return ConvertTo8Bits(std::move(picture), extension);
+      return ConvertTo8Bits(std::move(picture), format);
     case 4:
       picture = ToStandardBitmap(std::move(picture));
       return picture ? Bitmap(FreeImage_ConvertTo4Bits(picture.get())) : Bitmap();
@@ -86,9 +74,9 @@ static Bitmap Convert(Bitmap picture, std::string_view extension, int targetBpp)
   }
 }
 
-Bitmap ApplyTargetDepth(Bitmap picture, std::string_view extension, int targetBpp) {
+Bitmap ApplyTargetDepth(Bitmap picture, const OutputFormat& format, int targetBpp) {
   if (!picture || static_cast<int>(FreeImage_GetBPP(picture.get())) == targetBpp) return picture;
-  Bitmap converted = Convert(std::move(picture), extension, targetBpp);
+  Bitmap converted = Convert(std::move(picture), format, targetBpp);
   // A converter that cannot take a picture may hand back a copy of another depth.
   if (converted && static_cast<int>(FreeImage_GetBPP(converted.get())) != targetBpp) return {};
   return converted;

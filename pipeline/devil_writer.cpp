@@ -36,16 +36,17 @@ bool SaveWithDevil(FIBITMAP* picture, const SaveRequest& request) {
   const bool built = ilTexImage(width, height, static_cast<ILuint>(ilGetInteger(IL_IMAGE_DEPTH)),
                                 static_cast<ILubyte>(channels), channels == 4 ? IL_BGRA : IL_BGR,
                                 IL_UNSIGNED_BYTE, pixels.data()) &&
-                     (request.extension != "dds" || iluBuildMipmaps());
+                     (!request.format->mipmaps || iluBuildMipmaps());
   if (!built) {
     ForgetDevilErrors();
     return false;
   }
 
   // DevIL writes a name that was free a moment ago, beside the output it then replaces.
-  const std::string intermediate = TemporaryPathBeside(request.outputPath, request.extension);
+  const std::string intermediate =
+      TemporaryPathBeside(request.outputPath, request.format->extension);
   if (intermediate.empty()) return false;
-  const bool saved = ilSave(static_cast<ILenum>(request.formatId), intermediate.c_str());
+  const bool saved = ilSave(static_cast<ILenum>(request.format->formatId), intermediate.c_str());
   const bool existed = ForgetDevilErrors();
   if (!saved) {
     // A failed save can leave an empty file behind; a file that was there first is not ours.

@@ -103,39 +103,36 @@ static PreparedBitmap AsCmyk(FIBITMAP* picture) {
 }
 
 static PreparedBitmap PrepareForFormat(FIBITMAP* picture, const SaveRequest& request) {
-  const std::string_view extension = request.extension;
-  if (extension == "pbm") return AsBlackSetBits(picture);
-  if (extension == "pgm") return AsGreyLevels(picture);
-  if (extension == "ico" || extension == "tga") return As16BitLayout(picture, false);
-  if (extension == "tiff" && (request.saveFlags & TIFF_CMYK)) return AsCmyk(picture);
+  switch (request.format->preparation) {
+    case Preparation::None:
+      break;
+    case Preparation::BlackSetBits:
+      return AsBlackSetBits(picture);
+    case Preparation::GreyLevels:
+      return AsGreyLevels(picture);
+    case Preparation::Rgb555:
+      return As16BitLayout(picture, false);
+    case Preparation::CmykWhenAsked:
+      if (request.saveFlags & TIFF_CMYK) return AsCmyk(picture);
+      break;
+  }
   return {Bitmap(), picture};
 }
 
-struct NetpbmKind {
-  std::string_view extension;
-  FREE_IMAGE_TYPE type;
-  unsigned bpp;
-};
-// FreeImage writes whichever Netpbm kind the bitmap is (P4, P5 or P6) under all three names.
-constexpr NetpbmKind kNetpbmKinds[] = {{"pbm", FIT_BITMAP, 1},
-                                       {"pgm", FIT_BITMAP, 8},
-                                       {"ppm", FIT_BITMAP, 24},
-                                       {"ppm", FIT_RGB16, 48}};
-
 // FreeImage_Save runs a format's plugin without asking whether it takes the bitmap, and some
 // plugins then crash (WebP aborts the process on 8 bits); so ask first.
-static bool CanFormatTake(std::string_view extension, FREE_IMAGE_FORMAT format, FIBITMAP* picture) {
+static bool CanFormatTake(const OutputFormat& format, FIBITMAP* picture) {
   const FREE_IMAGE_TYPE type = FreeImage_GetImageType(picture);
-  const unsigned bpp = FreeImage_GetBPP(picture);
-  bool isNetpbm = false;
-  for (const NetpbmKind& kind : kNetpbmKinds) {
-    if (kind.extension != extension) continue;
-    if (kind.type == type && kind.bpp == bpp) return true;
-    isNetpbm = true;
+  const int bpp = static_cast<int>(FreeImage_GetBPP(picture));
+  if (format.allowedDepthsOnly) {
+    // 48 bits are 16 bits a channel; every other allowed depth is a standard bitmap.
+    const FREE_IMAGE_TYPE expected = bpp == 48 ? FIT_RGB16 : FIT_BITMAP;
+    return type == expected &&
+           std::find(format.depths.begin(), format.depths.end(), bpp) != format.depths.end();
   }
-  if (isNetpbm) return false;
-  return FreeImage_FIFSupportsExportType(format, type) &&
-         (type != FIT_BITMAP || FreeImage_FIFSupportsExportBPP(format, static_cast<int>(bpp)));
+  const auto id = static_cast<FREE_IMAGE_FORMAT>(format.formatId);
+  return FreeImage_FIFSupportsExportType(id, type) &&
+         (type != FIT_BITMAP || FreeImage_FIFSupportsExportBPP(id, bpp));
 }
 
 // With BMP_SAVE_RLE the compressed pixels are right, but biSizeImage stays 0 and bfSize is the
@@ -152,14 +149,12 @@ static void MendCompressedBmpHeader(std::string& bmp) {
 
 bool SaveWithFreeImage(FIBITMAP* picture, const SaveRequest& request) {
   if (!picture || IsReadOnlyFile(request.outputPath)) return false;
-  // This FreeImage claims JPEG XR but every save fails.
-  if (request.extension == "jxr") return SaveJxrWithEncoder(picture, request.outputPath);
-  const auto format = static_cast<FREE_IMAGE_FORMAT>(request.formatId);
+  const OutputFormat& format = *request.format;
   const PreparedBitmap prepared = PrepareForFormat(picture, request);
-  if (!prepared.bitmap || !CanFormatTake(request.extension, format, prepared.bitmap)) return false;
-  std::optional<std::string> bytes =
-      EncodeWithFreeImage(format, prepared.bitmap, request.saveFlags);
+  if (!prepared.bitmap || !CanFormatTake(format, prepared.bitmap)) return false;
+  const auto id = static_cast<FREE_IMAGE_FORMAT>(format.formatId);
+  std::optional<std::string> bytes = EncodeWithFreeImage(id, prepared.bitmap, request.saveFlags);
   if (!bytes) return false;
-  if (format == FIF_BMP) MendCompressedBmpHeader(*bytes);
-  return ReplaceWithBytes(request.outputPath, request.extension, *bytes);
+  if (id == FIF_BMP) MendCompressedBmpHeader(*bytes);
+  return ReplaceWithBytes(request.outputPath, format.extension, *bytes);
 }

@@ -1,6 +1,7 @@
 #include "pipeline/writers.h"
 #include "platform/files.h"
 #include "platform/process.h"
+#include "platform/write_access.h"
 
 // Generous: JxrEncApp encodes a 2000 x 1500 picture in well under a second.
 static constexpr int kEncoderDeadlineMs = 60'000;
@@ -85,7 +86,7 @@ static PreparedBitmap PrepareForEncoder(FIBITMAP* picture) {
 }
 
 bool SaveJxrWithEncoder(FIBITMAP* picture, const std::string& outputPath) {
-  if (!picture || !CanEncoderTake(picture)) return false;
+  if (!picture || IsReadOnlyFile(outputPath) || !CanEncoderTake(picture)) return false;
   const PreparedBitmap prepared = PrepareForEncoder(picture);
   if (!prepared.bitmap) return false;
   const std::optional<EncoderSource> source = BuildEncoderSource(prepared.bitmap);

@@ -1,15 +1,24 @@
 #include "pipeline/save.h"
 
 #include <algorithm>
+#include <cassert>
 #include <random>
 
 #include "pipeline/writers.h"
 #include "platform/clock.h"
 
 bool SavePicture(FIBITMAP* picture, const SaveRequest& request) {
+  assert(request.format && "a save request names its format");
   if (!picture) return false;
-  if (IsDevilFormat(request.extension)) return SaveWithDevil(picture, request);
-  if (request.extension == "bmp" && request.targetBpp == 8 &&
+  switch (request.format->writer) {
+    case Writer::Devil:
+      return SaveWithDevil(picture, request);
+    case Writer::JxrEncoder:
+      return SaveJxrWithEncoder(picture, request.outputPath);
+    case Writer::FreeImage:
+      break;
+  }
+  if (request.format->formatId == FIF_BMP && request.targetBpp == 8 &&
       request.colorTable == ColorTable::Exact)
     return SaveExactColorTableBmp(picture, request.outputPath, request.saveFlags);
   return SaveWithFreeImage(picture, request);

@@ -1,4 +1,4 @@
-// pipeline/save.h: save flags and the writers of the 23 output formats.
+// pipeline/save.h: writing the finished picture in its output format.
 #pragma once
 
 #include <string>
@@ -7,22 +7,17 @@
 #include "picture/picture.h"
 #include "settings/settings.h"
 
-// The FreeImage save-flag word of a format from the current output settings; 0 for formats
-// without options and for unknown extensions.
-int BuildSaveFlags(std::string_view extension, const OutputFormatSettings& output);
-
 struct SaveRequest {
-  std::string extension;  // one of the 23 output extensions
-  int formatId = 0;       // from the registry
-  int saveFlags = 0;      // from BuildSaveFlags
-  int targetBpp = 0;      // the depth the picture was brought to
+  const OutputFormat* format = nullptr;  // the row of the output format
+  int saveFlags = 0;                     // from SaveFlags
+  int targetBpp = 0;                     // the depth the picture was brought to
   ColorTable colorTable = ColorTable::Auto;
   std::string outputPath;  // the file to write (replaced when it exists)
 };
 
-// Writes the picture with the writer its format needs: DevIL for psd, dds (with mipmaps) and
-// pcx, SaveExactColorTableBmp for an 8-bit bmp with the exact colour table, FreeImage for the
-// rest (jxr through jxrlib's JxrEncApp). The output appears only complete: on failure an
+// Writes the picture with the writer its format's row names: DevIL (psd, dds with mipmaps,
+// pcx), jxrlib's JxrEncApp (jxr) or FreeImage, and SaveExactColorTableBmp for an 8-bit bmp with
+// the exact colour table. The output appears only complete: on failure an
 // existing file at outputPath is left as it was and nothing else remains. A picture whose depth
 // the format cannot take fails. A read-only existing output is replaced by the DevIL writer
 // only; the other writers fail on it. The picture stays the caller's.

@@ -12,14 +12,15 @@
 #include "picture/picture.h"
 #include "pipeline/save.h"
 
-// FreeImage for the 20 formats that do not go through DevIL (jxr through jxrlib's encoder).
+// FreeImage, for the formats whose row names it; fails on a read-only output.
 bool SaveWithFreeImage(FIBITMAP* picture, const SaveRequest& request);
 
 // DevIL for psd, dds (with its full mipmap chain) and pcx; replaces even a read-only output.
 bool SaveWithDevil(FIBITMAP* picture, const SaveRequest& request);
 
 // JPEG XR through Debian's JxrEncApp, losslessly, from an intermediate file in the output
-// folder. Takes 1-bit black and white, 8-bit grey, 16-bit 5-6-5, 24, 32, 48 and 96 bits.
+// folder. Takes 1-bit black and white, 8-bit grey, 16-bit 5-6-5, 24, 32, 48 and 96 bits; fails
+// on a read-only output.
 bool SaveJxrWithEncoder(FIBITMAP* picture, const std::string& outputPath);
 
 // The bitmap a writer hands to its library: the picture itself, or a converted copy owned here.

@@ -4,34 +4,220 @@
 #include <IL/il.h>
 
 #include <algorithm>
-#include <charconv>
 
 #include "platform/text.h"
+#include "settings/keywords.h"
+#include "settings/settings.h"
+
+namespace {
+
+using O = OutputFormatSettings;
+
+// Allowed depths, ascending.
+constexpr int k1To32[] = {1, 4, 8, 16, 24, 32};
+constexpr int k1To96[] = {1, 4, 8, 24, 32, 48, 96};
+constexpr int kJpeg2000[] = {8, 24, 32, 48};
+constexpr int kJxr[] = {1, 8, 16, 24, 32, 48, 96};
+constexpr int kPng[] = {1, 4, 8, 24, 32, 48};
+constexpr int kTarga[] = {8, 16, 24, 32};
+constexpr int k8And24[] = {8, 24};
+constexpr int k24And32[] = {24, 32};
+constexpr int k24And48[] = {24, 48};
+constexpr int k1[] = {1};
+constexpr int k8[] = {8};
+constexpr int k24[] = {24};
+constexpr int k32[] = {32};
+constexpr int k96[] = {96};
+
+// Compression keywords and flags, by the code of the shared compression keyword table.
+constexpr Compression kBmpCompressions[] = {{"none", 0}, {"rle", BMP_SAVE_RLE}};
+constexpr Compression kTgaCompressions[] = {{"none", 0}, {"rle", TARGA_SAVE_RLE}};
+constexpr Compression kExrCompressions[] = {
+    {"none", EXR_NONE}, {"zip", EXR_ZIP}, {"piz", EXR_PIZ}, {"pxr24", EXR_PXR24}, {"b44", EXR_B44}};
+constexpr Compression kPngCompressions[] = {{"none", PNG_Z_NO_COMPRESSION},
+                                            {"zlib1", PNG_Z_BEST_SPEED},
+                                            {"zlib6", PNG_Z_DEFAULT_COMPRESSION},
+                                            {"zlib9", PNG_Z_BEST_COMPRESSION}};
+constexpr Compression kTiffCompressions[] = {{"none", TIFF_NONE},
+                                             {"ccittfax3", TIFF_CCITTFAX3},
+                                             {"ccittfax4", TIFF_CCITTFAX4},
+                                             {"packbits", TIFF_PACKBITS},
+                                             {"deflate", TIFF_DEFLATE},
+                                             {"adobedeflate", TIFF_ADOBE_DEFLATE},
+                                             {"lzw", TIFF_LZW},
+                                             {"jpeg", TIFF_JPEG},
+                                             {"logluv", TIFF_LOGLUV}};
+
+// By JpgChroma and JpgSaveAs code.
+constexpr int kJpgChromaFlags[] = {JPEG_SUBSAMPLING_444, JPEG_SUBSAMPLING_422, JPEG_SUBSAMPLING_420,
+                                   JPEG_SUBSAMPLING_411};
+constexpr int kJpgSaveAsFlags[] = {0, JPEG_BASELINE, JPEG_OPTIMIZE, JPEG_PROGRESSIVE};
+
+// The entry of table at code; T{} for a code past its end.
+template <typename T>
+T AtCode(std::span<const T> table, int code) {
+  if (code < 0 || static_cast<size_t>(code) >= table.size()) return T{};
+  return table[static_cast<size_t>(code)];
+}
+
+std::string Flag(bool value) { return value ? "1" : "0"; }
+
+constexpr FormatOption kBmpOptions[] = {
+    {"BMP Color Table: ",
+     [](const O& o) { return KeywordText(kColorTableTable, Code(o.bmpColorTable)); }}};
+constexpr FormatOption kJpgOptions[] = {
+    {"JPG Quality: ", [](const O& o) { return std::to_string(o.jpgQuality); },
+     [](const O& o) { return o.jpgQuality >= 1 && o.jpgQuality <= 100; },
+     "Error: Invalid jpg-quality value"},
+    {"JPG Chroma Subsampling: ",
+     [](const O& o) { return KeywordText(kJpgChromaTable, Code(o.jpgChroma)); }},
+    {"JPG Save As: ", [](const O& o) { return KeywordText(kJpgSaveAsTable, Code(o.jpgSaveAs)); }}};
+constexpr FormatOption kPngOptions[] = {
+    {"PNG Interlaced: ", [](const O& o) { return Flag(o.pngInterlaced); }}};
+constexpr FormatOption kTiffOptions[] = {
+    {"TIFF Color Model: ",
+     [](const O& o) { return KeywordText(kTiffColorModelTable, Code(o.tiffColorModel)); }}};
+
+int JpgFlags(const O& o) {
+  return o.jpgQuality | AtCode<int>(kJpgChromaFlags, Code(o.jpgChroma)) |
+         AtCode<int>(kJpgSaveAsFlags, Code(o.jpgSaveAs));
+}
+int PngFlags(const O& o) { return o.pngInterlaced ? PNG_INTERLACED : 0; }
+int TiffFlags(const O& o) { return o.tiffColorModel == TiffColorModel::Cmyk ? TIFF_CMYK : 0; }
+int JxrFlags(const O&) { return JXR_LOSSLESS; }
+int WebpFlags(const O&) { return WEBP_LOSSLESS; }
+
+}  // namespace
 
 const OutputFormat kOutputFormats[kOutputFormatCount] = {
-    {"bmp", FIF_BMP, "Windows or OS/2 Bitmap", "1,4,8,16,24,32"},
-    {"dds", IL_DDS, "DirectDraw Surface", "32"},
-    {"exr", FIF_EXR, "ILM OpenEXR", "96"},
-    {"gif", FIF_GIF, "Graphics Interchange Format", "8"},
-    {"hdr", FIF_HDR, "High Dynamic Range Image", "96"},
-    {"ico", FIF_ICO, "Windows Icon", "1,4,8,16,24,32"},
-    {"j2k", FIF_J2K, "JPEG-2000 Codestream", "8,24,32,48"},
-    {"jng", FIF_JNG, "JPEG Network Graphics", "24,32"},
-    {"jp2", FIF_JP2, "JPEG-2000 File Format", "8,24,32,48"},
-    {"jpg", FIF_JPEG, "JPEG File Format", "8,24"},
-    {"jxr", FIF_JXR, "JPEG XR Image Format", "1,8,16,24,32,48,96"},
-    {"pbm", FIF_PBM, "Portable Bitmap", "1"},
-    {"pcx", IL_PCX, "ZSoft Paintbrush", "24"},
-    {"pfm", FIF_PFM, "Portable Floatmap", "96"},
-    {"pgm", FIF_PGM, "Portable Greymap", "8"},
-    {"png", FIF_PNG, "Portable Network Graphics", "1,4,8,24,32,48"},
-    {"ppm", FIF_PPM, "Portable Pixelmap", "24,48"},
-    {"psd", IL_PSD, "Adobe Photoshop", "32"},
-    {"tga", FIF_TARGA, "Truevision Targa", "8,16,24,32"},
-    {"tiff", FIF_TIFF, "Tagged Image File Format", "1,4,8,24,32,48,96"},
-    {"wbmp", FIF_WBMP, "Wireless Bitmap", "1"},
-    {"webp", FIF_WEBP, "Google WebP Image Format", "24,32"},
-    {"xpm", FIF_XPM, "X11 Pixmap Format", "24"},
+    {.extension = "bmp",
+     .formatId = FIF_BMP,
+     .description = "Windows or OS/2 Bitmap",
+     .depths = k1To32,
+     .compressionSetting = &O::bmpCompression,
+     .compressions = kBmpCompressions,
+     .options = kBmpOptions},
+    {.extension = "dds",
+     .formatId = IL_DDS,
+     .description = "DirectDraw Surface",
+     .depths = k32,
+     .writer = Writer::Devil,
+     .mipmaps = true},
+    {.extension = "exr",
+     .formatId = FIF_EXR,
+     .description = "ILM OpenEXR",
+     .depths = k96,
+     .compressionSetting = &O::exrCompression,
+     .compressions = kExrCompressions},
+    {.extension = "gif",
+     .formatId = FIF_GIF,
+     .description = "Graphics Interchange Format",
+     .depths = k8},
+    {.extension = "hdr",
+     .formatId = FIF_HDR,
+     .description = "High Dynamic Range Image",
+     .depths = k96},
+    // FreeImage writes square icons of 16 to 256 pixels only.
+    {.extension = "ico",
+     .formatId = FIF_ICO,
+     .description = "Windows Icon",
+     .depths = k1To32,
+     .sixteenBits = SixteenBits::Rgb555,
+     .preparation = Preparation::Rgb555,
+     .squareLimit = 128},
+    // Formats that store no palette take 8 bits as grey levels.
+    {.extension = "j2k",
+     .formatId = FIF_J2K,
+     .description = "JPEG-2000 Codestream",
+     .depths = kJpeg2000,
+     .eightBits = EightBits::Grey},
+    {.extension = "jng",
+     .formatId = FIF_JNG,
+     .description = "JPEG Network Graphics",
+     .depths = k24And32},
+    {.extension = "jp2",
+     .formatId = FIF_JP2,
+     .description = "JPEG-2000 File Format",
+     .depths = kJpeg2000,
+     .eightBits = EightBits::Grey},
+    {.extension = "jpg",
+     .formatId = FIF_JPEG,
+     .description = "JPEG File Format",
+     .depths = k8And24,
+     .eightBits = EightBits::Grey,
+     .options = kJpgOptions,
+     .optionFlags = JpgFlags},
+    // This FreeImage claims JPEG XR but every save fails: jxrlib's encoder writes it.
+    {.extension = "jxr",
+     .formatId = FIF_JXR,
+     .description = "JPEG XR Image Format",
+     .depths = kJxr,
+     .writer = Writer::JxrEncoder,
+     .eightBits = EightBits::Grey,
+     .optionFlags = JxrFlags},
+    {.extension = "pbm",
+     .formatId = FIF_PBM,
+     .description = "Portable Bitmap",
+     .depths = k1,
+     .preparation = Preparation::BlackSetBits,
+     .allowedDepthsOnly = true},
+    {.extension = "pcx",
+     .formatId = IL_PCX,
+     .description = "ZSoft Paintbrush",
+     .depths = k24,
+     .writer = Writer::Devil},
+    {.extension = "pfm", .formatId = FIF_PFM, .description = "Portable Floatmap", .depths = k96},
+    // PGM samples are grey levels by definition: quantised palette indices would be a
+    // meaningless picture there.
+    {.extension = "pgm",
+     .formatId = FIF_PGM,
+     .description = "Portable Greymap",
+     .depths = k8,
+     .eightBits = EightBits::Grey,
+     .preparation = Preparation::GreyLevels,
+     .allowedDepthsOnly = true},
+    {.extension = "png",
+     .formatId = FIF_PNG,
+     .description = "Portable Network Graphics",
+     .depths = kPng,
+     .compressionSetting = &O::pngCompression,
+     .compressions = kPngCompressions,
+     .options = kPngOptions,
+     .optionFlags = PngFlags},
+    {.extension = "ppm",
+     .formatId = FIF_PPM,
+     .description = "Portable Pixelmap",
+     .depths = k24And48,
+     .allowedDepthsOnly = true},
+    {.extension = "psd",
+     .formatId = IL_PSD,
+     .description = "Adobe Photoshop",
+     .depths = k32,
+     .writer = Writer::Devil},
+    {.extension = "tga",
+     .formatId = FIF_TARGA,
+     .description = "Truevision Targa",
+     .depths = kTarga,
+     .sixteenBits = SixteenBits::Rgb555,
+     .preparation = Preparation::Rgb555,
+     .compressionSetting = &O::tgaCompression,
+     .compressions = kTgaCompressions},
+    {.extension = "tiff",
+     .formatId = FIF_TIFF,
+     .description = "Tagged Image File Format",
+     .depths = k1To96,
+     .preparation = Preparation::CmykWhenAsked,
+     .compressionSetting = &O::tiffCompression,
+     .compressions = kTiffCompressions,
+     .options = kTiffOptions,
+     .optionFlags = TiffFlags},
+    {.extension = "wbmp", .formatId = FIF_WBMP, .description = "Wireless Bitmap", .depths = k1},
+    {.extension = "webp",
+     .formatId = FIF_WEBP,
+     .description = "Google WebP Image Format",
+     .depths = k24And32,
+     .optionFlags = WebpFlags},
+    {.extension = "xpm", .formatId = FIF_XPM, .description = "X11 Pixmap Format", .depths = k24},
 };
 
 static constexpr std::string_view kRaw = "Camera RAW Image";
@@ -78,49 +264,43 @@ const InputFormat kInputFormats[79] = {
     {"r3d", "raw", "RED RAW Image"}, {"rwl", "raw", "Leica Camera RAW Image"},
 };
 
-bool IsOutputExtension(std::string_view text) { return OutputFormatIndex(text).has_value(); }
-
-std::optional<size_t> OutputFormatIndex(std::string_view extension) {
-  for (size_t i = 0; i < kOutputFormatCount; ++i)
-    if (kOutputFormats[i].extension == extension) return i;
-  return std::nullopt;
+const OutputFormat* FindOutputFormat(std::string_view extension) {
+  for (const OutputFormat& format : kOutputFormats)
+    if (format.extension == extension) return &format;
+  return nullptr;
 }
 
-// The allowed depths of an extension as numbers, ascending.
-static std::vector<int> AllowedDepths(std::string_view extension) {
-  std::vector<int> depths;
-  const auto index = OutputFormatIndex(extension);
-  if (!index) return depths;
-  std::string_view list = kOutputFormats[*index].allowedDepths;
-  while (!list.empty()) {
-    const size_t comma = list.find(',');
-    const std::string_view piece = list.substr(0, comma);
-    int value = 0;
-    std::from_chars(piece.data(), piece.data() + piece.size(), value);
-    depths.push_back(value);
-    if (comma == std::string_view::npos) break;
-    list.remove_prefix(comma + 1);
-  }
-  return depths;
+bool IsOutputExtension(std::string_view text) { return FindOutputFormat(text) != nullptr; }
+
+std::optional<size_t> OutputFormatIndex(std::string_view extension) {
+  const OutputFormat* format = FindOutputFormat(extension);
+  if (!format) return std::nullopt;
+  return static_cast<size_t>(format - kOutputFormats);
 }
 
 bool IsAllowedDepth(std::string_view extension, int depth) {
-  if (!IsOutputExtension(extension)) return false;
-  if (depth == 0) return true;
-  const auto depths = AllowedDepths(extension);
-  return std::find(depths.begin(), depths.end(), depth) != depths.end();
+  const OutputFormat* format = FindOutputFormat(extension);
+  if (!format) return false;
+  return depth == 0 ||
+         std::find(format->depths.begin(), format->depths.end(), depth) != format->depths.end();
 }
 
-int AutomaticDepth(std::string_view extension, int depth) {
-  const auto depths = AllowedDepths(extension);
-  if (depths.empty()) return 0;
-  for (int allowed : depths)
+int AutomaticDepth(const OutputFormat& format, int depth) {
+  for (int allowed : format.depths)
     if (allowed >= depth) return allowed;
-  return depths.back();
+  return format.depths.back();
 }
 
-bool IsDevilFormat(std::string_view extension) {
-  return extension == "psd" || extension == "dds" || extension == "pcx";
+std::string CompressionKeyword(const OutputFormat& format, int code) {
+  return std::string(AtCode(format.compressions, code).keyword);
+}
+
+int SaveFlags(const OutputFormat& format, const OutputFormatSettings& output) {
+  int flags = 0;
+  if (format.compressionSetting)
+    flags |= AtCode(format.compressions, output.*format.compressionSetting).flag;
+  if (format.optionFlags) flags |= format.optionFlags(output);
+  return flags;
 }
 
 std::vector<std::string> DeriveAcceptedInputExtensions() {

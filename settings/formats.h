@@ -1,24 +1,76 @@
-// settings/formats.h: the output format registry (23 formats, their library ids and allowed
-// depths) and the input format registry (79 extensions in 16 families).
+// settings/formats.h: the output format registry, one row per format holding everything the
+// program knows about it, and the input format registry (79 extensions in 16 families).
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+struct OutputFormatSettings;
+
 inline constexpr size_t kOutputFormatCount = 23;
 
+// The library that writes the file.
+enum class Writer { FreeImage, Devil, JxrEncoder };
+
+// What the depth step makes of a picture brought to 8 or to 16 bits.
+enum class EightBits { Palette, Grey };  // a Wu-quantised 256-colour palette, or grey levels
+enum class SixteenBits { Rgb565, Rgb555 };
+
+// What the FreeImage writer does to a picture before it hands it over.
+enum class Preparation {
+  None,
+  BlackSetBits,   // 1-bit pictures with a set bit for black, as in PBM
+  GreyLevels,     // 8-bit palette pictures as grey levels
+  Rgb555,         // 16-bit pictures as 5-5-5
+  CmykWhenAsked,  // 24-, 32- and 48-bit pictures as CMYK values when the flags hold TIFF_CMYK
+};
+
+// A compression keyword of one format, at the code the shared keyword table gives it.
+struct Compression {
+  std::string_view keyword;  // as the debug echo shows it
+  int flag;                  // the FreeImage save flag
+};
+
+// A format option other than compression: its debug echo line and the check of its value.
+struct FormatOption {
+  std::string_view label;                                  // "JPG Quality: "
+  std::string (*text)(const OutputFormatSettings&);        // the value as echoed
+  bool (*isValid)(const OutputFormatSettings&) = nullptr;  // null: every value is
+  std::string_view error = {};                             // the message when it is not
+};
+
 struct OutputFormat {
-  std::string_view extension;    // lower case, the registry key
-  int formatId;                  // FREE_IMAGE_FORMAT, or a DevIL type for psd, dds, pcx
+  std::string_view extension;  // lower case, the registry key
+  int formatId;                // FREE_IMAGE_FORMAT, or a DevIL type for psd, dds, pcx
   std::string_view description;
-  std::string_view allowedDepths;  // ascending, separated by ","
+  std::span<const int> depths;  // the allowed depths, ascending; 0 (automatic) is always allowed
+  Writer writer = Writer::FreeImage;
+  EightBits eightBits = EightBits::Palette;
+  SixteenBits sixteenBits = SixteenBits::Rgb565;
+  Preparation preparation = Preparation::None;
+  // FreeImage writes whichever Netpbm kind a picture is under all three names, so only the
+  // allowed depths may reach it.
+  bool allowedDepthsOnly = false;
+  bool mipmaps = false;  // DevIL adds the full mipmap chain
+  int squareLimit = 0;   // larger pictures become exactly this size square; 0: no limit
+  // The compression setting and its keywords, by code; none for most formats.
+  int32_t OutputFormatSettings::*compressionSetting = nullptr;
+  std::span<const Compression> compressions = {};
+  std::span<const FormatOption> options = {};  // echoed after the compression line
+  // The save flags of the other options, and the flags the format always has.
+  int (*optionFlags)(const OutputFormatSettings&) = nullptr;
 };
 
 // The 23 formats in their fixed order; entry 0 (bmp) is the default output extension.
 extern const OutputFormat kOutputFormats[kOutputFormatCount];
+
+// The row of an output extension (letter case included); null when it is none.
+const OutputFormat* FindOutputFormat(std::string_view extension);
 
 // True when text equals one of the 23 extensions exactly (letter case included).
 bool IsOutputExtension(std::string_view text);
@@ -29,12 +81,16 @@ std::optional<size_t> OutputFormatIndex(std::string_view extension);
 // True when depth is 0 or one of the extension's allowed depths; false for unknown extensions.
 bool IsAllowedDepth(std::string_view extension, int depth);
 
-// The first allowed depth of the extension that is >= depth, else its largest; 0 for an
-// unknown extension.
-int AutomaticDepth(std::string_view extension, int depth);
+// The first allowed depth of the format that is >= depth, else its largest.
+int AutomaticDepth(const OutputFormat& format, int depth);
 
-// True for the formats written through DevIL (psd, dds, pcx).
-bool IsDevilFormat(std::string_view extension);
+// The keyword of the format's compression code as the debug echo shows it ("rle" for bmp 1,
+// "zlib1" for png 1); empty when the format has no compression of that code.
+std::string CompressionKeyword(const OutputFormat& format, int code);
+
+// The FreeImage save-flag word of the format with these output settings; 0 for formats without
+// options (0 is also PNM_DEFAULT, the binary form of pbm, pgm and ppm).
+int SaveFlags(const OutputFormat& format, const OutputFormatSettings& output);
 
 struct InputFormat {
   std::string_view extension;  // lower case, the registry key

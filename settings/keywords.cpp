@@ -64,26 +64,3 @@ std::string KeywordText(int table, int code) {
     if (keyword.code == code) return ToLower(keyword.text);
   return {};
 }
-
-// Each format shows its own names for the shared compression codes.
-struct CompressionNames {
-  std::string_view extension;
-  std::span<const std::string_view> names;  // index = code
-};
-static constexpr std::string_view kRleNames[] = {"none", "rle"};
-static constexpr std::string_view kExrNames[] = {"none", "zip", "piz", "pxr24", "b44"};
-static constexpr std::string_view kPngNames[] = {"none", "zlib1", "zlib6", "zlib9"};
-static constexpr std::string_view kTiffNames[] = {
-    "none", "ccittfax3", "ccittfax4", "packbits", "deflate", "adobedeflate", "lzw", "jpeg",
-    "logluv"};
-static constexpr CompressionNames kCompressionNames[] = {
-    {"bmp", kRleNames}, {"tga", kRleNames}, {"exr", kExrNames}, {"png", kPngNames},
-    {"tiff", kTiffNames}};
-
-std::string CompressionKeywordText(std::string_view extension, int code) {
-  for (const CompressionNames& entry : kCompressionNames)
-    if (entry.extension == extension && code >= 0 &&
-        static_cast<size_t>(code) < entry.names.size())
-      return std::string(entry.names[code]);
-  return {};
-}

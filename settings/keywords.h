@@ -20,6 +20,12 @@ enum KeywordTableId : int {
   kKeywordTableCount = 22
 };
 
+// The code of a keyword enum's value (settings/settings.h names the codes with enums).
+template <typename Enum>
+constexpr int Code(Enum value) {
+  return static_cast<int>(value);
+}
+
 // The keywords of table `table` (0..21); empty for any other number.
 std::span<const Keyword> KeywordTable(int table);
 
@@ -27,9 +33,5 @@ std::span<const Keyword> KeywordTable(int table);
 int KeywordToCode(int table, std::string_view text);
 
 // The lower-case keyword of `table` with `code`; empty when none has it. For table 4 use
-// CompressionKeywordText, which knows each format's own keywords.
+// CompressionKeyword (settings/formats.h), which knows each format's own keywords.
 std::string KeywordText(int table, int code);
-
-// The compression keyword shown for a format's code ("rle" for bmp 1, "zlib1" for png 1,
-// ...); empty when that format has no keyword with the code.
-std::string CompressionKeywordText(std::string_view extension, int code);

@@ -43,7 +43,7 @@ struct InputLoadingSettings {
 };
 
 // Compression fields hold codes of the shared compression table (table 4); their meaning
-// depends on the format (see BuildSaveFlags).
+// depends on the format (see its row in settings/formats.cpp).
 struct OutputFormatSettings {
   std::array<int32_t, kOutputFormatCount> bpp{};   // --BMP-BPP ... --XPM-BPP, by registry index; 0 = automatic
   int32_t bmpCompression = 0;                      // --BMP-COMPRESSION
@@ -181,7 +181,7 @@ struct JobRecord {
   std::string output;              // --OUTPUT; the normalised output folder
   std::string conversion;          // --CONVERSION, stored unchanged
   std::string tempFolder;          // private folder for intermediate files, made once per run
-  int32_t saveFormatId = 0;        // FreeImage format or DevIL type of the output extension
+  const OutputFormat* format = nullptr;  // the row of --CONVERSION
   int32_t targetBpp = 0;           // the format's depth setting; 0 = chosen for each file
   int32_t saveFlags = 0;           // FreeImage save flags of the output format
   bool inputGiven = false;         // -I/--INPUT was met

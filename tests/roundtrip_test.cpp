@@ -2,7 +2,6 @@
 // depth step and the writer opens in another reader with the right format, size and depth.
 #include <gtest/gtest.h>
 
-#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <ostream>
@@ -13,6 +12,7 @@
 #include "pipeline/save.h"
 #include "platform/files.h"
 #include "tests/support/devil.h"
+#include "tests/support/formats.h"
 #include "tests/support/letter_f.h"
 #include "tests/support/run_program.h"
 
@@ -40,11 +40,8 @@ const Case kCases[] = {
     {"wbmp", 6, 5, "WBMP"}, {"webp", 6, 5, "WEBP"}, {"xpm", 6, 5, "XPM", 8}};
 
 std::vector<int> AllowedDepths(std::string_view extension) {
-  const std::string_view list = kOutputFormats[*OutputFormatIndex(extension)].allowedDepths;
-  std::vector<int> depths;
-  for (const char* at = list.data(); at < list.data() + list.size(); ++at)
-    at = std::from_chars(at, list.data() + list.size(), depths.emplace_back()).ptr;
-  return depths;
+  const OutputFormat& format = Format(extension);
+  return {format.depths.begin(), format.depths.end()};
 }
 
 // Draws the letter at the given size, brings it to bpp and saves it with default options. The
@@ -52,11 +49,10 @@ std::vector<int> AllowedDepths(std::string_view extension) {
 // files from being stored as 24-bit.
 bool SaveLetter(const std::string& extension, unsigned width, unsigned height, int bpp,
                 const std::string& path) {
-  const Bitmap picture = ApplyTargetDepth(LetterF(width, height, 32, 96), extension, bpp);
+  const Bitmap picture = ApplyTargetDepth(LetterF(width, height, 32, 96), Format(extension), bpp);
   SaveRequest request;
-  request.extension = extension;
-  request.formatId = kOutputFormats[*OutputFormatIndex(extension)].formatId;
-  request.saveFlags = BuildSaveFlags(extension, OutputFormatSettings{});
+  request.format = &Format(extension);
+  request.saveFlags = SaveFlags(Format(extension), OutputFormatSettings{});
   request.targetBpp = bpp;
   request.outputPath = path;
   return picture && SavePicture(picture.get(), request);

@@ -12,6 +12,7 @@
 #include "platform/files.h"
 #include "platform/text.h"
 #include "tests/support/devil.h"
+#include "tests/support/formats.h"
 #include "tests/support/letter_f.h"
 #include "tests/support/run_program.h"
 
@@ -35,8 +36,7 @@ void SetIndex(FIBITMAP* picture, unsigned x, unsigned y, BYTE index) {
 
 SaveRequest RequestFor(const std::string& extension, const std::string& path, int flags = 0) {
   SaveRequest request;
-  request.extension = extension;
-  request.formatId = kOutputFormats[*OutputFormatIndex(extension)].formatId;
+  request.format = &Format(extension);
   request.saveFlags = flags;
   request.outputPath = path;
   return request;
@@ -65,7 +65,7 @@ uint32_t Le32(const std::string& bytes, size_t at) {
 
 }  // namespace
 
-TEST(BuildSaveFlags, SettingsBecomeFreeImageFlags) {
+TEST(SaveFlags, SettingsBecomeFreeImageFlags) {
   OutputFormatSettings jpg, png, cmyk, lab;
   jpg.jpgQuality = 80, jpg.jpgChroma = JpgChroma::Medium, jpg.jpgSaveAs = JpgSaveAs::Progressive;
   png.pngCompression = 3, png.pngInterlaced = true;
@@ -78,7 +78,7 @@ TEST(BuildSaveFlags, SettingsBecomeFreeImageFlags) {
       {"tiff", {}, 0x800},       {"webp", {}, 0x100},
       {"jxr", {}, 100},          {"pgm", {}, 0}};
   for (const auto& [extension, settings, flags] : kCases)
-    EXPECT_EQ(BuildSaveFlags(extension, settings), flags) << extension;
+    EXPECT_EQ(SaveFlags(Format(extension), settings), flags) << extension;
 }
 
 TEST(SavePicture, BmpHeadersAreRightWithAndWithoutRleAndTheExactTableEndsAtTheHighestIndex) {
@@ -112,7 +112,7 @@ TEST(SavePicture, DdsHoldsItsMipmapsAndReplacesAReadOnlyFilePsdHasNone) {
   const std::string dds = folder / "chain.dds", psd = folder / "flat.psd";
   ASSERT_TRUE(WriteFileBytes(dds, "old"));
   chmod(dds.c_str(), 0444);
-  const Bitmap picture = ApplyTargetDepth(LetterF(64, 32), "dds", 32);
+  const Bitmap picture = ApplyTargetDepth(LetterF(64, 32), Format("dds"), 32);
   ASSERT_TRUE(SavePicture(picture.get(), RequestFor("dds", dds)));
   const std::string bytes = *ReadFileBytes(dds);
   EXPECT_EQ(bytes.substr(0, 4), "DDS ");
@@ -129,7 +129,7 @@ TEST(SavePicture, FailureLeavesAnExistingOutputUntouchedAndNoTemporaryFile) {
   const std::string webp = folder / "kept.webp", ico = folder / "kept.ico", png = folder / "ro.png";
   for (const std::string& path : {webp, ico, png}) ASSERT_TRUE(WriteFileBytes(path, "precious"));
   chmod(png.c_str(), 0444);
-  const Bitmap palette = ApplyTargetDepth(LetterF(), "png", 8), letter = LetterF();
+  const Bitmap palette = ApplyTargetDepth(LetterF(), Format("png"), 8), letter = LetterF();
   // FreeImage would abort the process on an 8-bit WebP; it only fails this file.
   EXPECT_FALSE(SavePicture(palette.get(), RequestFor("webp", webp, WEBP_LOSSLESS)));
   EXPECT_FALSE(SavePicture(letter.get(), RequestFor("ico", ico)));  // icons must be square
@@ -160,7 +160,7 @@ TEST(SavePicture, CmykTiffHoldsRealCmykValues) {
   ScratchFolder folder;
   for (const int bpp : {24, 32, 48}) {
     const std::string path = folder / ("cmyk" + std::to_string(bpp) + ".tiff");
-    const Bitmap picture = ApplyTargetDepth(LetterF(), "tiff", bpp);
+    const Bitmap picture = ApplyTargetDepth(LetterF(), Format("tiff"), bpp);
     ASSERT_TRUE(SavePicture(picture.get(), RequestFor("tiff", path, TIFF_LZW | TIFF_CMYK))) << bpp;
     EXPECT_EQ(Capture("identify -format '%[colorspace] %z' '" + path + "'"),
               bpp == 48 ? "CMYK 16" : "CMYK 8");
