@@ -243,7 +243,8 @@ void RunBatch(bool quiet) {
   }
 
   status(msg::kConverting);
-  // Intermediate files of the whole run live here, never beside the user's files.
+  // The converter's TGA lives here, never among the user's files. (The writers keep their
+  // intermediates beside the output file each replaces.)
   const auto tempFolder = MakePrivateTempFolder();
   int32_t converted = 0;
   if (tempFolder) {

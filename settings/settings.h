@@ -180,7 +180,7 @@ struct JobRecord {
   std::string inputFile;           // the -i file (a picture or a list) when it is no folder
   std::string output;              // --OUTPUT; the normalised output folder
   std::string conversion;          // --CONVERSION, stored unchanged
-  std::string tempFolder;          // private folder for intermediate files, made once per run
+  std::string tempFolder;          // private folder for the converter's TGA, made once per run
   const OutputFormat* format = nullptr;  // the row of --CONVERSION
   int32_t targetBpp = 0;           // the format's depth setting; 0 = chosen for each file
   int32_t saveFlags = 0;           // FreeImage save flags of the output format
