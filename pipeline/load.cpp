@@ -1,7 +1,6 @@
 #include "pipeline/load.h"
 
 #include <chrono>
-#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <optional>
