@@ -10,6 +10,8 @@ constexpr int kMaxCanvasSide = 32767;
 constexpr int64_t kMaxCanvasPixels = int64_t{64} << 20;
 // A source pixmap or bitmap may be no larger than the largest canvas.
 constexpr int64_t kMaxSourcePixels = kMaxCanvasPixels;
+// A pixel pattern is a tile, kept whole while it is in use.
+constexpr int64_t kMaxPatternPixels = int64_t{1} << 20;
 // Pixels written plus region rectangles handled, summed over the whole file: about a second
 // of work. Redrawing the largest canvas many times over is refused rather than waited for.
 constexpr int64_t kMaxWorkUnits = int64_t{1} << 30;

@@ -86,6 +86,15 @@ class LoadPictureTest : public ::testing::Test {
   }
 
   Bitmap Load(const std::string& path) { return LoadPicture(path, temp_); }
+  // The converter alone, as the chain uses it for what our decoder refuses.
+  Bitmap LoadWithConverter(const std::string& path) {
+    return LoadThroughConverter(path, temp_ + "picture.tga");
+  }
+  // FreeImage's reader alone, as the chain uses it for what the other decoders refuse.
+  Bitmap LoadWithReader(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return LoadWithFreeImage(std::string{std::istreambuf_iterator<char>(file), {}});
+  }
 
   // The picture ImageMagick itself decodes, written to an unambiguous top-row-first PPM.
   Bitmap Reference(const std::string& path) {
@@ -127,7 +136,7 @@ TEST_F(LoadPictureTest, ConverterPictureHasTheRightSizeAndComesTheRightWayUp) {
   UseRealConverter();
   for (const char* file : {"pict-synthetic/im-rgb-3x2.pct", kGradient,
                            "pict-synthetic/nb-pal16-320x200-redyellow.pct"}) {
-    const Bitmap picture = Load(Corpus(file));
+    const Bitmap picture = LoadWithConverter(Corpus(file));
     const Bitmap reference = Reference(Corpus(file));
     ASSERT_TRUE(picture) << file;
     ASSERT_TRUE(reference) << file;
@@ -144,7 +153,7 @@ TEST_F(LoadPictureTest, OddCharactersInTheInputNameReachTheConverterIntact) {
   UseRealConverter();
   const std::string odd = scratch_ / "-a ‘b’ \"c\" $d [0] %e *.pct";
   ASSERT_TRUE(CopyFile(Corpus(kGradient), odd));
-  const Bitmap picture = Load(odd);
+  const Bitmap picture = LoadWithConverter(odd);
   ASSERT_TRUE(picture);
   EXPECT_EQ(Rows(picture.get()), Rows(Reference(Corpus(kGradient)).get()));
 }
@@ -161,7 +170,7 @@ TEST_F(LoadPictureTest, ReaderPictureCrossesFromTheChildUnchanged) {
   UseNoConverter();
   for (const char* file : kClean) {
     const Bitmap direct(FreeImage_Load(FIF_PICT, Corpus(file).c_str(), 0));
-    const Bitmap loaded = Load(Corpus(file));
+    const Bitmap loaded = LoadWithReader(Corpus(file));
     ASSERT_TRUE(direct) << file;
     ASSERT_TRUE(loaded) << file;
     FIBITMAP* a = direct.get();
@@ -183,7 +192,7 @@ TEST_F(LoadPictureTest, FilesThatHangOrCrashTheReaderFailWithinTheDeadline) {
   UseNoConverter();
   for (const char* file : kReaderKillers) {
     const Clock::time_point start = Clock::now();
-    EXPECT_FALSE(Load(Corpus(file))) << file;
+    EXPECT_FALSE(LoadWithReader(Corpus(file))) << file;
     EXPECT_LT(SecondsSince(start), 6.0) << file;
   }
 }
@@ -222,19 +231,31 @@ TEST_F(LoadPictureTest, ConverterThatGivesNoUsablePictureFallsBackToTheReader) {
       {"writes a TGA, exits 1", target + blackTga + "exit 1"},
       {"writes a TGA, dies", target + blackTga + "kill -9 $$"},
   };
+  // Our decoder refuses an empty frame; FreeImage's reader takes the size of the pixels.
+  const char* const kRefusedByOurDecoder = "pict-synthetic/bad-zero-frame.pct";
   for (const auto& [what, script] : kConverters) {
     UseFakeConverter(script);
-    const Bitmap picture = Load(Corpus(kGradient));
+    const Bitmap picture = Load(Corpus(kRefusedByOurDecoder));
     ASSERT_TRUE(picture) << what;
-    EXPECT_EQ(FreeImage_GetWidth(picture.get()), 80u) << what;
-    EXPECT_EQ(FreeImage_GetHeight(picture.get()), 60u) << what;
+    EXPECT_EQ(FreeImage_GetWidth(picture.get()), 320u) << what;
+    EXPECT_EQ(FreeImage_GetHeight(picture.get()), 200u) << what;
     EXPECT_EQ(CountEntries(temp_), 0) << what;
   }
   // The same TGA with status 0 is taken as it is: the checks above did see the fallback.
   UseFakeConverter(target + blackTga + "exit 0");
-  const Bitmap picture = Load(Corpus(kGradient));
+  const Bitmap picture = Load(Corpus(kRefusedByOurDecoder));
   ASSERT_TRUE(picture);
   EXPECT_EQ(FreeImage_GetWidth(picture.get()), 7u);
+}
+
+TEST_F(LoadPictureTest, OwnDecoderComesFirstAndStartsNoConverter) {
+  const std::string marker = scratch_ / "converter-ran";
+  UseFakeConverter(": > '" + marker + "'\nexit 1");
+  const Bitmap picture = Load(Corpus(kGradient));
+  ASSERT_TRUE(picture);
+  EXPECT_EQ(FreeImage_GetBPP(picture.get()), 24u);
+  EXPECT_EQ(Rows(picture.get()), Rows(Reference(Corpus(kGradient)).get()));
+  EXPECT_FALSE(fs::exists(marker));
 }
 
 TEST_F(LoadPictureTest, ReaderAlphaOfZeroEverywhereBecomesOpaque) {
@@ -247,12 +268,12 @@ TEST_F(LoadPictureTest, ReaderAlphaOfZeroEverywhereBecomesOpaque) {
     }
     return values;
   };
-  const Bitmap zero = Load(Corpus("pict-real/pictsharp/rgb32.pict"));
+  const Bitmap zero = LoadWithReader(Corpus("pict-real/pictsharp/rgb32.pict"));
   ASSERT_TRUE(zero);
   ASSERT_EQ(FreeImage_GetBPP(zero.get()), 32u);
   for (BYTE alpha : alphas(zero.get())) ASSERT_EQ(alpha, 255);
   // A real alpha channel stays as it is.
-  const Bitmap half = Load(Corpus("pict-synthetic/im-rgba-100x80-alpha50.pct"));
+  const Bitmap half = LoadWithReader(Corpus("pict-synthetic/im-rgba-100x80-alpha50.pct"));
   ASSERT_TRUE(half);
   ASSERT_EQ(FreeImage_GetBPP(half.get()), 32u);
   for (BYTE alpha : alphas(half.get())) ASSERT_EQ(alpha, 128);

@@ -253,8 +253,10 @@ PictWriter& PictWriter::Pixmap(const PixmapSpec& spec) {
   if (withMask) RegionData(spec.mask);
 
   const bool unpacked = rowBytes < 8 || !spec.packed || packType == 1 || packType == 2;
+  // Rows too short to pack keep whole pixels, whatever the pack type says.
+  const int layout = rowBytes < 8 && direct ? 1 : packType;
   for (int y = 0; y < spec.height; ++y) {
-    const std::vector<uint8_t> row = RowBytesOf(spec, y, rowBytes, packType);
+    const std::vector<uint8_t> row = RowBytesOf(spec, y, rowBytes, layout);
     if (unpacked) {
       Raw(row);
       continue;
