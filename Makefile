@@ -5,7 +5,7 @@ PACKAGES := libfreeimage-dev libdevil-dev libjxr-dev libjxr-tools libpango1.0-de
   libcairo2-dev libpixman-1-dev libavcodec-dev libavformat-dev libswscale-dev imagemagick \
   fonts-liberation fonts-dejavu-core libgtest-dev cmake g++ make pkg-config
 
-.PHONY: all deps build check demo clean
+.PHONY: all deps build check demo clean fuzz
 
 all: build
 
@@ -31,5 +31,12 @@ check: build
 demo: build
 	@sh samples/demo.sh $(BUILD)/bin/marrowickcmd
 
+# The decoder's fuzz target (needs clang; not part of `make check`). FUZZ_SECONDS=1800 for a
+# long run.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	@command -v clang++ >/dev/null || { echo "make fuzz needs clang++ (Debian: clang)"; exit 1; }
+	sh fuzz/run.sh $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) build-fuzz

@@ -1,0 +1,78 @@
+// Decoding alone, side by side in one run: our PICT decoder in this process against
+// ImageMagick's `convert` writing a TGA (what the chain ran before), per file, median of
+// several runs each. Only files our decoder renders are compared.
+//
+//   build/pict_bench [repeats] FILE...
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "bench/bench_support.h"
+#include "pict/decode.h"
+#include "platform/process.h"
+
+namespace {
+
+double Median(std::vector<double> values) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  const size_t middle = values.size() / 2;
+  return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+template <class F>
+double MedianMilliseconds(int repeats, F work) {
+  std::vector<double> times;
+  for (int run = 0; run < repeats; ++run) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    times.push_back(
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+            .count());
+  }
+  return Median(times);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int first = 1, repeats = 5;
+  if (argc > 1 && ParseArgument(argv[1], 0) > 0) {
+    repeats = ParseArgument(argv[1], repeats);
+    first = 2;
+  }
+  const std::string tga =
+      (std::filesystem::temp_directory_path() / "pict_bench_picture.tga").string();
+  std::vector<double> ours, theirs, ratios;
+  std::printf("%-44s %11s %9s %9s %7s\n", "file", "size", "ours ms", "convert", "ratio");
+  for (int i = first; i < argc; ++i) {
+    std::ifstream file(argv[i], std::ios::binary);
+    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(file), {}};
+    PictResult result = DecodePict(bytes);
+    if (result.image.IsEmpty()) continue;
+    const double own = MedianMilliseconds(repeats, [&bytes] { (void)DecodePict(bytes); });
+    const std::string input = std::filesystem::absolute(argv[i]).string();
+    const double other = MedianMilliseconds(repeats, [&] {
+      RunProgram({"convert", "-quiet", "-colorspace", "sRGB", "-orient", "TopLeft",
+                  "pict:" + input, "tga:" + tga});
+    });
+    ours.push_back(own);
+    theirs.push_back(other);
+    ratios.push_back(other / own);
+    const std::string size =
+        std::to_string(result.image.width) + "x" + std::to_string(result.image.height);
+    std::printf("%-44s %11s %9.2f %9.2f %6.0fx\n",
+                std::filesystem::path(argv[i]).filename().string().c_str(), size.c_str(), own,
+                other, other / own);
+  }
+  std::filesystem::remove(tga);
+  std::printf("\n%zu files rendered by our decoder; median ms: ours %.2f, convert %.2f; "
+              "median of the per-file ratios %.0fx\n",
+              ours.size(), Median(ours), Median(theirs), Median(ratios));
+  return 0;
+}

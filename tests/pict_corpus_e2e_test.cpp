@@ -1,0 +1,70 @@
+// The real PICT corpus through marrowickcmd with no external converter on PATH, so only our
+// decoder (and FreeImage's reader after it) can give a picture: the pictures our decoder
+// covers come out exactly as the reference renderings show them.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "tests/support/pixels.h"
+#include "tests/support/run_program.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Bitmaps and pixmaps of every depth and packing, bands, masks, frames away from the origin
+// and native resolutions: the reference renderings agree with QuickDraw on these.
+const char* const kExact[] = {
+    "pictsharp/pal1.pict",          "pictsharp/pal2-grayscale.pict",
+    "pictsharp/pal8.pct",           "pictsharp/rgb16-565.pict",
+    "pictsharp/rgb24.pict",         "pictsharp/rgb32.pict",
+    "quickdrawviewer/AlbumWorldMap.pict", "quickdrawviewer/KptBryceXanadesFjord.pict",
+    "quickdrawviewer/UltraPaint.pict",    "twelvemonkeys/1.pict",
+    "twelvemonkeys/16bit.pict",     "twelvemonkeys/32bit.pict",
+    "twelvemonkeys/BLK.PCT",        "twelvemonkeys/CatDV==2.0=1=.pict",
+    "twelvemonkeys/FLAG_B24.PCT",   "twelvemonkeys/MARBLES.PCT",
+    "twelvemonkeys/TRU256.PCT",     "twelvemonkeys/mire32.pict",
+    "twelvemonkeys/test.pct",
+};
+
+// Pictures with no reference, or whose reference is smoothed: they must come out, not blank.
+const char* const kNotBlank[] = {
+    "quickdrawviewer/DiskMode SCSI.PICT", "quickdrawviewer/applet.pict",
+    "twelvemonkeys/FC10.PCT",             "twelvemonkeys/P564B1400.pict",
+    "twelvemonkeys/Picture14.pict",       "twelvemonkeys/VENUS.PCT",
+    "twelvemonkeys/food.pct",
+};
+
+std::string OutputOf(const std::string& out, const std::string& file) {
+  const fs::path path(file);
+  return out + path.parent_path().string() + "/" + path.stem().string() + ".png";
+}
+
+}  // namespace
+
+TEST(PictCorpus, PicturesOurDecoderCoversComeOutAsTheReferencesShowThem) {
+  if (!fs::exists(Corpus("pict-real")) || !fs::exists(Corpus("refs/pict-real")))
+    GTEST_SKIP() << "needs the real PICT corpus and its references in ../shared/corpus";
+  ScratchFolder scratch;
+  const std::string in = scratch / "in/", out = scratch / "out/";
+  fs::create_directories(out);
+  fs::copy(Corpus("pict-real"), in, fs::copy_options::recursive);
+  RunOptions options;
+  options.withConverter = false;
+  RunMarrowick({"-i", in, "-o", out, "-c", "png", "-q"}, options);
+
+  for (const char* file : kExact) {
+    const PictureFile reference(Corpus(std::string("refs/pict-real/") + file + ".png"));
+    const PictureFile picture(OutputOf(out, file));
+    ASSERT_TRUE(reference.IsLoaded()) << file;
+    ASSERT_TRUE(picture.IsLoaded()) << file << " was not written";
+    EXPECT_TRUE(SamePixels(reference, picture)) << file;
+  }
+  for (const char* file : kNotBlank) {
+    const PictureFile picture(OutputOf(out, file));
+    ASSERT_TRUE(picture.IsLoaded()) << file << " was not written";
+    const Rgb corner = picture.At(0, 0);
+    EXPECT_LT(picture.Count(corner), picture.width() * picture.height()) << file << " is blank";
+  }
+}
