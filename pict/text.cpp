@@ -364,32 +364,35 @@ std::vector<uint8_t> MaskOf(cairo_surface_t* surface) {
 }
 
 // QuickDraw's outline: the ring of pixels around each glyph, the glyph itself left hollow.
-// Shadow adds the same ring once more, one pixel right and down.
+// Shadow adds the same ring once more, one pixel right and down. The ring is the glyph grown by
+// one pixel each way (rows, then columns) less the glyph.
 std::vector<uint8_t> OutlineOf(const std::vector<uint8_t>& glyph, int width, int height,
                                bool shadow) {
-  const auto isGlyph = [&](int x, int y) {
-    return x >= 0 && y >= 0 && x < width && y < height && glyph[size_t(y) * size_t(width) + x];
-  };
-  const auto touchesGlyph = [&](int x, int y) {
-    for (int dy = -1; dy <= 1; ++dy)
-      for (int dx = -1; dx <= 1; ++dx)
-        if (isGlyph(x + dx, y + dy)) return true;
-    return false;
-  };
-  std::vector<uint8_t> ring(glyph.size(), 0);
+  const auto index = [width](int x, int y) { return size_t(y) * size_t(width) + size_t(x); };
+  std::vector<uint8_t> wide(glyph.size(), 0), grown(glyph.size(), 0);
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x)
-      ring[size_t(y) * size_t(width) + x] =
-          !isGlyph(x, y) && (touchesGlyph(x, y) || (shadow && touchesGlyph(x - 1, y - 1)));
+      wide[index(x, y)] = glyph[index(x, y)] | (x > 0 ? glyph[index(x - 1, y)] : 0) |
+                          (x + 1 < width ? glyph[index(x + 1, y)] : 0);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      grown[index(x, y)] = wide[index(x, y)] | (y > 0 ? wide[index(x, y - 1)] : 0) |
+                           (y + 1 < height ? wide[index(x, y + 1)] : 0);
+  std::vector<uint8_t> ring(glyph.size(), 0);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const uint8_t shade = shadow && x > 0 && y > 0 ? grown[index(x - 1, y - 1)] : 0;
+      ring[index(x, y)] = (grown[index(x, y)] | shade) & !glyph[index(x, y)];
+    }
   return ring;
 }
 
-// The mask's ink as a region, the mask's top-left pixel at area's top-left corner.
-Region InkOf(const std::vector<uint8_t>& mask, const Rect& area) {
-  RegionBuilder builder;
-  const int width = area.Width();
-  for (int y = 0; y < area.Height(); ++y) {
-    const uint8_t* row = &mask[size_t(y) * size_t(width)];
+// Adds the ink of the mask's rows that fall in band; the mask covers drawn, a row at a time.
+void AddSpans(const std::vector<uint8_t>& mask, const Rect& drawn, const Rect& band,
+              RegionBuilder& builder) {
+  const int width = drawn.Width();
+  for (int y = band.top; y < band.bottom; ++y) {
+    const uint8_t* row = &mask[size_t(y - drawn.top) * size_t(width)];
     for (int x = 0; x < width;) {
       if (!row[x]) {
         ++x;
@@ -397,10 +400,44 @@ Region InkOf(const std::vector<uint8_t>& mask, const Rect& area) {
       }
       const int start = x;
       while (x < width && row[x]) ++x;
-      builder.AddSpan(area.top + y, area.left + start, area.left + x);
+      builder.AddSpan(y, drawn.left + start, drawn.left + x);
     }
   }
-  return builder.Build();
+}
+
+// What to draw: the shaped line, where it goes on the canvas, and QuickDraw's additions.
+struct InkJob {
+  PangoLayoutLine* line = nullptr;
+  cairo_matrix_t toCanvas;  // text space (the baseline from (0, 0) to the right) to canvas
+  int face = 0;
+  double underlineTop = 0, underlineThickness = 0, underlineWidth = 0;  // width 0: none
+};
+
+// The ink mask of the canvas pixels in drawn, one byte a pixel; empty when Cairo cannot
+// allocate the surface.
+std::optional<std::vector<uint8_t>> DrawInk(const InkJob& job, const Rect& drawn) {
+  // A pixel is ink when its alpha is set. ARGB32 rather than A8: pixman has a fast path for
+  // one-bit glyphs onto it, while onto A8 every glyph takes its slow general path.
+  const std::unique_ptr<cairo_surface_t, SurfaceDestroy> surface(
+      cairo_image_surface_create(CAIRO_FORMAT_ARGB32, drawn.Width(), drawn.Height()));
+  if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return std::nullopt;
+  {
+    const std::unique_ptr<cairo_t, CairoDestroy> cr(cairo_create(surface.get()));
+    // The underline is a rectangle, drawn with the context's own antialiasing.
+    cairo_set_antialias(cr.get(), CAIRO_ANTIALIAS_NONE);
+    cairo_translate(cr.get(), -drawn.left, -drawn.top);
+    cairo_transform(cr.get(), &job.toCanvas);
+    cairo_move_to(cr.get(), 0, 0);
+    pango_cairo_show_layout_line(cr.get(), job.line);
+    if (job.underlineWidth != 0) {
+      cairo_rectangle(cr.get(), 0, job.underlineTop, job.underlineWidth, job.underlineThickness);
+      cairo_fill(cr.get());
+    }
+  }
+  std::vector<uint8_t> mask = MaskOf(surface.get());
+  if (job.face & (kFaceOutline | kFaceShadow))
+    mask = OutlineOf(mask, drawn.Width(), drawn.Height(), job.face & kFaceShadow);
+  return mask;
 }
 
 }  // namespace
@@ -461,8 +498,16 @@ std::optional<TextInk> RenderText(std::span<const uint8_t> text, Point origin,
     box.bottom = std::max(box.bottom, underlineBottom);
   }
 
-  // Text space (baseline from (0, 0) to the right) to canvas: TxRatio, the origin, the turn.
-  cairo_matrix_t toCanvas;
+  // Text space to canvas: TxRatio, then the origin, then the turn.
+  InkJob job;
+  job.line = pango_layout_get_line(layout, 0);
+  job.face = style.face;
+  if (underline) {
+    job.underlineTop = font.underlineTop;
+    job.underlineThickness = font.underlineThickness;
+    job.underlineWidth = width;
+  }
+  cairo_matrix_t& toCanvas = job.toCanvas;
   cairo_matrix_init_identity(&toCanvas);
   if (std::fmod(turn.angle, 360.0) != 0) {
     cairo_matrix_translate(&toCanvas, turn.centerX, turn.centerY);
@@ -492,31 +537,21 @@ std::optional<TextInk> RenderText(std::span<const uint8_t> text, Point origin,
                   clampTo(std::ceil(reach.bottom) + kMargin, near.top, near.bottom)};
   if (area.IsEmpty() || bounds.IsEmpty()) return result;
 
-  // A pixel is ink when its alpha is set. ARGB32 rather than A8: pixman has a fast path for
-  // one-bit glyphs onto it, while onto A8 every glyph takes its slow general path.
-  const std::unique_ptr<cairo_surface_t, SurfaceDestroy> surface(
-      cairo_image_surface_create(CAIRO_FORMAT_ARGB32, area.Width(), area.Height()));
-  if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
-    reason = "out of memory for text";
-    return std::nullopt;
-  }
-  {
-    const std::unique_ptr<cairo_t, CairoDestroy> cr(cairo_create(surface.get()));
-    // The underline is a rectangle, drawn with the context's own antialiasing.
-    cairo_set_antialias(cr.get(), CAIRO_ANTIALIAS_NONE);
-    cairo_translate(cr.get(), -area.left, -area.top);
-    cairo_transform(cr.get(), &toCanvas);
-    cairo_move_to(cr.get(), 0, 0);
-    pango_cairo_show_layout_line(cr.get(), pango_layout_get_line(layout, 0));
-    if (underline) {
-      cairo_rectangle(cr.get(), 0, font.underlineTop, width, font.underlineThickness);
-      cairo_fill(cr.get());
+  // Drawn in bands, so that a huge string never holds more than one band's surface; each band
+  // is drawn with the rows around it, which the outline needs.
+  constexpr int kBandRows = 512;
+  RegionBuilder builder;
+  for (int top = area.top; top < area.bottom; top += kBandRows) {
+    const Rect band{area.left, top, area.right, std::min(area.bottom, top + kBandRows)};
+    const Rect drawn = band.Inset(0, -kMargin).Intersect(area);
+    const std::optional<std::vector<uint8_t>> mask = DrawInk(job, drawn);
+    if (!mask) {
+      reason = "out of memory for text";
+      return std::nullopt;
     }
+    AddSpans(*mask, drawn, band, builder);
   }
-  std::vector<uint8_t> mask = MaskOf(surface.get());
-  if (style.face & (kFaceOutline | kFaceShadow))
-    mask = OutlineOf(mask, area.Width(), area.Height(), style.face & kFaceShadow);
-  result.ink = InkOf(mask, area);
+  result.ink = builder.Build();
   result.ink.Intersect(Region(bounds));
   return result;
 }

@@ -287,6 +287,22 @@ TEST(RenderText, InkStaysWithinBounds) {
   EXPECT_EQ(cut.advance, whole.advance);
 }
 
+// Text taller than the rendering bands still comes out whole: each row of a shadowed I is its
+// left edge and its doubled right edge, also where one band meets the next.
+TEST(RenderText, HugeTextIsSeamless) {
+  std::string reason;
+  const std::optional<TextInk> text =
+      RenderText(Bytes("I"), {100, 1400}, Style(21, kFaceShadow, 1500), {0, 0, 600, 1600}, reason);
+  ASSERT_TRUE(text) << reason;
+  const Rect ink = text->ink.Bounds();
+  ASSERT_GT(ink.Height(), 1000);
+  for (int y = ink.top + 3; y < ink.bottom - 3; ++y) {
+    Region row(Rect{ink.left, y, ink.right, y + 1});
+    row.Intersect(text->ink);
+    ASSERT_EQ(PixelCount(row), 3) << "row " << y;
+  }
+}
+
 TEST(RenderText, RefusesWhatItCannotDraw) {
   struct Case {
     std::string label;
