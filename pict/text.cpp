@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <map>
 #include <memory>
+#include <numbers>
 #include <vector>
 
 #include "pict/limits.h"
@@ -511,14 +513,15 @@ std::optional<TextInk> RenderText(std::span<const uint8_t> text, Point origin,
   cairo_matrix_init_identity(&toCanvas);
   if (std::fmod(turn.angle, 360.0) != 0) {
     cairo_matrix_translate(&toCanvas, turn.centerX, turn.centerY);
-    cairo_matrix_rotate(&toCanvas, turn.angle * M_PI / 180);
+    cairo_matrix_rotate(&toCanvas, turn.angle * std::numbers::pi / 180);
     cairo_matrix_translate(&toCanvas, -turn.centerX, -turn.centerY);
   }
   cairo_matrix_translate(&toCanvas, origin.x, origin.y);
   cairo_matrix_scale(&toCanvas, style.ratioH, style.ratioV);
 
   // The canvas pixels the ink may reach, with room for the outline, within reach of bounds.
-  Box reach{HUGE_VAL, HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+  constexpr double kFar = std::numeric_limits<double>::infinity();
+  Box reach{kFar, kFar, -kFar, -kFar};
   for (const auto& [x, y] : {std::pair{box.left, box.top}, std::pair{box.right, box.top},
                              std::pair{box.left, box.bottom}, std::pair{box.right, box.bottom}}) {
     double cx = x, cy = y;
