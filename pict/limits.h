@@ -21,3 +21,8 @@ constexpr int64_t kMaxOpcodes = int64_t{4} << 20;
 constexpr size_t kMaxRegionPointsPerRow = 16384;
 // Points of one polygon; its size word allows at most about 16K.
 constexpr size_t kMaxPolygonPoints = 16384;
+// Text: a LongText's count byte allows 255 characters. Sizes and extras are in canvas pixels;
+// the caps keep Pango's integer glyph positions (1/1024 pixel) far from overflowing.
+constexpr size_t kMaxTextBytes = 255;
+constexpr double kMaxTextPixelSize = 2048;
+constexpr double kMaxTextExtra = 2048;
