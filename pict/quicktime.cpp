@@ -106,7 +106,7 @@ static int IndexBits(int depth) {
 // The colour table an indexed description means: its own, else the standard
 // table its clut id names, else the default for its depth. Empty for direct
 // depths.
-static std::optional<Palette> PaletteFor(const ImageDescription &description) {
+static std::optional<Palette> PaletteFor(const ImageDescription& description) {
   const bool grey = description.depth > 32;
   const int bits = IndexBits(description.depth);
   if (bits == 0) return std::nullopt;
@@ -119,7 +119,7 @@ static std::optional<Palette> PaletteFor(const ImageDescription &description) {
 
 // A QuickDraw colour table: seed, flags, entry count - 1, entries of value and
 // 16-bit RGB.
-static std::optional<Palette> ReadColourTable(ByteReader &reader) {
+static std::optional<Palette> ReadColourTable(ByteReader& reader) {
   reader.Skip(4);
   const bool device = (reader.U16() & 0x8000) != 0;
   const int count = reader.U16() + 1;
@@ -138,9 +138,9 @@ static std::optional<Palette> ReadColourTable(ByteReader &reader) {
 
 // Reads an image description and returns the compressed data that follows it,
 // which is dataSize bytes, or all the rest when dataSize is 0 ("unknown").
-static std::optional<std::span<const uint8_t>> ReadDescribedData(ByteReader &reader,
-                                                                 ImageDescription &description,
-                                                                 std::string &reason) {
+static std::optional<std::span<const uint8_t>> ReadDescribedData(ByteReader& reader,
+                                                                 ImageDescription& description,
+                                                                 std::string& reason) {
   ByteReader peek = reader;
   const uint32_t size = peek.U32();
   if (peek.failed() || size < 86) {
@@ -185,22 +185,22 @@ static bool IsWithinCaps(int64_t width, int64_t height) {
 }
 
 struct FreeImageUnloader {
-  void operator()(FIBITMAP *dib) const { FreeImage_Unload(dib); }
+  void operator()(FIBITMAP* dib) const { FreeImage_Unload(dib); }
 };
 using FiBitmap = std::unique_ptr<FIBITMAP, FreeImageUnloader>;
 struct FreeImageMemoryCloser {
-  void operator()(FIMEMORY *memory) const { FreeImage_CloseMemory(memory); }
+  void operator()(FIMEMORY* memory) const { FreeImage_CloseMemory(memory); }
 };
 
 // JPEG goes through libjpeg (FreeImage) with its exact DCT and smooth chroma
 // upsampling: that gives the reference renderings to the level, where
 // libavcodec's decoder, or FreeImage's default fast path, is off by up to 96
 // levels at colour edges.
-static std::optional<Image> DecodeJpeg(std::span<const uint8_t> data, std::string &reason) {
+static std::optional<Image> DecodeJpeg(std::span<const uint8_t> data, std::string& reason) {
   reason = "the JPEG data could not be decoded";
   if (data.empty() || data.size() > UINT32_MAX) return std::nullopt;
   const std::unique_ptr<FIMEMORY, FreeImageMemoryCloser> memory(
-      FreeImage_OpenMemory(const_cast<BYTE *>(data.data()), static_cast<DWORD>(data.size())));
+      FreeImage_OpenMemory(const_cast<BYTE*>(data.data()), static_cast<DWORD>(data.size())));
   if (!memory) return std::nullopt;
   // The header first, so that a huge size is refused before its pixels are
   // allocated.
@@ -220,9 +220,9 @@ static std::optional<Image> DecodeJpeg(std::span<const uint8_t> data, std::strin
   // 0xAARRGGBB read as a little-endian word.
   static_assert(FI_RGBA_BLUE == 0 && FI_RGBA_ALPHA == 3, "FreeImage pixels are BGRA");
   for (int y = 0; y < image.height; ++y) {
-    const BYTE *row = FreeImage_GetScanLine(rgba.get(), image.height - 1 - y);
+    const BYTE* row = FreeImage_GetScanLine(rgba.get(), image.height - 1 - y);
     for (int x = 0; x < image.width; ++x) {
-      const BYTE *p = row + 4 * x;
+      const BYTE* p = row + 4 * x;
       image.At(x, y) = 0xFF000000 | uint32_t(p[FI_RGBA_RED]) << 16 |
                        uint32_t(p[FI_RGBA_GREEN]) << 8 | p[FI_RGBA_BLUE];
     }
@@ -231,16 +231,16 @@ static std::optional<Image> DecodeJpeg(std::span<const uint8_t> data, std::strin
 }
 
 struct CodecContextFree {
-  void operator()(AVCodecContext *context) const { avcodec_free_context(&context); }
+  void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
 };
 struct PacketFree {
-  void operator()(AVPacket *packet) const { av_packet_free(&packet); }
+  void operator()(AVPacket* packet) const { av_packet_free(&packet); }
 };
 struct FrameFree {
-  void operator()(AVFrame *frame) const { av_frame_free(&frame); }
+  void operator()(AVFrame* frame) const { av_frame_free(&frame); }
 };
 struct ScalerFree {
-  void operator()(SwsContext *scaler) const { sws_freeContext(scaler); }
+  void operator()(SwsContext* scaler) const { sws_freeContext(scaler); }
 };
 
 // libavcodec reports damaged data on stderr; a decoder reports it in its result
@@ -260,11 +260,11 @@ static bool HasOwnAlpha(AVCodecID id) {
 
 // 1-bit frames: bit 1 is palette entry 1 (black by default) for QuickTime's
 // white-is-zero pixels, white for libavcodec's black-is-zero ones.
-static Image MonochromeToImage(const AVFrame &frame, const Palette &palette) {
+static Image MonochromeToImage(const AVFrame& frame, const Palette& palette) {
   const bool whiteIsZero = frame.format == AV_PIX_FMT_MONOWHITE;
   Image image(frame.width, frame.height, 0);
   for (int y = 0; y < frame.height; ++y) {
-    const uint8_t *row = frame.data[0] + ptrdiff_t(y) * frame.linesize[0];
+    const uint8_t* row = frame.data[0] + ptrdiff_t(y) * frame.linesize[0];
     for (int x = 0; x < frame.width; ++x) {
       const int bit = (row[x / 8] >> (7 - x % 8)) & 1;
       image.At(x, y) = whiteIsZero ? palette[size_t(bit)] : (bit ? 0xFFFFFFFF : 0xFF000000);
@@ -273,12 +273,12 @@ static Image MonochromeToImage(const AVFrame &frame, const Palette &palette) {
   return image;
 }
 
-static std::optional<Image> FrameToImage(const AVFrame &frame, const Palette &palette,
-                                         bool keepAlpha, std::string &reason) {
+static std::optional<Image> FrameToImage(const AVFrame& frame, const Palette& palette,
+                                         bool keepAlpha, std::string& reason) {
   const auto format = static_cast<AVPixelFormat>(frame.format);
   if (format == AV_PIX_FMT_MONOWHITE || format == AV_PIX_FMT_MONOBLACK)
     return MonochromeToImage(frame, palette);
-  const AVPixFmtDescriptor *descriptor = av_pix_fmt_desc_get(format);
+  const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(format);
   if (!descriptor) {
     reason = "QuickTime image decoded to an unknown pixel format";
     return std::nullopt;
@@ -297,28 +297,28 @@ static std::optional<Image> FrameToImage(const AVFrame &frame, const Palette &pa
     return std::nullopt;
   }
   Image image(frame.width, frame.height, 0);
-  uint8_t *const planes[4] = {reinterpret_cast<uint8_t *>(image.pixels.data()), nullptr, nullptr,
+  uint8_t* const planes[4] = {reinterpret_cast<uint8_t*>(image.pixels.data()), nullptr, nullptr,
                               nullptr};
   const int strides[4] = {4 * frame.width, 0, 0, 0};
   sws_scale(scaler.get(), frame.data, frame.linesize, 0, frame.height, planes, strides);
   const bool alpha = (descriptor->flags & AV_PIX_FMT_FLAG_ALPHA) != 0 ||
                      (descriptor->flags & AV_PIX_FMT_FLAG_PAL) != 0;
   if (!keepAlpha || !alpha)
-    for (uint32_t &pixel : image.pixels) pixel |= 0xFF000000;
+    for (uint32_t& pixel : image.pixels) pixel |= 0xFF000000;
   return image;
 }
 
-static std::optional<Image> DecodeWithLibav(const ImageDescription &description,
-                                            std::span<const uint8_t> data, std::string &reason) {
+static std::optional<Image> DecodeWithLibav(const ImageDescription& description,
+                                            std::span<const uint8_t> data, std::string& reason) {
   SilenceLibav();
   const std::string codec = CodecName(description.codecType);
   // The description's codec type is a QuickTime sample entry tag; libavformat
   // knows which decoder each of them takes (tags are kept little-endian there).
   const uint32_t tag = (description.codecType >> 24) | (description.codecType >> 8 & 0xFF00) |
                        (description.codecType << 8 & 0xFF0000) | description.codecType << 24;
-  const AVCodecTag *const tables[] = {avformat_get_mov_video_tags(), nullptr};
+  const AVCodecTag* const tables[] = {avformat_get_mov_video_tags(), nullptr};
   const AVCodecID id = av_codec_get_id(tables, tag);
-  const AVCodec *decoder = id == AV_CODEC_ID_NONE ? nullptr : avcodec_find_decoder(id);
+  const AVCodec* decoder = id == AV_CODEC_ID_NONE ? nullptr : avcodec_find_decoder(id);
   if (!decoder) {
     reason = "no decoder here for QuickTime codec " + codec;
     return std::nullopt;
@@ -346,7 +346,7 @@ static std::optional<Image> DecodeWithLibav(const ImageDescription &description,
   std::memcpy(packet->data, data.data(), data.size());
   packet->flags |= AV_PKT_FLAG_KEY;
   if (palette) {
-    uint8_t *side = av_packet_new_side_data(packet.get(), AV_PKT_DATA_PALETTE, AVPALETTE_SIZE);
+    uint8_t* side = av_packet_new_side_data(packet.get(), AV_PKT_DATA_PALETTE, AVPALETTE_SIZE);
     if (!side) return std::nullopt;
     std::memcpy(side, palette->data(), AVPALETTE_SIZE);
   }
@@ -362,7 +362,7 @@ static std::optional<Image> DecodeWithLibav(const ImageDescription &description,
   return FrameToImage(*frame, palette.value_or(StandardTable(1)), HasOwnAlpha(id), reason);
 }
 
-static std::optional<Image> DecodeDescribed(ByteReader &reader, std::string &reason) {
+static std::optional<Image> DecodeDescribed(ByteReader& reader, std::string& reason) {
   ImageDescription description;
   const std::optional<std::span<const uint8_t>> data =
       ReadDescribedData(reader, description, reason);
@@ -379,7 +379,7 @@ static std::optional<Image> DecodeDescribed(ByteReader &reader, std::string &rea
 // A matte weighs the image: black shows it fully, white not at all, grey
 // blends. The weights go into the alpha of the result, taken from rect of the
 // decoded matte (all of it when rect is empty).
-static std::optional<Image> ReadMatte(ByteReader &reader, Rect rect, std::string &reason) {
+static std::optional<Image> ReadMatte(ByteReader& reader, Rect rect, std::string& reason) {
   const std::optional<Image> matte = DecodeDescribed(reader, reason);
   if (!matte) {
     reason = "matte: " + reason;
@@ -401,12 +401,12 @@ static std::optional<Image> ReadMatte(ByteReader &reader, Rect rect, std::string
   return weights;
 }
 
-bool ApplyMatte(Image &image, const Rect &source, const Image &matte) {
+bool ApplyMatte(Image& image, const Rect& source, const Image& matte) {
   if (matte.width != source.Width() || matte.height != source.Height()) return false;
   const Rect inside = source.Intersect({0, 0, image.width, image.height});
   for (int y = inside.top; y < inside.bottom; ++y)
     for (int x = inside.left; x < inside.right; ++x) {
-      uint32_t &pixel = image.At(x, y);
+      uint32_t& pixel = image.At(x, y);
       const uint32_t weight = matte.At(x - source.left, y - source.top) >> 24;
       const uint32_t alpha = ((pixel >> 24) * weight + 127) / 255;
       pixel = (pixel & 0x00FFFFFF) | alpha << 24;
@@ -425,16 +425,16 @@ struct Matrix {
   }
 };
 
-static Matrix ReadMatrix(ByteReader &reader) {
+static Matrix ReadMatrix(ByteReader& reader) {
   Matrix m;
-  for (int64_t *field : {&m.a, &m.b, &m.u, &m.c, &m.d, &m.v, &m.tx, &m.ty, &m.w})
+  for (int64_t* field : {&m.a, &m.b, &m.u, &m.c, &m.d, &m.v, &m.tx, &m.ty, &m.w})
     *field = reader.S32();
   return m;
 }
 
 // Matrices that only translate and scale keep rectangles rectangles; the others
 // are refused.
-static bool CanPlace(const Matrix &m, std::string &reason) {
+static bool CanPlace(const Matrix& m, std::string& reason) {
   if (m.u != 0 || m.v != 0 || m.w != 0x40000000)
     reason = "QuickTime picture with a perspective matrix";
   else if (m.b != 0 || m.c != 0)
@@ -448,7 +448,7 @@ static bool CanPlace(const Matrix &m, std::string &reason) {
 
 // Where rect lands, each edge rounded to the nearest pixel; empty when out of
 // any sane range.
-static std::optional<Rect> Place(const Matrix &m, const Rect &rect) {
+static std::optional<Rect> Place(const Matrix& m, const Rect& rect) {
   constexpr int64_t kLimit = int64_t{1} << 24;
   const auto round = [](int64_t fixed) { return (fixed + 0x8000) >> 16; };
   const int64_t edges[4] = {round(m.a * rect.left + m.tx), round(m.d * rect.top + m.ty),
@@ -458,7 +458,7 @@ static std::optional<Rect> Place(const Matrix &m, const Rect &rect) {
   return Rect{int(edges[0]), int(edges[1]), int(edges[2]), int(edges[3])};
 }
 
-std::optional<QuickTimePicture> ReadQuickTime(ByteReader data, std::string &reason) {
+std::optional<QuickTimePicture> ReadQuickTime(ByteReader data, std::string& reason) {
   data.U16();  // version
   const Matrix matrix = ReadMatrix(data);
   const uint32_t matteSize = data.U32();
@@ -510,7 +510,7 @@ std::optional<QuickTimePicture> ReadQuickTime(ByteReader data, std::string &reas
 }
 
 std::optional<UncompressedQuickTime> ReadUncompressedQuickTime(ByteReader data,
-                                                               std::string &reason) {
+                                                               std::string& reason) {
   data.U16();  // version
   const Matrix matrix = ReadMatrix(data);
   const uint32_t matteSize = data.U32();
@@ -542,7 +542,7 @@ std::optional<UncompressedQuickTime> ReadUncompressedQuickTime(ByteReader data,
   return result;
 }
 
-size_t QuickTimeFallbackLength(std::span<const uint8_t> rest, const Rect &destination) {
+size_t QuickTimeFallbackLength(std::span<const uint8_t> rest, const Rect& destination) {
   ByteReader reader(rest);
   const uint16_t opcode = reader.U16();
   if (opcode == 0x0007) {

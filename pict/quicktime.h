@@ -34,7 +34,7 @@ struct QuickTimePicture {
 // and perspective. Empty, with a reason naming the problem (or the codec type
 // no library here decodes), when the data is damaged, beyond the caps of
 // pict/limits.h or not decodable.
-std::optional<QuickTimePicture> ReadQuickTime(ByteReader data, std::string &reason);
+std::optional<QuickTimePicture> ReadQuickTime(ByteReader data, std::string& reason);
 
 // An UncompressedQuickTime opcode: a matte, then one bitmap opcode the walk
 // draws as usual.
@@ -52,12 +52,12 @@ struct UncompressedQuickTime {
 // the identity (no such picture is known, so where it would land is not), or
 // when the matte cannot be decoded.
 std::optional<UncompressedQuickTime> ReadUncompressedQuickTime(ByteReader data,
-                                                               std::string &reason);
+                                                               std::string& reason);
 
 // Multiplies the alpha of the pixels of image inside source by matte's alpha,
 // matte's (0, 0) at source's top-left corner. False, and image unchanged, when
 // matte is not source's size.
-bool ApplyMatte(Image &image, const Rect &source, const Image &matte);
+bool ApplyMatte(Image& image, const Rect& source, const Image& matte);
 
 // How many bytes of drawing, from the opcode right after a QuickTime opcode the
 // walk decoded and drew, are the fallback for viewers without the codec; 0 when
@@ -69,4 +69,4 @@ bool ApplyMatte(Image &image, const Rect &source, const Image &matte);
 // - Photoshop's: a 1-bit BitsRect or PackBitsRect (0x0090, 0x0098) into
 // destination, a
 //   "QuickTime PICT" icon that would cover the image.
-size_t QuickTimeFallbackLength(std::span<const uint8_t> rest, const Rect &destination);
+size_t QuickTimeFallbackLength(std::span<const uint8_t> rest, const Rect& destination);
