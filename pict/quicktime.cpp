@@ -42,8 +42,7 @@ static std::string CodecName(uint32_t type) {
 
 using Palette = std::array<uint32_t, 256>;  // 0xAARRGGBB
 
-// The parts of an image description (a QuickTime video sample description) the
-// decoders need.
+// The parts of an image description (a QuickTime video sample description) the decoders need.
 struct ImageDescription {
   uint32_t codecType = 0;
   int width = 0, height = 0;
@@ -52,8 +51,7 @@ struct ImageDescription {
   int clutId = -1;
 };
 
-// The Macintosh standard colour tables, by clut id: the default tables for 1,
-// 2, 4 and 8 bits.
+// The Macintosh standard colour tables, by clut id: the default tables for 1, 2, 4 and 8 bits.
 static Palette StandardTable(int id) {
   Palette table{};
   table.fill(0xFF000000);
@@ -69,8 +67,8 @@ static Palette StandardTable(int id) {
                                        0xC0C0C0, 0x808080, 0x404040, 0x000000};
     for (int i = 0; i < 16; ++i) table[size_t(i)] = 0xFF000000 | kSixteen[i];
   } else if (id == 8) {
-    // A 6x6x6 cube from white, red changing slowest, without its black; then
-    // ten-step ramps of red, green, blue and grey; then black.
+    // A 6x6x6 cube from white, red changing slowest, without its black; then ten-step ramps of red,
+    // green, blue and grey; then black.
     constexpr uint32_t kRamp[10] = {0xEE, 0xDD, 0xBB, 0xAA, 0x88, 0x77, 0x55, 0x44, 0x22, 0x11};
     size_t i = 0;
     for (int r = 5; r >= 0; --r)
@@ -96,16 +94,14 @@ static Palette GreyTable(int bits) {
   return table;
 }
 
-// Bits per index of an indexed depth (1-8 colour, 33-40 grey); 0 for direct
-// depths.
+// Bits per index of an indexed depth (1-8 colour, 33-40 grey); 0 for direct depths.
 static int IndexBits(int depth) {
   const int bits = depth > 32 ? depth - 32 : depth;
   return bits == 1 || bits == 2 || bits == 4 || bits == 8 ? bits : 0;
 }
 
-// The colour table an indexed description means: its own, else the standard
-// table its clut id names, else the default for its depth. Empty for direct
-// depths.
+// The colour table an indexed description means: its own, else the standard table its clut id
+// names, else the default for its depth. Empty for direct depths.
 static std::optional<Palette> PaletteFor(const ImageDescription& description) {
   const bool grey = description.depth > 32;
   const int bits = IndexBits(description.depth);
@@ -117,8 +113,7 @@ static std::optional<Palette> PaletteFor(const ImageDescription& description) {
   return grey ? GreyTable(bits) : StandardTable(bits);
 }
 
-// A QuickDraw colour table: seed, flags, entry count - 1, entries of value and
-// 16-bit RGB.
+// A QuickDraw colour table: seed, flags, entry count - 1, entries of value and 16-bit RGB.
 static std::optional<Palette> ReadColourTable(ByteReader& reader) {
   reader.Skip(4);
   const bool device = (reader.U16() & 0x8000) != 0;
@@ -136,8 +131,8 @@ static std::optional<Palette> ReadColourTable(ByteReader& reader) {
   return table;
 }
 
-// Reads an image description and returns the compressed data that follows it,
-// which is dataSize bytes, or all the rest when dataSize is 0 ("unknown").
+// Reads an image description and returns the compressed data that follows it, which is dataSize
+// bytes, or all the rest when dataSize is 0 ("unknown").
 static std::optional<std::span<const uint8_t>> ReadDescribedData(ByteReader& reader,
                                                                  ImageDescription& description,
                                                                  std::string& reason) {
@@ -154,8 +149,7 @@ static std::optional<std::span<const uint8_t>> ReadDescribedData(ByteReader& rea
   }
   fields.Skip(4);
   description.codecType = fields.U32();
-  fields.Skip(24);  // reserved, data reference index, version, revision, vendor,
-                    // qualities
+  fields.Skip(24);  // reserved, data reference, version, revision, vendor, qualities
   description.width = fields.U16();
   description.height = fields.U16();
   fields.Skip(8);  // resolution
@@ -163,8 +157,7 @@ static std::optional<std::span<const uint8_t>> ReadDescribedData(ByteReader& rea
   fields.Skip(2 + 32);  // frame count, compressor name
   description.depth = fields.S16();
   description.clutId = fields.S16();
-  // Only indexed depths carry a table; after a direct depth's clut id come
-  // extension atoms.
+  // Only indexed depths carry a table; after a direct depth's clut id come extension atoms.
   if (description.clutId == 0 && IndexBits(description.depth) > 0) {
     description.colourTable = ReadColourTable(fields);
     if (!description.colourTable) {
@@ -192,18 +185,16 @@ struct FreeImageMemoryCloser {
   void operator()(FIMEMORY* memory) const { FreeImage_CloseMemory(memory); }
 };
 
-// JPEG goes through libjpeg (FreeImage) with its exact DCT and smooth chroma
-// upsampling: that gives the reference renderings to the level, where
-// libavcodec's decoder, or FreeImage's default fast path, is off by up to 96
-// levels at colour edges.
+// JPEG goes through libjpeg (FreeImage) with its exact DCT and smooth chroma upsampling: that gives
+// the reference renderings to the level, where libavcodec's decoder, or FreeImage's default fast
+// path, is off by up to 96 levels at colour edges.
 static std::optional<Image> DecodeJpeg(std::span<const uint8_t> data, std::string& reason) {
   reason = "the JPEG data could not be decoded";
   if (data.empty() || data.size() > UINT32_MAX) return std::nullopt;
   const std::unique_ptr<FIMEMORY, FreeImageMemoryCloser> memory(
       FreeImage_OpenMemory(const_cast<BYTE*>(data.data()), static_cast<DWORD>(data.size())));
   if (!memory) return std::nullopt;
-  // The header first, so that a huge size is refused before its pixels are
-  // allocated.
+  // The header first, so that a huge size is refused before its pixels are allocated.
   FiBitmap header(FreeImage_LoadFromMemory(FIF_JPEG, memory.get(), FIF_LOAD_NOPIXELS));
   if (!header) return std::nullopt;
   if (!IsWithinCaps(FreeImage_GetWidth(header.get()), FreeImage_GetHeight(header.get()))) {
@@ -216,9 +207,7 @@ static std::optional<Image> DecodeJpeg(std::span<const uint8_t> data, std::strin
   const FiBitmap rgba(FreeImage_ConvertTo32Bits(loaded.get()));
   if (!rgba) return std::nullopt;
   Image image(int(FreeImage_GetWidth(rgba.get())), int(FreeImage_GetHeight(rgba.get())), 0);
-  // FreeImage keeps rows bottom first, each pixel as the bytes B, G, R, A:
-  // 0xAARRGGBB read as a little-endian word.
-  static_assert(FI_RGBA_BLUE == 0 && FI_RGBA_ALPHA == 3, "FreeImage pixels are BGRA");
+  // FreeImage keeps rows bottom first.
   for (int y = 0; y < image.height; ++y) {
     const BYTE* row = FreeImage_GetScanLine(rgba.get(), image.height - 1 - y);
     for (int x = 0; x < image.width; ++x) {
@@ -243,23 +232,21 @@ struct ScalerFree {
   void operator()(SwsContext* scaler) const { sws_freeContext(scaler); }
 };
 
-// libavcodec reports damaged data on stderr; a decoder reports it in its result
-// instead.
+// libavcodec reports damaged data on stderr; a decoder reports it in its result instead.
 static void SilenceLibav() {
   static std::once_flag once;
   std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
 }
 
-// Codecs that embed a whole image file: their alpha is the file's own.
-// QuickTime's own codecs at 32 bits carry QuickDraw's alpha byte, which
-// QuickDraw does not draw with.
+// Codecs that embed a whole image file: their alpha is the file's own. QuickTime's own codecs at 32
+// bits carry QuickDraw's alpha byte, which QuickDraw does not draw with.
 static bool HasOwnAlpha(AVCodecID id) {
   return id == AV_CODEC_ID_PNG || id == AV_CODEC_ID_TIFF || id == AV_CODEC_ID_GIF ||
          id == AV_CODEC_ID_TARGA || id == AV_CODEC_ID_SGI;
 }
 
-// 1-bit frames: bit 1 is palette entry 1 (black by default) for QuickTime's
-// white-is-zero pixels, white for libavcodec's black-is-zero ones.
+// 1-bit frames: bit 1 is palette entry 1 (black by default) for QuickTime's white-is-zero pixels,
+// white for libavcodec's black-is-zero ones.
 static Image MonochromeToImage(const AVFrame& frame, const Palette& palette) {
   const bool whiteIsZero = frame.format == AV_PIX_FMT_MONOWHITE;
   Image image(frame.width, frame.height, 0);
@@ -283,8 +270,7 @@ static std::optional<Image> FrameToImage(const AVFrame& frame, const Palette& pa
     reason = "QuickTime image decoded to an unknown pixel format";
     return std::nullopt;
   }
-  // RGB, palette and grey frames convert exactly pixel by pixel; YUV needs its
-  // chroma interpolated.
+  // RGB, palette and grey frames convert exactly pixel by pixel; YUV needs its chroma interpolated.
   const bool yuv = (descriptor->flags & (AV_PIX_FMT_FLAG_RGB | AV_PIX_FMT_FLAG_PAL)) == 0 &&
                    descriptor->nb_components >= 3;
   const int flags =
@@ -295,6 +281,13 @@ static std::optional<Image> FrameToImage(const AVFrame& frame, const Palette& pa
   if (!scaler) {
     reason = std::string("cannot convert QuickTime pixels of format ") + descriptor->name;
     return std::nullopt;
+  }
+  if (yuv) {
+    // The frame says which matrix and range its YUV uses; the output is full-range RGB.
+    const int* matrix =
+        sws_getCoefficients(frame.colorspace == AVCOL_SPC_BT709 ? SWS_CS_ITU709 : SWS_CS_DEFAULT);
+    sws_setColorspaceDetails(scaler.get(), matrix, frame.color_range == AVCOL_RANGE_JPEG, matrix, 1,
+                             0, 1 << 16, 1 << 16);
   }
   Image image(frame.width, frame.height, 0);
   uint8_t* const planes[4] = {reinterpret_cast<uint8_t*>(image.pixels.data()), nullptr, nullptr,
@@ -312,8 +305,8 @@ static std::optional<Image> DecodeWithLibav(const ImageDescription& description,
                                             std::span<const uint8_t> data, std::string& reason) {
   SilenceLibav();
   const std::string codec = CodecName(description.codecType);
-  // The description's codec type is a QuickTime sample entry tag; libavformat
-  // knows which decoder each of them takes (tags are kept little-endian there).
+  // The description's codec type is a QuickTime sample entry tag; libavformat knows which decoder
+  // each of them takes (tags are kept little-endian there).
   const uint32_t tag = (description.codecType >> 24) | (description.codecType >> 8 & 0xFF00) |
                        (description.codecType << 8 & 0xFF0000) | description.codecType << 24;
   const AVCodecTag* const tables[] = {avformat_get_mov_video_tags(), nullptr};
@@ -330,9 +323,8 @@ static std::optional<Image> DecodeWithLibav(const ImageDescription& description,
   if (!context) return std::nullopt;
   context->width = description.width;
   context->height = description.height;
-  // Indexed codecs take their colours as the palette side data a demuxer would
-  // attach, and then, grey or not, the plain bit count as their depth.
-  // Cinepak's grey is its own mode.
+  // Indexed codecs take their colours as the palette side data a demuxer would attach, and then,
+  // grey or not, the plain bit count as their depth. Cinepak's grey is its own mode.
   const bool greyCinepak = id == AV_CODEC_ID_CINEPAK && description.depth > 32;
   const std::optional<Palette> palette = greyCinepak ? std::nullopt : PaletteFor(description);
   context->bits_per_coded_sample = palette ? IndexBits(description.depth) : description.depth;
@@ -376,9 +368,9 @@ static std::optional<Image> DecodeDescribed(ByteReader& reader, std::string& rea
   return DecodeWithLibav(description, *data, reason);
 }
 
-// A matte weighs the image: black shows it fully, white not at all, grey
-// blends. The weights go into the alpha of the result, taken from rect of the
-// decoded matte (all of it when rect is empty).
+// A matte weighs the image: black shows it fully, white not at all, grey blends. The weights go
+// into the alpha of the result, taken from rect of the decoded matte (all of it when rect is
+// empty).
 static std::optional<Image> ReadMatte(ByteReader& reader, Rect rect, std::string& reason) {
   const std::optional<Image> matte = DecodeDescribed(reader, reason);
   if (!matte) {
@@ -414,9 +406,8 @@ bool ApplyMatte(Image& image, const Rect& source, const Image& matte) {
   return true;
 }
 
-// QuickTime's 3x3 matrix, row by row: a b u / c d v / tx ty w. All Fixed 16.16
-// but u, v and w, which are Fract 2.30. A point (x, y) goes to (a x + c y + tx,
-// b x + d y + ty).
+// QuickTime's 3x3 matrix, row by row: a b u / c d v / tx ty w. All Fixed 16.16 but u, v and w,
+// which are Fract 2.30. A point (x, y) goes to (a x + c y + tx, b x + d y + ty).
 struct Matrix {
   int64_t a = 0, b = 0, u = 0, c = 0, d = 0, v = 0, tx = 0, ty = 0, w = 0;
   bool IsIdentity() const {
@@ -432,8 +423,7 @@ static Matrix ReadMatrix(ByteReader& reader) {
   return m;
 }
 
-// Matrices that only translate and scale keep rectangles rectangles; the others
-// are refused.
+// Matrices that only translate and scale keep rectangles rectangles; the others are refused.
 static bool CanPlace(const Matrix& m, std::string& reason) {
   if (m.u != 0 || m.v != 0 || m.w != 0x40000000)
     reason = "QuickTime picture with a perspective matrix";
@@ -446,8 +436,7 @@ static bool CanPlace(const Matrix& m, std::string& reason) {
   return false;
 }
 
-// Where rect lands, each edge rounded to the nearest pixel; empty when out of
-// any sane range.
+// Where rect lands, each edge rounded to the nearest pixel; empty when out of any sane range.
 static std::optional<Rect> Place(const Matrix& m, const Rect& rect) {
   constexpr int64_t kLimit = int64_t{1} << 24;
   const auto round = [](int64_t fixed) { return (fixed + 0x8000) >> 16; };
