@@ -35,7 +35,8 @@ std::optional<QuickTimePicture> ReadQuickTime(ByteReader data, std::string& reas
 struct UncompressedQuickTime {
   uint16_t opcode = 0;  // 0x0090, 0x0091, 0x0098, 0x0099, 0x009A or 0x009B
   ByteReader operands;  // that opcode's data, over the caller's bytes
-  // The weights to apply to the bitmap's source rectangle with ApplyMatte, when a matte came.
+  // When a matte came: its weights as alpha, cut to its matte rectangle, for ApplyMatte over the
+  // bitmap's source rectangle.
   std::optional<Image> matte;
 };
 
