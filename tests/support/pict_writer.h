@@ -50,6 +50,8 @@ class PictWriter {
   PictWriter& End();
 
   std::vector<uint8_t> Bytes() const;
+  // What was written after the header: the opcodes, or any data built with U8...RegionData.
+  const std::vector<uint8_t>& Body() const { return body_; }
   bool Save(const std::string& path) const;
 
  private:
