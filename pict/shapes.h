@@ -66,10 +66,11 @@ Region FramePolygon(std::span<const Point> points, Point pen, const Rect& clip =
 // as 0.
 Region FrameRegion(const Region& region, Point pen, const Rect& clip = kUnclipped);
 
-// The smooth curve a PolySmooth picture comment asks for, as points QuickDraw-style code can
-// frame or paint. The points are the control points of a quadratic B-spline: the curve runs
-// through the midpoint of each pair of neighbours, using each point between as the control
-// point of one quadratic Bezier piece. An open curve starts at the first point and ends at the
-// last; a closed one runs round (a repeated first point at the end is ignored) and ends where
-// it started. At most kMaxPolygonPoints points come back; none for more going in.
+// The smooth curve a PolySmooth picture comment (kind 164, between PolyBegin 160 and PolyEnd
+// 161) asks for, as points QuickDraw-style code can frame or paint. The points are the control
+// points of a quadratic B-spline: the curve runs through the midpoint of each pair of neighbours,
+// using each point between as the control point of one quadratic Bezier piece. An open curve starts
+// at the first point and ends at the last; a closed one runs round (a repeated first point at the
+// end is ignored) and ends where it started. At most kMaxPolygonPoints points come back; none for
+// more going in.
 std::vector<Point> SmoothPolygon(std::span<const Point> points, bool closed);

@@ -247,6 +247,12 @@ TEST(SmoothPolygon, QuadraticBSplineThroughMidpoints) {
     EXPECT_TRUE(std::find(loop.begin(), loop.end(), mid) != loop.end()) << mid.x << "," << mid.y;
   for (const Point p : loop) EXPECT_TRUE(p.x >= 0 && p.x <= 40 && p.y >= 0 && p.y <= 40);
   EXPECT_TRUE(std::find(loop.begin(), loop.end(), Point{40, 0}) == loop.end());
+  // A closed curve from a MacDraft picture, and points of MacDraft's own flattening of it.
+  const std::vector<Point> drawn{{328, 306}, {328, 302}, {409, 266}, {494, 306}, {526, 414},
+                                 {386, 450}, {346, 396}, {332, 342}, {328, 302}, {328, 306}};
+  const std::vector<Point> smooth = SmoothPolygon(drawn, true);
+  for (const Point on : {Point{328, 304}, Point{510, 360}, Point{456, 432}, Point{339, 369}})
+    EXPECT_TRUE(std::find(smooth.begin(), smooth.end(), on) != smooth.end()) << on.x;
   std::vector<Point> repeated = square;
   repeated.push_back(square.front());
   EXPECT_EQ(SmoothPolygon(repeated, true), loop);
