@@ -53,9 +53,9 @@ int main(int argc, char** argv) {
   for (int i = first; i < argc; ++i) {
     std::ifstream file(argv[i], std::ios::binary);
     const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(file), {}};
-    PictResult result = DecodePict(bytes);
+    const pict::PictResult result = pict::DecodePict(bytes);
     if (result.image.IsEmpty()) continue;
-    const double own = MedianMilliseconds(repeats, [&bytes] { (void)DecodePict(bytes); });
+    const double own = MedianMilliseconds(repeats, [&bytes] { (void)pict::DecodePict(bytes); });
     const std::string input = std::filesystem::absolute(argv[i]).string();
     const double other = MedianMilliseconds(repeats, [&] {
       RunProgram({"convert", "-quiet", "-colorspace", "sRGB", "-orient", "TopLeft",

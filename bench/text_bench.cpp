@@ -9,6 +9,8 @@
 #include "bench/bench_support.h"
 #include "pict/text.h"
 
+using namespace pict;  // the decoder's own types
+
 int main(int argc, char** argv) {
   const int repeats = argc > 1 ? ParseArgument(argv[1], 20) : 20;
   const Rect canvas{0, 0, 1024, 768};

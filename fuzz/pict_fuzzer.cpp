@@ -7,7 +7,7 @@
 #include "pict/decode.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const PictResult result = DecodePict(std::span(data, size));
+  const pict::PictResult result = pict::DecodePict(std::span(data, size));
   // A picture and a refusal exclude each other.
   if (result.image.IsEmpty() == result.refusal.empty()) __builtin_trap();
   return 0;

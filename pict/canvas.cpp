@@ -6,6 +6,8 @@
 #include "pict/limits.h"
 #include "pict/modes.h"
 
+namespace pict {
+
 namespace {
 
 enum class Op { Copy, Or, Xor, Bic, Blend, AddPin, AddOver, SubPin, Transparent, AddMax, SubOver,
@@ -157,8 +159,17 @@ void Canvas::Paint(const Region& area, const Pattern& pattern, int mode,
   });
 }
 
+// a parts of over and 255 - a parts of under, per channel.
+static uint32_t Mix(uint32_t over, uint32_t under, uint32_t a) {
+  uint32_t out = 0;
+  for (int shift = 0; shift <= 16; shift += 8)
+    out |= ((Channel(over, shift) * a + Channel(under, shift) * (255 - a) + 127) / 255) << shift;
+  return out;
+}
+
 void Canvas::CopyBits(const RowSource& rows, Rect pictureBounds, Rect source, Rect destination,
-                      int mode, const Region& clip, const PaintColours& colours) {
+                      int mode, const Region& clip, const PaintColours& colours,
+                      bool blendAlpha) {
   if (source.IsEmpty() || destination.IsEmpty() || pictureBounds.IsEmpty()) return;
   const int pictureWidth = pictureBounds.Width();
   const Rule rule = RuleFor(mode & ~8);
@@ -193,14 +204,19 @@ void Canvas::CopyBits(const RowSource& rows, Rect pictureBounds, Rect source, Re
     while (last > first && (columnOf[size_t(last - 1 - areaBounds.left)] < 0 ||
                             columnOf[size_t(last - 1 - areaBounds.left)] >= pictureWidth))
       --last;
-    if (plainCopy && sameWidth) {
+    if (plainCopy && sameWidth && !blendAlpha) {
       const uint32_t* start = from + columnOf[size_t(first - areaBounds.left)];
       for (int x = first; x < last; ++x) to[x] = 0xFF000000 | start[x - first];
       return;
     }
     for (int x = first; x < last; ++x) {
       const uint32_t s = from[columnOf[size_t(x - areaBounds.left)]];
-      to[x] = 0xFF000000 | (plainCopy ? s : Apply(rule, s, to[x], colours, true));
+      uint32_t result = plainCopy ? s : Apply(rule, s, to[x], colours, true);
+      const uint32_t alpha = s >> 24;
+      if (blendAlpha && alpha != 0xFF) result = Mix(result, to[x], alpha);
+      to[x] = 0xFF000000 | result;
     }
   });
 }
+
+}  // namespace pict

@@ -11,6 +11,8 @@
 #include "pict/pattern.h"
 #include "pict/region.h"
 
+namespace pict {
+
 // The colours a painting step works with, as 0xRRGGBB.
 struct PaintColours {
   uint32_t foreground = 0x000000;
@@ -45,9 +47,12 @@ class Canvas {
   // Draws the part source of a picture (whose top-left pixel has the coordinates
   // pictureBounds.left, .top) scaled into destination, only where clip (canvas pixels) allows,
   // in a source mode. Black and white source pixels take the foreground and background
-  // colours, as QuickDraw colours copies.
+  // colours, as QuickDraw colours copies. With blendAlpha the source's alpha weighs the
+  // result against what is there (QuickTime images with an alpha channel or a matte);
+  // otherwise it is ignored, as QuickDraw ignores it.
   void CopyBits(const RowSource& rows, Rect pictureBounds, Rect source, Rect destination,
-                int mode, const Region& clip, const PaintColours& colours);
+                int mode, const Region& clip, const PaintColours& colours,
+                bool blendAlpha = false);
 
  private:
   bool ChargeSpan(int64_t pixels);
@@ -55,3 +60,5 @@ class Canvas {
   int64_t work_ = 0;
   bool exhausted_ = false;
 };
+
+}  // namespace pict

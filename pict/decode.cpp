@@ -7,6 +7,9 @@
 #include "pict/decoder.h"
 #include "pict/limits.h"
 #include "pict/opcodes.h"
+#include "pict/quicktime.h"
+
+namespace pict {
 
 namespace {
 
@@ -146,11 +149,16 @@ PictResult DecodePict(std::span<const uint8_t> file) {
       result.refusal = "more drawing than the decoder allows";
       return result;
     }
-    if (decoder.skipAfter > 0) {
-      reader.Skip(std::min(decoder.skipAfter, reader.remaining()));
-      decoder.skipAfter = 0;
+    if (decoder.quickTimeDrawn) {
+      if (words) reader.AlignToWord();
+      const size_t fallback = QuickTimeFallbackLength(
+          reader.data().subspan(reader.position()), *decoder.quickTimeDrawn);
+      reader.Skip(std::min(fallback, reader.remaining()));
+      decoder.quickTimeDrawn.reset();
     }
   }
   result.image = decoder.canvas().TakeImage();
   return result;
 }
+
+}  // namespace pict

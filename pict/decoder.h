@@ -2,11 +2,14 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "pict/canvas.h"
 #include "pict/reader.h"
 #include "pict/state.h"
+
+namespace pict {
 
 class Decoder {
  public:
@@ -40,14 +43,24 @@ class Decoder {
   const Region& clip() const { return clip_; }
   void SetClip(const Region& local) { clip_ = ToCanvas(local); }
 
+  // What a shape verb does with the region it covers (canvas pixels): frame and paint with the
+  // pen's pattern and mode, erase with the background pattern, invert, fill with the fill
+  // pattern. The clip applies; the work counts against the file's budget.
+  enum class Verb { Frame, Paint, Erase, Invert, Fill };
+  void Draw(Verb verb, Region area);
+  // Paints area (canvas pixels) through the clip with pattern in mode.
+  void Paint(Region area, const Pattern& pattern, int mode);
+  // The clip's bounds on the canvas: shapes need not be worked out beyond them.
+  Rect ClipBounds() const { return clip_.Bounds().Intersect(canvas_.Bounds()); }
+
   PaintColours Colours() const {
     return {state_.foreground.Rgb(), state_.background.Rgb(), state_.operand.Rgb(),
             state_.hilite.Rgb()};
   }
 
-  // Bytes after the current opcode that belong to nothing this decoder draws (the drawing a
-  // QuickTime picture carries for viewers without QuickTime); the walk steps over them.
-  size_t skipAfter = 0;
+  // Set when a QuickTime picture was drawn there: the walk then steps over the drawing the
+  // picture carries for viewers without QuickTime, when it is marked as such.
+  std::optional<Rect> quickTimeDrawn;
 
  private:
   int version_;
@@ -75,6 +88,19 @@ void MoveOrigin(Decoder&, ByteReader&, uint16_t);
 
 // Pixels (ops_bits.cpp).
 void DrawCopyBits(Decoder&, ByteReader&, uint16_t);
+void DrawQuickTime(Decoder&, ByteReader&, uint16_t);
 
-// What part 1 of the decoder does not draw yet: the picture is refused.
-void RefuseDrawing(Decoder&, ByteReader&, uint16_t);
+// Lines and shapes (ops_draw.cpp).
+void DrawLine(Decoder&, ByteReader&, uint16_t);
+void DrawRect(Decoder&, ByteReader&, uint16_t);
+void DrawRoundRect(Decoder&, ByteReader&, uint16_t);
+void DrawOval(Decoder&, ByteReader&, uint16_t);
+void DrawArc(Decoder&, ByteReader&, uint16_t);
+void DrawPolygon(Decoder&, ByteReader&, uint16_t);
+void DrawRegion(Decoder&, ByteReader&, uint16_t);
+
+// Text and picture comments (ops_text.cpp).
+void DrawText(Decoder&, ByteReader&, uint16_t);
+void ReadComment(Decoder&, ByteReader&, uint16_t);
+
+}  // namespace pict

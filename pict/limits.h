@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace pict {
+
 // The canvas: Cairo draws on surfaces of up to 32767 pixels a side; 64 megapixels are 256 MiB.
 constexpr int kMaxCanvasSide = 32767;
 constexpr int64_t kMaxCanvasPixels = int64_t{64} << 20;
@@ -26,3 +28,5 @@ constexpr size_t kMaxPolygonPoints = 16384;
 constexpr size_t kMaxTextBytes = 255;
 constexpr double kMaxTextPixelSize = 2048;
 constexpr double kMaxTextExtra = 2048;
+
+}  // namespace pict

@@ -1,6 +1,8 @@
 // pict/modes.h: QuickDraw's transfer modes, the numbers pictures store.
 #pragma once
 
+namespace pict {
+
 enum TransferMode : int {
   kSrcCopy = 0,
   kSrcOr = 1,
@@ -30,3 +32,5 @@ enum TransferMode : int {
   kHilite = 50,
   kDitherCopy = 64,
 };
+
+}  // namespace pict

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <iterator>
 
+namespace pict {
+
 namespace {
 
 using R = LengthRule;
@@ -37,48 +39,48 @@ constexpr OpcodeEntry kOpcodes[] = {
     {0x001D, 0x001D, "HiliteColor", R::Fixed, 6, SetColour},
     {0x001E, 0x001E, "DefHilite", R::Fixed, 0, nullptr},
     {0x001F, 0x001F, "OpColor", R::Fixed, 6, SetColour},
-    {0x0020, 0x0020, "Line", R::Fixed, 8, RefuseDrawing},
-    {0x0021, 0x0021, "LineFrom", R::Fixed, 4, RefuseDrawing},
-    {0x0022, 0x0022, "ShortLine", R::Fixed, 6, RefuseDrawing},
-    {0x0023, 0x0023, "ShortLineFrom", R::Fixed, 2, RefuseDrawing},
+    {0x0020, 0x0020, "Line", R::Fixed, 8, DrawLine},
+    {0x0021, 0x0021, "LineFrom", R::Fixed, 4, DrawLine},
+    {0x0022, 0x0022, "ShortLine", R::Fixed, 6, DrawLine},
+    {0x0023, 0x0023, "ShortLineFrom", R::Fixed, 2, DrawLine},
     {0x0024, 0x0027, "reserved", R::WordPrefixed, 0, nullptr},
-    {0x0028, 0x0028, "LongText", R::LongText, 0, RefuseDrawing},
-    {0x0029, 0x002A, "DHText/DVText", R::DhText, 0, RefuseDrawing},
-    {0x002B, 0x002B, "DHDVText", R::DhDvText, 0, RefuseDrawing},
+    {0x0028, 0x0028, "LongText", R::LongText, 0, DrawText},
+    {0x0029, 0x002A, "DHText/DVText", R::DhText, 0, DrawText},
+    {0x002B, 0x002B, "DHDVText", R::DhDvText, 0, DrawText},
     {0x002C, 0x002C, "fontName", R::WordPrefixed, 0, SetFontName},
     {0x002D, 0x002D, "lineJustify", R::WordPrefixed, 0, nullptr},
     {0x002E, 0x002E, "glyphState", R::WordPrefixed, 0, nullptr},
     {0x002F, 0x002F, "reserved", R::WordPrefixed, 0, nullptr},
-    {0x0030, 0x0034, "Rect", R::Fixed, 8, RefuseDrawing},
+    {0x0030, 0x0034, "Rect", R::Fixed, 8, DrawRect},
     {0x0035, 0x0037, "reserved", R::Fixed, 8, nullptr},
-    {0x0038, 0x003C, "SameRect", R::Fixed, 0, RefuseDrawing},
+    {0x0038, 0x003C, "SameRect", R::Fixed, 0, DrawRect},
     {0x003D, 0x003F, "reserved", R::Fixed, 0, nullptr},
-    {0x0040, 0x0044, "RRect", R::Fixed, 8, RefuseDrawing},
+    {0x0040, 0x0044, "RRect", R::Fixed, 8, DrawRoundRect},
     {0x0045, 0x0047, "reserved", R::Fixed, 8, nullptr},
-    {0x0048, 0x004C, "SameRRect", R::Fixed, 0, RefuseDrawing},
+    {0x0048, 0x004C, "SameRRect", R::Fixed, 0, DrawRoundRect},
     {0x004D, 0x004F, "reserved", R::Fixed, 0, nullptr},
-    {0x0050, 0x0054, "Oval", R::Fixed, 8, RefuseDrawing},
+    {0x0050, 0x0054, "Oval", R::Fixed, 8, DrawOval},
     {0x0055, 0x0057, "reserved", R::Fixed, 8, nullptr},
-    {0x0058, 0x005C, "SameOval", R::Fixed, 0, RefuseDrawing},
+    {0x0058, 0x005C, "SameOval", R::Fixed, 0, DrawOval},
     {0x005D, 0x005F, "reserved", R::Fixed, 0, nullptr},
-    {0x0060, 0x0064, "Arc", R::Fixed, 12, RefuseDrawing},
+    {0x0060, 0x0064, "Arc", R::Fixed, 12, DrawArc},
     {0x0065, 0x0067, "reserved", R::Fixed, 12, nullptr},
-    {0x0068, 0x006C, "SameArc", R::Fixed, 4, RefuseDrawing},
+    {0x0068, 0x006C, "SameArc", R::Fixed, 4, DrawArc},
     {0x006D, 0x006F, "reserved", R::Fixed, 4, nullptr},
-    {0x0070, 0x0074, "Poly", R::SizeWord, 0, RefuseDrawing},
+    {0x0070, 0x0074, "Poly", R::SizeWord, 0, DrawPolygon},
     {0x0075, 0x0077, "reserved", R::SizeWord, 0, nullptr},
-    {0x0078, 0x007C, "SamePoly", R::Fixed, 0, RefuseDrawing},
+    {0x0078, 0x007C, "SamePoly", R::Fixed, 0, DrawPolygon},
     {0x007D, 0x007F, "reserved", R::Fixed, 0, nullptr},
-    {0x0080, 0x0084, "Rgn", R::SizeWord, 0, RefuseDrawing},
+    {0x0080, 0x0084, "Rgn", R::SizeWord, 0, DrawRegion},
     {0x0085, 0x0087, "reserved", R::SizeWord, 0, nullptr},
-    {0x0088, 0x008C, "SameRgn", R::Fixed, 0, RefuseDrawing},
+    {0x0088, 0x008C, "SameRgn", R::Fixed, 0, DrawRegion},
     {0x008D, 0x008F, "reserved", R::Fixed, 0, nullptr},
     {0x0090, 0x0091, "BitsRect/BitsRgn", R::Parsed, 0, DrawCopyBits},
     {0x0092, 0x0097, "reserved", R::WordPrefixed, 0, nullptr},
     {0x0098, 0x009B, "PackBits/DirectBits", R::Parsed, 0, DrawCopyBits},
     {0x009C, 0x009F, "reserved", R::WordPrefixed, 0, nullptr},
-    {0x00A0, 0x00A0, "ShortComment", R::Fixed, 2, nullptr},
-    {0x00A1, 0x00A1, "LongComment", R::LongComment, 0, nullptr},
+    {0x00A0, 0x00A0, "ShortComment", R::Fixed, 2, ReadComment},
+    {0x00A1, 0x00A1, "LongComment", R::LongComment, 0, ReadComment},
     {0x00A2, 0x00AF, "reserved", R::WordPrefixed, 0, nullptr},
     {0x00B0, 0x00CF, "reserved", R::Fixed, 0, nullptr},
     {0x00D0, 0x00FE, "reserved", R::LongPrefixed, 0, nullptr},
@@ -86,7 +88,7 @@ constexpr OpcodeEntry kOpcodes[] = {
     {0x0100, 0x7FFF, "reserved", R::HighByteTimesTwo, 0, nullptr},
     {0x8000, 0x80FF, "reserved", R::Fixed, 0, nullptr},
     {0x8100, 0x81FF, "reserved", R::LongPrefixed, 0, nullptr},
-    {0x8200, 0x8201, "QuickTime", R::LongPrefixed, 0, RefuseDrawing},
+    {0x8200, 0x8201, "QuickTime", R::LongPrefixed, 0, DrawQuickTime},
     {0x8202, 0xFFFF, "reserved", R::LongPrefixed, 0, nullptr},
 };
 
@@ -116,3 +118,5 @@ std::optional<size_t> DataLength(const OpcodeEntry& entry, uint16_t opcode, Byte
   if (peek.failed()) return std::nullopt;
   return length;
 }
+
+}  // namespace pict

@@ -8,6 +8,8 @@
 
 #include "pict/decoder.h"
 
+namespace pict {
+
 enum class LengthRule {
   Fixed,             // size bytes
   SizeWord,          // regions and polygons: the first word is the whole length
@@ -35,3 +37,5 @@ const OpcodeEntry& FindOpcode(uint16_t opcode);
 // How many bytes of data follow the opcode at the reader's position; empty when the data ends
 // before the length can be read.
 std::optional<size_t> DataLength(const OpcodeEntry& entry, uint16_t opcode, ByteReader peek);
+
+}  // namespace pict

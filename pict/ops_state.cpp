@@ -4,6 +4,8 @@
 #include "pict/decoder.h"
 #include "pict/pixmap.h"
 
+namespace pict {
+
 namespace {
 
 // The eight colours of the original QuickDraw, by the numbers pictures store, as Color
@@ -104,7 +106,8 @@ void SetText(Decoder& decoder, ByteReader& data, uint16_t opcode) {
       text.ratioNumerator = ReadSize(data);
       text.ratioDenominator = ReadSize(data);
       break;
-    default: text.charExtra = data.S16(); break;
+    // The port keeps chExtra as a 4.12 fixed-point number, and the picture records it so.
+    default: text.charExtra = data.S16() / 4096.0; break;
   }
 }
 
@@ -116,7 +119,4 @@ void SetFontName(Decoder& decoder, ByteReader& data, uint16_t) {
   decoder.state().text.fontNames[font] = std::string(name.begin(), name.end());
 }
 
-void RefuseDrawing(Decoder& decoder, ByteReader&, uint16_t opcode) {
-  (void)opcode;
-  decoder.Refuse("the picture draws shapes or text, which this decoder does not render yet");
-}
+}  // namespace pict

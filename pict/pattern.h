@@ -7,6 +7,8 @@
 
 #include "pict/image.h"
 
+namespace pict {
+
 struct Pattern {
   std::array<uint8_t, 8> rows{};  // bit 7 of a row is its left pixel; 1 = foreground
   Image tile;                     // a colour pixel pattern when not empty; rows then unused
@@ -24,3 +26,5 @@ struct Pattern {
     return !IsColour();
   }
 };
+
+}  // namespace pict

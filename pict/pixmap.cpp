@@ -7,6 +7,8 @@
 
 #include "pict/limits.h"
 
+namespace pict {
+
 namespace {
 
 bool Refuse(std::string& reason, const char* why) {
@@ -283,3 +285,5 @@ std::optional<Pattern> ReadPixPat(ByteReader& data, std::string& reason) {
   pattern.tile = std::move(tile);
   return pattern;
 }
+
+}  // namespace pict

@@ -16,6 +16,8 @@
 #include <memory>
 #include <vector>
 
+namespace pict {
+
 // How the rows of a BitMap or PixMap are stored.
 struct PixMapHeader {
   bool packed = true;  // BitsRect and BitsRgn store their rows as they are
@@ -73,3 +75,5 @@ std::optional<Pattern> ReadPixPat(ByteReader& data, std::string& reason);
 // Unpacks PackBits data into out (unit 2: runs of 16-bit pixels). Returns the bytes produced;
 // output beyond out.size() is dropped, missing output stays as it was.
 size_t UnpackBits(std::span<const uint8_t> packed, std::span<uint8_t> out, int unit);
+
+}  // namespace pict

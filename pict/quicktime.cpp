@@ -19,6 +19,8 @@ extern "C" {
 
 #include "pict/limits.h"
 
+namespace pict {
+
 // Four characters as QuickTime stores them, first character in the high byte.
 static constexpr uint32_t FourCc(const char (&text)[5]) {
   return uint32_t(uint8_t(text[0])) << 24 | uint32_t(uint8_t(text[1])) << 16 |
@@ -556,3 +558,5 @@ size_t QuickTimeFallbackLength(std::span<const uint8_t> rest, const Rect& destin
   }
   return reader.failed() ? 0 : reader.position();
 }
+
+}  // namespace pict

@@ -15,6 +15,8 @@
 #include "pict/reader.h"
 #include "pict/region.h"
 
+namespace pict {
+
 // A decoded CompressedQuickTime picture and where it goes. The caller scales source (a part of
 // image) into destination (picture coordinates), clips it, and applies mode and mask.
 struct QuickTimePicture {
@@ -59,3 +61,5 @@ bool ApplyMatte(Image& image, const Rect& source, const Image& matte);
 // - a placeholder icon, as Photoshop 3 writes it: a 1-bit BitsRect or PackBitsRect (0x0090,
 //   0x0098) of a "QuickTime PICT" logo stretched over destination, which would cover the image.
 size_t QuickTimeFallbackLength(std::span<const uint8_t> rest, const Rect& destination);
+
+}  // namespace pict

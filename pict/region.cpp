@@ -4,6 +4,8 @@
 
 #include "pict/limits.h"
 
+namespace pict {
+
 Region::Region() { pixman_region32_init(&region_); }
 
 Region::Region(const Rect& rect) {
@@ -218,3 +220,5 @@ std::optional<Region> ReadRegion(ByteReader& reader, std::string& reason) {
   }
   return builder.Build();
 }
+
+}  // namespace pict

@@ -11,6 +11,8 @@
 #include "pict/geometry.h"
 #include "pict/reader.h"
 
+namespace pict {
+
 class Region {
  public:
   Region();  // empty
@@ -22,6 +24,7 @@ class Region {
   Region& operator=(Region&& other) noexcept;
 
   bool IsEmpty() const;
+  size_t RectCount() const { return static_cast<size_t>(pixman_region32_n_rects(Raw())); }
   Rect Bounds() const;  // all zero when empty
   bool Contains(int x, int y) const;
   bool operator==(const Region& other) const;
@@ -77,3 +80,5 @@ class RegionBuilder {
 // Reads a QuickDraw region: its size word, bounding box and, when the size says so, the
 // inversion points of its rows. Empty with a reason when the data is damaged.
 std::optional<Region> ReadRegion(ByteReader& reader, std::string& reason);
+
+}  // namespace pict

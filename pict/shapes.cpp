@@ -7,6 +7,8 @@
 
 #include "pict/limits.h"
 
+namespace pict {
+
 // The pixel rules below follow QuickDraw's own rasterisers (Apple's QuickDraw sources as
 // published by the Computer History Museum: DrawLine, DrawArc with InitOval/BumpOval,
 // PutLine, FrRect, FrRgn/InsetRgn), restated here as closed forms per row so that any row can
@@ -615,3 +617,5 @@ std::vector<Point> SmoothPolygon(std::span<const Point> points, bool closed) {
   }
   return curve;
 }
+
+}  // namespace pict

@@ -13,6 +13,8 @@
 #include "pict/geometry.h"
 #include "pict/region.h"
 
+namespace pict {
+
 // A clip that leaves every shape whole: far beyond any coordinate a picture can hold.
 constexpr Rect kUnclipped{-(1 << 28), -(1 << 28), 1 << 28, 1 << 28};
 
@@ -74,3 +76,5 @@ Region FrameRegion(const Region& region, Point pen, const Rect& clip = kUnclippe
 // end is ignored) and ends where it started. At most kMaxPolygonPoints points come back; none for
 // more going in.
 std::vector<Point> SmoothPolygon(std::span<const Point> points, bool closed);
+
+}  // namespace pict

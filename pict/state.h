@@ -11,15 +11,22 @@
 #include "pict/pattern.h"
 #include "pict/region.h"
 
+namespace pict {
+
 struct TextState {
-  int font = 0;  // 0: the system font
+  Point location;  // where the last text began: the text opcodes move from there
+  int font = 0;    // 0: the system font
   int face = 0;  // QuickDraw style bits
   int mode = kSrcOr;
   int size = 0;  // 0: the system font's size
   double spaceExtra = 0;
-  int charExtra = 0;
+  double charExtra = 0;
   Point ratioNumerator{1, 1}, ratioDenominator{1, 1};
   std::unordered_map<int, std::string> fontNames;  // from the fontName opcode
+  // Text turned by drawing programs' picture comments: the angle in degrees clockwise and the
+  // centre it turns about, relative to the text's origin.
+  double angle = 0;
+  double centerX = 0, centerY = 0;
 };
 
 struct GraphicsState {
@@ -42,3 +49,5 @@ struct GraphicsState {
   std::vector<Point> lastPolygon;
   Region lastRegion;
 };
+
+}  // namespace pict

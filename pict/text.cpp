@@ -14,6 +14,8 @@
 
 #include "pict/limits.h"
 
+namespace pict {
+
 namespace {
 
 // Only families the build installs (fonts-liberation, fonts-dejavu-core) are asked for by
@@ -23,6 +25,12 @@ constexpr std::string_view kSans = "Liberation Sans";
 constexpr std::string_view kSansNarrow = "Liberation Sans Narrow";
 constexpr std::string_view kSerif = "Liberation Serif";
 constexpr std::string_view kMono = "Liberation Mono";
+// Geneva, New York, Chicago and Monaco were drawn for the screen, wider than the printer fonts
+// Helvetica, Times and Courier: the DejaVu families (Bitstream Vera) have such wide metrics,
+// Liberation matches the printer fonts' widths.
+constexpr std::string_view kWideSans = "DejaVu Sans";
+constexpr std::string_view kWideSerif = "DejaVu Serif";
+constexpr std::string_view kWideMono = "DejaVu Sans Mono";
 constexpr std::string_view kSymbols = "DejaVu Sans";  // has the Greek, mathematics and dingbats
 
 // QuickDraw's font numbers as the Font Manager assigns them (Inside Macintosh: Text), with the
@@ -44,7 +52,7 @@ constexpr NumberedFont kFontNumbers[] = {
 
 // Font names by a word they contain (lower case, letters and digits only), first match wins:
 // "B Times Bold", "Times-Roman" and "TimesNewRomanPSMT" all find "times". Names found nowhere,
-// Helvetica, Geneva and Chicago among them, are drawn in the sans serif.
+// Helvetica among them, are drawn in the sans serif.
 struct NamedFamily {
   std::string_view word;
   std::string_view family;
@@ -54,7 +62,9 @@ constexpr NamedFamily kFontWords[] = {
     {"dingbat", kSymbols, TextEncoding::Dingbats},
     {"symbol", kSymbols, TextEncoding::Symbol},
     {"courier", kMono},
-    {"monaco", kMono},
+    {"monaco", kWideMono},
+    {"geneva", kWideSans},
+    {"chicago", kWideSans},
     {"monospace", kMono},
     {"sansmono", kMono},
     {"andalemono", kMono},
@@ -70,7 +80,7 @@ constexpr NamedFamily kFontWords[] = {
     {"condensed", kSansNarrow},
     {"times", kSerif},
     {"tmsrmn", kSerif},
-    {"newyork", kSerif},
+    {"newyork", kWideSerif},
     {"palatino", kSerif},
     {"bookman", kSerif},
     {"century", kSerif},
@@ -558,3 +568,5 @@ std::optional<TextInk> RenderText(std::span<const uint8_t> text, Point origin,
   result.ink.Intersect(Region(bounds));
   return result;
 }
+
+}  // namespace pict

@@ -13,6 +13,8 @@
 #include "pict/geometry.h"
 #include "pict/region.h"
 
+namespace pict {
+
 // The character set a font's bytes are in: Mac OS Roman, or one of the two symbol fonts whose
 // glyphs sit at their own codes.
 enum class TextEncoding { MacRoman, Symbol, Dingbats };
@@ -77,3 +79,5 @@ char32_t ToUnicode(uint8_t byte, TextEncoding encoding);
 std::optional<TextInk> RenderText(std::span<const uint8_t> text, Point origin,
                                   const TextStyle& style, const Rect& bounds, std::string& reason,
                                   const TextTurn& turn = {});
+
+}  // namespace pict

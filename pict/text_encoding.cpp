@@ -3,6 +3,8 @@
 // the installed fonts lack, the nearest shape that DejaVu Sans has stands in.
 #include "pict/text.h"
 
+namespace pict {
+
 namespace {
 
 // Mac OS Roman, 0x80 to 0xFF.
@@ -110,3 +112,5 @@ char32_t ToUnicode(uint8_t byte, TextEncoding encoding) {
   }
   return 0;
 }
+
+}  // namespace pict

@@ -212,9 +212,9 @@ Bitmap LoadThroughConverter(const std::string& inputPath, const std::string& tga
 // Our own decoder runs in-process: it reads only inside the bytes it is given and caps the
 // work a file may cause, so no file can hang or crash it (the fuzz target keeps it so).
 Bitmap LoadWithOwnDecoder(const std::string& data) {
-  const PictResult result = DecodePict(
+  const pict::PictResult result = pict::DecodePict(
       std::span(reinterpret_cast<const uint8_t*>(data.data()), data.size()));
-  const Image& image = result.image;
+  const pict::Image& image = result.image;
   if (image.IsEmpty()) return nullptr;
   Bitmap picture(FreeImage_Allocate(image.width, image.height, 24));
   if (!picture) return nullptr;

@@ -10,6 +10,8 @@
 #include "pict/decode.h"
 #include "tests/support/pict_writer.h"
 
+using namespace pict;  // the decoder's own types
+
 namespace {
 
 PictResult Decode(const PictWriter& writer) {

@@ -18,6 +18,8 @@ extern "C" {
 #include "tests/support/letter_f.h"
 #include "tests/support/pict_writer.h"
 
+using namespace pict;  // the decoder's own types
+
 namespace {
 
 using Bytes = std::vector<uint8_t>;

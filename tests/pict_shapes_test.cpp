@@ -10,6 +10,8 @@
 #include "pict/limits.h"
 #include "pict/shapes.h"
 
+using namespace pict;  // the decoder's own types
+
 // The region inside box as rows of '#' (in) and '.' (out), top row first.
 static std::string Picture(const Region& region, const Rect& box) {
   std::string rows;

@@ -12,6 +12,8 @@
 
 #include "pict/text.h"
 
+using namespace pict;  // the decoder's own types
+
 namespace {
 
 constexpr Rect kCanvas{0, 0, 600, 300};
@@ -84,9 +86,10 @@ TEST(ChooseFont, NumbersAndNamesMapToInstalledFamilies) {
     bool bold = false, italic = false;
   };
   const Case kCases[] = {
-      {0, "", "Liberation Sans"},  // Chicago, the system font
-      {2, "", "Liberation Serif"},
-      {4, "", "Liberation Mono"},
+      // The screen fonts get the wide DejaVu families, the printer fonts Liberation's.
+      {0, "", "DejaVu Sans"},  // Chicago, the system font
+      {2, "", "DejaVu Serif"},  // New York
+      {4, "", "DejaVu Sans Mono"},  // Monaco
       {13, "", "DejaVu Sans", TextEncoding::Dingbats},
       {15, "", "Liberation Sans Narrow"},
       {20, "", "Liberation Serif"},

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <map>
 
+using pict::Rect;
+
 PictWriter& PictWriter::Version1() {
   assert(body_.empty() && "choose the version before any opcode");
   version_ = 1;

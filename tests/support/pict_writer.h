@@ -21,15 +21,15 @@ struct PixmapSpec {
   int packType = 0;               // 0: the usual one for the depth when packed
   int components = 3;             // 32 bits: 3, or 4 with alpha
   int rowBytes = 0;               // 0: the smallest even row size
-  Rect bounds{}, source{}, destination{};  // empty: 0, 0, width, height
+  pict::Rect bounds{}, source{}, destination{};  // empty: 0, 0, width, height
   int mode = 0;                   // transfer mode; 0 = srcCopy
-  std::vector<Rect> mask;         // non-empty: the Rgn form of the opcode, with this mask
+  std::vector<pict::Rect> mask;         // non-empty: the Rgn form of the opcode, with this mask
 };
 
 class PictWriter {
  public:
   PictWriter& Version1();  // byte opcodes; the default is version 2
-  PictWriter& ExtendedVersion2(int hRes, int vRes, Rect source);
+  PictWriter& ExtendedVersion2(int hRes, int vRes, pict::Rect source);
   PictWriter& NoPreamble();  // leaves out the 512 leading bytes
   PictWriter& Frame(int left, int top, int right, int bottom);
 
@@ -39,12 +39,12 @@ class PictWriter {
   PictWriter& U16(uint16_t value);
   PictWriter& U32(uint32_t value);
   PictWriter& Raw(const std::vector<uint8_t>& bytes);
-  PictWriter& RectData(Rect rect);  // top, left, bottom, right
+  PictWriter& RectData(pict::Rect rect);  // top, left, bottom, right
   PictWriter& PointData(int x, int y);  // v, h
   // A region of disjoint rectangles, in QuickDraw's inversion-point form.
-  PictWriter& RegionData(const std::vector<Rect>& rects);
+  PictWriter& RegionData(const std::vector<pict::Rect>& rects);
 
-  PictWriter& ClipRect(Rect rect);
+  PictWriter& ClipRect(pict::Rect rect);
   PictWriter& Pixmap(const PixmapSpec& spec);
   PictWriter& LongComment(uint16_t kind, const std::vector<uint8_t>& data);
   PictWriter& End();
@@ -59,7 +59,7 @@ class PictWriter {
   bool preamble_ = true;
   bool extended_ = false;
   int hRes_ = 72, vRes_ = 72;
-  Rect frame_{0, 0, 1, 1}, source_{};
+  pict::Rect frame_{0, 0, 1, 1}, source_{};
   std::vector<uint8_t> body_;
 };
 
