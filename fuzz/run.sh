@@ -18,8 +18,8 @@ seeds=""
 for folder in ../shared/corpus/pict-real ../shared/corpus/pict-synthetic tests/data/pict-fuzz; do
   [ -d "$folder" ] && seeds="$seeds $folder"
 done
-jobs=$(nproc)
+jobs=${FUZZ_JOBS:-$(nproc)}
 # shellcheck disable=SC2086
-"$out/pict_fuzzer" -max_total_time="$seconds" -max_len=400000 -timeout=10 -rss_limit_mb=3072 \
+"$out/pict_fuzzer" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=3072 \
   -jobs="$jobs" -workers="$jobs" -artifact_prefix="$out/crashes/" \
   -print_final_stats=1 "$out/corpus" $seeds

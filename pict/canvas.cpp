@@ -130,6 +130,8 @@ void Canvas::Paint(const Region& area, const Pattern& pattern, int mode,
   const bool solidFore = pattern.IsSolid(true);
   const bool solidBack = pattern.IsSolid(false);
   const bool constant = rule.op == Op::Copy && (solidFore || solidBack);
+  // Inverting (xor with a solid foreground) is the other common case with a shortcut.
+  const bool invert = rule.op == Op::Xor && (rule.notSource ? solidBack : solidFore);
   const uint32_t constantColour =
       0xFF000000 | Apply(rule, solidFore ? 0x000000 : kRgb, 0, colours, true);
 
@@ -141,6 +143,10 @@ void Canvas::Paint(const Region& area, const Pattern& pattern, int mode,
     uint32_t* row = &image_.At(0, y);
     if (constant) {
       std::fill(row + left, row + right, constantColour);
+      return;
+    }
+    if (invert) {
+      for (int x = left; x < right; ++x) row[x] ^= kRgb;
       return;
     }
     if (pattern.IsColour()) {

@@ -3,6 +3,7 @@
 //   PictWriter().Frame(0, 0, 40, 30).Pixmap(spec).End().Save(path);
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -46,6 +47,8 @@ class PictWriter {
 
   PictWriter& ClipRect(pict::Rect rect);
   PictWriter& Pixmap(const PixmapSpec& spec);
+  // A colour pixel pattern (0x12 background, 0x13 pen, 0x14 fill) tiled from an indexed spec.
+  PictWriter& PixPat(uint16_t opcode, const PixmapSpec& tile);
   PictWriter& LongComment(uint16_t kind, const std::vector<uint8_t>& data);
   PictWriter& End();
 
@@ -61,7 +64,28 @@ class PictWriter {
   int hRes_ = 72, vRes_ = 72;
   pict::Rect frame_{0, 0, 1, 1}, source_{};
   std::vector<uint8_t> body_;
+
+  void PixMapFields(const PixmapSpec& spec);  // rowBytes to the colour table
+  void PixelData(const PixmapSpec& spec);
 };
+
+// QuickTime's 3x3 matrix: Fixed 16.16, but w, which is 1.0 in Fract 2.30.
+using QuickTimeMatrix = std::array<int32_t, 9>;
+// A matrix that scales, then translates.
+QuickTimeMatrix QuickTimeScale(double sx, double sy, double tx = 0, double ty = 0);
+
+// An image description of a codec type and size, with its own colour table (clut id 0) when
+// one is given, followed by data.
+std::vector<uint8_t> QuickTimeDescription(const char* codec, int width, int height, int depth,
+                                          const std::vector<uint8_t>& data,
+                                          const std::vector<uint32_t>& table = {});
+
+// The data of a CompressedQuickTime opcode after its length.
+std::vector<uint8_t> QuickTimeOpcodeData(const std::vector<uint8_t>& described, pict::Rect source,
+                                         const QuickTimeMatrix& matrix = QuickTimeScale(1, 1),
+                                         const std::vector<uint8_t>& mask = {},
+                                         const std::vector<uint8_t>& matte = {},
+                                         pict::Rect matteRect = {});
 
 // PackBits as QuickDraw packs rows; unit 2 packs 16-bit pixels.
 std::vector<uint8_t> PackBits(const std::vector<uint8_t>& row, int unit = 1);
