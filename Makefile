@@ -5,7 +5,9 @@ PACKAGES := libfreeimage-dev libdevil-dev libjxr-dev libjxr-tools libpango1.0-de
   libcairo2-dev libpixman-1-dev libavcodec-dev libavformat-dev libswscale-dev imagemagick \
   fonts-liberation fonts-dejavu-core libgtest-dev cmake g++ make pkg-config
 
-.PHONY: all deps build check demo clean fuzz
+SANITIZE_BUILD ?= build-sanitize
+
+.PHONY: all deps build check check-sanitize demo clean fuzz
 
 all: build
 
@@ -28,6 +30,14 @@ build: deps
 check: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# The whole suite once more, built with AddressSanitizer and UndefinedBehaviorSanitizer and with
+# every assert on, in a build folder of its own.
+check-sanitize: deps
+	cmake -S . -B $(SANITIZE_BUILD) -DQUILLMERE_WERROR=ON -DQUILLMERE_SANITIZE=ON \
+	  -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" >/dev/null
+	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS)
+
 demo: build
 	@sh samples/demo.sh $(BUILD)/bin/marrowickcmd
 
@@ -39,4 +49,4 @@ fuzz: deps
 	sh fuzz/run.sh $(FUZZ_SECONDS)
 
 clean:
-	rm -rf $(BUILD) build-fuzz
+	rm -rf $(BUILD) $(SANITIZE_BUILD) build-fuzz

@@ -101,6 +101,10 @@ static void RunMainFlow(const std::vector<std::string>& parameters) {
 
   ResetJob();
   SetDefaultSettings(true);
+#ifdef QUILLMERE_TEST_CONVERTER_DEADLINE_MS
+  // Only in the copy of the program built for the tests of a converter that never ends.
+  gJob.converterDeadlineMs = QUILLMERE_TEST_CONVERTER_DEADLINE_MS;
+#endif
 
   const std::string first = OptionName(parameters, 0);
   if (first == "-U" || first == "-T") return;

@@ -268,7 +268,8 @@ void RunBatch(bool quiet) {
   int32_t converted = 0;
   if (tempFolder) {
     gJob.tempFolder = *tempFolder;
-    converted = RunPhase(ConvertAll);
+    const bool showProgress = !quiet && IsErrorTerminal();
+    converted = RunPhase([showProgress] { return ConvertAll(showProgress); });
     RemoveFolderTree(*tempFolder);
     gJob.tempFolder.clear();
   }

@@ -15,6 +15,7 @@
 #include "bench/bench_support.h"
 #include "pict/decode.h"
 #include "platform/process.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -59,7 +60,8 @@ int main(int argc, char** argv) {
     const std::string input = std::filesystem::absolute(argv[i]).string();
     const double other = MedianMilliseconds(repeats, [&] {
       RunProgram({"convert", "-quiet", "-colorspace", "sRGB", "-orient", "TopLeft",
-                  "pict:" + input, "tga:" + tga});
+                  "pict:" + input, "tga:" + tga},
+                 kConverterDeadlineMs);
     });
     ours.push_back(own);
     theirs.push_back(other);

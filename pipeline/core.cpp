@@ -19,7 +19,7 @@ static int Height(const Bitmap& picture) {
 }
 
 bool ConvertCurrentFile() {
-  Bitmap picture = LoadPicture(gJob.currentInputFile, gJob.tempFolder);
+  Bitmap picture = LoadPicture(gJob.currentInputFile, gJob.tempFolder, gJob.converterDeadlineMs);
   gJob.loadedBpp = picture ? static_cast<int32_t>(FreeImage_GetBPP(picture.get())) : 0;
   int width = Width(picture);
   int height = Height(picture);

@@ -2,6 +2,9 @@
 #include "platform/files.h"
 #include "platform/process.h"
 
+// Generous: JxrEncApp encodes a 2000 x 1500 picture in well under a second.
+static constexpr int kEncoderDeadlineMs = 60'000;
+
 // The bitmaps JxrEncApp can read back from our intermediate files.
 static bool CanEncoderTake(FIBITMAP* picture) {
   const FREE_IMAGE_TYPE type = FreeImage_GetImageType(picture);
@@ -97,7 +100,9 @@ bool SaveJxrWithEncoder(FIBITMAP* picture, const std::string& outputPath) {
   // Quantisation 1 is the lossless setting (also the encoder's default, stated for clarity).
   const std::string encodedPath = TemporaryPathBeside(outputPath, "jxr");
   const bool encoded = !encodedPath.empty() &&
-                       RunProgram({"JxrEncApp", "-i", sourcePath, "-o", encodedPath, "-q", "1"}) &&
+                       RunProgram({"JxrEncApp", "-i", AbsolutePath(sourcePath), "-o",
+                                   AbsolutePath(encodedPath), "-q", "1"},
+                                  kEncoderDeadlineMs) &&
                        FileSize(encodedPath).value_or(0) > 0;
   RemoveFile(sourcePath);
   if (!encoded) {

@@ -194,11 +194,15 @@ static bool HasSize(const Bitmap& picture) {
          FreeImage_GetHeight(picture.get()) > 0;
 }
 
-Bitmap LoadThroughConverter(const std::string& inputPath, const std::string& tgaPath) {
+Bitmap LoadThroughConverter(const std::string& inputPath, const std::string& tgaPath,
+                            int deadlineMs) {
   // A stale file would otherwise be taken for this input's picture.
   RemoveFile(tgaPath);
-  const bool converted = RunProgram({"convert", "-quiet", "-colorspace", "sRGB", "-orient",
-                                     "TopLeft", "pict:" + inputPath, "tga:" + tgaPath});
+  // Absolute paths: ImageMagick takes a name that begins with "@" for a list of files to read.
+  const bool converted =
+      RunProgram({"convert", "-quiet", "-colorspace", "sRGB", "-orient", "TopLeft",
+                  "pict:" + AbsolutePath(inputPath), "tga:" + AbsolutePath(tgaPath)},
+                 deadlineMs);
   std::this_thread::sleep_for(std::chrono::milliseconds(30));
   Bitmap picture;
   // ImageMagick leaves all-black TGAs behind when it fails on some PICTs: only status 0 counts.
@@ -242,14 +246,16 @@ Bitmap LoadWithFreeImage(const std::string& data) {
   return picture;
 }
 
-Bitmap LoadPicture(const std::string& inputPath, const std::string& tempFolder) {
+Bitmap LoadPicture(const std::string& inputPath, const std::string& tempFolder,
+                   int converterDeadlineMs) {
   const std::optional<std::string> data = ReadFileBytes(inputPath);
   // An empty file can hold no picture, and FreeImage's reader would only spin on it.
   if (!data || data->empty()) return nullptr;
   Bitmap picture = LoadWithOwnDecoder(*data);
   if (picture) return picture;
   // What our decoder refuses goes to the external converter, then to FreeImage's reader.
-  picture = LoadThroughConverter(inputPath, tempFolder + kConverterOutputName);
+  picture =
+      LoadThroughConverter(inputPath, tempFolder + kConverterOutputName, converterDeadlineMs);
   if (picture) return picture;
   return LoadWithFreeImage(*data);
 }

@@ -1,25 +1,19 @@
 #include "platform/console.h"
 
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <string>
 
-static void WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = write(fd, bytes.data(), bytes.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;
-    bytes.remove_prefix(static_cast<size_t>(n));
-  }
-}
+#include "platform/descriptor.h"
 
 void PrintLine(std::string_view text) {
   std::string line(text);
   line += '\n';
-  WriteAll(STDOUT_FILENO, line);
+  WriteAll(STDOUT_FILENO, line.data(), line.size());
 }
 
 void SetConsoleTitle(std::string_view title) {
@@ -27,8 +21,18 @@ void SetConsoleTitle(std::string_view title) {
   std::string sequence = "\x1b]0;";
   sequence += title;
   sequence += '\a';
-  WriteAll(STDOUT_FILENO, sequence);
+  WriteAll(STDOUT_FILENO, sequence.data(), sequence.size());
 }
+
+bool IsErrorTerminal() { return isatty(STDERR_FILENO) == 1; }
+
+int ErrorTerminalColumns() {
+  winsize size{};
+  if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) != 0) return 0;
+  return size.ws_col;
+}
+
+void WriteError(std::string_view bytes) { WriteAll(STDERR_FILENO, bytes.data(), bytes.size()); }
 
 void IgnoreBrokenPipe() { signal(SIGPIPE, SIG_IGN); }
 

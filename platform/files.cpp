@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/descriptor.h"
 #include "platform/text.h"
 
 PathInfo QueryPath(const std::string& path) {
@@ -54,41 +55,28 @@ bool RenameFile(const std::string& from, const std::string& to) {
 }
 
 std::optional<std::string> ReadFileBytes(const std::string& path) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
+  const UniqueFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (fd.get() < 0) return std::nullopt;
   struct stat info {};
-  if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-    close(fd);
-    return std::nullopt;
-  }
+  if (fstat(fd.get(), &info) != 0 || S_ISDIR(info.st_mode)) return std::nullopt;
   std::string data;
   char buffer[65536];
   for (;;) {
-    const ssize_t n = read(fd, buffer, sizeof buffer);
+    const ssize_t n = read(fd.get(), buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      close(fd);
-      return std::nullopt;
-    }
+    if (n < 0) return std::nullopt;
     if (n == 0) break;
     data.append(buffer, static_cast<size_t>(n));
   }
-  close(fd);
   return data;
 }
 
 bool WriteFileBytes(const std::string& path, const std::string& data) {
-  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
-  size_t written = 0;
-  while (written < data.size()) {
-    const ssize_t n = write(fd, data.data() + written, data.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    written += static_cast<size_t>(n);
-  }
-  const bool closed = close(fd) == 0;
-  return closed && written == data.size();
+  UniqueFd fd(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+  if (fd.get() < 0) return false;
+  const bool written = WriteAll(fd.get(), data.data(), data.size());
+  // A full disk may show only when the file is closed.
+  return fd.Reset() && written;
 }
 
 std::optional<int64_t> ModificationTime(const std::string& path) {
@@ -106,6 +94,16 @@ bool SetModificationTime(const std::string& path, int64_t utcSeconds) {
   return utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
 }
 
+std::string AbsolutePath(const std::string& path) {
+  if (path.starts_with('/')) return path;
+  std::error_code error;
+  const std::filesystem::path current = std::filesystem::current_path(error);
+  if (error) return "./" + path;
+  std::string absolute = current.string();
+  if (!absolute.ends_with('/')) absolute += '/';
+  return absolute + path;
+}
+
 static std::string ExecutablePath() {
   std::error_code error;
   const auto path = std::filesystem::read_symlink("/proc/self/exe", error);
@@ -121,7 +119,8 @@ std::string ProgramName() { return BaseName(ExecutablePath()); }
 
 std::optional<std::string> MakePrivateTempFolder() {
   const char* base = std::getenv("TMPDIR");
-  std::string pattern = (base && *base) ? base : "/tmp";
+  // The folder's paths are handed to the converter, which must not read them as options.
+  std::string pattern = AbsolutePath((base && *base) ? base : "/tmp");
   if (pattern.back() != '/') pattern += '/';
   pattern += "quillmere-XXXXXX";
   if (!mkdtemp(pattern.data())) return std::nullopt;  // mkdtemp makes it with mode 0700

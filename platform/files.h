@@ -47,13 +47,19 @@ std::optional<int64_t> ModificationTime(const std::string& path);
 // Sets only the last-modification time (UTC seconds); the access time is left alone.
 bool SetModificationTime(const std::string& path, int64_t utcSeconds);
 
+// The path itself when it begins with "/", else the current directory + "/" + path; when the
+// current directory cannot be read, "./" + path. Either way a program handed the result cannot
+// take it for an option ("-x"), a list of files ("@x") or a format prefix ("png:x").
+std::string AbsolutePath(const std::string& path);
+
 // Folder of the running executable, ending in "/".
 std::string ProgramFolder();
 
 // File name of the running executable without folder and extension.
 std::string ProgramName();
 
-// A new private folder (mode 0700) under the system's temporary folder, ending in "/".
+// A new private folder (mode 0700) under the system's temporary folder, as an absolute path
+// ending in "/".
 std::optional<std::string> MakePrivateTempFolder();
 
 // Removes a folder and everything in it; true when it is gone.

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,32 +9,13 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
-#include <thread>
 
-namespace {
+#include "platform/child.h"
+#include "platform/descriptor.h"
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int kChildOutputFd = 3;
-
-// One open descriptor, closed with the object.
-class UniqueFd {
- public:
-  explicit UniqueFd(int fd = -1) : fd_(fd) {}
-  ~UniqueFd() { Reset(); }
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-  int get() const { return fd_; }
-  void Reset() {
-    if (fd_ >= 0) close(fd_);
-    fd_ = -1;
-  }
-
- private:
-  int fd_;
-};
-
-}  // namespace
+static constexpr int kChildOutputFd = 3;
 
 // Bytes of address space the process maps now, so that the child's limit is what it may add.
 static uint64_t MappedBytes() {
@@ -50,21 +30,11 @@ static uint64_t MappedBytes() {
   return pages * static_cast<uint64_t>(sysconf(_SC_PAGESIZE));
 }
 
-static bool WriteAll(int fd, const void* data, size_t size) {
-  const char* bytes = static_cast<const char*>(data);
-  while (size > 0) {
-    const ssize_t n = write(fd, bytes, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
-}
-
 // Runs in the child only: never returns.
 [[noreturn]] static void RunChild(int outputFd, uint64_t addressLimit,
                                   const std::function<bool(const IsolatedWriter&)>& work) {
+  // A group of its own, as the parent also makes it, so that the deadline can end it whole.
+  setpgid(0, 0);
   // A runaway allocation fails inside the child instead of exhausting the machine.
   const rlimit memory{addressLimit, addressLimit};
   setrlimit(RLIMIT_AS, &memory);
@@ -94,24 +64,6 @@ static bool WriteAll(int fd, const void* data, size_t size) {
   _exit(ok ? 0 : 1);
 }
 
-// Waits for the child's end until the deadline, then kills it; always reaps it.
-static int ReapChild(pid_t pid, Clock::time_point deadline, bool& killed) {
-  int status = 0;
-  for (;;) {
-    const pid_t done = waitpid(pid, &status, WNOHANG);
-    if (done == pid) return status;
-    if (done < 0 && errno != EINTR) return -1;
-    if (Clock::now() >= deadline) break;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  killed = true;
-  kill(pid, SIGKILL);
-  while (waitpid(pid, &status, 0) < 0) {
-    if (errno != EINTR) return -1;
-  }
-  return status;
-}
-
 IsolatedResult RunIsolated(const std::function<bool(const IsolatedWriter& write)>& work,
                            const IsolatedLimits& limits) {
   IsolatedResult result;
@@ -128,6 +80,8 @@ IsolatedResult RunIsolated(const std::function<bool(const IsolatedWriter& write)
   const pid_t pid = fork();
   if (pid < 0) return result;
   if (pid == 0) RunChild(writeEnd.get(), addressLimit, work);
+  setpgid(pid, pid);
+  WatchChildGroup(pid);
   writeEnd.Reset();  // otherwise the end of file never comes
 
   bool ended = false;   // end of file: the child has closed its side
@@ -154,10 +108,9 @@ IsolatedResult RunIsolated(const std::function<bool(const IsolatedWriter& write)
   // A child that has not closed its side by now is stopped at once; one that has gets the
   // rest of the deadline to finish exiting.
   result.timedOut = !ended && !tooMuch && Clock::now() >= deadline;
-  bool killed = false;
-  const int status = ReapChild(pid, ended ? deadline : Clock::now(), killed);
-  if (killed && ended) result.timedOut = true;
-  result.completed = ended && !killed && status >= 0 && WIFEXITED(status) &&
-                     WEXITSTATUS(status) == 0;
+  const ChildEnd end = EndChildGroup(pid, ended ? deadline : Clock::now());
+  if (end.killed && ended) result.timedOut = true;
+  result.completed = ended && !end.killed && end.status >= 0 && WIFEXITED(end.status) &&
+                     WEXITSTATUS(end.status) == 0;
   return result;
 }

@@ -8,28 +8,38 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
+
+#include "platform/child.h"
+#include "platform/descriptor.h"
 
 extern char** environ;
 
-bool RunProgram(const std::vector<std::string>& argv) {
+bool RunProgram(const std::vector<std::string>& argv, int timeoutMilliseconds) {
   if (argv.empty()) return false;
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMilliseconds);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   for (int fd : {0, 1, 2})
     posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
+  // A group of its own, so that the deadline ends whatever the program starts as well.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+  posix_spawnattr_setpgroup(&attributes, 0);
   std::vector<char*> args;
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
   pid_t pid = 0;
-  const int started = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
+  const int started = posix_spawnp(&pid, args[0], &actions, &attributes, args.data(), environ);
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   if (started != 0) return false;
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0) {
-    if (errno != EINTR) return false;
-  }
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  WatchChildGroup(pid);
+  const ChildEnd end = EndChildGroup(pid, deadline);
+  return !end.killed && end.status >= 0 && WIFEXITED(end.status) && WEXITSTATUS(end.status) == 0;
 }
 
 // $XDG_RUNTIME_DIR, or a private per-user folder under the temporary folder.
@@ -55,11 +65,8 @@ bool AcquireSingleInstance(const std::string& title) {
   const std::string folder = LockFolder();
   if (folder.empty()) return false;
   const std::string path = folder + title + ".lock";
-  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-  if (fd < 0) return false;
-  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    close(fd);
-    return false;
-  }
-  return true;  // the descriptor stays open, and the lock held, until the process ends
+  UniqueFd lock(open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+  if (lock.get() < 0 || flock(lock.get(), LOCK_EX | LOCK_NB) != 0) return false;
+  lock.Release();  // the descriptor stays open, and the lock held, until the process ends
+  return true;
 }

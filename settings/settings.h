@@ -167,6 +167,10 @@ struct ConversionSettings {
   NamingSettings naming;
 };
 
+// How long the external converter may take for one file: generous, ImageMagick decodes a
+// 2000 x 1500 picture in well under a second here.
+inline constexpr int32_t kConverterDeadlineMs = 60'000;
+
 struct JobRecord {
   std::string programFolder;       // folder of the executable, ending in "/"
   std::string currentInputFile;    // the -i file, then the file in hand
@@ -188,6 +192,7 @@ struct JobRecord {
   std::string debug;               // "DEBUG" after -D/--DEBUG
   int32_t outputWidth = 0;         // picture size after resizing and the icon limit
   int32_t outputHeight = 0;
+  int32_t converterDeadlineMs = kConverterDeadlineMs;  // then the converter is stopped
 };
 
 inline ConversionSettings gSettings;  // written by the option pass only

@@ -1,21 +1,23 @@
-// Whole runs of marrowickcmd on real PICT files: checks and their messages, the debug echo,
-// folder trees, list files, the summary lines and what is left on disk.
+// Whole runs of marrowickcmd on PICT files the tests write: checks and their messages, the debug
+// echo, folder trees, list files, the summary lines and what is left on disk.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "platform/files.h"
 #include "tests/support/run_program.h"
+#include "tests/support/test_pictures.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-const std::string kGood1 = "pict-synthetic/im-rgb-80x60-gradient.pct";
-const std::string kGood2 = "pict-synthetic/nb-pal16-320x200-redyellow.pct";
-const std::string kGood3 = "pict-synthetic/ext-lower.pic";
-const std::string kBad = "pict-synthetic/bad-garbage.pct";
+constexpr TestPicture kGood1 = TestPicture::Gradient;
+constexpr TestPicture kGood2 = TestPicture::RedYellow;
+constexpr TestPicture kGood3 = TestPicture::Orange;
+constexpr TestPicture kBad = TestPicture::Garbage;
 
 const std::vector<std::string> kBanner = {"Quillmere 2.2", "Copyright (c) 2026 Quillmere",
                                           "https://www.quillmere.example/", " "};
@@ -26,9 +28,9 @@ class BatchRun : public ::testing::Test {
     fs::create_directories(in_);
     fs::create_directories(out_);
   }
-  void Put(const std::string& corpusFile, const std::string& relative) {
+  void Put(TestPicture picture, const std::string& relative) {
     fs::create_directories(fs::path(in_ + relative).parent_path());
-    ASSERT_TRUE(CopyFile(Corpus(corpusFile), in_ + relative));
+    ASSERT_TRUE(WriteTestPicture(picture, in_ + relative));
   }
   std::vector<std::string> Written() const {
     std::vector<std::string> files;
@@ -214,7 +216,7 @@ TEST_F(BatchRun, ListFileAdmitsEachNamedFileOnce) {
 TEST_F(BatchRun, NoIntermediateFileIsLeftAnywhere) {
   Put(kGood1, "a.pct");
   Put(kBad, "b.pct");
-  Put("pict-synthetic/bad-text.pct", "c.pct");  // hangs FreeImage's own reader
+  Put(TestPicture::Text, "c.pct");  // hangs FreeImage's own reader
   // A user's file named like the intermediate must survive the run.
   ASSERT_TRUE(WriteFileBytes(scratch_ / "a.tga", "mine"));
   const std::string temp = scratch_ / "tmp/";
@@ -246,6 +248,71 @@ TEST_F(BatchRun, SingleFileWithoutOutputFolderWritesBesideIt) {
   Put(kGood1, "photo.PICT");
   EXPECT_EQ(RunMarrowick({"-i", in_ + "photo.PICT", "-q", "-c", "gif"}).output, "");
   EXPECT_TRUE(FileSize(in_ + "photo.gif").has_value());
+}
+
+TEST_F(BatchRun, NamesLikeOptionsListsOrPrefixesConvertGivenRelativeOrAbsolute) {
+  // ImageMagick would take "@x" for a list of files, "-x" for an option, "x[1]" for a frame, "%d"
+  // for a numbered sequence and "png:" for a format. Each name holds a picture of another size,
+  // so that a mix-up shows, and one that only the converter reads, so that every name reaches
+  // it.
+  struct File {
+    std::string name;
+    int width, height;
+  };
+  const File kFiles[] = {{"@e.pct", 63, 5},
+                         {"-e.pct", 64, 6},
+                         {"f[1].pct", 65, 7},
+                         {"g%d.pct", 66, 8},
+                         {"png:h.pct", 63, 9}};
+  std::string relative, absolute;
+  for (const File& file : kFiles) {
+    ASSERT_TRUE(WriteConverterOnlyPicture(in_ + file.name, file.width, file.height)) << file.name;
+    relative += file.name + "\n";
+    absolute += in_ + file.name + "\n";
+  }
+  ASSERT_TRUE(WriteFileBytes(scratch_ / "relative.lst", relative));
+  ASSERT_TRUE(WriteFileBytes(scratch_ / "absolute.lst", absolute));
+  // A converter that notes each input it is handed, then converts it.
+  const std::string tools = scratch_ / "tools/", log = scratch_ / "inputs.log";
+  fs::create_directories(tools);
+  std::ofstream(tools + "convert") << "#!/bin/sh\nfor a; do case $a in pict:*) printf '%s\\n' "
+                                      "\"${a#pict:}\" >> '"
+                                   << log << "';; esac; done\nexec /usr/bin/convert \"$@\"\n";
+  fs::permissions(tools + "convert", fs::perms::owner_all);
+  RunOptions options;
+  options.workingFolder = in_;
+  options.extraPath = tools;
+
+  // Lines of a list file resolve against the current folder; "-i" takes no value beginning
+  // with "-", so that name comes only in the lists.
+  const std::vector<std::string> kInputs = {scratch_ / "relative.lst",
+                                            scratch_ / "absolute.lst",
+                                            "@e.pct",
+                                            in_ + "@e.pct",
+                                            "png:h.pct",
+                                            "f[1].pct"};
+  for (const std::string& input : kInputs) {
+    fs::remove_all(out_);
+    fs::create_directories(out_);
+    EXPECT_EQ(RunMarrowick({"-i", input, "-o", out_, "-c", "png", "-q"}, options).output, "")
+        << input;
+    const bool isList = input.ends_with(".lst");
+    for (const File& file : kFiles) {
+      if (!isList && !input.ends_with(file.name)) continue;
+      const std::string name = file.name.substr(0, file.name.size() - 4) + ".png";
+      FIBITMAP* picture = LoadAny(out_ + name);
+      ASSERT_NE(picture, nullptr) << input << ": " << name;
+      EXPECT_EQ(FreeImage_GetWidth(picture), static_cast<unsigned>(file.width)) << input;
+      EXPECT_EQ(FreeImage_GetHeight(picture), static_cast<unsigned>(file.height)) << input;
+      FreeImage_Unload(picture);
+    }
+  }
+  // Every file reached the converter under its absolute name.
+  std::ifstream inputs(log);
+  int handed = 0;
+  for (std::string line; std::getline(inputs, line); ++handed)
+    EXPECT_TRUE(line.starts_with(in_)) << line;
+  EXPECT_EQ(handed, 14);
 }
 
 }  // namespace

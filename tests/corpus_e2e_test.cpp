@@ -2,12 +2,18 @@
 // fails on its own, the run always finishes, and nothing is left behind.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "platform/files.h"
+#include "tests/support/corpus.h"
 #include "tests/support/run_program.h"
+#include "tests/support/test_pictures.h"
 
 namespace fs = std::filesystem;
 
@@ -65,6 +71,7 @@ void ExpectEveryFileSettled(const std::vector<std::string>& lines, int& converte
 }
 
 TEST_F(CorpusRun, EveryCorpusFileConvertsOrFailsOnItsOwn) {
+  REQUIRE_CORPUS();
   CopyCorpus("pict-synthetic");
   CopyCorpus("pict-real");
   const RunResult run = Run({"-i", in_, "-o", out_, "-c", "png", "-d", "-q"});
@@ -77,6 +84,7 @@ TEST_F(CorpusRun, EveryCorpusFileConvertsOrFailsOnItsOwn) {
 }
 
 TEST_F(CorpusRun, WithoutAConverterTheOwnReaderNeverHangsOrCrashesTheRun) {
+  REQUIRE_CORPUS();
   CopyCorpus("pict-synthetic");
   RunOptions options;
   options.withConverter = false;
@@ -90,12 +98,12 @@ TEST_F(CorpusRun, WithoutAConverterTheOwnReaderNeverHangsOrCrashesTheRun) {
 }
 
 TEST_F(CorpusRun, ConverterThatLeavesNoUsablePictureFallsBackToTheOwnReader) {
-  ASSERT_TRUE(CopyFile(Corpus("pict-synthetic/nb-pal16-320x200-redyellow.pct"), in_ + "a.pct"));
+  ASSERT_TRUE(WriteTestPicture(TestPicture::ReaderOnly, in_ + "a.pct"));
   const std::pair<const char*, std::string> kConverters[] = {
       {"writes nothing", "exit 0"},
       {"writes an empty file", ": > \"$tga\"; exit 0"},
       {"fails after writing a black picture",
-       "/usr/bin/convert -size 320x200 xc:black \"tga:$tga\"; exit 1"},
+       "/usr/bin/convert -size 40x30 xc:black \"tga:$tga\"; exit 1"},
   };
   for (const auto& [what, body] : kConverters) {
     RunOptions options;
@@ -103,8 +111,8 @@ TEST_F(CorpusRun, ConverterThatLeavesNoUsablePictureFallsBackToTheOwnReader) {
     EXPECT_EQ(Run({"-i", in_, "-o", out_, "-c", "png", "-q"}, options).output, "") << what;
     FIBITMAP* picture = LoadAny(out_ + "a.png");
     ASSERT_NE(picture, nullptr) << what;
-    EXPECT_EQ(FreeImage_GetWidth(picture), 320u) << what;
-    // The picture is red and yellow: the black stand-in must not have been used.
+    EXPECT_EQ(FreeImage_GetWidth(picture), 40u) << what;
+    // The picture is red: the black stand-in must not have been used.
     FIBITMAP* colour = FreeImage_ConvertTo24Bits(picture);
     RGBQUAD pixel{};
     FreeImage_GetPixelColor(colour, 10, 10, &pixel);
@@ -118,11 +126,62 @@ TEST_F(CorpusRun, ConverterThatLeavesNoUsablePictureFallsBackToTheOwnReader) {
 
 TEST_F(CorpusRun, ConverterThatHangsIsWaitedForLikeAnyOther) {
   // A converter that takes its time still counts: the run waits for it.
-  ASSERT_TRUE(CopyFile(Corpus("pict-synthetic/im-rgb-3x2.pct"), in_ + "a.pct"));
+  ASSERT_TRUE(WriteTestPicture(TestPicture::ConverterOnly, in_ + "a.pct"));
   RunOptions options;
   options.extraPath = FakeConverter("/bin/sleep 1; exec /usr/bin/convert \"$@\"");
   EXPECT_EQ(Run({"-i", in_, "-o", out_, "-c", "png", "-q"}, options).output, "");
   EXPECT_TRUE(FileSize(out_ + "a.png").has_value());
+}
+
+TEST_F(CorpusRun, ConverterThatNeverEndsIsStoppedAndTheRunGoesOn) {
+  // The copy of the program built for this gives the converter half a second, not a minute.
+  const OrphanCatcher orphans;
+  // b.pct is a picture our decoder refuses and FreeImage's reader reads.
+  ASSERT_TRUE(WriteTestPicture(TestPicture::ConverterOnly, in_ + "a.pct"));
+  ASSERT_TRUE(WriteTestPicture(TestPicture::ReaderOnly, in_ + "b.pct"));
+  ASSERT_TRUE(WriteTestPicture(TestPicture::ConverterOnly, in_ + "c.pct"));
+  const std::string pidFile = scratch_ / "background.pid";
+  RunOptions options;
+  options.shortConverterDeadline = true;
+  options.extraPath =
+      FakeConverter("case \"$*\" in *b.pct*)\n  /bin/sleep 1000 &\n  echo $! > '" + pidFile +
+                    "'\n  exec /bin/sleep 1000;;\nesac\n" + "exec /usr/bin/convert \"$@\"");
+  const RunResult run = Run({"-i", in_, "-o", out_, "-c", "png", "-d", "-q"}, options);
+  const std::vector<std::string> lines = Lines(run.output);
+  ASSERT_GE(lines.size(), 9u);
+  // b.pct goes on to FreeImage's reader, like after any converter failure.
+  EXPECT_EQ(std::vector<std::string>(lines.end() - 9, lines.end()),
+            (std::vector<std::string>{
+                "Processing: " + in_ + "a.pct", "Saving As: " + out_ + "a.png", "OK",
+                "Processing: " + in_ + "b.pct", "Saving As: " + out_ + "b.png", "OK",
+                "Processing: " + in_ + "c.pct", "Saving As: " + out_ + "c.png", "OK"}));
+  const int status = orphans.AwaitOrphan(pidFile);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "left running";
+  EXPECT_EQ(CountEntries(temp_), 0);
+}
+
+TEST_F(CorpusRun, SignalThatEndsTheRunEndsItsConverterToo) {
+  const OrphanCatcher orphans;
+  ASSERT_TRUE(WriteTestPicture(TestPicture::ConverterOnly, in_ + "a.pct"));
+  const std::string converterPid = scratch_ / "converter.pid";
+  const std::string backgroundPid = scratch_ / "background.pid";
+  RunOptions options;
+  options.extraPath = FakeConverter("/bin/sleep 1000 &\necho $! > '" + backgroundPid +
+                                    "'\necho $$ > '" + converterPid + "'\nexec /bin/sleep 1000");
+  for (int signal : {SIGTERM, SIGINT}) {
+    fs::remove(converterPid);
+    StartedRun run({"-i", in_, "-o", out_, "-q"}, options);
+    // The converter is running once it has written its process id.
+    for (int wait = 0; wait < 1000 && FileSize(converterPid).value_or(0) == 0; ++wait)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_GT(FileSize(converterPid).value_or(0), 0) << "the converter never started";
+    kill(run.pid(), signal);
+    EXPECT_EQ(run.Finish().signal, signal);
+    for (const std::string& pidFile : {converterPid, backgroundPid}) {
+      const int status = orphans.AwaitOrphan(pidFile);
+      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << signal << " " << pidFile;
+    }
+  }
 }
 
 }  // namespace

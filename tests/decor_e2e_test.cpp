@@ -1,5 +1,5 @@
-// Whole runs of marrowickcmd on real PICT files, checked on the pixels of the files written:
-// the solid frame, the text watermark and the image watermark, their placement, their
+// Whole runs of marrowickcmd on PICT files the tests write, checked on the pixels of the files
+// written: the solid frame, the text watermark and the image watermark, their placement, their
 // failures and their debug echo.
 #include <gtest/gtest.h>
 
@@ -10,17 +10,18 @@
 #include "platform/files.h"  // WriteFileBytes
 #include "tests/support/pixels.h"
 #include "tests/support/run_program.h"
+#include "tests/support/test_pictures.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 // 100 x 80 grey, black at the top to white at the bottom.
-const std::string kRamp = "pict-synthetic/im-gray-100x80-ramp.pct";
+constexpr TestPicture kRamp = TestPicture::Ramp;
 // 80 x 60, red at the top fading to blue at the bottom; green is 0 everywhere.
-const std::string kGradient = "pict-synthetic/im-rgb-80x60-gradient.pct";
+constexpr TestPicture kGradient = TestPicture::Gradient;
 // 320 x 200, red to yellow; red is 255 and blue 0 everywhere, so pure green never occurs.
-const std::string kRedYellow = "pict-synthetic/nb-pal16-320x200-redyellow.pct";
+constexpr TestPicture kRedYellow = TestPicture::RedYellow;
 
 constexpr Rgb kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255}, kYellow{255, 255, 0};
 constexpr Rgb kGrey76{76, 76, 76};
@@ -40,11 +41,11 @@ class DecorRun : public ::testing::Test {
   // Converts to a 24-bit PNG and expects a quiet run that writes one file. The depth is fixed
   // because an 8-bit picture that the decoration made 24-bit would otherwise be quantised back
   // to 256 colours, which moves its colours a little.
-  PictureFile Convert(const std::string& corpusFile, const std::vector<std::string>& options) {
-    Conversion conversion = ConvertPicture(scratch_, corpusFile, With({"--png-bpp=24"}, options));
-    EXPECT_EQ(conversion.output, "") << corpusFile;
-    EXPECT_EQ(conversion.written.size(), 1u) << corpusFile;
-    EXPECT_TRUE(conversion.picture.IsLoaded()) << corpusFile;
+  PictureFile Convert(TestPicture picture, const std::vector<std::string>& options) {
+    Conversion conversion = ConvertPicture(scratch_, picture, With({"--png-bpp=24"}, options));
+    EXPECT_EQ(conversion.output, "") << picture;
+    EXPECT_EQ(conversion.written.size(), 1u) << picture;
+    EXPECT_TRUE(conversion.picture.IsLoaded()) << picture;
     return std::move(conversion.picture);
   }
   // Passes when every pixel outside box is as in reference.
@@ -344,8 +345,8 @@ TEST_F(DecorTextWatermark, TextTokensDescribeTheFileItself) {
 TEST_F(DecorTextWatermark, EachFileOfARunGetsItsOwnSizeInTheText) {
   fs::create_directories(scratch_ / "in");
   fs::create_directories(scratch_ / "out");
-  ASSERT_TRUE(CopyFile(Corpus(kGradient), scratch_ / "in/a.pct"));
-  ASSERT_TRUE(CopyFile(Corpus(kRedYellow), scratch_ / "in/b.pct"));
+  ASSERT_TRUE(WriteTestPicture(kGradient, scratch_ / "in/a.pct"));
+  ASSERT_TRUE(WriteTestPicture(kRedYellow, scratch_ / "in/b.pct"));
   const std::vector<std::string> box = With(kGreenBox, {"--wm-text-position=topleft"});
   const RunResult run =
       RunMarrowick(With({"-i", scratch_ / "in/", "-o", scratch_ / "out/", "-c", "png", "-q"},
@@ -361,8 +362,8 @@ TEST_F(DecorTextWatermark, EachFileOfARunGetsItsOwnSizeInTheText) {
 TEST_F(DecorTextWatermark, OffsetBeyondThePictureFailsThatFileOnly) {
   fs::create_directories(scratch_ / "in");
   fs::create_directories(scratch_ / "out");
-  ASSERT_TRUE(CopyFile(Corpus(kGradient), scratch_ / "in/narrow.pct"));
-  ASSERT_TRUE(CopyFile(Corpus(kRedYellow), scratch_ / "in/wide.pct"));
+  ASSERT_TRUE(WriteTestPicture(kGradient, scratch_ / "in/narrow.pct"));
+  ASSERT_TRUE(WriteTestPicture(kRedYellow, scratch_ / "in/wide.pct"));
   const std::vector<std::string> options = {"--wm-text=AB", "--wm-text-x-offset=100"};
   const RunResult run = RunMarrowick(
       With({"-i", scratch_ / "in/", "-o", scratch_ / "out/", "-c", "png", "-d", "-q"}, options));
@@ -491,7 +492,7 @@ TEST_F(DecorImageWatermark, MissingLogoStopsTheRunUnreadableOneIsLeftOut) {
 // The echo lines from the frame line to the filename-mask line.
 std::vector<std::string> DecorLines(const ScratchFolder& scratch,
                                     const std::vector<std::string>& options) {
-  if (!CopyFile(Corpus(kGradient), scratch / "a.pct")) return {};
+  if (!WriteTestPicture(kGradient, scratch / "a.pct")) return {};
   const std::vector<std::string> lines = Lines(
       RunMarrowick(
           With({"-i", scratch / "a.pct", "-o", scratch.path(), "-c", "png", "-d", "-q"}, options))
@@ -564,7 +565,7 @@ TEST(DecorDebugEcho, FrameAndWatermarkSettingsAreEchoedWithTheirLabels) {
 
 TEST(DecorDebugEcho, MissingLogoIsReportedAfterTheImageLines) {
   ScratchFolder scratch;
-  ASSERT_TRUE(CopyFile(Corpus(kGradient), scratch / "a.pct"));
+  ASSERT_TRUE(WriteTestPicture(kGradient, scratch / "a.pct"));
   const std::string logo = scratch / "none.png";
   const std::vector<std::string> lines =
       Lines(RunMarrowick(

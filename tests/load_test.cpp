@@ -11,12 +11,17 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <thread>
 
 #include "pipeline/load.h"
 #include "platform/isolated.h"
 #include "platform/process.h"
+#include "settings/settings.h"  // kConverterDeadlineMs
+#include "tests/support/corpus.h"
+#include "tests/support/pict_writer.h"
 #include "tests/support/run_program.h"
+#include "tests/support/test_pictures.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -85,10 +90,10 @@ class LoadPictureTest : public ::testing::Test {
     setenv("PATH", folder.c_str(), 1);
   }
 
-  Bitmap Load(const std::string& path) { return LoadPicture(path, temp_); }
+  Bitmap Load(const std::string& path) { return LoadPicture(path, temp_, kConverterDeadlineMs); }
   // The converter alone, as the chain uses it for what our decoder refuses.
-  Bitmap LoadWithConverter(const std::string& path) {
-    return LoadThroughConverter(path, temp_ + "picture.tga");
+  Bitmap LoadWithConverter(const std::string& path, int deadlineMs = kConverterDeadlineMs) {
+    return LoadThroughConverter(path, temp_ + "picture.tga", deadlineMs);
   }
   // FreeImage's reader alone, as the chain uses it for what the other decoders refuse.
   Bitmap LoadWithReader(const std::string& path) {
@@ -96,10 +101,25 @@ class LoadPictureTest : public ::testing::Test {
     return LoadWithFreeImage(std::string{std::istreambuf_iterator<char>(file), {}});
   }
 
+  // Writes a test picture into the scratch folder; its path.
+  std::string Write(TestPicture picture) {
+    std::ostringstream name;
+    name << picture << ".pct";
+    const std::string path = scratch_ / name.str();
+    EXPECT_TRUE(WriteTestPicture(picture, path)) << picture;
+    return path;
+  }
+  std::string Write(const std::string& name, const PictWriter& pict) {
+    const std::string path = scratch_ / name;
+    EXPECT_TRUE(pict.Save(path)) << name;
+    return path;
+  }
+
   // The picture ImageMagick itself decodes, written to an unambiguous top-row-first PPM.
   Bitmap Reference(const std::string& path) {
     const std::string ppm = scratch_ / "reference.ppm";
-    if (!RunProgram({"/usr/bin/convert", "-quiet", "pict:" + path, "-auto-orient", "ppm:" + ppm}))
+    if (!RunProgram({"/usr/bin/convert", "-quiet", "pict:" + path, "-auto-orient", "ppm:" + ppm},
+                    kConverterDeadlineMs))
       return nullptr;
     return Bitmap(FreeImage_Load(FIF_PPM, ppm.c_str(), 0));
   }
@@ -112,7 +132,58 @@ class LoadPictureTest : public ::testing::Test {
   int fdsBefore_ = 0;
 };
 
-const char* const kGradient = "pict-synthetic/im-rgb-80x60-gradient.pct";
+// A 10 x 4 picture of one 32-bit DirectBitsRect with an alpha plane, every pixel 0xAARRGGBB.
+PictWriter AlphaPict(uint32_t colour) {
+  PixmapSpec spec;
+  spec.depth = 32;
+  spec.width = 10;
+  spec.height = 4;
+  spec.pixels.assign(40, colour);
+  spec.components = 4;
+  return PictWriter().Frame(0, 0, 10, 4).Pixmap(spec).End();
+}
+
+// An AlphaPict whose frame is empty: our decoder refuses it, FreeImage's reader does not.
+PictWriter ZeroFramePict() {
+  PictWriter pict = AlphaPict(0xFF336699);
+  return pict.Frame(0, 0, 0, 0);
+}
+
+// An indexed picture of depth 1, 2, 4 or 8 with a full colour table, every pixel different from
+// its neighbours. FreeImage's reader overflows its heap on every depth below 8.
+PictWriter IndexedPict(int depth) {
+  PixmapSpec spec;
+  spec.depth = depth;
+  spec.width = 33;
+  spec.height = 7;
+  for (uint32_t i = 0; i < (1u << depth); ++i) spec.palette.push_back(0x0F1F2Fu * i % 0xFFFFFF);
+  for (int y = 0; y < spec.height; ++y)
+    for (int x = 0; x < spec.width; ++x)
+      spec.pixels.push_back(static_cast<uint32_t>(x + 3 * y) % (1u << depth));
+  return PictWriter().Frame(0, 0, spec.width, spec.height).Pixmap(spec).End();
+}
+
+// The reader in the child and the reader in this process give the same bitmap.
+void ExpectSameAsDirectRead(const std::string& file, const Bitmap& loaded) {
+  auto bytes = [](const void* data, size_t size) {
+    return std::string(static_cast<const char*>(data), data ? size : 0);
+  };
+  const Bitmap direct(FreeImage_Load(FIF_PICT, file.c_str(), 0));
+  ASSERT_TRUE(direct) << file;
+  ASSERT_TRUE(loaded) << file;
+  FIBITMAP* a = direct.get();
+  FIBITMAP* b = loaded.get();
+  EXPECT_EQ(FreeImage_GetBPP(a), FreeImage_GetBPP(b)) << file;
+  EXPECT_EQ(FreeImage_GetWidth(a), FreeImage_GetWidth(b)) << file;
+  EXPECT_EQ(FreeImage_GetHeight(a), FreeImage_GetHeight(b)) << file;
+  EXPECT_EQ(FreeImage_GetColorType(a), FreeImage_GetColorType(b)) << file;
+  EXPECT_EQ(bytes(FreeImage_GetPalette(a), FreeImage_GetColorsUsed(a) * sizeof(RGBQUAD)),
+            bytes(FreeImage_GetPalette(b), FreeImage_GetColorsUsed(b) * sizeof(RGBQUAD)))
+      << file;
+  EXPECT_EQ(bytes(FreeImage_GetBits(a), FreeImage_GetPitch(a) * FreeImage_GetHeight(a)),
+            bytes(FreeImage_GetBits(b), FreeImage_GetPitch(b) * FreeImage_GetHeight(b)))
+      << file;
+}
 
 // FreeImage's own reader hangs or overflows its heap on each of these. (It overflows on
 // twelvemonkeys/FC10.PCT too, but whether that kills the child depends on the heap layout.)
@@ -134,61 +205,70 @@ const char* const kReaderKillers[] = {
 
 TEST_F(LoadPictureTest, ConverterPictureHasTheRightSizeAndComesTheRightWayUp) {
   UseRealConverter();
-  for (const char* file : {"pict-synthetic/im-rgb-3x2.pct", kGradient,
-                           "pict-synthetic/nb-pal16-320x200-redyellow.pct"}) {
-    const Bitmap picture = LoadWithConverter(Corpus(file));
-    const Bitmap reference = Reference(Corpus(file));
-    ASSERT_TRUE(picture) << file;
-    ASSERT_TRUE(reference) << file;
-    EXPECT_EQ(FreeImage_GetWidth(picture.get()), FreeImage_GetWidth(reference.get())) << file;
-    EXPECT_EQ(FreeImage_GetHeight(picture.get()), FreeImage_GetHeight(reference.get())) << file;
-    EXPECT_EQ(Rows(picture.get()), Rows(reference.get())) << file;
+  for (TestPicture kind : {TestPicture::Orange, TestPicture::Gradient, TestPicture::RedYellow}) {
+    const std::string file = Write(kind);
+    const Bitmap picture = LoadWithConverter(file);
+    const Bitmap reference = Reference(file);
+    ASSERT_TRUE(picture) << kind;
+    ASSERT_TRUE(reference) << kind;
+    EXPECT_EQ(FreeImage_GetWidth(picture.get()), FreeImage_GetWidth(reference.get())) << kind;
+    EXPECT_EQ(FreeImage_GetHeight(picture.get()), FreeImage_GetHeight(reference.get())) << kind;
+    EXPECT_EQ(Rows(picture.get()), Rows(reference.get())) << kind;
   }
   // Only a picture whose top and bottom differ shows the orientation.
-  const std::vector<std::string> rows = Rows(Reference(Corpus(kGradient)).get());
+  const std::vector<std::string> rows = Rows(Reference(Write(TestPicture::Gradient)).get());
   EXPECT_NE(rows.front(), rows.back());
 }
 
 TEST_F(LoadPictureTest, OddCharactersInTheInputNameReachTheConverterIntact) {
   UseRealConverter();
+  const std::string gradient = Write(TestPicture::Gradient);
   const std::string odd = scratch_ / "-a ‘b’ \"c\" $d [0] %e *.pct";
-  ASSERT_TRUE(CopyFile(Corpus(kGradient), odd));
+  ASSERT_TRUE(CopyFile(gradient, odd));
   const Bitmap picture = LoadWithConverter(odd);
   ASSERT_TRUE(picture);
-  EXPECT_EQ(Rows(picture.get()), Rows(Reference(Corpus(kGradient)).get()));
+  EXPECT_EQ(Rows(picture.get()), Rows(Reference(gradient).get()));
 }
 
 TEST_F(LoadPictureTest, ReaderPictureCrossesFromTheChildUnchanged) {
   // On files it reads cleanly, FreeImage's reader can run in this process for comparison.
-  const char* const kClean[] = {
-      kGradient, "pict-synthetic/nb-pal16-320x200-redyellow.pct",
-      "pict-synthetic/im-jpeg-97x61-q10.pct", "pict-synthetic/im-rgba-100x80-alpha50.pct",
-      "pict-synthetic/im-rgb-251x17-odd.pct", "pict-real/pictsharp/pal2-grayscale.pict"};
-  auto bytes = [](const void* data, size_t size) {
-    return std::string(static_cast<const char*>(data), data ? size : 0);
-  };
   UseNoConverter();
-  for (const char* file : kClean) {
-    const Bitmap direct(FreeImage_Load(FIF_PICT, Corpus(file).c_str(), 0));
-    const Bitmap loaded = LoadWithReader(Corpus(file));
-    ASSERT_TRUE(direct) << file;
-    ASSERT_TRUE(loaded) << file;
-    FIBITMAP* a = direct.get();
-    FIBITMAP* b = loaded.get();
-    EXPECT_EQ(FreeImage_GetBPP(a), FreeImage_GetBPP(b)) << file;
-    EXPECT_EQ(FreeImage_GetWidth(a), FreeImage_GetWidth(b)) << file;
-    EXPECT_EQ(FreeImage_GetHeight(a), FreeImage_GetHeight(b)) << file;
-    EXPECT_EQ(FreeImage_GetColorType(a), FreeImage_GetColorType(b)) << file;
-    EXPECT_EQ(bytes(FreeImage_GetPalette(a), FreeImage_GetColorsUsed(a) * sizeof(RGBQUAD)),
-              bytes(FreeImage_GetPalette(b), FreeImage_GetColorsUsed(b) * sizeof(RGBQUAD)))
-        << file;
-    EXPECT_EQ(bytes(FreeImage_GetBits(a), FreeImage_GetPitch(a) * FreeImage_GetHeight(a)),
-              bytes(FreeImage_GetBits(b), FreeImage_GetPitch(b) * FreeImage_GetHeight(b)))
-        << file;
+  for (TestPicture kind :
+       {TestPicture::Gradient, TestPicture::Odd, TestPicture::Ramp, TestPicture::RedYellow}) {
+    const std::string file = Write(kind);
+    ExpectSameAsDirectRead(file, LoadWithReader(file));
   }
+  const std::string indexed = Write("indexed.pct", IndexedPict(8));
+  ExpectSameAsDirectRead(indexed, LoadWithReader(indexed));
+  const std::string alpha = Write("alpha.pct", AlphaPict(0x80336699));
+  ExpectSameAsDirectRead(alpha, LoadWithReader(alpha));
+}
+
+TEST_F(LoadPictureTest, CorpusPicturesCrossFromTheChildUnchanged) {
+  REQUIRE_CORPUS();
+  UseNoConverter();
+  for (const char* file :
+       {"pict-synthetic/im-jpeg-97x61-q10.pct", "pict-synthetic/im-rgba-100x80-alpha50.pct",
+        "pict-real/pictsharp/pal2-grayscale.pict"})
+    ExpectSameAsDirectRead(Corpus(file), LoadWithReader(Corpus(file)));
 }
 
 TEST_F(LoadPictureTest, FilesThatHangOrCrashTheReaderFailWithinTheDeadline) {
+  UseNoConverter();
+  // The reader hangs on a text file and overflows its heap on indexed pictures of fewer than
+  // 8 bits.
+  const std::string kFiles[] = {Write(TestPicture::Text), Write("indexed1.pct", IndexedPict(1)),
+                                Write("indexed2.pct", IndexedPict(2)),
+                                Write("indexed4.pct", IndexedPict(4))};
+  for (const std::string& file : kFiles) {
+    const Clock::time_point start = Clock::now();
+    EXPECT_FALSE(LoadWithReader(file)) << file;
+    EXPECT_LT(SecondsSince(start), 6.0) << file;
+  }
+}
+
+TEST_F(LoadPictureTest, CorpusFilesThatHangOrCrashTheReaderFailWithinTheDeadline) {
+  REQUIRE_CORPUS();
   UseNoConverter();
   for (const char* file : kReaderKillers) {
     const Clock::time_point start = Clock::now();
@@ -198,14 +278,16 @@ TEST_F(LoadPictureTest, FilesThatHangOrCrashTheReaderFailWithinTheDeadline) {
 }
 
 TEST_F(LoadPictureTest, ReaderSentRoundInACycleIsStoppedAtTheDeadline) {
-  // A reserved opcode (0x00D0) whose length, -8, seeks back to the opcode before it: the
-  // reader never reaches the end of the file, so only the time limit can stop it.
-  std::ifstream source(Corpus("pict-synthetic/nb-pal16-320x200-redyellow.pct"), std::ios::binary);
-  std::string bytes{std::istreambuf_iterator<char>(source), {}};
-  ASSERT_EQ(bytes.substr(552, 2), std::string("\x00\x01", 2)) << "first opcode moved";
-  bytes.insert(552, "\x00\xD0\xFF\xFF\xFF\xF8", 6);
-  const std::string cycle = scratch_ / "cycle.pct";
-  std::ofstream(cycle, std::ios::binary) << bytes;
+  // A reserved opcode (0x00D0) whose length, -8, seeks back to the last word of the header,
+  // a NOP before it: the reader never reaches the end of the file, so only the time limit can
+  // stop it.
+  PixmapSpec spec;
+  spec.width = 8;
+  spec.height = 2;
+  spec.pixels.assign(16, 1);
+  spec.palette = {0x000000, 0xFF0000};
+  const std::string cycle = Write(
+      "cycle.pct", PictWriter().Frame(0, 0, 8, 2).Op(0x00D0).U32(0xFFFFFFF8).Pixmap(spec).End());
   UseNoConverter();
   const Clock::time_point start = Clock::now();
   EXPECT_FALSE(Load(cycle));
@@ -216,7 +298,9 @@ TEST_F(LoadPictureTest, ReaderSentRoundInACycleIsStoppedAtTheDeadline) {
 TEST_F(LoadPictureTest, EmptyOrMissingFileFailsAtOnce) {
   UseNoConverter();
   const Clock::time_point start = Clock::now();
-  EXPECT_FALSE(Load(Corpus("pict-synthetic/bad-empty.pct")));
+  const std::string empty = scratch_ / "empty.pct";
+  std::ofstream{empty};
+  EXPECT_FALSE(Load(empty));
   EXPECT_FALSE(Load(scratch_ / "missing.pct"));
   EXPECT_LT(SecondsSince(start), 1.0);
 }
@@ -232,29 +316,62 @@ TEST_F(LoadPictureTest, ConverterThatGivesNoUsablePictureFallsBackToTheReader) {
       {"writes a TGA, dies", target + blackTga + "kill -9 $$"},
   };
   // Our decoder refuses an empty frame; FreeImage's reader takes the size of the pixels.
-  const char* const kRefusedByOurDecoder = "pict-synthetic/bad-zero-frame.pct";
+  const std::string refused = Write("zero-frame.pct", ZeroFramePict());
   for (const auto& [what, script] : kConverters) {
     UseFakeConverter(script);
-    const Bitmap picture = Load(Corpus(kRefusedByOurDecoder));
+    const Bitmap picture = Load(refused);
     ASSERT_TRUE(picture) << what;
-    EXPECT_EQ(FreeImage_GetWidth(picture.get()), 320u) << what;
-    EXPECT_EQ(FreeImage_GetHeight(picture.get()), 200u) << what;
+    EXPECT_EQ(FreeImage_GetWidth(picture.get()), 10u) << what;
+    EXPECT_EQ(FreeImage_GetHeight(picture.get()), 4u) << what;
     EXPECT_EQ(CountEntries(temp_), 0) << what;
   }
   // The same TGA with status 0 is taken as it is: the checks above did see the fallback.
   UseFakeConverter(target + blackTga + "exit 0");
-  const Bitmap picture = Load(Corpus(kRefusedByOurDecoder));
+  const Bitmap picture = Load(refused);
   ASSERT_TRUE(picture);
   EXPECT_EQ(FreeImage_GetWidth(picture.get()), 7u);
+}
+
+TEST_F(LoadPictureTest, ConverterIsStoppedAtTheDeadlineWithAllItStarted) {
+  // Each converter leaves a process of its own in the background; it must not outlive the call.
+  const OrphanCatcher orphans;
+  const std::string pidFile = scratch_ / "background.pid";
+  const std::string background = "/bin/sleep 1000 &\necho $! > '" + pidFile + "'\n";
+  struct Case {
+    const char* what;
+    std::string script;
+    bool picture;  // whether the converter's TGA comes back
+  };
+  const Case kCases[] = {
+      {"never ends", background + "exec /bin/sleep 1000", false},
+      {"ends in time", background + "exec /usr/bin/convert \"$@\"", true},
+  };
+  for (const Case& c : kCases) {
+    UseFakeConverter(c.script);
+    const std::string gradient = Write(TestPicture::Gradient);
+    const Clock::time_point start = Clock::now();
+    const Bitmap picture = LoadWithConverter(gradient, 300);
+    const double seconds = SecondsSince(start);
+    EXPECT_EQ(static_cast<bool>(picture), c.picture) << c.what;
+    if (picture) {
+      EXPECT_EQ(FreeImage_GetWidth(picture.get()), 80u) << c.what;
+    }
+    EXPECT_LT(seconds, 5.0) << c.what;
+    EXPECT_TRUE(c.picture || seconds >= 0.3) << c.what << ": not stopped at the deadline";
+    const int status = orphans.AwaitOrphan(pidFile);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << c.what;
+    EXPECT_EQ(CountEntries(temp_), 0) << c.what;
+  }
 }
 
 TEST_F(LoadPictureTest, OwnDecoderComesFirstAndStartsNoConverter) {
   const std::string marker = scratch_ / "converter-ran";
   UseFakeConverter(": > '" + marker + "'\nexit 1");
-  const Bitmap picture = Load(Corpus(kGradient));
+  const std::string gradient = Write(TestPicture::Gradient);
+  const Bitmap picture = Load(gradient);
   ASSERT_TRUE(picture);
   EXPECT_EQ(FreeImage_GetBPP(picture.get()), 24u);
-  EXPECT_EQ(Rows(picture.get()), Rows(Reference(Corpus(kGradient)).get()));
+  EXPECT_EQ(Rows(picture.get()), Rows(Reference(gradient).get()));
   EXPECT_FALSE(fs::exists(marker));
 }
 
@@ -268,12 +385,12 @@ TEST_F(LoadPictureTest, ReaderAlphaOfZeroEverywhereBecomesOpaque) {
     }
     return values;
   };
-  const Bitmap zero = LoadWithReader(Corpus("pict-real/pictsharp/rgb32.pict"));
+  const Bitmap zero = LoadWithReader(Write("zero.pct", AlphaPict(0x00336699)));
   ASSERT_TRUE(zero);
   ASSERT_EQ(FreeImage_GetBPP(zero.get()), 32u);
   for (BYTE alpha : alphas(zero.get())) ASSERT_EQ(alpha, 255);
   // A real alpha channel stays as it is.
-  const Bitmap half = LoadWithReader(Corpus("pict-synthetic/im-rgba-100x80-alpha50.pct"));
+  const Bitmap half = LoadWithReader(Write("half.pct", AlphaPict(0x80336699)));
   ASSERT_TRUE(half);
   ASSERT_EQ(FreeImage_GetBPP(half.get()), 32u);
   for (BYTE alpha : alphas(half.get())) ASSERT_EQ(alpha, 128);
@@ -282,12 +399,14 @@ TEST_F(LoadPictureTest, ReaderAlphaOfZeroEverywhereBecomesOpaque) {
 TEST_F(LoadPictureTest, WorksOnAWorkerThread) {
   UseNoConverter();
   Bitmap picture;
-  std::thread worker([&] { picture = Load(Corpus(kGradient)); });
+  const std::string gradient = Write(TestPicture::Gradient);
+  std::thread worker([&] { picture = Load(gradient); });
   worker.join();
   EXPECT_TRUE(picture);
 }
 
 TEST_F(LoadPictureTest, EveryCorpusFileLoadsOrFailsCleanly) {
+  REQUIRE_CORPUS();
   std::vector<std::string> files;
   for (const char* folder : {"pict-synthetic", "pict-real"})
     for (const auto& entry : fs::recursive_directory_iterator(Corpus(folder)))

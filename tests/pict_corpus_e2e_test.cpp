@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "tests/support/corpus.h"
 #include "tests/support/pixels.h"
 #include "tests/support/run_program.h"
 
@@ -44,8 +45,7 @@ std::string OutputOf(const std::string& out, const std::string& file) {
 }  // namespace
 
 TEST(PictCorpus, PicturesOurDecoderCoversComeOutAsTheReferencesShowThem) {
-  if (!fs::exists(Corpus("pict-real")) || !fs::exists(Corpus("refs/pict-real")))
-    GTEST_SKIP() << "needs the real PICT corpus and its references in ../shared/corpus";
+  REQUIRE_CORPUS();
   ScratchFolder scratch;
   const std::string in = scratch / "in/", out = scratch / "out/";
   fs::create_directories(out);

@@ -1,6 +1,6 @@
-// Whole runs of marrowickcmd on real PICT files, checked on the pixels of the files written:
-// rotation, resizing, the icon limit, flipping, inversion, greyscale and threshold, the order of
-// those steps, the size tokens of the filename mask and the debug echo of these settings.
+// Whole runs of marrowickcmd on PICT files the tests write, checked on the pixels of the files
+// written: rotation, resizing, the icon limit, flipping, inversion, greyscale and threshold, the
+// order of those steps, the size tokens of the filename mask and the debug echo of these settings.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,31 +10,32 @@
 
 #include "tests/support/pixels.h"
 #include "tests/support/run_program.h"
+#include "tests/support/test_pictures.h"
 
 namespace {
 
 // 251 x 17, no two rows or columns alike: every wrong turn or mirror shows.
-const std::string kOdd = "pict-synthetic/im-rgb-251x17-odd.pct";
+constexpr TestPicture kOdd = TestPicture::Odd;
 // 80 x 60, red at the top fading to blue at the bottom; every row one colour.
-const std::string kGradient = "pict-synthetic/im-rgb-80x60-gradient.pct";
+constexpr TestPicture kGradient = TestPicture::Gradient;
 // 3 x 2, all orange (255,165,0).
-const std::string kOrange = "pict-synthetic/im-rgb-3x2.pct";
+constexpr TestPicture kOrange = TestPicture::Orange;
 // 100 x 80 grey, black at the top to white at the bottom; every row one value.
-const std::string kRamp = "pict-synthetic/im-gray-100x80-ramp.pct";
+constexpr TestPicture kRamp = TestPicture::Ramp;
 // 320 x 200, 16 colours from red to yellow; stored with a colour table.
-const std::string kPalette = "pict-synthetic/nb-pal16-320x200-redyellow.pct";
+constexpr TestPicture kPalette = TestPicture::RedYellow;
 
 constexpr Rgb kRed{255, 0, 0}, kBlack{0, 0, 0}, kWhite{255, 255, 255};
 
 class StepsRun : public ::testing::Test {
  protected:
   // Converts and expects a quiet run that writes one file.
-  PictureFile Convert(const std::string &corpusFile, const std::vector<std::string> &options,
+  PictureFile Convert(TestPicture picture, const std::vector<std::string> &options,
                       const std::string &extension = "png") {
-    Conversion conversion = ConvertPicture(scratch_, corpusFile, options, extension);
-    EXPECT_EQ(conversion.output, "") << corpusFile;
-    EXPECT_EQ(conversion.written.size(), 1u) << corpusFile;
-    EXPECT_TRUE(conversion.picture.IsLoaded()) << corpusFile;
+    Conversion conversion = ConvertPicture(scratch_, picture, options, extension);
+    EXPECT_EQ(conversion.output, "") << picture;
+    EXPECT_EQ(conversion.written.size(), 1u) << picture;
+    EXPECT_TRUE(conversion.picture.IsLoaded()) << picture;
     return std::move(conversion.picture);
   }
   ScratchFolder scratch_;
@@ -373,7 +374,7 @@ TEST_F(StepsNaming, SizeTokensGiveTheSizeAfterResizingAndTheIconLimit) {
 // The echo lines between the format lines and the frame line.
 std::vector<std::string> StepLines(const std::vector<std::string> &options) {
   ScratchFolder scratch;
-  if (!CopyFile(Corpus(kOrange), scratch / "a.pct")) return {};
+  if (!WriteTestPicture(kOrange, scratch / "a.pct")) return {};
   std::vector<std::string> arguments = {
       "-i", scratch / "a.pct", "-o", scratch.path(), "-c", "png", "-d", "-q"};
   arguments.insert(arguments.end(), options.begin(), options.end());

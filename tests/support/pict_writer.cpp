@@ -267,7 +267,8 @@ void PictWriter::PixelData(const PixmapSpec& spec) {
       continue;
     }
     const std::vector<uint8_t> packed = PackBits(row, layout.packType == 3 ? 2 : 1);
-    if (layout.rowBytes > 250)
+    const int countBytes = spec.countBytes != 0 ? spec.countBytes : layout.rowBytes > 250 ? 2 : 1;
+    if (countBytes == 2)
       U16(static_cast<uint16_t>(packed.size()));
     else
       U8(static_cast<uint8_t>(packed.size()));

@@ -25,6 +25,7 @@ struct PixmapSpec {
   pict::Rect bounds{}, source{}, destination{};  // empty: 0, 0, width, height
   int mode = 0;                   // transfer mode; 0 = srcCopy
   std::vector<pict::Rect> mask;         // non-empty: the Rgn form of the opcode, with this mask
+  int countBytes = 0;  // 1 or 2 forces the size of each packed row's byte count; 0: by rowBytes
 };
 
 class PictWriter {

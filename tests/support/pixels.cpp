@@ -93,7 +93,7 @@ bool WritePng(const std::string &path, int width, int height, bool withAlpha,
   return PixelsMapTo(expected, actual, [](int x, int y) { return std::pair{x, y}; });
 }
 
-Conversion ConvertPicture(const ScratchFolder &scratch, const std::string &corpusFile,
+Conversion ConvertPicture(const ScratchFolder &scratch, TestPicture picture,
                           const std::vector<std::string> &options, const std::string &extension) {
   namespace fs = std::filesystem;
   static int runs = 0;
@@ -102,7 +102,7 @@ Conversion ConvertPicture(const ScratchFolder &scratch, const std::string &corpu
   fs::create_directories(in);
   fs::create_directories(out);
   Conversion conversion;
-  if (!CopyFile(Corpus(corpusFile), in + "a.pct")) return conversion;
+  if (!WriteTestPicture(picture, in + "a.pct")) return conversion;
   std::vector<std::string> arguments = {"-i", in + "a.pct", "-o", out, "-c", extension, "-q"};
   arguments.insert(arguments.end(), options.begin(), options.end());
   conversion.output = RunMarrowick(arguments).output;

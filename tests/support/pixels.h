@@ -14,6 +14,7 @@
 
 #include "platform/drawing.h"  // Rgba
 #include "tests/support/run_program.h"
+#include "tests/support/test_pictures.h"
 
 struct Rgb {
   int red = 0, green = 0, blue = 0;
@@ -75,9 +76,9 @@ struct Conversion {
   PictureFile picture;               // the first written file, when there is one
 };
 
-// Copies corpusFile into a fresh folder below scratch as "a.pct", runs marrowickcmd on that
+// Writes the picture into a fresh folder below scratch as "a.pct", runs marrowickcmd on that
 // file with -o (another fresh folder), -c extension, -q and then options, and reads what was
 // written.
-Conversion ConvertPicture(const ScratchFolder &scratch, const std::string &corpusFile,
+Conversion ConvertPicture(const ScratchFolder &scratch, TestPicture picture,
                           const std::vector<std::string> &options,
                           const std::string &extension = "png");

@@ -1,12 +1,20 @@
 #include "tests/support/run_program.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -31,57 +39,120 @@ static std::string MakeToolFolder(const std::string& root, bool withConverter) {
   return tools;
 }
 
-RunResult RunMarrowick(const std::vector<std::string>& arguments, const RunOptions& options) {
-  ScratchFolder scratch;
+StartedRun::StartedRun(const std::vector<std::string>& arguments, const RunOptions& options) {
   const std::string working =
-      options.workingFolder.empty() ? scratch.path() : options.workingFolder;
+      options.workingFolder.empty() ? scratch_.path() : options.workingFolder;
   std::string runtime = options.runtimeFolder;
   if (runtime.empty()) {
-    runtime = scratch / "runtime";
+    runtime = scratch_ / "runtime";
     fs::create_directories(runtime);
   }
   std::string temp = options.tempFolder;
   if (temp.empty()) {
-    temp = scratch / "tmp";
+    temp = scratch_ / "tmp";
     fs::create_directories(temp);
   }
-  std::string path = MakeToolFolder(scratch.path(), options.withConverter);
+  std::string path = MakeToolFolder(scratch_.path(), options.withConverter);
   if (!options.extraPath.empty()) path = options.extraPath + ":" + path;
+  const char* program =
+      options.shortConverterDeadline ? MARROWICKCMD_SHORT_DEADLINE_PATH : MARROWICKCMD_PATH;
 
-  int outPipe[2], inPipe[2];
-  if (pipe(outPipe) != 0 || pipe(inPipe) != 0) return {};
-  const pid_t pid = fork();
-  if (pid == 0) {
+  int outPipe[2], inPipe[2], errors[2];
+  if (pipe(outPipe) != 0 || pipe(inPipe) != 0) return;
+  if (options.errorsOnTerminal) {
+    // A raw terminal, so that the bytes the program writes arrive as they are.
+    termios raw{};
+    cfmakeraw(&raw);
+    winsize size{};
+    size.ws_col = 100;
+    size.ws_row = 30;
+    if (openpty(&errors[0], &errors[1], nullptr, &raw, &size) != 0) return;
+  } else if (pipe(errors) != 0) {
+    return;
+  }
+  pid_ = fork();
+  if (pid_ == 0) {
     dup2(inPipe[0], 0);
     dup2(outPipe[1], 1);
-    close(inPipe[1]);
-    close(outPipe[0]);
+    dup2(errors[1], 2);
+    for (int fd : {inPipe[0], inPipe[1], outPipe[0], outPipe[1], errors[0], errors[1]}) close(fd);
     if (chdir(working.c_str()) != 0) _exit(127);
+    // As a shell started in a terminal would leave them, whatever the test runner ignores.
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) std::signal(signal, SIG_DFL);
     setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     setenv("PATH", path.c_str(), 1);
     setenv("TMPDIR", temp.c_str(), 1);
-    std::vector<char*> argv{const_cast<char*>(MARROWICKCMD_PATH)};
+    std::vector<char*> argv{const_cast<char*>(program)};
     for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
-    execv(MARROWICKCMD_PATH, argv.data());
+    execv(program, argv.data());
     _exit(127);
   }
   close(inPipe[0]);
   close(outPipe[1]);
+  close(errors[1]);
   if (!options.input.empty()) {
     ssize_t ignored = write(inPipe[1], options.input.data(), options.input.size());
     (void)ignored;
   }
   close(inPipe[1]);
+  outputFd_ = outPipe[0];
+  errorsFd_ = errors[0];
+}
+
+StartedRun::~StartedRun() { Finish(); }
+
+RunResult StartedRun::Finish() {
   RunResult result;
-  char buffer[4096];
-  ssize_t n;
-  while ((n = read(outPipe[0], buffer, sizeof buffer)) > 0) result.output.append(buffer, n);
-  close(outPipe[0]);
+  if (finished_ || pid_ < 0) return result;
+  finished_ = true;
+  // Both at once: a program blocked on a full pipe would never end.
+  pollfd ends[2] = {{outputFd_, POLLIN, 0}, {errorsFd_, POLLIN, 0}};
+  std::string* texts[2] = {&result.output, &result.errors};
+  while (ends[0].fd >= 0 || ends[1].fd >= 0) {
+    if (poll(ends, 2, -1) < 0) break;
+    for (int i = 0; i < 2; ++i) {
+      if (ends[i].fd < 0 || ends[i].revents == 0) continue;
+      char buffer[4096];
+      const ssize_t n = read(ends[i].fd, buffer, sizeof buffer);
+      // A terminal reports the end of its last writer as an error (EIO).
+      if (n <= 0) {
+        close(ends[i].fd);
+        ends[i].fd = -1;
+        continue;
+      }
+      texts[i]->append(buffer, static_cast<size_t>(n));
+    }
+  }
   int status = 0;
-  waitpid(pid, &status, 0);
+  waitpid(pid_, &status, 0);
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
   return result;
+}
+
+RunResult RunMarrowick(const std::vector<std::string>& arguments, const RunOptions& options) {
+  return StartedRun(arguments, options).Finish();
+}
+
+OrphanCatcher::OrphanCatcher() { prctl(PR_SET_CHILD_SUBREAPER, 1); }
+
+OrphanCatcher::~OrphanCatcher() { prctl(PR_SET_CHILD_SUBREAPER, 0); }
+
+int OrphanCatcher::AwaitOrphan(const std::string& pidFile) const {
+  int pid = 0;
+  if (!(std::ifstream(pidFile) >> pid) || pid <= 0) return -1;
+  int status = 0;
+  for (int wait = 0; wait < 1000; ++wait) {
+    const pid_t ended = waitpid(pid, &status, WNOHANG);
+    if (ended == pid) return status;
+    if (ended < 0 && errno != EINTR) return -1;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  // Still running after ten seconds: the test fails, and the process goes now.
+  kill(pid, SIGKILL);
+  waitpid(pid, &status, 0);
+  return -1;
 }
 
 std::vector<std::string> Lines(const std::string& output) {
@@ -95,8 +166,6 @@ std::vector<std::string> Lines(const std::string& output) {
   }
   return lines;
 }
-
-std::string Corpus(const std::string& relative) { return std::string(CORPUS_DIR) + "/" + relative; }
 
 bool CopyFile(const std::string& from, const std::string& to) {
   std::error_code error;

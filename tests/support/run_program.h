@@ -8,8 +8,10 @@
 #include <vector>
 
 struct RunResult {
-  int exitCode = -1;
+  int exitCode = -1;   // -1 when a signal ended the program
+  int signal = 0;      // the signal that ended it, if one did
   std::string output;  // standard output
+  std::string errors;  // standard error, as the pipe or the terminal received it
 };
 
 // A fresh folder under the system's temporary folder, removed with the object.
@@ -33,17 +35,48 @@ struct RunOptions {
   std::string extraPath;       // folder put first on PATH (a fake converter)
   std::string input;           // standard input bytes
   std::string tempFolder;      // TMPDIR of the run; empty: a fresh one per run
+  bool errorsOnTerminal = false;  // standard error on a terminal (100 columns) instead of a pipe
+  // The copy of the program built for tests, which stops the converter after half a second.
+  bool shortConverterDeadline = false;
 };
 
-// Runs marrowickcmd with arguments, its own XDG_RUNTIME_DIR and TMPDIR and a controlled PATH;
-// returns its exit code and standard output.
+// marrowickcmd started with arguments, its own XDG_RUNTIME_DIR and TMPDIR and a controlled PATH,
+// and not yet waited for; the destructor finishes the run.
+class StartedRun {
+ public:
+  StartedRun(const std::vector<std::string>& arguments, const RunOptions& options = {});
+  ~StartedRun();
+  StartedRun(const StartedRun&) = delete;
+  StartedRun& operator=(const StartedRun&) = delete;
+  int pid() const { return pid_; }  // -1 when it could not be started
+  // Reads both outputs to their end and waits for the program.
+  RunResult Finish();
+
+ private:
+  ScratchFolder scratch_;
+  int pid_ = -1, outputFd_ = -1, errorsFd_ = -1;
+  bool finished_ = false;
+};
+
+// Runs marrowickcmd to its end as StartedRun starts it; its exit and both outputs.
 RunResult RunMarrowick(const std::vector<std::string>& arguments, const RunOptions& options = {});
+
+// While it lives, this test process adopts the orphaned descendants of its children (it is
+// their subreaper), so that a test can learn how a process that a child started has ended.
+class OrphanCatcher {
+ public:
+  OrphanCatcher();
+  ~OrphanCatcher();
+  OrphanCatcher(const OrphanCatcher&) = delete;
+  OrphanCatcher& operator=(const OrphanCatcher&) = delete;
+  // Waits up to ten seconds for the end of the process whose id the file holds, which must be an
+  // orphan adopted by now; its wait status, or -1 when there is no such orphan or it does not
+  // end (it is then killed).
+  int AwaitOrphan(const std::string& pidFile) const;
+};
 
 // Splits output into lines (without "\n").
 std::vector<std::string> Lines(const std::string& output);
-
-// Path of a corpus file, e.g. Corpus("pict-synthetic/im-rgb-3x2.pct").
-std::string Corpus(const std::string& relative);
 
 // Copies a file; true on success.
 bool CopyFile(const std::string& from, const std::string& to);
