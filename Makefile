@@ -2,8 +2,8 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 PACKAGES := libfreeimage-dev libdevil-dev libjxr-dev libjxr-tools libpango1.0-dev \
-  libcairo2-dev libpixman-1-dev libavcodec-dev libavformat-dev libswscale-dev imagemagick \
-  fonts-liberation fonts-dejavu-core libgtest-dev cmake g++ make pkg-config
+  libcairo2-dev libpixman-1-dev libavcodec-dev libavformat-dev libswscale-dev liblcms2-dev \
+  imagemagick fonts-liberation fonts-dejavu-core libgtest-dev cmake g++ make pkg-config
 
 SANITIZE_BUILD ?= build-sanitize
 

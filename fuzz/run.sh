@@ -10,8 +10,8 @@ out=build-fuzz
 mkdir -p "$out/corpus" "$out/crashes"
 flags="-std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer,address,undefined \
   -fno-sanitize-recover=undefined -I."
-libs="$(pkg-config --cflags --libs pixman-1 libavcodec libavformat libavutil libswscale pangocairo \
-  cairo fontconfig glib-2.0) -lfreeimage"
+libs="$(pkg-config --cflags --libs pixman-1 libavcodec libavformat libavutil libswscale lcms2 \
+  pangocairo cairo fontconfig glib-2.0) -lfreeimage"
 # shellcheck disable=SC2086
 clang++ $flags fuzz/pict_fuzzer.cpp pict/*.cpp $libs -o "$out/pict_fuzzer"
 seeds=""

@@ -16,7 +16,9 @@ extern "C" {
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <vector>
 
+#include "pict/colour_profile.h"
 #include "pict/limits.h"
 
 namespace pict {
@@ -179,6 +181,18 @@ static bool IsWithinCaps(int64_t width, int64_t height) {
   return width > 0 && height > 0 && width * height <= kMaxSourcePixels;
 }
 
+// A decoded image and the ICC profile its data carried, which its colours are in.
+struct DecodedImage {
+  Image image;
+  std::vector<uint8_t> iccProfile;  // empty when none came, or one beyond the cap
+};
+
+static std::vector<uint8_t> CopyProfile(const void* data, size_t size) {
+  if (!data || size > kMaxIccProfileBytes) return {};
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  return std::vector<uint8_t>(bytes, bytes + size);
+}
+
 struct FreeImageUnloader {
   void operator()(FIBITMAP* dib) const { FreeImage_Unload(dib); }
 };
@@ -190,7 +204,7 @@ struct FreeImageMemoryCloser {
 // JPEG goes through libjpeg (FreeImage) with its exact DCT and smooth chroma upsampling: that gives
 // the reference renderings to the level, where libavcodec's decoder, or FreeImage's default fast
 // path, is off by up to 96 levels at colour edges.
-static std::optional<Image> DecodeJpeg(std::span<const uint8_t> data, std::string& reason) {
+static std::optional<DecodedImage> DecodeJpeg(std::span<const uint8_t> data, std::string& reason) {
   reason = "the JPEG data could not be decoded";
   if (data.empty() || data.size() > UINT32_MAX) return std::nullopt;
   const std::unique_ptr<FIMEMORY, FreeImageMemoryCloser> memory(
@@ -208,7 +222,9 @@ static std::optional<Image> DecodeJpeg(std::span<const uint8_t> data, std::strin
   if (!loaded) return std::nullopt;
   const FiBitmap rgba(FreeImage_ConvertTo32Bits(loaded.get()));
   if (!rgba) return std::nullopt;
-  Image image(int(FreeImage_GetWidth(rgba.get())), int(FreeImage_GetHeight(rgba.get())), 0);
+  DecodedImage decoded{
+      Image(int(FreeImage_GetWidth(rgba.get())), int(FreeImage_GetHeight(rgba.get())), 0), {}};
+  Image& image = decoded.image;
   // FreeImage keeps rows bottom first.
   for (int y = 0; y < image.height; ++y) {
     const BYTE* row = FreeImage_GetScanLine(rgba.get(), image.height - 1 - y);
@@ -218,7 +234,10 @@ static std::optional<Image> DecodeJpeg(std::span<const uint8_t> data, std::strin
                        uint32_t(p[FI_RGBA_GREEN]) << 8 | p[FI_RGBA_BLUE];
     }
   }
-  return image;
+  // libjpeg hands over the profile the APP2 markers carry.
+  if (const FIICCPROFILE* icc = FreeImage_GetICCProfile(loaded.get()))
+    decoded.iccProfile = CopyProfile(icc->data, icc->size);
+  return decoded;
 }
 
 struct CodecContextFree {
@@ -303,8 +322,9 @@ static std::optional<Image> FrameToImage(const AVFrame& frame, const Palette& pa
   return image;
 }
 
-static std::optional<Image> DecodeWithLibav(const ImageDescription& description,
-                                            std::span<const uint8_t> data, std::string& reason) {
+static std::optional<DecodedImage> DecodeWithLibav(const ImageDescription& description,
+                                                   std::span<const uint8_t> data,
+                                                   std::string& reason) {
   SilenceLibav();
   const std::string codec = CodecName(description.codecType);
   // The description's codec type is a QuickTime sample entry tag; libavformat knows which decoder
@@ -353,10 +373,16 @@ static std::optional<Image> DecodeWithLibav(const ImageDescription& description,
     reason = "QuickTime image beyond the size limit";
     return std::nullopt;
   }
-  return FrameToImage(*frame, palette.value_or(StandardTable(1)), HasOwnAlpha(id), reason);
+  std::optional<Image> image =
+      FrameToImage(*frame, palette.value_or(StandardTable(1)), HasOwnAlpha(id), reason);
+  if (!image) return std::nullopt;
+  // TIFF, PNG and other image files hand over their embedded profile as side data.
+  const AVFrameSideData* icc = av_frame_get_side_data(frame.get(), AV_FRAME_DATA_ICC_PROFILE);
+  return DecodedImage{std::move(*image),
+                      icc ? CopyProfile(icc->data, icc->size) : std::vector<uint8_t>{}};
 }
 
-static std::optional<Image> DecodeDescribed(ByteReader& reader, std::string& reason) {
+static std::optional<DecodedImage> DecodeDescribed(ByteReader& reader, std::string& reason) {
   ImageDescription description;
   const std::optional<std::span<const uint8_t>> data =
       ReadDescribedData(reader, description, reason);
@@ -374,12 +400,14 @@ static std::optional<Image> DecodeDescribed(ByteReader& reader, std::string& rea
 // into the alpha of the result, taken from rect of the decoded matte (all of it when rect is
 // empty).
 static std::optional<Image> ReadMatte(ByteReader& reader, Rect rect, std::string& reason) {
-  const std::optional<Image> matte = DecodeDescribed(reader, reason);
-  if (!matte) {
+  // Its weights are not colours: any profile it carries is left unused.
+  const std::optional<DecodedImage> decoded = DecodeDescribed(reader, reason);
+  if (!decoded) {
     reason = "matte: " + reason;
     return std::nullopt;
   }
-  const Rect bounds{0, 0, matte->width, matte->height};
+  const Image& matte = decoded->image;
+  const Rect bounds{0, 0, matte.width, matte.height};
   if (rect.IsEmpty()) rect = bounds;
   if (rect.Intersect(bounds) != rect) {
     reason = "matte rectangle outside the matte";
@@ -388,7 +416,7 @@ static std::optional<Image> ReadMatte(ByteReader& reader, Rect rect, std::string
   Image weights(rect.Width(), rect.Height(), 0);
   for (int y = 0; y < weights.height; ++y)
     for (int x = 0; x < weights.width; ++x) {
-      const uint32_t pixel = matte->At(rect.left + x, rect.top + y);
+      const uint32_t pixel = matte.At(rect.left + x, rect.top + y);
       const uint32_t grey = ((pixel >> 16 & 0xFF) + (pixel >> 8 & 0xFF) + (pixel & 0xFF)) / 3;
       weights.At(x, y) = (255 - grey) << 24;
     }
@@ -467,9 +495,12 @@ std::optional<QuickTimePicture> ReadQuickTime(ByteReader data, std::string& reas
   }
   if (!CanPlace(matrix, reason)) return std::nullopt;
 
-  std::optional<Image> image = DecodeDescribed(data, reason);
-  if (!image) return std::nullopt;
-  picture.image = std::move(*image);
+  std::optional<DecodedImage> decoded = DecodeDescribed(data, reason);
+  if (!decoded) return std::nullopt;
+  picture.image = std::move(decoded->image);
+  // The colours the file's own profile says they are, in sRGB; a profile that cannot be used
+  // leaves them as stored.
+  ConvertToSrgb(picture.image, decoded->iccProfile);
   picture.source = sourceRect.Intersect({0, 0, picture.image.width, picture.image.height});
   if (picture.source.IsEmpty()) {
     reason = "QuickTime source rectangle outside the image";

@@ -27,10 +27,12 @@ struct QuickTimePicture {
   std::optional<Region> mask;  // picture coordinates
 };
 
-// Decodes the data of a CompressedQuickTime opcode (after its 32-bit length). Supports matrices
-// that translate and scale; refuses rotation, skew, mirroring and perspective. Empty, with a reason
-// naming the problem (or the codec type no library here decodes), when the data is damaged, beyond
-// the caps of pict/limits.h or not decodable.
+// Decodes the data of a CompressedQuickTime opcode (after its 32-bit length). When the image's data
+// carries a usable ICC profile, its colours come converted from that profile to sRGB (see
+// ConvertToSrgb), otherwise as stored. Supports matrices that translate and scale; refuses
+// rotation, skew, mirroring and perspective. Empty, with a reason naming the problem (or the codec
+// type no library here decodes), when the data is damaged, beyond the caps of pict/limits.h or not
+// decodable.
 std::optional<QuickTimePicture> ReadQuickTime(ByteReader data, std::string& reason);
 
 // An UncompressedQuickTime opcode: a matte, then one bitmap opcode the walk draws as usual.
