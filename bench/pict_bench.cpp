@@ -3,6 +3,8 @@
 // several runs each. Only files our decoder renders are compared.
 //
 //   build/pict_bench [repeats] FILE...
+//   build/pict_bench --rendered FILE...   (lists "path<TAB>width<TAB>height" of the files our
+//                                         decoder renders, for scripts)
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -41,7 +43,23 @@ double MedianMilliseconds(int repeats, F work) {
 
 }  // namespace
 
+// The bytes of a file; empty when it cannot be read.
+std::vector<uint8_t> ReadBytes(const char* path) {
+  std::ifstream file(path, std::ios::binary);
+  return std::vector<uint8_t>{std::istreambuf_iterator<char>(file), {}};
+}
+
+int ListRendered(int argc, char** argv) {
+  for (int i = 2; i < argc; ++i) {
+    const pict::PictResult result = pict::DecodePict(ReadBytes(argv[i]));
+    if (!result.image.IsEmpty())
+      std::printf("%s\t%d\t%d\n", argv[i], result.image.width, result.image.height);
+  }
+  return 0;
+}
+
 int main(int argc, char** argv) {
+  if (argc > 1 && std::string(argv[1]) == "--rendered") return ListRendered(argc, argv);
   int first = 1, repeats = 5;
   if (argc > 1 && ParseArgument(argv[1], 0) > 0) {
     repeats = ParseArgument(argv[1], repeats);
@@ -52,8 +70,7 @@ int main(int argc, char** argv) {
   std::vector<double> ours, theirs, ratios;
   std::printf("%-44s %11s %9s %9s %7s\n", "file", "size", "ours ms", "convert", "ratio");
   for (int i = first; i < argc; ++i) {
-    std::ifstream file(argv[i], std::ios::binary);
-    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(file), {}};
+    const std::vector<uint8_t> bytes = ReadBytes(argv[i]);
     const pict::PictResult result = pict::DecodePict(bytes);
     if (result.image.IsEmpty()) continue;
     const double own = MedianMilliseconds(repeats, [&bytes] { (void)pict::DecodePict(bytes); });
