@@ -34,6 +34,8 @@ void DrawQuickTime(Decoder& decoder, ByteReader& data, uint16_t opcode) {
   std::optional<QuickTimePicture> picture = ReadQuickTime(data, reason);
   if (!picture) return decoder.Refuse("QuickTime: " + reason);
   const Image& image = picture->image;
+  // Decoding cost about as much as the pixels it gave.
+  if (!decoder.canvas().Charge(int64_t{image.width} * image.height)) return;
   Region clip = decoder.clip();
   if (picture->mask) clip.Intersect(decoder.ToCanvas(std::move(*picture->mask)));
   const bool hasAlpha = std::any_of(image.pixels.begin(), image.pixels.end(),

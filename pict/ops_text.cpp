@@ -1,4 +1,5 @@
 // The text opcodes, and the picture comments that change how a picture looks.
+#include <algorithm>
 #include <cmath>
 
 #include "pict/decoder.h"
@@ -55,9 +56,16 @@ void DrawText(Decoder& decoder, ByteReader& data, uint16_t opcode) {
   turn.angle = text.angle;
   turn.centerX = origin.x + text.centerX;
   turn.centerY = origin.y + text.centerY;
+  const TextStyle style = StyleOf(text);
+  // Rendering costs the area the glyphs may cover (generously: two ems wide a character, two
+  // high), but never more than the clip's.
+  const double em = style.size * std::max(style.ratioH, style.ratioV);
+  const Rect clip = decoder.ClipBounds();
+  const double area = std::min(double(clip.Width()) * clip.Height(),
+                               (double(bytes.size()) * 2 + 1) * em * 2 * em);
+  if (!decoder.canvas().Charge(static_cast<int64_t>(std::max(area, 0.0)))) return;
   std::string reason;
-  std::optional<TextInk> ink =
-      RenderText(bytes, origin, StyleOf(text), decoder.ClipBounds(), reason, turn);
+  std::optional<TextInk> ink = RenderText(bytes, origin, style, clip, reason, turn);
   if (!ink) return decoder.Refuse("text: " + reason);
   decoder.state().penLocation = {text.location.x + static_cast<int>(std::lround(ink->advance)),
                                  text.location.y};
