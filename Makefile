@@ -2,12 +2,12 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 PACKAGES := libfreeimage-dev libdevil-dev libjxr-dev libjxr-tools libpango1.0-dev \
-  libcairo2-dev libpixman-1-dev libavcodec-dev libavformat-dev libswscale-dev imagemagick \
-  fonts-liberation fonts-dejavu-core libgtest-dev cmake g++ make pkg-config
+  libcairo2-dev libpixman-1-dev libavcodec-dev libavformat-dev libswscale-dev liblcms2-dev \
+  imagemagick fonts-liberation fonts-dejavu-core libgtest-dev cmake g++ make pkg-config
 
 SANITIZE_BUILD ?= build-sanitize
 
-.PHONY: all deps build check check-sanitize demo clean
+.PHONY: all deps build check check-sanitize demo clean fuzz
 
 all: build
 
@@ -41,5 +41,12 @@ check-sanitize: deps
 demo: build
 	@sh samples/demo.sh $(BUILD)/bin/marrowickcmd
 
+# The decoder's fuzz target (needs clang; not part of `make check`). FUZZ_SECONDS=1800 for a
+# long run.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	@command -v clang++ >/dev/null || { echo "make fuzz needs clang++ (Debian: clang)"; exit 1; }
+	sh fuzz/run.sh $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) build-fuzz

@@ -8,6 +8,8 @@
 
 #include "pict/image.h"
 
+namespace pict {
+
 struct PictResult {
   Image image;          // opaque pixels; empty when refused
   std::string refusal;  // why there is no picture, when there is none
@@ -16,3 +18,5 @@ struct PictResult {
 // Decodes a PICT file, with or without the 512-byte preamble of a PICT document. Never reads
 // outside file, and stays within the caps of pict/limits.h.
 PictResult DecodePict(std::span<const uint8_t> file);
+
+}  // namespace pict

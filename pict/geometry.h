@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstdint>
 
+namespace pict {
+
 struct Point {
   int x = 0, y = 0;
   bool operator==(const Point&) const = default;
@@ -36,3 +38,5 @@ struct Colour {
 };
 constexpr Colour kBlack{0, 0, 0};
 constexpr Colour kWhite{0xFFFF, 0xFFFF, 0xFFFF};
+
+}  // namespace pict

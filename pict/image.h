@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace pict {
+
 // Pixels are 0xAARRGGBB, rows top first, width pixels a row without padding. The canvas and
 // the decoder's result are opaque (alpha 0xFF); decoded sources may carry real alpha.
 struct Image {
@@ -16,3 +18,5 @@ struct Image {
   uint32_t& At(int x, int y) { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
   uint32_t At(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
 };
+
+}  // namespace pict

@@ -5,11 +5,15 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace pict {
+
 // The canvas: Cairo draws on surfaces of up to 32767 pixels a side; 64 megapixels are 256 MiB.
 constexpr int kMaxCanvasSide = 32767;
 constexpr int64_t kMaxCanvasPixels = int64_t{64} << 20;
 // A source pixmap or bitmap may be no larger than the largest canvas.
 constexpr int64_t kMaxSourcePixels = kMaxCanvasPixels;
+// A pixel pattern is a tile, kept whole while it is in use.
+constexpr int64_t kMaxPatternPixels = int64_t{1} << 20;
 // Pixels written plus region rectangles handled, summed over the whole file: about a second
 // of work. Redrawing the largest canvas many times over is refused rather than waited for.
 constexpr int64_t kMaxWorkUnits = int64_t{1} << 30;
@@ -19,3 +23,13 @@ constexpr int64_t kMaxOpcodes = int64_t{4} << 20;
 constexpr size_t kMaxRegionPointsPerRow = 16384;
 // Points of one polygon; its size word allows at most about 16K.
 constexpr size_t kMaxPolygonPoints = 16384;
+// Text: a LongText's count byte allows 255 characters. Sizes and extras are in canvas pixels;
+// the caps keep Pango's integer glyph positions (1/1024 pixel) far from overflowing.
+constexpr size_t kMaxTextBytes = 255;
+constexpr double kMaxTextPixelSize = 2048;
+constexpr double kMaxTextExtra = 2048;
+// An ICC profile embedded in a QuickTime image: displays' profiles take a few KiB, the table-based
+// ones of scanners and printers seldom more than 1 MiB. A larger one is not used.
+constexpr size_t kMaxIccProfileBytes = size_t{4} << 20;
+
+}  // namespace pict

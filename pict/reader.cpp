@@ -1,5 +1,7 @@
 #include "pict/reader.h"
 
+namespace pict {
+
 std::span<const uint8_t> ByteReader::Bytes(size_t count) {
   if (failed_ || count > data_.size() - position_) {
     failed_ = true;
@@ -58,3 +60,5 @@ ByteReader ByteReader::Slice(size_t count) {
 void ByteReader::AlignToWord() {
   if (position_ % 2 != 0 && position_ < data_.size()) ++position_;
 }
+
+}  // namespace pict

@@ -8,6 +8,8 @@
 
 #include "pict/geometry.h"
 
+namespace pict {
+
 class ByteReader {
  public:
   ByteReader() = default;
@@ -47,3 +49,5 @@ class ByteReader {
   size_t position_ = 0;
   bool failed_ = false;
 };
+
+}  // namespace pict

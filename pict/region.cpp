@@ -4,6 +4,8 @@
 
 #include "pict/limits.h"
 
+namespace pict {
+
 Region::Region() { pixman_region32_init(&region_); }
 
 Region::Region(const Rect& rect) {
@@ -46,7 +48,10 @@ bool Region::Contains(int x, int y) const {
   return pixman_region32_contains_point(Raw(), x, y, nullptr);
 }
 
+// pixman keeps the position an empty result came from in its extents, so two empty regions
+// can differ to pixman; as sets of pixels they are equal.
 bool Region::operator==(const Region& other) const {
+  if (IsEmpty() || other.IsEmpty()) return IsEmpty() && other.IsEmpty();
   return pixman_region32_equal(Raw(), other.Raw());
 }
 
@@ -75,6 +80,54 @@ Region& Region::Xor(const Region& other) {
   both.Intersect(other);
   Union(other);
   return Subtract(both);
+}
+
+// The pixels whose run of `length` pixels starting at them (rightwards, or downwards) lies
+// wholly in the region (erode) or meets it (grow). Runs of doubling length are built from two
+// shorter ones, run(a + b) at x = run(a) at x combined with run(b) at x + a, so the cost is a
+// few set operations per bit of the length.
+static Region SlideRun(const Region& region, int64_t length, bool horizontal, bool erode) {
+  const auto combine = [&](Region& into, const Region& other, int64_t shift) {
+    Region shifted(other);
+    const int by = static_cast<int>(-shift);
+    shifted.Offset(horizontal ? by : 0, horizontal ? 0 : by);
+    if (erode)
+      into.Intersect(shifted);
+    else
+      into.Union(shifted);
+  };
+  Region result;
+  Region power(region);  // the runs of length `step`
+  int64_t covered = 0;
+  for (int64_t step = 1;; step *= 2) {
+    if (length & step) {
+      if (covered == 0)
+        result = power;
+      else
+        combine(result, power, covered);
+      covered += step;
+    }
+    if (covered == length) return result;
+    combine(power, power, step);
+  }
+}
+
+// Insets along one axis: erodes for a positive amount, grows for a negative one. Amounts are
+// capped far beyond any region a picture can hold, where the answer no longer changes.
+static Region InsetAlong(const Region& region, int amount, bool horizontal) {
+  if (amount == 0 || region.IsEmpty()) return region;
+  constexpr int64_t kMaxAmount = int64_t{1} << 24;
+  const int64_t by = std::min(amount < 0 ? -int64_t{amount} : int64_t{amount}, kMaxAmount);
+  Region result = SlideRun(region, 2 * by + 1, horizontal, amount > 0);
+  const int shift = static_cast<int>(by);
+  result.Offset(horizontal ? shift : 0, horizontal ? 0 : shift);
+  return result;
+}
+
+Region& Region::Inset(int dh, int dv) {
+  *this = InsetAlong(*this, dh, true);
+  *this = InsetAlong(*this, dv, false);
+  return *this;
 }
 
 std::vector<Rect> Region::Rects() const {
@@ -167,3 +220,5 @@ std::optional<Region> ReadRegion(ByteReader& reader, std::string& reason) {
   }
   return builder.Build();
 }
+
+}  // namespace pict

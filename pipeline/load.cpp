@@ -6,6 +6,7 @@
 #include <optional>
 #include <thread>
 
+#include "pict/decode.h"
 #include "picture/transfer.h"
 #include "platform/files.h"
 #include "platform/isolated.h"
@@ -111,8 +112,8 @@ static bool HasSize(const Bitmap& picture) {
          FreeImage_GetHeight(picture.get()) > 0;
 }
 
-static Bitmap LoadThroughConverter(const std::string& inputPath, const std::string& tgaPath,
-                                   int deadlineMs) {
+Bitmap LoadThroughConverter(const std::string& inputPath, const std::string& tgaPath,
+                            int deadlineMs) {
   // A stale file would otherwise be taken for this input's picture.
   RemoveFile(tgaPath);
   // Absolute paths: ImageMagick takes a name that begins with "@" for a list of files to read.
@@ -130,13 +131,32 @@ static Bitmap LoadThroughConverter(const std::string& inputPath, const std::stri
   return picture;
 }
 
-static Bitmap LoadWithFreeImage(const std::string& inputPath) {
-  const std::optional<std::string> data = ReadFileBytes(inputPath);
-  if (!data || data->empty()) return nullptr;
+// Our own decoder runs in-process: it reads only inside the bytes it is given and caps the
+// work a file may cause, so no file can hang or crash it (the fuzz target keeps it so).
+Bitmap LoadWithOwnDecoder(const std::string& data) {
+  const pict::PictResult result =
+      pict::DecodePict(std::span(reinterpret_cast<const uint8_t*>(data.data()), data.size()));
+  const pict::Image& image = result.image;
+  if (image.IsEmpty()) return nullptr;
+  Bitmap picture(FreeImage_Allocate(image.width, image.height, 24));
+  if (!picture) return nullptr;
+  for (int y = 0; y < image.height; ++y) {
+    // FreeImage keeps the bottom row first.
+    BYTE* line = FreeImage_GetScanLine(picture.get(), image.height - 1 - y);
+    const uint32_t* pixel = &image.pixels[size_t(y) * size_t(image.width)];
+    for (int x = 0; x < image.width; ++x, line += 3) {
+      line[FI_RGBA_RED] = static_cast<BYTE>(pixel[x] >> 16);
+      line[FI_RGBA_GREEN] = static_cast<BYTE>(pixel[x] >> 8);
+      line[FI_RGBA_BLUE] = static_cast<BYTE>(pixel[x]);
+    }
+  }
+  return picture;
+}
+
+Bitmap LoadWithFreeImage(const std::string& data) {
   // The reader hangs and overflows its heap on bad files: it runs in a child of its own.
   const IsolatedResult run = RunIsolated(
-      [&data](const IsolatedWriter& write) { return DecodeAndSend(*data, write); },
-      kReaderLimits);
+      [&data](const IsolatedWriter& write) { return DecodeAndSend(data, write); }, kReaderLimits);
   if (!run.completed) return nullptr;
   Bitmap picture = ReadBitmapBytes(run.output);
   MakeZeroAlphaOpaque(picture.get());
@@ -145,10 +165,13 @@ static Bitmap LoadWithFreeImage(const std::string& inputPath) {
 
 Bitmap LoadPicture(const std::string& inputPath, const std::string& tempFolder,
                    int converterDeadlineMs) {
+  const std::optional<std::string> data = ReadFileBytes(inputPath);
   // An empty file can hold no picture, and FreeImage's reader would only spin on it.
-  if (FileSize(inputPath).value_or(0) == 0) return nullptr;
-  Bitmap picture =
-      LoadThroughConverter(inputPath, tempFolder + kConverterOutputName, converterDeadlineMs);
+  if (!data || data->empty()) return nullptr;
+  Bitmap picture = LoadWithOwnDecoder(*data);
   if (picture) return picture;
-  return LoadWithFreeImage(inputPath);
+  // What our decoder refuses goes to the external converter, then to FreeImage's reader.
+  picture = LoadThroughConverter(inputPath, tempFolder + kConverterOutputName, converterDeadlineMs);
+  if (picture) return picture;
+  return LoadWithFreeImage(*data);
 }

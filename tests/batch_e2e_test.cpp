@@ -253,20 +253,20 @@ TEST_F(BatchRun, SingleFileWithoutOutputFolderWritesBesideIt) {
 TEST_F(BatchRun, NamesLikeOptionsListsOrPrefixesConvertGivenRelativeOrAbsolute) {
   // ImageMagick would take "@x" for a list of files, "-x" for an option, "x[1]" for a frame, "%d"
   // for a numbered sequence and "png:" for a format. Each name holds a picture of another size,
-  // so that a mix-up shows.
+  // so that a mix-up shows, and one that only the converter reads, so that every name reaches
+  // it.
   struct File {
     std::string name;
-    TestPicture picture;
     int width, height;
   };
-  const File kFiles[] = {{"@e.pct", TestPicture::Gradient, 80, 60},
-                         {"-e.pct", TestPicture::Odd, 251, 17},
-                         {"f[1].pct", TestPicture::Orange, 3, 2},
-                         {"g%d.pct", TestPicture::Ramp, 100, 80},
-                         {"png:h.pct", TestPicture::RedYellow, 320, 200}};
+  const File kFiles[] = {{"@e.pct", 63, 5},
+                         {"-e.pct", 64, 6},
+                         {"f[1].pct", 65, 7},
+                         {"g%d.pct", 66, 8},
+                         {"png:h.pct", 63, 9}};
   std::string relative, absolute;
   for (const File& file : kFiles) {
-    Put(file.picture, file.name);
+    ASSERT_TRUE(WriteConverterOnlyPicture(in_ + file.name, file.width, file.height)) << file.name;
     relative += file.name + "\n";
     absolute += in_ + file.name + "\n";
   }

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <map>
 
+using pict::Rect;
+
 PictWriter& PictWriter::Version1() {
   assert(body_.empty() && "choose the version before any opcode");
   version_ = 1;
@@ -204,68 +206,100 @@ static std::vector<uint8_t> RowBytesOf(const PixmapSpec& spec, int y, int rowByt
   return row;
 }
 
-PictWriter& PictWriter::Pixmap(const PixmapSpec& spec) {
+// The layout a spec asks for: the row size, the pack type, and whether it is direct.
+struct PixmapLayout {
+  bool direct;
+  Rect bounds;
+  int rowBytes;
+  int packType;
+};
+
+static PixmapLayout LayoutOf(const PixmapSpec& spec) {
   assert(spec.pixels.size() == size_t(spec.width) * size_t(spec.height));
-  const bool direct = spec.depth > 8;
-  const Rect whole{0, 0, spec.width, spec.height};
-  const Rect bounds = spec.bounds.IsEmpty() ? whole : spec.bounds;
-  int rowBytes = spec.rowBytes;
-  if (rowBytes == 0) rowBytes = ((spec.width * spec.depth + 15) / 16) * 2;
-  int packType = spec.packType;
-  if (packType == 0 && direct) packType = !spec.packed ? 1 : spec.depth == 16 ? 3 : 4;
-  const bool withMask = !spec.mask.empty();
+  PixmapLayout layout;
+  layout.direct = spec.depth > 8;
+  layout.bounds = spec.bounds.IsEmpty() ? Rect{0, 0, spec.width, spec.height} : spec.bounds;
+  layout.rowBytes = spec.rowBytes != 0 ? spec.rowBytes : ((spec.width * spec.depth + 15) / 16) * 2;
+  layout.packType = spec.packType;
+  if (layout.packType == 0 && layout.direct)
+    layout.packType = !spec.packed ? 1 : spec.depth == 16 ? 3 : 4;
+  return layout;
+}
 
-  if (direct)
-    Op(withMask ? 0x9B : 0x9A);
-  else if (spec.packed)
-    Op(withMask ? 0x99 : 0x98);
-  else
-    Op(withMask ? 0x91 : 0x90);
-  if (direct) U32(0x000000FF);
-  U16(static_cast<uint16_t>(rowBytes | (spec.bitmap ? 0 : 0x8000)));
-  RectData(bounds);
-  if (!spec.bitmap) {
-    U16(0);
-    U16(static_cast<uint16_t>(packType));
-    U32(0);
-    U32(0x00480000);
-    U32(0x00480000);
-    U16(direct ? 16 : 0);
-    U16(static_cast<uint16_t>(spec.depth));
-    U16(static_cast<uint16_t>(direct ? spec.components : 1));
-    U16(static_cast<uint16_t>(spec.depth == 16 ? 5 : direct ? 8 : spec.depth));
-    U32(0);
-    U32(0);
-    U32(0);
-    if (!direct) {
-      U32(0);
-      U16(0);
-      U16(static_cast<uint16_t>(spec.palette.size() - 1));
-      for (size_t i = 0; i < spec.palette.size(); ++i) {
-        U16(static_cast<uint16_t>(i));
-        for (int shift = 16; shift >= 0; shift -= 8) U16(static_cast<uint16_t>(((spec.palette[i] >> shift) & 0xFF) * 0x101));
-      }
-    }
+void PictWriter::PixMapFields(const PixmapSpec& spec) {
+  const PixmapLayout layout = LayoutOf(spec);
+  U16(static_cast<uint16_t>(layout.rowBytes | (spec.bitmap ? 0 : 0x8000)));
+  RectData(layout.bounds);
+  if (spec.bitmap) return;
+  U16(0);
+  U16(static_cast<uint16_t>(layout.packType));
+  U32(0);
+  U32(0x00480000);
+  U32(0x00480000);
+  U16(layout.direct ? 16 : 0);
+  U16(static_cast<uint16_t>(spec.depth));
+  U16(static_cast<uint16_t>(layout.direct ? spec.components : 1));
+  U16(static_cast<uint16_t>(spec.depth == 16 ? 5 : layout.direct ? 8 : spec.depth));
+  U32(0);
+  U32(0);
+  U32(0);
+  if (layout.direct) return;
+  U32(0);
+  U16(0);
+  U16(static_cast<uint16_t>(spec.palette.size() - 1));
+  for (size_t i = 0; i < spec.palette.size(); ++i) {
+    U16(static_cast<uint16_t>(i));
+    for (int shift = 16; shift >= 0; shift -= 8)
+      U16(static_cast<uint16_t>(((spec.palette[i] >> shift) & 0xFF) * 0x101));
   }
-  RectData(spec.source.IsEmpty() ? bounds : spec.source);
-  RectData(spec.destination.IsEmpty() ? bounds : spec.destination);
-  U16(static_cast<uint16_t>(spec.mode));
-  if (withMask) RegionData(spec.mask);
+}
 
-  const bool unpacked = rowBytes < 8 || !spec.packed || packType == 1 || packType == 2;
+void PictWriter::PixelData(const PixmapSpec& spec) {
+  const PixmapLayout layout = LayoutOf(spec);
+  const bool unpacked = layout.rowBytes < 8 || !spec.packed || layout.packType == 1 ||
+                        layout.packType == 2;
+  // Rows too short to pack keep whole pixels, whatever the pack type says.
+  const int rowLayout = layout.rowBytes < 8 && layout.direct ? 1 : layout.packType;
   for (int y = 0; y < spec.height; ++y) {
-    const std::vector<uint8_t> row = RowBytesOf(spec, y, rowBytes, packType);
+    const std::vector<uint8_t> row = RowBytesOf(spec, y, layout.rowBytes, rowLayout);
     if (unpacked) {
       Raw(row);
       continue;
     }
-    const std::vector<uint8_t> packed = PackBits(row, packType == 3 ? 2 : 1);
-    if (rowBytes > 250)
+    const std::vector<uint8_t> packed = PackBits(row, layout.packType == 3 ? 2 : 1);
+    const int countBytes = spec.countBytes != 0 ? spec.countBytes : layout.rowBytes > 250 ? 2 : 1;
+    if (countBytes == 2)
       U16(static_cast<uint16_t>(packed.size()));
     else
       U8(static_cast<uint8_t>(packed.size()));
     Raw(packed);
   }
+}
+
+PictWriter& PictWriter::Pixmap(const PixmapSpec& spec) {
+  const PixmapLayout layout = LayoutOf(spec);
+  const bool withMask = !spec.mask.empty();
+  if (layout.direct)
+    Op(withMask ? 0x9B : 0x9A);
+  else if (spec.packed)
+    Op(withMask ? 0x99 : 0x98);
+  else
+    Op(withMask ? 0x91 : 0x90);
+  if (layout.direct) U32(0x000000FF);
+  PixMapFields(spec);
+  RectData(spec.source.IsEmpty() ? layout.bounds : spec.source);
+  RectData(spec.destination.IsEmpty() ? layout.bounds : spec.destination);
+  U16(static_cast<uint16_t>(spec.mode));
+  if (withMask) RegionData(spec.mask);
+  PixelData(spec);
+  return *this;
+}
+
+PictWriter& PictWriter::PixPat(uint16_t opcode, const PixmapSpec& tile) {
+  Op(opcode).U16(1);
+  for (int row = 0; row < 8; ++row) U8(row % 2 ? 0x55 : 0xAA);  // the one-bit stand-in
+  PixMapFields(tile);
+  PixelData(tile);
   return *this;
 }
 
@@ -324,4 +358,39 @@ bool PictWriter::Save(const std::string& path) const {
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   return static_cast<bool>(file);
+}
+
+QuickTimeMatrix QuickTimeScale(double sx, double sy, double tx, double ty) {
+  return {int32_t(sx * 65536), 0, 0, 0, int32_t(sy * 65536), 0, int32_t(tx * 65536),
+          int32_t(ty * 65536), 0x40000000};
+}
+
+std::vector<uint8_t> QuickTimeDescription(const char* codec, int width, int height, int depth,
+                                          const std::vector<uint8_t>& data,
+                                          const std::vector<uint32_t>& table) {
+  PictWriter w;
+  w.U32(uint32_t(86 + (table.empty() ? 0 : 8 + 8 * table.size())));
+  w.Raw(std::vector<uint8_t>(codec, codec + 4)).U32(0).U16(0).U16(1).U16(0).U16(0);
+  w.U32(0).U32(0).U32(0x200);
+  w.U16(uint16_t(width)).U16(uint16_t(height)).U32(72 << 16).U32(72 << 16);
+  w.U32(uint32_t(data.size())).U16(1).Raw(std::vector<uint8_t>(32, 0)).U16(uint16_t(depth));
+  w.U16(table.empty() ? 0xFFFF : 0);
+  if (!table.empty()) w.U32(0).U16(0).U16(uint16_t(table.size() - 1));
+  for (size_t i = 0; i < table.size(); ++i)
+    w.U16(uint16_t(i))
+        .U16(uint16_t((table[i] >> 16 & 0xFF) * 0x101))
+        .U16(uint16_t((table[i] >> 8 & 0xFF) * 0x101))
+        .U16(uint16_t((table[i] & 0xFF) * 0x101));
+  return w.Raw(data).Body();
+}
+
+std::vector<uint8_t> QuickTimeOpcodeData(const std::vector<uint8_t>& described, Rect source,
+                                         const QuickTimeMatrix& matrix,
+                                         const std::vector<uint8_t>& mask,
+                                         const std::vector<uint8_t>& matte, Rect matteRect) {
+  PictWriter w;
+  w.U16(0);
+  for (int32_t value : matrix) w.U32(uint32_t(value));
+  w.U32(uint32_t(matte.size())).RectData(matteRect).U16(64).RectData(source).U32(0);
+  return w.U32(uint32_t(mask.size())).Raw(matte).Raw(mask).Raw(described).Body();
 }

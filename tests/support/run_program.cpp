@@ -139,20 +139,19 @@ OrphanCatcher::OrphanCatcher() { prctl(PR_SET_CHILD_SUBREAPER, 1); }
 
 OrphanCatcher::~OrphanCatcher() { prctl(PR_SET_CHILD_SUBREAPER, 0); }
 
-int OrphanCatcher::AwaitOrphan(const std::string& pidFile) const {
+bool OrphanCatcher::AwaitEnd(const std::string& pidFile) const {
   int pid = 0;
-  if (!(std::ifstream(pidFile) >> pid) || pid <= 0) return -1;
-  int status = 0;
+  if (!(std::ifstream(pidFile) >> pid) || pid <= 0) return false;
   for (int wait = 0; wait < 1000; ++wait) {
-    const pid_t ended = waitpid(pid, &status, WNOHANG);
-    if (ended == pid) return status;
-    if (ended < 0 && errno != EINTR) return -1;
+    const pid_t ended = waitpid(pid, nullptr, WNOHANG);
+    if (ended == pid) return true;
+    // Not (yet) a child of this process: either its parent has reaped it, or it still runs.
+    if (ended < 0 && errno == ECHILD && kill(pid, 0) != 0 && errno == ESRCH) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-  // Still running after ten seconds: the test fails, and the process goes now.
   kill(pid, SIGKILL);
-  waitpid(pid, &status, 0);
-  return -1;
+  waitpid(pid, nullptr, 0);
+  return false;
 }
 
 std::vector<std::string> Lines(const std::string& output) {

@@ -62,17 +62,17 @@ class StartedRun {
 RunResult RunMarrowick(const std::vector<std::string>& arguments, const RunOptions& options = {});
 
 // While it lives, this test process adopts the orphaned descendants of its children (it is
-// their subreaper), so that a test can learn how a process that a child started has ended.
+// their subreaper), so that a test can wait for the end of a process a child started.
 class OrphanCatcher {
  public:
   OrphanCatcher();
   ~OrphanCatcher();
   OrphanCatcher(const OrphanCatcher&) = delete;
   OrphanCatcher& operator=(const OrphanCatcher&) = delete;
-  // Waits up to ten seconds for the end of the process whose id the file holds, which must be an
-  // orphan adopted by now; its wait status, or -1 when there is no such orphan or it does not
-  // end (it is then killed).
-  int AwaitOrphan(const std::string& pidFile) const;
+  // True when the process whose id the file holds ends within ten seconds: reaped here once it
+  // is an orphan, or gone already because its own parent reaped it. False when it is still
+  // running then (it is killed now) or the file holds no id.
+  bool AwaitEnd(const std::string& pidFile) const;
 };
 
 // Splits output into lines (without "\n").

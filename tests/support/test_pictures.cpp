@@ -78,6 +78,22 @@ bool WriteRedYellow(const std::string& path) {
                      [](int x, int y) { return static_cast<uint32_t>((x + y) * 16 / 520); });
 }
 
+// A direct picture whose spec the caller adjusts before it is written.
+PixmapSpec DirectSpec(int width, int height, uint32_t colour) {
+  PixmapSpec spec;
+  spec.depth = 32;
+  spec.width = width;
+  spec.height = height;
+  spec.pixels.assign(size_t(width) * size_t(height), 0xFF000000u | colour);
+  return spec;
+}
+
+bool WriteConverterOnly(const std::string& path) { return WriteConverterOnlyPicture(path, 64, 4); }
+
+bool WriteReaderOnly(const std::string& path) {
+  return PictWriter().Frame(0, 0, 0, 0).Pixmap(DirectSpec(40, 30, Rgb(255, 0, 0))).End().Save(path);
+}
+
 bool WriteGarbage(const std::string& path) {
   std::string bytes;
   uint32_t state = 11;
@@ -102,6 +118,8 @@ constexpr Maker kMakers[] = {
     {TestPicture::Orange, "orange", WriteOrange},
     {TestPicture::Ramp, "ramp", WriteRamp},
     {TestPicture::RedYellow, "red-yellow", WriteRedYellow},
+    {TestPicture::ConverterOnly, "converter-only", WriteConverterOnly},
+    {TestPicture::ReaderOnly, "reader-only", WriteReaderOnly},
     {TestPicture::Garbage, "garbage", WriteGarbage},
     {TestPicture::Text, "text", WriteText},
 };
@@ -113,6 +131,13 @@ const Maker* FindMaker(TestPicture picture) {
 }
 
 }  // namespace
+
+bool WriteConverterOnlyPicture(const std::string& path, int width, int height) {
+  // Rows of 4 * width > 250 bytes want two-byte counts.
+  PixmapSpec spec = DirectSpec(width, height, Rgb(255, 165, 0));
+  spec.countBytes = 1;
+  return PictWriter().Frame(0, 0, width, height).Pixmap(spec).End().Save(path);
+}
 
 bool WriteTestPicture(TestPicture picture, const std::string& path) {
   const Maker* maker = FindMaker(picture);

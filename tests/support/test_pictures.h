@@ -14,12 +14,20 @@ enum class TestPicture {
               // value (an indexed picture with a grey colour table)
   RedYellow,  // 320 x 200 indexed, 16 colours from red to yellow: red is 255 and blue 0
               // everywhere, so pure green never occurs
+  ConverterOnly,  // 64 x 4 direct, orange, with the one-byte row counts ImageMagick's writer
+                  // puts where QuickDraw reads two: ImageMagick reads it, our decoder refuses it
+  ReaderOnly,  // 40 x 30 direct, red, in an empty picture frame: our decoder and ImageMagick
+               // refuse it, FreeImage's reader takes the size of its pixels
   Garbage,    // 4,096 bytes of noise: no picture for any decoder
   Text,       // a line of text: no picture, and FreeImage's own reader hangs on it
 };
 
 // Writes the picture to path; true on success.
 bool WriteTestPicture(TestPicture picture, const std::string& path);
+
+// A ConverterOnly picture of another size, so that several can be told apart: width 63 to 66
+// (the widths for which ImageMagick reads one-byte counts), any height.
+bool WriteConverterOnlyPicture(const std::string& path, int width, int height);
 
 // The picture's name, for failure messages.
 std::ostream& operator<<(std::ostream& out, TestPicture picture);

@@ -1,0 +1,593 @@
+#include "pict/quicktime.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/log.h>
+#include <libavutil/pixdesc.h>
+#include <libswscale/swscale.h>
+}
+#include <FreeImage.h>
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "pict/colour_profile.h"
+#include "pict/limits.h"
+
+namespace pict {
+
+// Four characters as QuickTime stores them, first character in the high byte.
+static constexpr uint32_t FourCc(const char (&text)[5]) {
+  return uint32_t(uint8_t(text[0])) << 24 | uint32_t(uint8_t(text[1])) << 16 |
+         uint32_t(uint8_t(text[2])) << 8 | uint32_t(uint8_t(text[3]));
+}
+
+// A codec type for a message: 'rpza', or hexadecimal when it is not printable.
+static std::string CodecName(uint32_t type) {
+  std::string name = "'";
+  for (int shift = 24; shift >= 0; shift -= 8) {
+    const char c = static_cast<char>((type >> shift) & 0xFF);
+    if (c < 0x20 || c > 0x7E) {
+      char hex[16];
+      std::snprintf(hex, sizeof hex, "0x%08X", type);
+      return hex;
+    }
+    name += c;
+  }
+  return name + "'";
+}
+
+using Palette = std::array<uint32_t, 256>;  // 0xAARRGGBB
+
+// The parts of an image description (a QuickTime video sample description) the decoders need.
+struct ImageDescription {
+  uint32_t codecType = 0;
+  int width = 0, height = 0;
+  int depth = 0;                       // 1-32; 33-40 are 1-8 bits of grey
+  std::optional<Palette> colourTable;  // the table the description itself carries
+  int clutId = -1;
+};
+
+// The Macintosh standard colour tables, by clut id: the default tables for 1, 2, 4 and 8 bits.
+static Palette StandardTable(int id) {
+  Palette table{};
+  table.fill(0xFF000000);
+  if (id == 1) {
+    table[0] = 0xFFFFFFFF;
+  } else if (id == 2) {
+    table[0] = 0xFFFFFFFF;
+    table[1] = 0xFFACACAC;
+    table[2] = 0xFF555555;
+  } else if (id == 4) {
+    constexpr uint32_t kSixteen[16] = {0xFFFFFF, 0xFCF305, 0xFF6402, 0xDD0806, 0xF20884, 0x4600A5,
+                                       0x0000D4, 0x02ABEA, 0x1FB714, 0x006411, 0x562C05, 0x90713A,
+                                       0xC0C0C0, 0x808080, 0x404040, 0x000000};
+    for (int i = 0; i < 16; ++i) table[size_t(i)] = 0xFF000000 | kSixteen[i];
+  } else if (id == 8) {
+    // A 6x6x6 cube from white, red changing slowest, without its black; then ten-step ramps of red,
+    // green, blue and grey; then black.
+    constexpr uint32_t kRamp[10] = {0xEE, 0xDD, 0xBB, 0xAA, 0x88, 0x77, 0x55, 0x44, 0x22, 0x11};
+    size_t i = 0;
+    for (int r = 5; r >= 0; --r)
+      for (int g = 5; g >= 0; --g)
+        for (int b = 5; b >= 0; --b)
+          if (r + g + b > 0)
+            table[i++] = 0xFF000000 | uint32_t(r * 0x33) << 16 | uint32_t(g * 0x33) << 8 |
+                         uint32_t(b * 0x33);
+    for (const int shift : {16, 8, 0})
+      for (const uint32_t level : kRamp) table[i++] = 0xFF000000 | level << shift;
+    for (const uint32_t level : kRamp) table[i++] = 0xFF000000 | level * 0x010101;
+  }
+  return table;
+}
+
+// QuickTime's grey tables for 1 to 8 bits: white first, black last.
+static Palette GreyTable(int bits) {
+  Palette table{};
+  table.fill(0xFF000000);
+  const int levels = 1 << bits;
+  for (int i = 0; i < levels; ++i)
+    table[size_t(i)] = 0xFF000000 | uint32_t(255 - i * 255 / (levels - 1)) * 0x010101;
+  return table;
+}
+
+// Bits per index of an indexed depth (1-8 colour, 33-40 grey); 0 for direct depths.
+static int IndexBits(int depth) {
+  const int bits = depth > 32 ? depth - 32 : depth;
+  return bits == 1 || bits == 2 || bits == 4 || bits == 8 ? bits : 0;
+}
+
+// The colour table an indexed description means: its own, else the standard table its clut id
+// names, else the default for its depth. Empty for direct depths.
+static std::optional<Palette> PaletteFor(const ImageDescription& description) {
+  const bool grey = description.depth > 32;
+  const int bits = IndexBits(description.depth);
+  if (bits == 0) return std::nullopt;
+  if (description.colourTable) return description.colourTable;
+  const int id = description.clutId;
+  if (id == 1 || id == 2 || id == 4 || id == 8) return StandardTable(id);
+  if (id >= 33 && id <= 40) return GreyTable(id - 32);
+  return grey ? GreyTable(bits) : StandardTable(bits);
+}
+
+// A QuickDraw colour table: seed, flags, entry count - 1, entries of value and 16-bit RGB.
+static std::optional<Palette> ReadColourTable(ByteReader& reader) {
+  reader.Skip(4);
+  const bool device = (reader.U16() & 0x8000) != 0;
+  const int count = reader.U16() + 1;
+  if (reader.failed() || count > 256) return std::nullopt;
+  Palette table{};
+  table.fill(0xFF000000);
+  for (int i = 0; i < count; ++i) {
+    const int value = reader.U16();
+    const uint32_t rgb = reader.ReadColour().Rgb();
+    const int index = device ? i : value;
+    if (index < 256) table[size_t(index)] = 0xFF000000 | rgb;
+  }
+  if (reader.failed()) return std::nullopt;
+  return table;
+}
+
+// Reads an image description and returns the compressed data that follows it, which is dataSize
+// bytes, or all the rest when dataSize is 0 ("unknown").
+static std::optional<std::span<const uint8_t>> ReadDescribedData(ByteReader& reader,
+                                                                 ImageDescription& description,
+                                                                 std::string& reason) {
+  ByteReader peek = reader;
+  const uint32_t size = peek.U32();
+  if (peek.failed() || size < 86) {
+    reason = "QuickTime image description missing or too short";
+    return std::nullopt;
+  }
+  ByteReader fields = reader.Slice(size);
+  if (reader.failed()) {
+    reason = "QuickTime image description runs past the opcode's data";
+    return std::nullopt;
+  }
+  fields.Skip(4);
+  description.codecType = fields.U32();
+  fields.Skip(24);  // reserved, data reference, version, revision, vendor, qualities
+  description.width = fields.U16();
+  description.height = fields.U16();
+  fields.Skip(8);  // resolution
+  const uint32_t dataSize = fields.U32();
+  fields.Skip(2 + 32);  // frame count, compressor name
+  description.depth = fields.S16();
+  description.clutId = fields.S16();
+  // Only indexed depths carry a table; after a direct depth's clut id come extension atoms.
+  if (description.clutId == 0 && IndexBits(description.depth) > 0) {
+    description.colourTable = ReadColourTable(fields);
+    if (!description.colourTable) {
+      reason = "damaged colour table in the QuickTime image description";
+      return std::nullopt;
+    }
+  }
+  const std::span<const uint8_t> data = reader.Bytes(dataSize == 0 ? reader.remaining() : dataSize);
+  if (reader.failed()) {
+    reason = "QuickTime image data cut short";
+    return std::nullopt;
+  }
+  return data;
+}
+
+static bool IsWithinCaps(int64_t width, int64_t height) {
+  return width > 0 && height > 0 && width * height <= kMaxSourcePixels;
+}
+
+// A decoded image and the ICC profile its data carried, which its colours are in.
+struct DecodedImage {
+  Image image;
+  std::vector<uint8_t> iccProfile;  // empty when none came, or one beyond the cap
+};
+
+static std::vector<uint8_t> CopyProfile(const void* data, size_t size) {
+  if (!data || size > kMaxIccProfileBytes) return {};
+  const auto* bytes = static_cast<const uint8_t*>(data);
+  return std::vector<uint8_t>(bytes, bytes + size);
+}
+
+struct FreeImageUnloader {
+  void operator()(FIBITMAP* dib) const { FreeImage_Unload(dib); }
+};
+using FiBitmap = std::unique_ptr<FIBITMAP, FreeImageUnloader>;
+struct FreeImageMemoryCloser {
+  void operator()(FIMEMORY* memory) const { FreeImage_CloseMemory(memory); }
+};
+
+// JPEG goes through libjpeg (FreeImage) with its exact DCT and smooth chroma upsampling: that gives
+// the reference renderings to the level, where libavcodec's decoder, or FreeImage's default fast
+// path, is off by up to 96 levels at colour edges.
+static std::optional<DecodedImage> DecodeJpeg(std::span<const uint8_t> data, std::string& reason) {
+  reason = "the JPEG data could not be decoded";
+  if (data.empty() || data.size() > UINT32_MAX) return std::nullopt;
+  const std::unique_ptr<FIMEMORY, FreeImageMemoryCloser> memory(
+      FreeImage_OpenMemory(const_cast<BYTE*>(data.data()), static_cast<DWORD>(data.size())));
+  if (!memory) return std::nullopt;
+  // The header first, so that a huge size is refused before its pixels are allocated.
+  FiBitmap header(FreeImage_LoadFromMemory(FIF_JPEG, memory.get(), FIF_LOAD_NOPIXELS));
+  if (!header) return std::nullopt;
+  if (!IsWithinCaps(FreeImage_GetWidth(header.get()), FreeImage_GetHeight(header.get()))) {
+    reason = "QuickTime JPEG image beyond the size limit";
+    return std::nullopt;
+  }
+  FreeImage_SeekMemory(memory.get(), 0, SEEK_SET);
+  const FiBitmap loaded(FreeImage_LoadFromMemory(FIF_JPEG, memory.get(), JPEG_ACCURATE));
+  if (!loaded) return std::nullopt;
+  const FiBitmap rgba(FreeImage_ConvertTo32Bits(loaded.get()));
+  if (!rgba) return std::nullopt;
+  DecodedImage decoded{
+      Image(int(FreeImage_GetWidth(rgba.get())), int(FreeImage_GetHeight(rgba.get())), 0), {}};
+  Image& image = decoded.image;
+  // FreeImage keeps rows bottom first.
+  for (int y = 0; y < image.height; ++y) {
+    const BYTE* row = FreeImage_GetScanLine(rgba.get(), image.height - 1 - y);
+    for (int x = 0; x < image.width; ++x) {
+      const BYTE* p = row + 4 * x;
+      image.At(x, y) = 0xFF000000 | uint32_t(p[FI_RGBA_RED]) << 16 |
+                       uint32_t(p[FI_RGBA_GREEN]) << 8 | p[FI_RGBA_BLUE];
+    }
+  }
+  // libjpeg hands over the profile the APP2 markers carry.
+  if (const FIICCPROFILE* icc = FreeImage_GetICCProfile(loaded.get()))
+    decoded.iccProfile = CopyProfile(icc->data, icc->size);
+  return decoded;
+}
+
+struct CodecContextFree {
+  void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
+};
+struct PacketFree {
+  void operator()(AVPacket* packet) const { av_packet_free(&packet); }
+};
+struct FrameFree {
+  void operator()(AVFrame* frame) const { av_frame_free(&frame); }
+};
+struct ScalerFree {
+  void operator()(SwsContext* scaler) const { sws_freeContext(scaler); }
+};
+
+// libavcodec reports damaged data on stderr; a decoder reports it in its result instead.
+static void SilenceLibav() {
+  static std::once_flag once;
+  std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
+}
+
+// Codecs that embed a whole image file: their alpha is the file's own. QuickTime's own codecs at 32
+// bits carry QuickDraw's alpha byte, which QuickDraw does not draw with.
+static bool HasOwnAlpha(AVCodecID id) {
+  return id == AV_CODEC_ID_PNG || id == AV_CODEC_ID_TIFF || id == AV_CODEC_ID_GIF ||
+         id == AV_CODEC_ID_TARGA || id == AV_CODEC_ID_SGI;
+}
+
+// 1-bit frames: bit 1 is palette entry 1 (black by default) for QuickTime's white-is-zero pixels,
+// white for libavcodec's black-is-zero ones.
+static Image MonochromeToImage(const AVFrame& frame, const Palette& palette) {
+  const bool whiteIsZero = frame.format == AV_PIX_FMT_MONOWHITE;
+  Image image(frame.width, frame.height, 0);
+  for (int y = 0; y < frame.height; ++y) {
+    const uint8_t* row = frame.data[0] + ptrdiff_t(y) * frame.linesize[0];
+    for (int x = 0; x < frame.width; ++x) {
+      const int bit = (row[x / 8] >> (7 - x % 8)) & 1;
+      image.At(x, y) = whiteIsZero ? palette[size_t(bit)] : (bit ? 0xFFFFFFFF : 0xFF000000);
+    }
+  }
+  return image;
+}
+
+static std::optional<Image> FrameToImage(const AVFrame& frame, const Palette& palette,
+                                         bool keepAlpha, std::string& reason) {
+  const auto format = static_cast<AVPixelFormat>(frame.format);
+  if (format == AV_PIX_FMT_MONOWHITE || format == AV_PIX_FMT_MONOBLACK)
+    return MonochromeToImage(frame, palette);
+  const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(format);
+  if (!descriptor) {
+    reason = "QuickTime image decoded to an unknown pixel format";
+    return std::nullopt;
+  }
+  // RGB, palette and grey frames convert exactly pixel by pixel; YUV needs its chroma interpolated.
+  const bool yuv = (descriptor->flags & (AV_PIX_FMT_FLAG_RGB | AV_PIX_FMT_FLAG_PAL)) == 0 &&
+                   descriptor->nb_components >= 3;
+  const int flags =
+      yuv ? SWS_BICUBIC | SWS_FULL_CHR_H_INT | SWS_FULL_CHR_H_INP | SWS_ACCURATE_RND : SWS_POINT;
+  const std::unique_ptr<SwsContext, ScalerFree> scaler(
+      sws_getContext(frame.width, frame.height, format, frame.width, frame.height, AV_PIX_FMT_RGB32,
+                     flags, nullptr, nullptr, nullptr));
+  if (!scaler) {
+    reason = std::string("cannot convert QuickTime pixels of format ") + descriptor->name;
+    return std::nullopt;
+  }
+  if (yuv) {
+    // The frame says which matrix and range its YUV uses; the output is full-range RGB.
+    const int* matrix =
+        sws_getCoefficients(frame.colorspace == AVCOL_SPC_BT709 ? SWS_CS_ITU709 : SWS_CS_DEFAULT);
+    sws_setColorspaceDetails(scaler.get(), matrix, frame.color_range == AVCOL_RANGE_JPEG, matrix, 1,
+                             0, 1 << 16, 1 << 16);
+  }
+  Image image(frame.width, frame.height, 0);
+  uint8_t* const planes[4] = {reinterpret_cast<uint8_t*>(image.pixels.data()), nullptr, nullptr,
+                              nullptr};
+  const int strides[4] = {4 * frame.width, 0, 0, 0};
+  sws_scale(scaler.get(), frame.data, frame.linesize, 0, frame.height, planes, strides);
+  const bool alpha = (descriptor->flags & AV_PIX_FMT_FLAG_ALPHA) != 0 ||
+                     (descriptor->flags & AV_PIX_FMT_FLAG_PAL) != 0;
+  if (!keepAlpha || !alpha)
+    for (uint32_t& pixel : image.pixels) pixel |= 0xFF000000;
+  return image;
+}
+
+static std::optional<DecodedImage> DecodeWithLibav(const ImageDescription& description,
+                                                   std::span<const uint8_t> data,
+                                                   std::string& reason) {
+  SilenceLibav();
+  const std::string codec = CodecName(description.codecType);
+  // The description's codec type is a QuickTime sample entry tag; libavformat knows which decoder
+  // each of them takes (tags are kept little-endian there).
+  const uint32_t tag = (description.codecType >> 24) | (description.codecType >> 8 & 0xFF00) |
+                       (description.codecType << 8 & 0xFF0000) | description.codecType << 24;
+  const AVCodecTag* const tables[] = {avformat_get_mov_video_tags(), nullptr};
+  const AVCodecID id = av_codec_get_id(tables, tag);
+  const AVCodec* decoder = id == AV_CODEC_ID_NONE ? nullptr : avcodec_find_decoder(id);
+  if (!decoder) {
+    reason = "no decoder here for QuickTime codec " + codec;
+    return std::nullopt;
+  }
+  reason = "the " + codec + " data could not be decoded";
+  if (data.size() > size_t(INT_MAX) - AV_INPUT_BUFFER_PADDING_SIZE) return std::nullopt;
+
+  const std::unique_ptr<AVCodecContext, CodecContextFree> context(avcodec_alloc_context3(decoder));
+  if (!context) return std::nullopt;
+  context->width = description.width;
+  context->height = description.height;
+  // Indexed codecs take their colours as the palette side data a demuxer would attach, and then,
+  // grey or not, the plain bit count as their depth. Cinepak's grey is its own mode.
+  const bool greyCinepak = id == AV_CODEC_ID_CINEPAK && description.depth > 32;
+  const std::optional<Palette> palette = greyCinepak ? std::nullopt : PaletteFor(description);
+  context->bits_per_coded_sample = palette ? IndexBits(description.depth) : description.depth;
+  context->codec_tag = tag;
+  context->max_pixels = kMaxSourcePixels;
+  context->thread_count = 1;
+  if (avcodec_open2(context.get(), decoder, nullptr) < 0) return std::nullopt;
+
+  const std::unique_ptr<AVPacket, PacketFree> packet(av_packet_alloc());
+  if (!packet || av_new_packet(packet.get(), int(data.size())) < 0) return std::nullopt;
+  std::memcpy(packet->data, data.data(), data.size());
+  packet->flags |= AV_PKT_FLAG_KEY;
+  if (palette) {
+    uint8_t* side = av_packet_new_side_data(packet.get(), AV_PKT_DATA_PALETTE, AVPALETTE_SIZE);
+    if (!side) return std::nullopt;
+    std::memcpy(side, palette->data(), AVPALETTE_SIZE);
+  }
+
+  const std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
+  if (!frame || avcodec_send_packet(context.get(), packet.get()) < 0) return std::nullopt;
+  avcodec_send_packet(context.get(), nullptr);
+  if (avcodec_receive_frame(context.get(), frame.get()) < 0) return std::nullopt;
+  if (!IsWithinCaps(frame->width, frame->height)) {
+    reason = "QuickTime image beyond the size limit";
+    return std::nullopt;
+  }
+  std::optional<Image> image =
+      FrameToImage(*frame, palette.value_or(StandardTable(1)), HasOwnAlpha(id), reason);
+  if (!image) return std::nullopt;
+  // TIFF, PNG and other image files hand over their embedded profile as side data.
+  const AVFrameSideData* icc = av_frame_get_side_data(frame.get(), AV_FRAME_DATA_ICC_PROFILE);
+  return DecodedImage{std::move(*image),
+                      icc ? CopyProfile(icc->data, icc->size) : std::vector<uint8_t>{}};
+}
+
+static std::optional<DecodedImage> DecodeDescribed(ByteReader& reader, std::string& reason) {
+  ImageDescription description;
+  const std::optional<std::span<const uint8_t>> data =
+      ReadDescribedData(reader, description, reason);
+  if (!data) return std::nullopt;
+  if (!IsWithinCaps(description.width, description.height)) {
+    reason = "QuickTime image of " + std::to_string(description.width) + " x " +
+             std::to_string(description.height) + " pixels: empty or beyond the size limit";
+    return std::nullopt;
+  }
+  if (description.codecType == FourCc("jpeg")) return DecodeJpeg(*data, reason);
+  return DecodeWithLibav(description, *data, reason);
+}
+
+// A matte weighs the image: black shows it fully, white not at all, grey blends. The weights go
+// into the alpha of the result, taken from rect of the decoded matte (all of it when rect is
+// empty).
+static std::optional<Image> ReadMatte(ByteReader& reader, Rect rect, std::string& reason) {
+  // Its weights are not colours: any profile it carries is left unused.
+  const std::optional<DecodedImage> decoded = DecodeDescribed(reader, reason);
+  if (!decoded) {
+    reason = "matte: " + reason;
+    return std::nullopt;
+  }
+  const Image& matte = decoded->image;
+  const Rect bounds{0, 0, matte.width, matte.height};
+  if (rect.IsEmpty()) rect = bounds;
+  if (rect.Intersect(bounds) != rect) {
+    reason = "matte rectangle outside the matte";
+    return std::nullopt;
+  }
+  Image weights(rect.Width(), rect.Height(), 0);
+  for (int y = 0; y < weights.height; ++y)
+    for (int x = 0; x < weights.width; ++x) {
+      const uint32_t pixel = matte.At(rect.left + x, rect.top + y);
+      const uint32_t grey = ((pixel >> 16 & 0xFF) + (pixel >> 8 & 0xFF) + (pixel & 0xFF)) / 3;
+      weights.At(x, y) = (255 - grey) << 24;
+    }
+  return weights;
+}
+
+bool ApplyMatte(Image& image, const Rect& source, const Image& matte) {
+  if (matte.width != source.Width() || matte.height != source.Height()) return false;
+  const Rect inside = source.Intersect({0, 0, image.width, image.height});
+  for (int y = inside.top; y < inside.bottom; ++y)
+    for (int x = inside.left; x < inside.right; ++x) {
+      uint32_t& pixel = image.At(x, y);
+      const uint32_t weight = matte.At(x - source.left, y - source.top) >> 24;
+      const uint32_t alpha = ((pixel >> 24) * weight + 127) / 255;
+      pixel = (pixel & 0x00FFFFFF) | alpha << 24;
+    }
+  return true;
+}
+
+// QuickTime's 3x3 matrix, row by row: a b u / c d v / tx ty w. All Fixed 16.16 but u, v and w,
+// which are Fract 2.30. A point (x, y) goes to (a x + c y + tx, b x + d y + ty).
+struct Matrix {
+  int64_t a = 0, b = 0, u = 0, c = 0, d = 0, v = 0, tx = 0, ty = 0, w = 0;
+  bool IsIdentity() const {
+    return a == 0x10000 && b == 0 && u == 0 && c == 0 && d == 0x10000 && v == 0 && tx == 0 &&
+           ty == 0 && w == 0x40000000;
+  }
+};
+
+static Matrix ReadMatrix(ByteReader& reader) {
+  Matrix m;
+  for (int64_t* field : {&m.a, &m.b, &m.u, &m.c, &m.d, &m.v, &m.tx, &m.ty, &m.w})
+    *field = reader.S32();
+  return m;
+}
+
+// Matrices that only translate and scale keep rectangles rectangles; the others are refused.
+static bool CanPlace(const Matrix& m, std::string& reason) {
+  if (m.u != 0 || m.v != 0 || m.w != 0x40000000)
+    reason = "QuickTime picture with a perspective matrix";
+  else if (m.b != 0 || m.c != 0)
+    reason = "QuickTime picture rotated or skewed by its matrix";
+  else if (m.a <= 0 || m.d <= 0)
+    reason = "QuickTime picture mirrored or collapsed by its matrix";
+  else
+    return true;
+  return false;
+}
+
+// Where rect lands, each edge rounded to the nearest pixel; empty when out of any sane range.
+static std::optional<Rect> Place(const Matrix& m, const Rect& rect) {
+  constexpr int64_t kLimit = int64_t{1} << 24;
+  const auto round = [](int64_t fixed) { return (fixed + 0x8000) >> 16; };
+  const int64_t edges[4] = {round(m.a * rect.left + m.tx), round(m.d * rect.top + m.ty),
+                            round(m.a * rect.right + m.tx), round(m.d * rect.bottom + m.ty)};
+  for (const int64_t edge : edges)
+    if (edge < -kLimit || edge > kLimit) return std::nullopt;
+  return Rect{int(edges[0]), int(edges[1]), int(edges[2]), int(edges[3])};
+}
+
+std::optional<QuickTimePicture> ReadQuickTime(ByteReader data, std::string& reason) {
+  data.U16();  // version
+  const Matrix matrix = ReadMatrix(data);
+  const uint32_t matteSize = data.U32();
+  const Rect matteRect = data.ReadRect();
+  QuickTimePicture picture;
+  picture.mode = data.U16();
+  const Rect sourceRect = data.ReadRect();
+  data.U32();  // accuracy
+  const uint32_t maskSize = data.U32();
+  ByteReader matte = data.Slice(matteSize);
+  ByteReader mask = data.Slice(maskSize);
+  if (data.failed()) {
+    reason = "QuickTime opcode data cut short";
+    return std::nullopt;
+  }
+  if (!CanPlace(matrix, reason)) return std::nullopt;
+
+  std::optional<DecodedImage> decoded = DecodeDescribed(data, reason);
+  if (!decoded) return std::nullopt;
+  picture.image = std::move(decoded->image);
+  // The colours the file's own profile says they are, in sRGB; a profile that cannot be used
+  // leaves them as stored.
+  ConvertToSrgb(picture.image, decoded->iccProfile);
+  picture.source = sourceRect.Intersect({0, 0, picture.image.width, picture.image.height});
+  if (picture.source.IsEmpty()) {
+    reason = "QuickTime source rectangle outside the image";
+    return std::nullopt;
+  }
+  const std::optional<Rect> destination = Place(matrix, picture.source);
+  if (!destination || destination->IsEmpty()) {
+    reason = "QuickTime matrix places the picture out of range";
+    return std::nullopt;
+  }
+  picture.destination = *destination;
+
+  if (maskSize > 0) {
+    picture.mask = ReadRegion(mask, reason);
+    if (!picture.mask) {
+      reason = "QuickTime mask: " + reason;
+      return std::nullopt;
+    }
+  }
+  if (matteSize > 0) {
+    const std::optional<Image> weights = ReadMatte(matte, matteRect, reason);
+    if (!weights) return std::nullopt;
+    if (!ApplyMatte(picture.image, sourceRect, *weights)) {
+      reason = "matte rectangle not the size of the source rectangle";
+      return std::nullopt;
+    }
+  }
+  return picture;
+}
+
+std::optional<UncompressedQuickTime> ReadUncompressedQuickTime(ByteReader data,
+                                                               std::string& reason) {
+  data.U16();  // version
+  const Matrix matrix = ReadMatrix(data);
+  const uint32_t matteSize = data.U32();
+  const Rect matteRect = data.ReadRect();
+  ByteReader matte = data.Slice(matteSize);
+  // The bitmap opcode inside is word-aligned like any opcode.
+  data.AlignToWord();
+  UncompressedQuickTime result;
+  result.opcode = data.U16();
+  if (data.failed()) {
+    reason = "UncompressedQuickTime opcode data cut short";
+    return std::nullopt;
+  }
+  if (!matrix.IsIdentity()) {
+    reason = "UncompressedQuickTime picture with a transform matrix";
+    return std::nullopt;
+  }
+  constexpr uint16_t kBitmapOpcodes[] = {0x0090, 0x0091, 0x0098, 0x0099, 0x009A, 0x009B};
+  if (std::find(std::begin(kBitmapOpcodes), std::end(kBitmapOpcodes), result.opcode) ==
+      std::end(kBitmapOpcodes)) {
+    reason = "UncompressedQuickTime without a bitmap opcode";
+    return std::nullopt;
+  }
+  result.operands = data.Slice(data.remaining());
+  if (matteSize > 0) {
+    result.matte = ReadMatte(matte, matteRect, reason);
+    if (!result.matte) return std::nullopt;
+  }
+  return result;
+}
+
+size_t QuickTimeFallbackLength(std::span<const uint8_t> rest, const Rect& destination) {
+  ByteReader reader(rest);
+  const uint16_t opcode = reader.U16();
+  if (opcode == 0x0007) {
+    const int v = reader.S16();
+    const size_t length = reader.U16();
+    if (reader.failed() || v != 174 || length > reader.remaining()) return 0;
+    return reader.position() + length;
+  }
+  if (opcode != 0x0090 && opcode != 0x0098) return 0;
+  const uint16_t rowBytes = reader.U16();
+  const Rect bounds = reader.ReadRect();
+  reader.ReadRect();  // source
+  const Rect target = reader.ReadRect();
+  reader.U16();  // mode
+  // Only a BitMap (no pixmap flag) is the placeholder.
+  if (reader.failed() || (rowBytes & 0x8000) != 0 || target != destination) return 0;
+  for (int row = bounds.top; row < bounds.bottom && !reader.failed(); ++row) {
+    if (opcode == 0x0090 || rowBytes < 8)
+      reader.Skip(rowBytes);
+    else
+      reader.Skip(rowBytes > 250 ? reader.U16() : reader.U8());
+  }
+  return reader.failed() ? 0 : reader.position();
+}
+
+}  // namespace pict

@@ -1,0 +1,67 @@
+// pict/quicktime.h: the QuickTime opcodes of version-2 pictures. CompressedQuickTime (0x8200)
+// carries an image in any QuickTime codec, which libavcodec (or, for JPEG, FreeImage's libjpeg)
+// decodes here; UncompressedQuickTime (0x8201) wraps an ordinary bitmap opcode, which the walk
+// draws itself. Both may come with the QuickDraw fallback a Mac without QuickTime would draw.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "pict/geometry.h"
+#include "pict/image.h"
+#include "pict/reader.h"
+#include "pict/region.h"
+
+namespace pict {
+
+// A decoded CompressedQuickTime picture and where it goes. The caller scales source (a part of
+// image) into destination (picture coordinates), clips it, and applies mode and mask.
+struct QuickTimePicture {
+  Image image;                 // opaque unless the codec carries real alpha or a matte came with it
+  Rect source;                 // inside image
+  Rect destination;            // where source lands: the opcode's matrix applied to it
+  int mode = 0;                // QuickDraw transfer mode
+  std::optional<Region> mask;  // picture coordinates
+};
+
+// Decodes the data of a CompressedQuickTime opcode (after its 32-bit length). When the image's data
+// carries a usable ICC profile, its colours come converted from that profile to sRGB (see
+// ConvertToSrgb), otherwise as stored. Supports matrices that translate and scale; refuses
+// rotation, skew, mirroring and perspective. Empty, with a reason naming the problem (or the codec
+// type no library here decodes), when the data is damaged, beyond the caps of pict/limits.h or not
+// decodable.
+std::optional<QuickTimePicture> ReadQuickTime(ByteReader data, std::string& reason);
+
+// An UncompressedQuickTime opcode: a matte, then one bitmap opcode the walk draws as usual.
+struct UncompressedQuickTime {
+  uint16_t opcode = 0;  // 0x0090, 0x0091, 0x0098, 0x0099, 0x009A or 0x009B
+  ByteReader operands;  // that opcode's data, over the caller's bytes
+  // When a matte came: its weights as alpha, cut to its matte rectangle, for ApplyMatte over the
+  // bitmap's source rectangle.
+  std::optional<Image> matte;
+};
+
+// Reads the data of an UncompressedQuickTime opcode (after its 32-bit length): version, matrix,
+// matte size and rectangle, the matte, then a bitmap opcode with its operands. Empty, with a
+// reason, when damaged, when the matrix is not the identity (no such picture is known, so where it
+// would land is not), or when the matte cannot be decoded.
+std::optional<UncompressedQuickTime> ReadUncompressedQuickTime(ByteReader data,
+                                                               std::string& reason);
+
+// Multiplies the alpha of the pixels of image inside source by matte's alpha, matte's (0, 0) at
+// source's top-left corner. False, and image unchanged, when matte is not source's size.
+bool ApplyMatte(Image& image, const Rect& source, const Image& matte);
+
+// How many bytes of drawing, from the opcode right after a QuickTime opcode the walk decoded and
+// drew, are the fallback for viewers without the codec; 0 when none is marked. rest starts at that
+// opcode; destination is where the QuickTime picture landed. Two markers exist:
+// - QuickTime's own: PnSize (0x0007) with v = 174, whose h counts the bytes of fallback after the
+//   PnSize's data (the "QuickTime and a ... decompressor are needed" texts);
+// - a placeholder icon, as Photoshop 3 writes it: a 1-bit BitsRect or PackBitsRect (0x0090,
+//   0x0098) of a "QuickTime PICT" logo stretched over destination, which would cover the image.
+size_t QuickTimeFallbackLength(std::span<const uint8_t> rest, const Rect& destination);
+
+}  // namespace pict
