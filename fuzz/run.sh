@@ -19,7 +19,10 @@ seeds=""
 for folder in ../shared/corpus/pict-real ../shared/corpus/pict-synthetic tests/data/pict-fuzz; do
   [ -d "$folder" ] && seeds="$seeds $(readlink -f "$folder")"
 done
+suppressions=$(readlink -f tests/lsan.supp)
 cd "$out"
+# Fontconfig keeps a little memory for the life of the process; that is not the decoder's leak.
+export LSAN_OPTIONS="suppressions=$suppressions"
 jobs=${FUZZ_JOBS:-$(nproc)}
 # shellcheck disable=SC2086
 ./pict_fuzzer -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=3072 \
