@@ -42,7 +42,7 @@ bool ConvertFile(FileContext& file) {
   width = Width(picture);
   height = Height(picture);
 
-  // Icons larger than 128 in either direction become exactly 128 x 128.
+  // A format with a square limit (icons: 128) takes a larger picture as exactly that square.
   const int limit = format.squareLimit;
   if (picture && limit > 0 && (width > limit || height > limit)) {
     picture = Bitmap(FreeImage_Rescale(picture.get(), limit, limit, FILTER_BICUBIC));
