@@ -6,8 +6,9 @@
 #include <chrono>
 
 // Registers the group of a child just started, so that a signal that ends this program (SIGINT,
-// SIGTERM, SIGHUP, SIGQUIT) ends the group too, as it would if the child shared this program's
-// group. Safe to call from any thread.
+// SIGTERM, SIGHUP, SIGQUIT, unless ignored when the first child starts) ends the group too, as
+// it would if the child shared this program's group. Holds 16 groups at a time, far more than
+// one worker starts; a child beyond them is still ended by its deadline. Safe from any thread.
 void WatchChildGroup(int pid);
 
 struct ChildEnd {
