@@ -60,45 +60,49 @@ void DrawLine(Decoder& decoder, ByteReader& data, uint16_t opcode) {
                                        state.penSize, decoder.ClipBounds()));
 }
 
-void DrawRect(Decoder& decoder, ByteReader& data, uint16_t opcode) {
-  const Rect rect = ReadShapeRect(decoder, data, opcode);
+// Frames a shape with the pen or paints, erases, inverts or fills it, as the opcode's verb
+// says; frame(pen, clip) and paint(clip) give the regions.
+template <class Frame, class Paint>
+void DrawShape(Decoder& decoder, uint16_t opcode, Frame frame, Paint paint) {
   const Verb verb = VerbOf(opcode);
   const Rect clip = decoder.ClipBounds();
-  decoder.Draw(verb, verb == Verb::Frame ? FrameRect(rect, decoder.state().penSize, clip)
-                                         : PaintRect(rect, clip));
+  decoder.Draw(verb, verb == Verb::Frame ? frame(decoder.state().penSize, clip) : paint(clip));
+}
+
+void DrawRect(Decoder& decoder, ByteReader& data, uint16_t opcode) {
+  const Rect r = ReadShapeRect(decoder, data, opcode);
+  DrawShape(
+      decoder, opcode, [&](Point pen, const Rect& clip) { return FrameRect(r, pen, clip); },
+      [&](const Rect& clip) { return PaintRect(r, clip); });
 }
 
 void DrawRoundRect(Decoder& decoder, ByteReader& data, uint16_t opcode) {
-  const Rect rect = ReadShapeRect(decoder, data, opcode);
-  const Verb verb = VerbOf(opcode);
-  const GraphicsState& state = decoder.state();
-  const Point oval = state.ovalSize;
-  const Rect clip = decoder.ClipBounds();
-  decoder.Draw(verb, verb == Verb::Frame
-                         ? FrameRoundRect(rect, oval.x, oval.y, state.penSize, clip)
-                         : PaintRoundRect(rect, oval.x, oval.y, clip));
+  const Rect r = ReadShapeRect(decoder, data, opcode);
+  const Point oval = decoder.state().ovalSize;
+  DrawShape(
+      decoder, opcode,
+      [&](Point pen, const Rect& clip) { return FrameRoundRect(r, oval.x, oval.y, pen, clip); },
+      [&](const Rect& clip) { return PaintRoundRect(r, oval.x, oval.y, clip); });
 }
 
 void DrawOval(Decoder& decoder, ByteReader& data, uint16_t opcode) {
-  const Rect rect = ReadShapeRect(decoder, data, opcode);
-  const Verb verb = VerbOf(opcode);
-  const Rect clip = decoder.ClipBounds();
-  decoder.Draw(verb, verb == Verb::Frame ? FrameOval(rect, decoder.state().penSize, clip)
-                                         : PaintOval(rect, clip));
+  const Rect r = ReadShapeRect(decoder, data, opcode);
+  DrawShape(
+      decoder, opcode, [&](Point pen, const Rect& clip) { return FrameOval(r, pen, clip); },
+      [&](const Rect& clip) { return PaintOval(r, clip); });
 }
 
 void DrawArc(Decoder& decoder, ByteReader& data, uint16_t opcode) {
-  const Rect rect = ReadShapeRect(decoder, data, opcode);
+  const Rect r = ReadShapeRect(decoder, data, opcode);
   GraphicsState& state = decoder.state();
   state.lastArcStart = data.S16();
   state.lastArcAngle = data.S16();
   if (data.failed()) return;
-  const Verb verb = VerbOf(opcode);
-  const Rect clip = decoder.ClipBounds();
-  decoder.Draw(verb, verb == Verb::Frame ? FrameArc(rect, state.lastArcStart, state.lastArcAngle,
-                                                    state.penSize, clip)
-                                         : PaintArc(rect, state.lastArcStart, state.lastArcAngle,
-                                                    clip));
+  const int start = state.lastArcStart, angle = state.lastArcAngle;
+  DrawShape(
+      decoder, opcode,
+      [&](Point pen, const Rect& clip) { return FrameArc(r, start, angle, pen, clip); },
+      [&](const Rect& clip) { return PaintArc(r, start, angle, clip); });
 }
 
 void DrawPolygon(Decoder& decoder, ByteReader& data, uint16_t opcode) {
@@ -116,12 +120,13 @@ void DrawPolygon(Decoder& decoder, ByteReader& data, uint16_t opcode) {
   std::vector<Point> points;
   points.reserve(state.lastPolygon.size());
   for (const Point& p : state.lastPolygon) points.push_back(decoder.ToCanvas(p));
-  const Verb verb = VerbOf(opcode);
-  const Rect clip = decoder.ClipBounds();
   // Filling steps every edge through every row it crosses.
-  if (!decoder.canvas().Charge(int64_t{clip.Height()} * int64_t(points.size()))) return;
-  decoder.Draw(verb, verb == Verb::Frame ? FramePolygon(points, state.penSize, clip)
-                                         : PaintPolygon(points, clip));
+  const int64_t rows = decoder.ClipBounds().Height();
+  if (!decoder.canvas().Charge(rows * int64_t(points.size()))) return;
+  DrawShape(
+      decoder, opcode,
+      [&](Point pen, const Rect& clip) { return FramePolygon(points, pen, clip); },
+      [&](const Rect& clip) { return PaintPolygon(points, clip); });
 }
 
 void DrawRegion(Decoder& decoder, ByteReader& data, uint16_t opcode) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -74,15 +75,32 @@ void ExpectDecoded(const PictResult& result, const std::string& what) {
   ASSERT_TRUE(result.refusal.empty()) << what << ": " << result.refusal;
 }
 
+// Opcodes drawn on a white canvas, and the black pixels they must leave.
+struct Case {
+  const char* what;
+  std::function<void(PictWriter&)> draw;
+  int count;
+  Rect bounds;  // of the black pixels, when there are any
+};
+
+void ExpectBlack(std::span<const Case> cases, int size) {
+  for (const Case& c : cases) {
+    PictWriter writer;
+    writer.Frame(0, 0, size, size);
+    c.draw(writer);
+    const PictResult result = Decode(writer.End());
+    ExpectDecoded(result, c.what);
+    const Ink ink = InkOf(result, kBlackRgb);
+    EXPECT_EQ(ink.count, c.count) << c.what;
+    if (c.count > 0) {
+      EXPECT_EQ(ink.bounds, c.bounds) << c.what;
+    }
+  }
+}
+
 }  // namespace
 
 TEST(PictDraw, PenHangsBelowAndRightAndFramesStayInside) {
-  struct Case {
-    const char* what;
-    std::function<void(PictWriter&)> draw;
-    int count;
-    Rect bounds;
-  };
   const Case cases[] = {
       {"framed rectangle, 3x2 pen",
        [](PictWriter& w) { PenSize(w, 3, 2).Op(0x30).RectData({2, 2, 12, 10}); }, 10 * 8 - 4 * 4,
@@ -107,18 +125,7 @@ TEST(PictDraw, PenHangsBelowAndRightAndFramesStayInside) {
       {"ShortLine sets the pen before its offsets",
        [](PictWriter& w) { w.Op(0x22).PointData(3, 3).U8(4).U8(0); }, 5, {3, 3, 8, 4}},
   };
-  for (const Case& c : cases) {
-    PictWriter writer;
-    writer.Frame(0, 0, 20, 20);
-    c.draw(writer);
-    const PictResult result = Decode(writer.End());
-    ExpectDecoded(result, c.what);
-    const Ink ink = InkOf(result, kBlackRgb);
-    EXPECT_EQ(ink.count, c.count) << c.what;
-    if (c.count > 0) {
-      EXPECT_EQ(ink.bounds, c.bounds) << c.what;
-    }
-  }
+  ExpectBlack(cases, 20);
 }
 
 TEST(PictDraw, EachVerbPaintsItsOwnWay) {
@@ -219,12 +226,6 @@ TEST(PictDraw, PenModesCombineThePatternWithWhatIsThere) {
 }
 
 TEST(PictDraw, ClipAndOriginMoveWhatIsDrawn) {
-  struct Case {
-    const char* what;
-    std::function<void(PictWriter&)> draw;
-    int count;
-    Rect bounds;
-  };
   const Case cases[] = {
       {"clip region of two rectangles",
        [](PictWriter& w) {
@@ -242,18 +243,7 @@ TEST(PictDraw, ClipAndOriginMoveWhatIsDrawn) {
       {"an empty clip hides everything",
        [](PictWriter& w) { w.ClipRect({0, 0, 0, 0}).Op(0x31).RectData({0, 0, 10, 10}); }, 0, {}},
   };
-  for (const Case& c : cases) {
-    PictWriter writer;
-    writer.Frame(0, 0, 10, 10);
-    c.draw(writer);
-    const PictResult result = Decode(writer.End());
-    ExpectDecoded(result, c.what);
-    const Ink ink = InkOf(result, kBlackRgb);
-    EXPECT_EQ(ink.count, c.count) << c.what;
-    if (c.count > 0) {
-      EXPECT_EQ(ink.bounds, c.bounds) << c.what;
-    }
-  }
+  ExpectBlack(cases, 10);
 }
 
 TEST(PictDraw, TextLandsOnItsBaselineAndMovesFromWhereTheLastBegan) {
@@ -346,12 +336,6 @@ TEST(PictDraw, QuickTimePictureReplacesItsFallbackDrawing) {
 }
 
 TEST(PictDraw, PolygonsAndRegionsThroughTheirOpcodes) {
-  struct Case {
-    const char* what;
-    std::function<void(PictWriter&)> draw;
-    int count;
-    Rect bounds;
-  };
   auto polygon = [](PictWriter& w, uint16_t opcode, const std::vector<Point>& points) {
     w.Op(opcode).U16(uint16_t(10 + 4 * points.size())).RectData({0, 0, 0, 0});
     for (const Point& p : points) w.PointData(p.x, p.y);
@@ -373,16 +357,7 @@ TEST(PictDraw, PolygonsAndRegionsThroughTheirOpcodes) {
       {"framed region with a 1x1 pen", [](PictWriter& w) { w.Op(0x80).RegionData({{2, 2, 7, 6}}); },
        5 * 4 - 3 * 2, {2, 2, 7, 6}},
   };
-  for (const Case& c : cases) {
-    PictWriter writer;
-    writer.Frame(0, 0, 16, 16);
-    c.draw(writer);
-    const PictResult result = Decode(writer.End());
-    ExpectDecoded(result, c.what);
-    const Ink ink = InkOf(result, kBlackRgb);
-    EXPECT_EQ(ink.count, c.count) << c.what;
-    EXPECT_EQ(ink.bounds, c.bounds) << c.what;
-  }
+  ExpectBlack(cases, 16);
 }
 
 TEST(PictDraw, EndlessRedrawingStopsAtTheWorkCap) {

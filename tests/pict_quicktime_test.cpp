@@ -27,15 +27,9 @@ using namespace pict;  // the decoder's own types
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-using Matrix = std::array<int32_t, 9>;
 constexpr uint32_t kInk = 0xFFFF0000, kPaper = 0xFF0000FF, kWhite = 0xFFFFFFFF;
 
-// A matrix that scales, then translates; Fixed 16.16 but w, which is 1.0 in Fract 2.30.
-Matrix Scale(double sx, double sy, double tx = 0, double ty = 0) {
-  return {int32_t(sx * 65536), 0,         0, 0, int32_t(sy * 65536), 0, int32_t(tx * 65536),
-          int32_t(ty * 65536), 0x40000000};
-}
-const Matrix kIdentity = Scale(1, 1);
+const QuickTimeMatrix kIdentity = QuickTimeScale(1, 1);
 
 // The letter F in two colours, each of its pixels a scale x scale block; the first `columns`
 // of its 6 columns (the sixth is paper throughout).
@@ -45,35 +39,6 @@ Image Letter(uint32_t ink, uint32_t paper, int scale = 1, int columns = 6) {
     for (int x = 0; x < image.width; ++x)
       image.At(x, y) = kLetterF[y / scale][x / scale] == 'X' ? ink : paper;
   return image;
-}
-
-// An image description of a codec type and size, with its own colour table (clut id 0) when
-// one is given, followed by data.
-Bytes Described(const char* codec, int width, int height, int depth, const Bytes& data,
-                const std::vector<uint32_t>& table = {}) {
-  PictWriter w;
-  w.U32(uint32_t(86 + (table.empty() ? 0 : 8 + 8 * table.size())));
-  w.Raw(Bytes(codec, codec + 4)).U32(0).U16(0).U16(1).U16(0).U16(0).U32(0).U32(0).U32(0x200);
-  w.U16(uint16_t(width)).U16(uint16_t(height)).U32(72 << 16).U32(72 << 16);
-  w.U32(uint32_t(data.size())).U16(1).Raw(Bytes(32, 0)).U16(uint16_t(depth));
-  w.U16(table.empty() ? 0xFFFF : 0);
-  if (!table.empty()) w.U32(0).U16(0).U16(uint16_t(table.size() - 1));
-  for (size_t i = 0; i < table.size(); ++i)
-    w.U16(uint16_t(i))
-        .U16(uint16_t((table[i] >> 16 & 0xFF) * 0x101))
-        .U16(uint16_t((table[i] >> 8 & 0xFF) * 0x101))
-        .U16(uint16_t((table[i] & 0xFF) * 0x101));
-  return w.Raw(data).Body();
-}
-
-// The data of a CompressedQuickTime opcode after its length.
-Bytes Opcode(const Bytes& described, Rect source, const Matrix& matrix = kIdentity,
-             const Bytes& mask = {}, const Bytes& matte = {}, Rect matteRect = {}) {
-  PictWriter w;
-  w.U16(0);
-  for (int32_t value : matrix) w.U32(uint32_t(value));
-  w.U32(uint32_t(matte.size())).RectData(matteRect).U16(64).RectData(source).U32(0);
-  return w.U32(uint32_t(mask.size())).Raw(matte).Raw(mask).Raw(described).Body();
 }
 
 std::optional<QuickTimePicture> Read(const Bytes& data, std::string& reason) {
@@ -189,39 +154,39 @@ TEST(ReadQuickTime, DecodesEveryCodecFamily) {
     Image expected;
     int tolerance = 0;  // per channel; 0 for the lossless codecs
   } cases[] = {
-      {"png", Described("png ", 6, 5, 24, Saved(ToBitmap(letter), FIF_PNG)), letter},
-      {"png alpha", Described("png ", 6, 5, 32, Saved(ToBitmap(halfPaper), FIF_PNG)), halfPaper},
-      {"tiff", Described("tiff", 6, 5, 24, Saved(MakeLetterF(24), FIF_TIFF)), letter},
-      {"gif", Described("gif ", 6, 5, 8, Saved(MakeLetterF(8), FIF_GIF)), letter},
-      {"jpeg", Described("jpeg", 24, 20, 24, Saved(ToBitmap(big, 24), FIF_JPEG, jpegFlags)), big,
+      {"png", QuickTimeDescription("png ", 6, 5, 24, Saved(ToBitmap(letter), FIF_PNG)), letter},
+      {"png alpha", QuickTimeDescription("png ", 6, 5, 32, Saved(ToBitmap(halfPaper), FIF_PNG)), halfPaper},
+      {"tiff", QuickTimeDescription("tiff", 6, 5, 24, Saved(MakeLetterF(24), FIF_TIFF)), letter},
+      {"gif", QuickTimeDescription("gif ", 6, 5, 8, Saved(MakeLetterF(8), FIF_GIF)), letter},
+      {"jpeg", QuickTimeDescription("jpeg", 24, 20, 24, Saved(ToBitmap(big, 24), FIF_JPEG, jpegFlags)), big,
        12},
-      {"WRLE 24", Described("WRLE", 6, 5, 24, BmpBits(MakeLetterF(24))), letter},
-      {"WRLE 8 RLE", Described("WRLE", 6, 5, 8, BmpBits(MakeLetterF(8), BMP_SAVE_RLE), table),
+      {"WRLE 24", QuickTimeDescription("WRLE", 6, 5, 24, BmpBits(MakeLetterF(24))), letter},
+      {"WRLE 8 RLE", QuickTimeDescription("WRLE", 6, 5, 8, BmpBits(MakeLetterF(8), BMP_SAVE_RLE), table),
        letter},
-      {"raw 1", Described("raw ", 6, 5, 1, Raw(letter, 1, 1, 0)), blackOnWhite},
-      {"raw 2", Described("raw ", 6, 5, 2, Raw(letter, 2, 1, 2)), Letter(0xFFACACAC, 0xFF555555)},
-      {"raw 4", Described("raw ", 6, 5, 4, Raw(letter, 4, 3, 6)), Letter(0xFFDD0806, 0xFF0000D4)},
-      {"raw 8", Described("raw ", 5, 5, 8, Raw(five, 8, 35, 210)), five},
-      {"raw 8 own table", Described("raw ", 5, 5, 8, Raw(five, 8, 1, 0), table), five},
-      {"raw 8 grey", Described("raw ", 6, 5, 40, Raw(letter, 8, 255, 0)), blackOnWhite},
-      {"raw 16", Described("raw ", 6, 5, 16, Raw(letter, 16, 0x7C00, 0x001F)), letter},
-      {"raw 24", Described("raw ", 5, 5, 24, Raw(five, 24, 0xFF0000, 0x0000FF)), five},
-      {"raw 32 opaque", Described("raw ", 6, 5, 32, Raw(letter, 32, 0xFF0000, 0xFF)), letter},
-      {"rle 16", Described("rle ", 6, 5, 16, Encode("qtrle", AV_PIX_FMT_RGB555BE, letter)), letter},
-      {"rle 24", Described("rle ", 6, 5, 24, Encode("qtrle", AV_PIX_FMT_RGB24, letter)), letter},
-      {"rle 32 opaque", Described("rle ", 6, 5, 32, Encode("qtrle", AV_PIX_FMT_ARGB, halfPaper)),
+      {"raw 1", QuickTimeDescription("raw ", 6, 5, 1, Raw(letter, 1, 1, 0)), blackOnWhite},
+      {"raw 2", QuickTimeDescription("raw ", 6, 5, 2, Raw(letter, 2, 1, 2)), Letter(0xFFACACAC, 0xFF555555)},
+      {"raw 4", QuickTimeDescription("raw ", 6, 5, 4, Raw(letter, 4, 3, 6)), Letter(0xFFDD0806, 0xFF0000D4)},
+      {"raw 8", QuickTimeDescription("raw ", 5, 5, 8, Raw(five, 8, 35, 210)), five},
+      {"raw 8 own table", QuickTimeDescription("raw ", 5, 5, 8, Raw(five, 8, 1, 0), table), five},
+      {"raw 8 grey", QuickTimeDescription("raw ", 6, 5, 40, Raw(letter, 8, 255, 0)), blackOnWhite},
+      {"raw 16", QuickTimeDescription("raw ", 6, 5, 16, Raw(letter, 16, 0x7C00, 0x001F)), letter},
+      {"raw 24", QuickTimeDescription("raw ", 5, 5, 24, Raw(five, 24, 0xFF0000, 0x0000FF)), five},
+      {"raw 32 opaque", QuickTimeDescription("raw ", 6, 5, 32, Raw(letter, 32, 0xFF0000, 0xFF)), letter},
+      {"rle 16", QuickTimeDescription("rle ", 6, 5, 16, Encode("qtrle", AV_PIX_FMT_RGB555BE, letter)), letter},
+      {"rle 24", QuickTimeDescription("rle ", 6, 5, 24, Encode("qtrle", AV_PIX_FMT_RGB24, letter)), letter},
+      {"rle 32 opaque", QuickTimeDescription("rle ", 6, 5, 32, Encode("qtrle", AV_PIX_FMT_ARGB, halfPaper)),
        letter},
-      {"smc own table", Described("smc ", 6, 5, 8, Encode("smc", AV_PIX_FMT_PAL8, letter), table),
+      {"smc own table", QuickTimeDescription("smc ", 6, 5, 8, Encode("smc", AV_PIX_FMT_PAL8, letter), table),
        letter},
-      {"smc default table", Described("smc ", 6, 5, 8, Encode("smc", AV_PIX_FMT_PAL8, letter)),
+      {"smc default table", QuickTimeDescription("smc ", 6, 5, 8, Encode("smc", AV_PIX_FMT_PAL8, letter)),
        Letter(0xFFFFFFCC, kWhite)},  // entries 1 and 0 of the 8-bit table
-      {"rpza", Described("rpza", 24, 20, 16, Encode("rpza", AV_PIX_FMT_RGB555LE, big)), big},
-      {"cvid", Described("cvid", 24, 20, 24, Encode("cinepak", AV_PIX_FMT_RGB24, big)), big, 12},
+      {"rpza", QuickTimeDescription("rpza", 24, 20, 16, Encode("rpza", AV_PIX_FMT_RGB555LE, big)), big},
+      {"cvid", QuickTimeDescription("cvid", 24, 20, 24, Encode("cinepak", AV_PIX_FMT_RGB24, big)), big, 12},
   };
   for (const auto& c : cases) {
     std::string reason;
     const auto picture =
-        Read(Opcode(c.payload, {0, 0, c.expected.width, c.expected.height}), reason);
+        Read(QuickTimeOpcodeData(c.payload, {0, 0, c.expected.width, c.expected.height}), reason);
     ASSERT_TRUE(picture) << c.name << ": " << reason;
     const int difference = MaxDifference(picture->image, c.expected);
     EXPECT_TRUE(difference >= 0 && difference <= c.tolerance) << c.name << ": " << difference;
@@ -230,20 +195,20 @@ TEST(ReadQuickTime, DecodesEveryCodecFamily) {
 
 TEST(ReadQuickTime, PlacesTheSourceThroughTheMatrix) {
   const struct {
-    Matrix matrix;
+    QuickTimeMatrix matrix;
     Rect sourceRect, source, destination;
   } cases[] = {
       {kIdentity, {0, 0, 6, 5}, {0, 0, 6, 5}, {0, 0, 6, 5}},
-      {Scale(1, 1, 10, 192), {0, 0, 6, 5}, {0, 0, 6, 5}, {10, 192, 16, 197}},
-      {Scale(2, 3), {0, 0, 6, 5}, {0, 0, 6, 5}, {0, 0, 12, 15}},
-      {Scale(0.5, 0.5, 0.5), {0, 0, 6, 5}, {0, 0, 6, 5}, {1, 0, 4, 3}},  // halves round up
-      {Scale(1, 1, 10, 20), {1, 1, 4, 3}, {1, 1, 4, 3}, {11, 21, 14, 23}},
+      {QuickTimeScale(1, 1, 10, 192), {0, 0, 6, 5}, {0, 0, 6, 5}, {10, 192, 16, 197}},
+      {QuickTimeScale(2, 3), {0, 0, 6, 5}, {0, 0, 6, 5}, {0, 0, 12, 15}},
+      {QuickTimeScale(0.5, 0.5, 0.5), {0, 0, 6, 5}, {0, 0, 6, 5}, {1, 0, 4, 3}},  // halves round up
+      {QuickTimeScale(1, 1, 10, 20), {1, 1, 4, 3}, {1, 1, 4, 3}, {11, 21, 14, 23}},
       {kIdentity, {-2, 0, 100, 100}, {0, 0, 6, 5}, {0, 0, 6, 5}},  // cut to the image
   };
-  const Bytes png = Described("png ", 6, 5, 24, Saved(MakeLetterF(24), FIF_PNG));
+  const Bytes png = QuickTimeDescription("png ", 6, 5, 24, Saved(MakeLetterF(24), FIF_PNG));
   for (const auto& c : cases) {
     std::string reason;
-    const auto picture = Read(Opcode(png, c.sourceRect, c.matrix), reason);
+    const auto picture = Read(QuickTimeOpcodeData(png, c.sourceRect, c.matrix), reason);
     ASSERT_TRUE(picture) << reason;
     EXPECT_EQ(picture->source, c.source) << c.destination.left;
     EXPECT_EQ(picture->destination, c.destination) << c.destination.left;
@@ -264,32 +229,32 @@ TEST(ReadQuickTime, RefusesWhatItCannotPlaceOrDecode) {
   const size_t sof = size_t(
       std::search(jpeg.begin(), jpeg.end(), std::begin(startOfFrame), std::end(startOfFrame)) -
       jpeg.begin());
-  const Bytes image = Described("png ", 6, 5, 24, png);
+  const Bytes image = QuickTimeDescription("png ", 6, 5, 24, png);
   const Rect all{0, 0, 6, 5};
-  Matrix rotation = Scale(0, 0), skew = kIdentity, perspective = kIdentity;
+  QuickTimeMatrix rotation = QuickTimeScale(0, 0), skew = kIdentity, perspective = kIdentity;
   rotation[1] = 0x10000, rotation[3] = -0x10000, skew[3] = 0x4000, perspective[2] = 1;
-  Bytes cut = Opcode(image, all);
+  Bytes cut = QuickTimeOpcodeData(image, all);
   cut.pop_back();
   const struct {
     Bytes data;
     std::string reason;  // a part of the reason given
   } cases[] = {
-      {Opcode(Described("zzzz", 6, 5, 24, png), all), "codec 'zzzz'"},
-      {Opcode(Described("PNTG", 6, 5, 1, png), all), "codec 'PNTG'"},
-      {Opcode(image, all, rotation), "rotated"},
-      {Opcode(image, all, skew), "skewed"},
-      {Opcode(image, all, Scale(-1, 1, 6)), "mirrored"},
-      {Opcode(image, all, perspective), "perspective"},
-      {Opcode(Described("raw ", 60000, 60000, 8, Bytes(2)), all), "size limit"},
-      {Opcode(Described("raw ", 0, 5, 8, Bytes(2)), all), "empty"},
-      {Opcode(Described("png ", 6, 5, 24, Claiming(png, 16, 4, 30000)), all), "not be decoded"},
-      {Opcode(Described("jpeg", 6, 5, 24, Claiming(jpeg, sof + 5, 2, 30000)), all), "size limit"},
-      {Opcode(Described("png ", 6, 5, 24, Bytes(png.begin(), png.begin() + 40)), all),
+      {QuickTimeOpcodeData(QuickTimeDescription("zzzz", 6, 5, 24, png), all), "codec 'zzzz'"},
+      {QuickTimeOpcodeData(QuickTimeDescription("PNTG", 6, 5, 1, png), all), "codec 'PNTG'"},
+      {QuickTimeOpcodeData(image, all, rotation), "rotated"},
+      {QuickTimeOpcodeData(image, all, skew), "skewed"},
+      {QuickTimeOpcodeData(image, all, QuickTimeScale(-1, 1, 6)), "mirrored"},
+      {QuickTimeOpcodeData(image, all, perspective), "perspective"},
+      {QuickTimeOpcodeData(QuickTimeDescription("raw ", 60000, 60000, 8, Bytes(2)), all), "size limit"},
+      {QuickTimeOpcodeData(QuickTimeDescription("raw ", 0, 5, 8, Bytes(2)), all), "empty"},
+      {QuickTimeOpcodeData(QuickTimeDescription("png ", 6, 5, 24, Claiming(png, 16, 4, 30000)), all), "not be decoded"},
+      {QuickTimeOpcodeData(QuickTimeDescription("jpeg", 6, 5, 24, Claiming(jpeg, sof + 5, 2, 30000)), all), "size limit"},
+      {QuickTimeOpcodeData(QuickTimeDescription("png ", 6, 5, 24, Bytes(png.begin(), png.begin() + 40)), all),
        "not be decoded"},
-      {Opcode(Bytes(image.begin(), image.begin() + 60), all), "image description"},
+      {QuickTimeOpcodeData(Bytes(image.begin(), image.begin() + 60), all), "image description"},
       {cut, "cut short"},
-      {Opcode(image, {10, 10, 20, 20}), "outside the image"},
-      {Opcode(image, all, kIdentity, {0, 4, 0, 0}), "mask"},
+      {QuickTimeOpcodeData(image, {10, 10, 20, 20}), "outside the image"},
+      {QuickTimeOpcodeData(image, all, kIdentity, {0, 4, 0, 0}), "mask"},
   };
   for (const auto& c : cases) {
     std::string reason;
@@ -314,14 +279,14 @@ TEST(ReadQuickTime, SurvivesDataCutAnywhere) {
   };
   for (const auto& c : cases) {
     ASSERT_FALSE(c.whole.empty()) << c.codec;
-    const Bytes opcode = Opcode(Described(c.codec, 24, 20, c.depth, c.whole), {0, 0, 24, 20});
+    const Bytes opcode = QuickTimeOpcodeData(QuickTimeDescription(c.codec, 24, 20, c.depth, c.whole), {0, 0, 24, 20});
     for (size_t keep = 0; keep <= c.whole.size(); ++keep) {
       // The codec's own data cut short, the description telling its true size: a picture or
       // a refusal, whatever the decoder makes of it...
       std::string reason;
       const Bytes part(c.whole.begin(), c.whole.begin() + ptrdiff_t(keep));
       const auto picture =
-          Read(Opcode(Described(c.codec, 24, 20, c.depth, part), {0, 0, 24, 20}), reason);
+          Read(QuickTimeOpcodeData(QuickTimeDescription(c.codec, 24, 20, c.depth, part), {0, 0, 24, 20}), reason);
       EXPECT_TRUE(picture ? !picture->image.IsEmpty() : !reason.empty()) << c.codec << keep;
       EXPECT_TRUE(picture || keep < c.whole.size()) << c.codec << ": " << reason;
       // ...and the opcode's data cut short under a description that promises more: refused.
@@ -333,28 +298,28 @@ TEST(ReadQuickTime, SurvivesDataCutAnywhere) {
 
 TEST(ReadQuickTime, KeepsTheMaskAndWeighsByTheMatte) {
   const Image letter = Letter(kInk, kPaper);
-  const Bytes image = Described("raw ", 6, 5, 24, Raw(letter, 24, 0xFF0000, 0x0000FF));
+  const Bytes image = QuickTimeDescription("raw ", 6, 5, 24, Raw(letter, 24, 0xFF0000, 0x0000FF));
   // An 8-bit grey matte, its table white to black: black (255) keeps the ink, grey (128) weighs
   // the paper half.
-  const Bytes matte = Described("raw ", 6, 5, 40, Raw(letter, 8, 255, 128));
+  const Bytes matte = QuickTimeDescription("raw ", 6, 5, 40, Raw(letter, 8, 255, 128));
   const Bytes mask = PictWriter().RegionData({{0, 0, 2, 2}, {3, 3, 6, 5}}).Body();
   std::string reason;
   const auto picture =
-      Read(Opcode(image, {0, 0, 6, 5}, kIdentity, mask, matte, {0, 0, 6, 5}), reason);
+      Read(QuickTimeOpcodeData(image, {0, 0, 6, 5}, kIdentity, mask, matte, {0, 0, 6, 5}), reason);
   ASSERT_TRUE(picture) << reason;
   ASSERT_TRUE(picture->mask);
   EXPECT_TRUE(*picture->mask == Region(Rect{0, 0, 2, 2}).Union(Region(Rect{3, 3, 6, 5})));
   EXPECT_EQ(MaxDifference(picture->image, Letter(kInk, 0x800000FF)), 0);
-  EXPECT_FALSE(Read(Opcode(image, {0, 0, 6, 5}, kIdentity, {}, matte, {0, 0, 3, 3}), reason));
+  EXPECT_FALSE(Read(QuickTimeOpcodeData(image, {0, 0, 6, 5}, kIdentity, {}, matte, {0, 0, 3, 3}), reason));
   EXPECT_NE(reason.find("matte"), std::string::npos) << reason;
 }
 
 TEST(ReadUncompressedQuickTime, HandsOverTheBitmapOpcode) {
   const Bytes bits = {0x00, 0x02, 0, 0, 0, 0, 0, 1, 0, 8};
   Image grey = Letter(kInk, kPaper, 1, 3);
-  Bytes matte = Described("raw ", 3, 5, 40, Raw(grey, 8, 128, 128));
+  Bytes matte = QuickTimeDescription("raw ", 3, 5, 40, Raw(grey, 8, 128, 128));
   matte.push_back(0);  // an odd-sized matte: a pad byte follows it
-  const auto data = [&](const Matrix& matrix, const Bytes& matteBytes, uint16_t opcode) {
+  const auto data = [&](const QuickTimeMatrix& matrix, const Bytes& matteBytes, uint16_t opcode) {
     PictWriter w;
     w.U16(0);
     for (int32_t value : matrix) w.U32(uint32_t(value));
@@ -367,7 +332,7 @@ TEST(ReadUncompressedQuickTime, HandsOverTheBitmapOpcode) {
   } cases[] = {
       {data(kIdentity, {}, 0x0098), true, false},
       {data(kIdentity, matte, 0x009A), true, true},
-      {data(Scale(2, 1), {}, 0x0098), false, false},
+      {data(QuickTimeScale(2, 1), {}, 0x0098), false, false},
       {data(kIdentity, {}, 0x00A1), false, false},
   };
   for (const auto& c : cases) {
@@ -516,7 +481,7 @@ TEST(ReadQuickTime, ConvertsColoursFromTheEmbeddedProfileToSrgb) {
     const Bytes file = Saved(picture, c.format, flags);
     EXPECT_GE(file.size(), plainFile.size() + c.profile.size() / 2) << c.name << ": not embedded";
     const auto read = [&](const Bytes& data, std::string& reason) {
-      return Read(Opcode(Described(c.codec, 16, 16, c.depth, data), {0, 0, 16, 16}), reason);
+      return Read(QuickTimeOpcodeData(QuickTimeDescription(c.codec, 16, 16, c.depth, data), {0, 0, 16, 16}), reason);
     };
     std::string reason;
     const auto plain = read(plainFile, reason);
