@@ -29,7 +29,9 @@ Rect ReadShapeRect(Decoder& decoder, ByteReader& data, uint16_t opcode) {
 void Decoder::Paint(Region area, const Pattern& pattern, int mode) {
   area.Intersect(clip_);
   canvas_.Charge(static_cast<int64_t>(area.RectCount()));
-  canvas_.Paint(area, pattern, mode, Colours(), {0, 0});
+  // Patterns tile from the picture's coordinate origin, as they did in the port the picture was
+  // recorded in (an Origin opcode moves them with the coordinates), not from the frame's corner.
+  canvas_.Paint(area, pattern, mode, Colours(), ToCanvas(Point{0, 0}));
 }
 
 void Decoder::Draw(Verb verb, Region area) {

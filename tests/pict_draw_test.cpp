@@ -169,20 +169,35 @@ TEST(PictDraw, EachVerbPaintsItsOwnWay) {
 }
 
 TEST(PictDraw, PatternsAlignToThePictureNotToTheShape) {
-  // A checkerboard at two places and under a frame away from the origin: the pixel's colour
-  // depends on where it is on the canvas, never on where the shape starts.
-  for (const Rect frame : {Rect{0, 0, 24, 24}, Rect{101, 52, 125, 76}}) {
+  // One black dot every 8 pixels: a pixel is black exactly where its picture coordinates are
+  // multiples of 8, wherever the shape starts, wherever the frame lies and after the Origin
+  // opcode has moved the coordinates.
+  struct Case {
+    Rect frame;
+    int dh, dv;  // Origin opcode before the fill (0, 0: none)
+  };
+  const Case cases[] = {{{0, 0, 24, 24}, 0, 0},
+                        {{101, 52, 125, 76}, 0, 0},
+                        {{-35, -3, -11, 21}, 0, 0},
+                        {{0, 0, 24, 24}, 3, -5}};
+  for (const Case& c : cases) {
     for (const Rect r : {Rect{0, 0, 8, 8}, Rect{3, 5, 19, 21}}) {
       PictWriter writer;
-      writer.Frame(frame.left, frame.top, frame.right, frame.bottom);
-      writer.Op(0x000A).Raw({0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55});
-      writer.Op(0x34).RectData(r.Offset(frame.left, frame.top));
+      writer.Frame(c.frame.left, c.frame.top, c.frame.right, c.frame.bottom);
+      if (c.dh != 0 || c.dv != 0) writer.Op(0x000C).U16(uint16_t(c.dh)).U16(uint16_t(c.dv));
+      writer.Op(0x000A).Raw({0x80, 0, 0, 0, 0, 0, 0, 0});
+      // In the moved coordinates, the rectangle still covers canvas pixels r.
+      writer.Op(0x34).RectData(r.Offset(c.frame.left + c.dh, c.frame.top + c.dv));
       const PictResult result = Decode(writer.End());
-      ExpectDecoded(result, "checkerboard");
+      ExpectDecoded(result, "dotted fill");
       for (int y = r.top; y < r.bottom; ++y)
-        for (int x = r.left; x < r.right; ++x)
-          ASSERT_EQ(At(result, x, y), (x + y) % 2 == 0 ? kBlackRgb : kWhiteRgb)
-              << "pixel " << x << "," << y << " of rectangle at " << r.left << "," << r.top;
+        for (int x = r.left; x < r.right; ++x) {
+          const int px = x + c.frame.left + c.dh, py = y + c.frame.top + c.dv;
+          const bool dot = px % 8 == 0 && py % 8 == 0;
+          ASSERT_EQ(At(result, x, y), dot ? kBlackRgb : kWhiteRgb)
+              << "pixel " << x << "," << y << " of rectangle at " << r.left << "," << r.top
+              << " in frame at " << c.frame.left << "," << c.frame.top;
+        }
     }
   }
   // A colour pixel pattern tiles in its own colours, whatever the foreground.
