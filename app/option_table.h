@@ -46,7 +46,7 @@ struct StoredValue {
   OptionPassResult* pass = nullptr;  // the command-line pass; null while reading a profile
 };
 
-struct OptionSpec {
+struct OptionEntry {
   std::string_view name;       // long form, upper case
   std::string_view shortName;  // "-I" and the like; empty when there is none
   OptionKind kind;
@@ -58,9 +58,9 @@ struct OptionSpec {
 
 // The option named upperName for the command line (long or short name) or for a profile
 // (long name only); null when no such option exists there.
-const OptionSpec* FindOption(std::string_view upperName, bool inProfile);
+const OptionEntry* FindOption(std::string_view upperName, bool inProfile);
 
 // Reads text by the option's kind (keywords trimmed of spaces first), switches on its step
 // flag and writes its field. text must already be prepared (quotes joined or removed) by the
 // caller; Flag options ignore it. pass is null for profiles.
-void StoreOption(const OptionSpec& option, std::string_view text, OptionPassResult* pass);
+void StoreOption(const OptionEntry& option, std::string_view text, OptionPassResult* pass);

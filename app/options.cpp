@@ -49,7 +49,7 @@ static void ApplyProfile(const V& v) {
   if (!ReadProfile(v.text)) v.pass->error = kInvalidProfile;
 }
 
-static constexpr OptionSpec kOptions[] = {
+static constexpr OptionEntry kOptions[] = {
     // Front end.
     {"--INPUT", "-I", K::Path, -1, S::InputGiven, kCommandLine,
      [](const V& v) { gJob.input = v.text; }},
@@ -262,10 +262,10 @@ static constexpr OptionSpec kOptions[] = {
      [](const V& v) { gSettings.naming.customTimestamp = v.number; }},
 };
 
-const OptionSpec* FindOption(std::string_view upperName, bool inProfile) {
+const OptionEntry* FindOption(std::string_view upperName, bool inProfile) {
   if (upperName.empty()) return nullptr;
   const OptionPlace excluded = inProfile ? kCommandLine : kProfile;
-  for (const OptionSpec& option : kOptions) {
+  for (const OptionEntry& option : kOptions) {
     if (option.place == excluded) continue;
     if (option.name == upperName) return &option;
     if (!inProfile && option.shortName == upperName) return &option;
@@ -288,7 +288,7 @@ static void SetStepFlag(StepFlag step) {
   }
 }
 
-void StoreOption(const OptionSpec& option, std::string_view text, OptionPassResult* pass) {
+void StoreOption(const OptionEntry& option, std::string_view text, OptionPassResult* pass) {
   StoredValue value{option.name, std::string(text), 0, 0.0f, pass};
   switch (option.kind) {
     case K::Keyword: value.number = KeywordToCode(option.table, Trim(text, " ")); break;
@@ -372,7 +372,7 @@ static std::string JoinQuotes(std::string value, const std::vector<std::string>&
 
 // Handles one option met at parameter i; i may move on past the parameters it consumes.
 // Returns false when its value is missing or malformed.
-static bool HandleOption(const OptionSpec& option, const std::string& name,
+static bool HandleOption(const OptionEntry& option, const std::string& name,
                          const std::vector<std::string>& parameters, size_t& i,
                          OptionPassResult& pass) {
   switch (option.kind) {
@@ -410,7 +410,7 @@ OptionPassResult RunOptionPass(const std::vector<std::string>& parameters) {
   OptionPassResult pass;
   for (size_t i = 0; i < parameters.size(); ++i) {
     const std::string name = OptionName(parameters, i);
-    const OptionSpec* option = FindOption(name, false);
+    const OptionEntry* option = FindOption(name, false);
     if (!option) continue;  // stray values and unknown options are no errors
     if (!HandleOption(*option, name, parameters, i, pass)) pass.error = kIncorrectParameters;
     if (!pass.error.empty()) break;

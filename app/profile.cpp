@@ -18,7 +18,7 @@ static void ApplyKeyLine(std::string_view line) {
   const std::string_view value = equals == std::string_view::npos
                                      ? std::string_view{}
                                      : Trim(line.substr(equals + 1), kBlanks);
-  const OptionSpec* option = FindOption(key, true);
+  const OptionEntry* option = FindOption(key, true);
   if (!option) return;
   // Text values keep their quotes here; only the filename mask sheds them.
   const std::string_view text = option->kind == OptionKind::MaskText ? Trim(value, "\"") : value;

@@ -16,7 +16,7 @@
 static Font gWatermarkFont;
 
 bool LoadWatermarkFont(const TextWatermarkSettings& text) {
-  FontSpec request;
+  FontRequest request;
   request.family = text.font;
   request.pixelSize = static_cast<int>(std::lround(text.fontSize * 96.0 / 72.0));
   request.bold = text.fontStyle == FontStyle::Bold || text.fontStyle == FontStyle::BoldItalic;

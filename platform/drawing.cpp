@@ -143,7 +143,7 @@ struct FontAccess {
   static const FontState* Get(const Font& font) { return font.state_.get(); }
 };
 
-Font LoadFont(const FontSpec& request) {
+Font LoadFont(const FontRequest& request) {
   // A font map of its own: the default one differs per thread, and the font is loaded on
   // one thread and drawn with on another.
   std::unique_ptr<FontState, FontStateDeleter> state(new FontState);

@@ -74,7 +74,7 @@ bool FillSurface(Surface& surface, Rgba color);
 // multiplied by opacity / 255 (opacity is clamped to 0..255).
 bool PaintSurface(Surface& target, Surface& source, int x, int y, int opacity);
 
-struct FontSpec {
+struct FontRequest {
   std::string family;  // substituted by fontconfig when not installed
   int pixelSize = 0;   // character height in pixels
   bool bold = false, italic = false, underline = false, strikeout = false;
@@ -91,13 +91,13 @@ class Font {  // owns a loaded font with its own font map, usable from any one t
   explicit operator bool() const { return state_ != nullptr; }
 
  private:
-  friend Font LoadFont(const FontSpec& request);
+  friend Font LoadFont(const FontRequest& request);
   friend struct FontAccess;
   std::unique_ptr<FontState, FontStateDeleter> state_;
 };
 
 // The font for `request`; empty only when no usable font can be found at all.
-Font LoadFont(const FontSpec& request);
+Font LoadFont(const FontRequest& request);
 
 // Plain: antialiasing off. Antialiased: glyphs and lines with grey-level antialiasing.
 enum class TextMode { Plain, Antialiased };

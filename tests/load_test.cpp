@@ -134,13 +134,13 @@ class LoadPictureTest : public ::testing::Test {
 
 // A 10 x 4 picture of one 32-bit DirectBitsRect with an alpha plane, every pixel 0xAARRGGBB.
 PictWriter AlphaPict(uint32_t colour) {
-  PixmapSpec spec;
-  spec.depth = 32;
-  spec.width = 10;
-  spec.height = 4;
-  spec.pixels.assign(40, colour);
-  spec.components = 4;
-  return PictWriter().Frame(0, 0, 10, 4).Pixmap(spec).End();
+  PixmapPlan plan;
+  plan.depth = 32;
+  plan.width = 10;
+  plan.height = 4;
+  plan.pixels.assign(40, colour);
+  plan.components = 4;
+  return PictWriter().Frame(0, 0, 10, 4).Pixmap(plan).End();
 }
 
 // An AlphaPict whose frame is empty: our decoder refuses it, FreeImage's reader does not.
@@ -152,15 +152,15 @@ PictWriter ZeroFramePict() {
 // An indexed picture of depth 1, 2, 4 or 8 with a full colour table, every pixel different from
 // its neighbours. FreeImage's reader overflows its heap on every depth below 8.
 PictWriter IndexedPict(int depth) {
-  PixmapSpec spec;
-  spec.depth = depth;
-  spec.width = 33;
-  spec.height = 7;
-  for (uint32_t i = 0; i < (1u << depth); ++i) spec.palette.push_back(0x0F1F2Fu * i % 0xFFFFFF);
-  for (int y = 0; y < spec.height; ++y)
-    for (int x = 0; x < spec.width; ++x)
-      spec.pixels.push_back(static_cast<uint32_t>(x + 3 * y) % (1u << depth));
-  return PictWriter().Frame(0, 0, spec.width, spec.height).Pixmap(spec).End();
+  PixmapPlan plan;
+  plan.depth = depth;
+  plan.width = 33;
+  plan.height = 7;
+  for (uint32_t i = 0; i < (1u << depth); ++i) plan.palette.push_back(0x0F1F2Fu * i % 0xFFFFFF);
+  for (int y = 0; y < plan.height; ++y)
+    for (int x = 0; x < plan.width; ++x)
+      plan.pixels.push_back(static_cast<uint32_t>(x + 3 * y) % (1u << depth));
+  return PictWriter().Frame(0, 0, plan.width, plan.height).Pixmap(plan).End();
 }
 
 // The reader in the child and the reader in this process give the same bitmap.
@@ -281,13 +281,13 @@ TEST_F(LoadPictureTest, ReaderSentRoundInACycleIsStoppedAtTheDeadline) {
   // A reserved opcode (0x00D0) whose length, -8, seeks back to the last word of the header,
   // a NOP before it: the reader never reaches the end of the file, so only the time limit can
   // stop it.
-  PixmapSpec spec;
-  spec.width = 8;
-  spec.height = 2;
-  spec.pixels.assign(16, 1);
-  spec.palette = {0x000000, 0xFF0000};
+  PixmapPlan plan;
+  plan.width = 8;
+  plan.height = 2;
+  plan.pixels.assign(16, 1);
+  plan.palette = {0x000000, 0xFF0000};
   const std::string cycle = Write(
-      "cycle.pct", PictWriter().Frame(0, 0, 8, 2).Op(0x00D0).U32(0xFFFFFFF8).Pixmap(spec).End());
+      "cycle.pct", PictWriter().Frame(0, 0, 8, 2).Op(0x00D0).U32(0xFFFFFFF8).Pixmap(plan).End());
   UseNoConverter();
   const Clock::time_point start = Clock::now();
   EXPECT_FALSE(Load(cycle));

@@ -22,18 +22,18 @@ PictResult Decode(const PictWriter& writer) {
 uint32_t Rgb(const PictResult& result, int x, int y) { return result.image.At(x, y) & 0xFFFFFF; }
 
 // A pixmap whose pixel (x, y) is value(x, y).
-PixmapSpec Pixels(int depth, int width, int height, const std::function<uint32_t(int, int)>& value) {
-  PixmapSpec spec;
-  spec.depth = depth;
-  spec.width = width;
-  spec.height = height;
+PixmapPlan Pixels(int depth, int width, int height, const std::function<uint32_t(int, int)>& value) {
+  PixmapPlan plan;
+  plan.depth = depth;
+  plan.width = width;
+  plan.height = height;
   for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) spec.pixels.push_back(value(x, y));
-  return spec;
+    for (int x = 0; x < width; ++x) plan.pixels.push_back(value(x, y));
+  return plan;
 }
 
 // A direct 32-bit pixmap of one colour.
-PixmapSpec Solid(int width, int height, uint32_t rgb) {
+PixmapPlan Solid(int width, int height, uint32_t rgb) {
   return Pixels(32, width, height, [rgb](int, int) { return rgb; });
 }
 
@@ -65,7 +65,7 @@ TEST(PictHeader, SizeComesFromTheFrameOrTheNativeResolution) {
     PictWriter writer;
     int width, height;
   };
-  const PixmapSpec pixmap = Pixels(32, 8, 4, Distinct);
+  const PixmapPlan pixmap = Pixels(32, 8, 4, Distinct);
   Case cases[] = {
       {"version 2", PictWriter().Frame(0, 0, 8, 4), 8, 4},
       {"without the preamble", PictWriter().NoPreamble().Frame(0, 0, 8, 4), 8, 4},
@@ -88,7 +88,7 @@ TEST(PictHeader, SizeComesFromTheFrameOrTheNativeResolution) {
     }
   }
   // Pixels land where the frame's coordinates put them, whatever its origin.
-  PixmapSpec placed = pixmap;
+  PixmapPlan placed = pixmap;
   placed.bounds = placed.destination = {-8, -4, 0, 0};
   ExpectPixels(Decode(PictWriter().Frame(-8, -4, 0, 0).Pixmap(placed).End()), 8, 4, Distinct,
                "negative frame with pixels");
@@ -122,7 +122,7 @@ TEST(PictWalk, ReservedOpcodesAreSkippedByTheirDefinedLengths) {
   // Version 1 has byte opcodes and no alignment.
   PictWriter v1;
   v1.Version1().Frame(0, 0, 16, 2).Op(0x00).Op(0x17).Op(0xA0).U16(5).Op(0xA1).U16(1).U16(1).U8(9);
-  PixmapSpec bits = Pixels(1, 16, 2, [](int x, int) { return x % 3 == 0 ? 1u : 0u; });
+  PixmapPlan bits = Pixels(1, 16, 2, [](int x, int) { return x % 3 == 0 ? 1u : 0u; });
   bits.bitmap = true;
   bits.packed = false;
   ExpectPixels(Decode(v1.Pixmap(bits).End()), 16, 2,
@@ -130,7 +130,7 @@ TEST(PictWalk, ReservedOpcodesAreSkippedByTheirDefinedLengths) {
 }
 
 TEST(PictWalk, PictureEndsAtTheEndOpcodeOrAtTheEndOfItsData) {
-  const PixmapSpec red = Solid(4, 4, 0xFF0000), blue = Solid(4, 4, 0x0000FF);
+  const PixmapPlan red = Solid(4, 4, 0xFF0000), blue = Solid(4, 4, 0x0000FF);
   // Whatever follows the end opcode is not drawn.
   ExpectPixels(Decode(PictWriter().Frame(0, 0, 4, 4).Pixmap(red).End().Pixmap(blue)), 4, 4,
                [](int, int) { return 0xFF0000u; }, "after the end opcode");
@@ -178,18 +178,18 @@ TEST(PictPixels, EveryDepthAndPackingGivesThePixelsBack) {
       value = [](int x, int y) { return 0x5A000000u | Distinct(x / 2, y); };
       expected = [](int x, int y) { return Distinct(x / 2, y); };
     }
-    PixmapSpec spec = Pixels(c.depth, c.width, c.height, value);
-    spec.palette = palette;
-    spec.packed = c.packed;
-    spec.packType = c.packType;
-    spec.components = c.components;
-    ExpectPixels(Decode(PictWriter().Frame(0, 0, c.width, c.height).Pixmap(spec).End()), c.width,
+    PixmapPlan plan = Pixels(c.depth, c.width, c.height, value);
+    plan.palette = palette;
+    plan.packed = c.packed;
+    plan.packType = c.packType;
+    plan.components = c.components;
+    ExpectPixels(Decode(PictWriter().Frame(0, 0, c.width, c.height).Pixmap(plan).End()), c.width,
                  c.height, expected, c.what);
   }
 }
 
 TEST(PictPixels, BitmapsDrawInTheForegroundAndBackgroundColours) {
-  PixmapSpec bits = Pixels(1, 16, 1, [](int x, int) { return uint32_t(x & 1); });
+  PixmapPlan bits = Pixels(1, 16, 1, [](int x, int) { return uint32_t(x & 1); });
   bits.bitmap = true;
   const PictResult plain = Decode(PictWriter().Version1().Frame(0, 0, 16, 1).Pixmap(bits).End());
   ExpectPixels(plain, 16, 1, [](int x, int) { return x & 1 ? 0x000000u : 0xFFFFFFu; }, "default");
@@ -206,14 +206,14 @@ TEST(PictPixels, BitmapsDrawInTheForegroundAndBackgroundColours) {
 }
 
 TEST(PictPixels, SourceRectangleIsScaledIntoTheDestination) {
-  PixmapSpec spec = Pixels(32, 4, 2, Distinct);
-  spec.destination = {0, 0, 8, 6};
-  ExpectPixels(Decode(PictWriter().Frame(0, 0, 8, 6).Pixmap(spec).End()), 8, 6,
+  PixmapPlan plan = Pixels(32, 4, 2, Distinct);
+  plan.destination = {0, 0, 8, 6};
+  ExpectPixels(Decode(PictWriter().Frame(0, 0, 8, 6).Pixmap(plan).End()), 8, 6,
                [](int x, int y) { return Distinct(x / 2, y / 3); }, "enlarged");
-  spec = Pixels(32, 8, 4, Distinct);
-  spec.source = {2, 1, 6, 3};
-  spec.destination = {0, 0, 2, 2};
-  ExpectPixels(Decode(PictWriter().Frame(0, 0, 2, 2).Pixmap(spec).End()), 2, 2,
+  plan = Pixels(32, 8, 4, Distinct);
+  plan.source = {2, 1, 6, 3};
+  plan.destination = {0, 0, 2, 2};
+  ExpectPixels(Decode(PictWriter().Frame(0, 0, 2, 2).Pixmap(plan).End()), 2, 2,
                [](int x, int y) { return Distinct(2 + 2 * x, 1 + y); }, "part, reduced");
 }
 
@@ -224,12 +224,12 @@ TEST(PictPixels, MasksAndClipsLimitWhatIsDrawn) {
       if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) return true;
     return false;
   };
-  PixmapSpec direct = Pixels(32, 8, 4, Distinct);
+  PixmapPlan direct = Pixels(32, 8, 4, Distinct);
   direct.mask = mask;
   ExpectPixels(Decode(PictWriter().Frame(0, 0, 8, 4).Pixmap(direct).End()), 8, 4,
                [&](int x, int y) { return inMask(x, y) ? Distinct(x, y) : 0xFFFFFFu; },
                "DirectBitsRgn");
-  PixmapSpec indexed = Pixels(8, 8, 4, [](int x, int) { return uint32_t(x); });
+  PixmapPlan indexed = Pixels(8, 8, 4, [](int x, int) { return uint32_t(x); });
   for (int i = 0; i < 8; ++i) indexed.palette.push_back(0x101010u * uint32_t(i + 1));
   indexed.mask = mask;
   ExpectPixels(Decode(PictWriter().Frame(0, 0, 8, 4).Pixmap(indexed).End()), 8, 4,
@@ -252,9 +252,9 @@ TEST(PictPixels, BandsMakeOnePicture) {
   PictWriter writer;
   writer.Frame(0, 0, 6, 9);
   for (int band = 0; band < 3; ++band) {
-    PixmapSpec spec = Pixels(32, 6, 3, [band](int x, int y) { return Distinct(x, y + 3 * band); });
-    spec.bounds = spec.destination = {0, 3 * band, 6, 3 * band + 3};
-    writer.Pixmap(spec);
+    PixmapPlan plan = Pixels(32, 6, 3, [band](int x, int y) { return Distinct(x, y + 3 * band); });
+    plan.bounds = plan.destination = {0, 3 * band, 6, 3 * band + 3};
+    writer.Pixmap(plan);
   }
   ExpectPixels(Decode(writer.End()), 6, 9, Distinct, "three bands");
 }
@@ -262,7 +262,7 @@ TEST(PictPixels, BandsMakeOnePicture) {
 TEST(PictModes, BitmapModesCombineWithWhatIsThere) {
   // A grey ground, then a bitmap whose left half is set bits (black) and right half clear.
   constexpr uint32_t kGround = 0x336699, kInverse = 0xCC9966;
-  PixmapSpec bits = Pixels(1, 16, 1, [](int x, int) { return x < 8 ? 1u : 0u; });
+  PixmapPlan bits = Pixels(1, 16, 1, [](int x, int) { return x < 8 ? 1u : 0u; });
   bits.bitmap = true;
   struct Case {
     const char* what;
@@ -316,7 +316,7 @@ TEST(PictRefusal, DamagedOrHostileDataIsRefusedWithAReason) {
 }
 
 TEST(PictRefusal, EveryCutOfAPictureDecodesOrIsRefused) {
-  PixmapSpec masked = Pixels(16, 30, 5, [](int x, int y) { return uint32_t(x * 997 + y * 31); });
+  PixmapPlan masked = Pixels(16, 30, 5, [](int x, int y) { return uint32_t(x * 997 + y * 31); });
   masked.mask = {{0, 0, 10, 5}, {20, 1, 30, 4}};
   const std::vector<uint8_t> bytes = PictWriter()
                                          .Frame(0, 0, 30, 10)

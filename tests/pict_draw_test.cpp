@@ -47,12 +47,12 @@ Ink InkOf(const PictResult& result, uint32_t rgb) {
 
 // The whole canvas in one colour, drawn as pixels, so the modes have something to work on.
 PictWriter& Ground(PictWriter& writer, int width, int height, uint32_t rgb = kGround) {
-  PixmapSpec spec;
-  spec.depth = 32;
-  spec.width = width;
-  spec.height = height;
-  spec.pixels.assign(size_t(width) * size_t(height), rgb);
-  return writer.Pixmap(spec);
+  PixmapPlan plan;
+  plan.depth = 32;
+  plan.width = width;
+  plan.height = height;
+  plan.pixels.assign(size_t(width) * size_t(height), rgb);
+  return writer.Pixmap(plan);
 }
 
 PictWriter& PenSize(PictWriter& writer, int width, int height) {
@@ -201,7 +201,7 @@ TEST(PictDraw, PatternsAlignToThePictureNotToTheShape) {
     }
   }
   // A colour pixel pattern tiles in its own colours, whatever the foreground.
-  PixmapSpec tile;
+  PixmapPlan tile;
   tile.depth = 2;
   tile.width = tile.height = 2;
   tile.pixels = {0, 1, 2, 3};

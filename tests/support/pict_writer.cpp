@@ -173,40 +173,40 @@ std::vector<uint8_t> PackBits(const std::vector<uint8_t>& row, int unit) {
 }
 
 // The bytes of one row as the pixmap stores them before packing.
-static std::vector<uint8_t> RowBytesOf(const PixmapSpec& spec, int y, int rowBytes, int packType) {
+static std::vector<uint8_t> RowBytesOf(const PixmapPlan& plan, int y, int rowBytes, int packType) {
   std::vector<uint8_t> row;
-  const uint32_t* pixels = spec.pixels.data() + size_t(y) * size_t(spec.width);
-  if (spec.depth <= 8) {
+  const uint32_t* pixels = plan.pixels.data() + size_t(y) * size_t(plan.width);
+  if (plan.depth <= 8) {
     row.assign(size_t(rowBytes), 0);
-    for (int x = 0; x < spec.width; ++x) {
-      const int bit = x * spec.depth;
-      const int shift = 8 - spec.depth - bit % 8;
-      row[size_t(bit / 8)] |= static_cast<uint8_t>((pixels[x] & ((1u << spec.depth) - 1)) << shift);
+    for (int x = 0; x < plan.width; ++x) {
+      const int bit = x * plan.depth;
+      const int shift = 8 - plan.depth - bit % 8;
+      row[size_t(bit / 8)] |= static_cast<uint8_t>((pixels[x] & ((1u << plan.depth) - 1)) << shift);
     }
-  } else if (spec.depth == 16) {
+  } else if (plan.depth == 16) {
     row.assign(size_t(rowBytes), 0);
-    for (int x = 0; x < spec.width; ++x) {
+    for (int x = 0; x < plan.width; ++x) {
       row[size_t(2 * x)] = static_cast<uint8_t>(pixels[x] >> 8);
       row[size_t(2 * x + 1)] = static_cast<uint8_t>(pixels[x]);
     }
   } else if (packType == 4) {
     // One plane a component: alpha (when there are four), red, green, blue.
-    const int firstShift = spec.components == 4 ? 24 : 16;
+    const int firstShift = plan.components == 4 ? 24 : 16;
     for (int shift = firstShift; shift >= 0; shift -= 8)
-      for (int x = 0; x < spec.width; ++x) row.push_back(static_cast<uint8_t>(pixels[x] >> shift));
+      for (int x = 0; x < plan.width; ++x) row.push_back(static_cast<uint8_t>(pixels[x] >> shift));
   } else if (packType == 2) {
-    for (int x = 0; x < spec.width; ++x)
+    for (int x = 0; x < plan.width; ++x)
       for (int shift = 16; shift >= 0; shift -= 8)
         row.push_back(static_cast<uint8_t>(pixels[x] >> shift));
   } else {
     row.assign(size_t(rowBytes), 0);
-    for (int x = 0; x < spec.width && 4 * x + 3 < rowBytes; ++x)
+    for (int x = 0; x < plan.width && 4 * x + 3 < rowBytes; ++x)
       for (int k = 0; k < 4; ++k) row[size_t(4 * x + k)] = static_cast<uint8_t>(pixels[x] >> (24 - 8 * k));
   }
   return row;
 }
 
-// The layout a spec asks for: the row size, the pack type, and whether it is direct.
+// The layout a plan asks for: the row size, the pack type, and whether it is direct.
 struct PixmapLayout {
   bool direct;
   Rect bounds;
@@ -214,60 +214,60 @@ struct PixmapLayout {
   int packType;
 };
 
-static PixmapLayout LayoutOf(const PixmapSpec& spec) {
-  assert(spec.pixels.size() == size_t(spec.width) * size_t(spec.height));
+static PixmapLayout LayoutOf(const PixmapPlan& plan) {
+  assert(plan.pixels.size() == size_t(plan.width) * size_t(plan.height));
   PixmapLayout layout;
-  layout.direct = spec.depth > 8;
-  layout.bounds = spec.bounds.IsEmpty() ? Rect{0, 0, spec.width, spec.height} : spec.bounds;
-  layout.rowBytes = spec.rowBytes != 0 ? spec.rowBytes : ((spec.width * spec.depth + 15) / 16) * 2;
-  layout.packType = spec.packType;
+  layout.direct = plan.depth > 8;
+  layout.bounds = plan.bounds.IsEmpty() ? Rect{0, 0, plan.width, plan.height} : plan.bounds;
+  layout.rowBytes = plan.rowBytes != 0 ? plan.rowBytes : ((plan.width * plan.depth + 15) / 16) * 2;
+  layout.packType = plan.packType;
   if (layout.packType == 0 && layout.direct)
-    layout.packType = !spec.packed ? 1 : spec.depth == 16 ? 3 : 4;
+    layout.packType = !plan.packed ? 1 : plan.depth == 16 ? 3 : 4;
   return layout;
 }
 
-void PictWriter::PixMapFields(const PixmapSpec& spec) {
-  const PixmapLayout layout = LayoutOf(spec);
-  U16(static_cast<uint16_t>(layout.rowBytes | (spec.bitmap ? 0 : 0x8000)));
+void PictWriter::PixMapFields(const PixmapPlan& plan) {
+  const PixmapLayout layout = LayoutOf(plan);
+  U16(static_cast<uint16_t>(layout.rowBytes | (plan.bitmap ? 0 : 0x8000)));
   RectData(layout.bounds);
-  if (spec.bitmap) return;
+  if (plan.bitmap) return;
   U16(0);
   U16(static_cast<uint16_t>(layout.packType));
   U32(0);
   U32(0x00480000);
   U32(0x00480000);
   U16(layout.direct ? 16 : 0);
-  U16(static_cast<uint16_t>(spec.depth));
-  U16(static_cast<uint16_t>(layout.direct ? spec.components : 1));
-  U16(static_cast<uint16_t>(spec.depth == 16 ? 5 : layout.direct ? 8 : spec.depth));
+  U16(static_cast<uint16_t>(plan.depth));
+  U16(static_cast<uint16_t>(layout.direct ? plan.components : 1));
+  U16(static_cast<uint16_t>(plan.depth == 16 ? 5 : layout.direct ? 8 : plan.depth));
   U32(0);
   U32(0);
   U32(0);
   if (layout.direct) return;
   U32(0);
   U16(0);
-  U16(static_cast<uint16_t>(spec.palette.size() - 1));
-  for (size_t i = 0; i < spec.palette.size(); ++i) {
+  U16(static_cast<uint16_t>(plan.palette.size() - 1));
+  for (size_t i = 0; i < plan.palette.size(); ++i) {
     U16(static_cast<uint16_t>(i));
     for (int shift = 16; shift >= 0; shift -= 8)
-      U16(static_cast<uint16_t>(((spec.palette[i] >> shift) & 0xFF) * 0x101));
+      U16(static_cast<uint16_t>(((plan.palette[i] >> shift) & 0xFF) * 0x101));
   }
 }
 
-void PictWriter::PixelData(const PixmapSpec& spec) {
-  const PixmapLayout layout = LayoutOf(spec);
-  const bool unpacked = layout.rowBytes < 8 || !spec.packed || layout.packType == 1 ||
+void PictWriter::PixelData(const PixmapPlan& plan) {
+  const PixmapLayout layout = LayoutOf(plan);
+  const bool unpacked = layout.rowBytes < 8 || !plan.packed || layout.packType == 1 ||
                         layout.packType == 2;
   // Rows too short to pack keep whole pixels, whatever the pack type says.
   const int rowLayout = layout.rowBytes < 8 && layout.direct ? 1 : layout.packType;
-  for (int y = 0; y < spec.height; ++y) {
-    const std::vector<uint8_t> row = RowBytesOf(spec, y, layout.rowBytes, rowLayout);
+  for (int y = 0; y < plan.height; ++y) {
+    const std::vector<uint8_t> row = RowBytesOf(plan, y, layout.rowBytes, rowLayout);
     if (unpacked) {
       Raw(row);
       continue;
     }
     const std::vector<uint8_t> packed = PackBits(row, layout.packType == 3 ? 2 : 1);
-    const int countBytes = spec.countBytes != 0 ? spec.countBytes : layout.rowBytes > 250 ? 2 : 1;
+    const int countBytes = plan.countBytes != 0 ? plan.countBytes : layout.rowBytes > 250 ? 2 : 1;
     if (countBytes == 2)
       U16(static_cast<uint16_t>(packed.size()));
     else
@@ -276,26 +276,26 @@ void PictWriter::PixelData(const PixmapSpec& spec) {
   }
 }
 
-PictWriter& PictWriter::Pixmap(const PixmapSpec& spec) {
-  const PixmapLayout layout = LayoutOf(spec);
-  const bool withMask = !spec.mask.empty();
+PictWriter& PictWriter::Pixmap(const PixmapPlan& plan) {
+  const PixmapLayout layout = LayoutOf(plan);
+  const bool withMask = !plan.mask.empty();
   if (layout.direct)
     Op(withMask ? 0x9B : 0x9A);
-  else if (spec.packed)
+  else if (plan.packed)
     Op(withMask ? 0x99 : 0x98);
   else
     Op(withMask ? 0x91 : 0x90);
   if (layout.direct) U32(0x000000FF);
-  PixMapFields(spec);
-  RectData(spec.source.IsEmpty() ? layout.bounds : spec.source);
-  RectData(spec.destination.IsEmpty() ? layout.bounds : spec.destination);
-  U16(static_cast<uint16_t>(spec.mode));
-  if (withMask) RegionData(spec.mask);
-  PixelData(spec);
+  PixMapFields(plan);
+  RectData(plan.source.IsEmpty() ? layout.bounds : plan.source);
+  RectData(plan.destination.IsEmpty() ? layout.bounds : plan.destination);
+  U16(static_cast<uint16_t>(plan.mode));
+  if (withMask) RegionData(plan.mask);
+  PixelData(plan);
   return *this;
 }
 
-PictWriter& PictWriter::PixPat(uint16_t opcode, const PixmapSpec& tile) {
+PictWriter& PictWriter::PixPat(uint16_t opcode, const PixmapPlan& tile) {
   Op(opcode).U16(1);
   for (int row = 0; row < 8; ++row) U8(row % 2 ? 0x55 : 0xAA);  // the one-bit stand-in
   PixMapFields(tile);

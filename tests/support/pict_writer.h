@@ -1,6 +1,6 @@
 // tests/support/pict_writer.h: PICT files assembled opcode by opcode, for tests that need
 // pictures without the corpus and for the decoder's own tests:
-//   PictWriter().Frame(0, 0, 40, 30).Pixmap(spec).End().Save(path);
+//   PictWriter().Frame(0, 0, 40, 30).Pixmap(plan).End().Save(path);
 #pragma once
 
 #include <array>
@@ -11,7 +11,7 @@
 #include "pict/geometry.h"
 
 // A bitmap or pixmap as an opcode of the Bits/PackBits/DirectBits family carries it.
-struct PixmapSpec {
+struct PixmapPlan {
   int depth = 8;  // 1, 2, 4, 8 (indexed), 16 or 32 (direct)
   int width = 0, height = 0;
   // Row by row from the top: colour indices, 16-bit 5-5-5 values, or 0xAARRGGBB.
@@ -47,9 +47,9 @@ class PictWriter {
   PictWriter& RegionData(const std::vector<pict::Rect>& rects);
 
   PictWriter& ClipRect(pict::Rect rect);
-  PictWriter& Pixmap(const PixmapSpec& spec);
-  // A colour pixel pattern (0x12 background, 0x13 pen, 0x14 fill) tiled from an indexed spec.
-  PictWriter& PixPat(uint16_t opcode, const PixmapSpec& tile);
+  PictWriter& Pixmap(const PixmapPlan& plan);
+  // A colour pixel pattern (0x12 background, 0x13 pen, 0x14 fill) tiled from an indexed plan.
+  PictWriter& PixPat(uint16_t opcode, const PixmapPlan& tile);
   PictWriter& LongComment(uint16_t kind, const std::vector<uint8_t>& data);
   PictWriter& End();
 
@@ -66,8 +66,8 @@ class PictWriter {
   pict::Rect frame_{0, 0, 1, 1}, source_{};
   std::vector<uint8_t> body_;
 
-  void PixMapFields(const PixmapSpec& spec);  // rowBytes to the colour table
-  void PixelData(const PixmapSpec& spec);
+  void PixMapFields(const PixmapPlan& plan);  // rowBytes to the colour table
+  void PixelData(const PixmapPlan& plan);
 };
 
 // QuickTime's 3x3 matrix: Fixed 16.16, but w, which is 1.0 in Fract 2.30.

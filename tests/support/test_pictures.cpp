@@ -14,26 +14,26 @@ using PixelValues = std::function<uint32_t(int x, int y)>;
 
 // A version 2 picture of one 32-bit DirectBitsRect.
 bool SaveDirect(const std::string& path, int width, int height, const PixelValues& colour) {
-  PixmapSpec spec;
-  spec.depth = 32;
-  spec.width = width;
-  spec.height = height;
+  PixmapPlan plan;
+  plan.depth = 32;
+  plan.width = width;
+  plan.height = height;
   for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) spec.pixels.push_back(0xFF000000u | colour(x, y));
-  return PictWriter().Frame(0, 0, width, height).Pixmap(spec).End().Save(path);
+    for (int x = 0; x < width; ++x) plan.pixels.push_back(0xFF000000u | colour(x, y));
+  return PictWriter().Frame(0, 0, width, height).Pixmap(plan).End().Save(path);
 }
 
 // A version 2 picture of one 8-bit PackBitsRect.
 bool SaveIndexed(const std::string& path, int width, int height, std::vector<uint32_t> palette,
                  const PixelValues& index) {
-  PixmapSpec spec;
-  spec.depth = 8;
-  spec.width = width;
-  spec.height = height;
-  spec.palette = std::move(palette);
+  PixmapPlan plan;
+  plan.depth = 8;
+  plan.width = width;
+  plan.height = height;
+  plan.palette = std::move(palette);
   for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) spec.pixels.push_back(index(x, y));
-  return PictWriter().Frame(0, 0, width, height).Pixmap(spec).End().Save(path);
+    for (int x = 0; x < width; ++x) plan.pixels.push_back(index(x, y));
+  return PictWriter().Frame(0, 0, width, height).Pixmap(plan).End().Save(path);
 }
 
 bool SaveBytes(const std::string& path, const std::string& bytes) {
@@ -78,20 +78,20 @@ bool WriteRedYellow(const std::string& path) {
                      [](int x, int y) { return static_cast<uint32_t>((x + y) * 16 / 520); });
 }
 
-// A direct picture whose spec the caller adjusts before it is written.
-PixmapSpec DirectSpec(int width, int height, uint32_t colour) {
-  PixmapSpec spec;
-  spec.depth = 32;
-  spec.width = width;
-  spec.height = height;
-  spec.pixels.assign(size_t(width) * size_t(height), 0xFF000000u | colour);
-  return spec;
+// A direct picture whose plan the caller adjusts before it is written.
+PixmapPlan DirectPlan(int width, int height, uint32_t colour) {
+  PixmapPlan plan;
+  plan.depth = 32;
+  plan.width = width;
+  plan.height = height;
+  plan.pixels.assign(size_t(width) * size_t(height), 0xFF000000u | colour);
+  return plan;
 }
 
 bool WriteConverterOnly(const std::string& path) { return WriteConverterOnlyPicture(path, 64, 4); }
 
 bool WriteReaderOnly(const std::string& path) {
-  return PictWriter().Frame(0, 0, 0, 0).Pixmap(DirectSpec(40, 30, Rgb(255, 0, 0))).End().Save(path);
+  return PictWriter().Frame(0, 0, 0, 0).Pixmap(DirectPlan(40, 30, Rgb(255, 0, 0))).End().Save(path);
 }
 
 bool WriteGarbage(const std::string& path) {
@@ -134,9 +134,9 @@ const Maker* FindMaker(TestPicture picture) {
 
 bool WriteConverterOnlyPicture(const std::string& path, int width, int height) {
   // Rows of 4 * width > 250 bytes want two-byte counts.
-  PixmapSpec spec = DirectSpec(width, height, Rgb(255, 165, 0));
-  spec.countBytes = 1;
-  return PictWriter().Frame(0, 0, width, height).Pixmap(spec).End().Save(path);
+  PixmapPlan plan = DirectPlan(width, height, Rgb(255, 165, 0));
+  plan.countBytes = 1;
+  return PictWriter().Frame(0, 0, width, height).Pixmap(plan).End().Save(path);
 }
 
 bool WriteTestPicture(TestPicture picture, const std::string& path) {
