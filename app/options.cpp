@@ -43,6 +43,11 @@ static void StorePause(const V& v) {
   v.pass->pause = true;
 }
 
+static void StoreExitStatus(const V& v) {
+  assert(v.pass && "--EXIT-STATUS exists only on the command line");
+  v.pass->exitStatus = true;
+}
+
 // A profile is applied at once, so that later options overwrite what it set.
 static void ApplyProfile(const V& v) {
   assert(v.pass && "profiles cannot name further profiles");
@@ -63,6 +68,8 @@ static constexpr OptionEntry kOptions[] = {
     {"--DEBUG", "-D", K::Flag, -1, S::None, kCommandLine, [](const V&) { gJob.debug = "DEBUG"; }},
     {"--QUIET", "-Q", K::Flag, -1, S::None, kCommandLine, StoreQuiet},
     {"--PAUSE", "-P", K::Flag, -1, S::None, kCommandLine, StorePause},
+    {"--EXIT-STATUS", "", K::Flag, -1, S::None, kCommandLine, StoreExitStatus},
+    {"--JOBS", "", K::Integer, -1, S::None, kAnywhere, [](const V& v) { gJob.jobs = v.number; }},
 
     // Input loading: accepted and kept, read by nothing in this program.
     {"--DDS-LOAD-AS", "", K::Keyword, kDdsLoadAsTable, S::None, kAnywhere,
@@ -83,6 +90,10 @@ static constexpr OptionEntry kOptions[] = {
      [](const V& v) { gSettings.input.rawToneMapping = v.number; }},
     {"--TIFF-FRAME-LOADING", "", K::Keyword, kFrameLoadingTable, S::None, kAnywhere,
      [](const V& v) { gSettings.input.tiffFrameLoading = v.number; }},
+
+    // Our PICT decoder.
+    {"--PICT-SCALE", "", K::Integer, -1, S::None, kAnywhere,
+     [](const V& v) { gSettings.decoding.pictScale = v.number; }},
 
     // Output formats.
     {"--BMP-BPP", "", K::Integer, -1, S::None, kAnywhere, StoreDepth},

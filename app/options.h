@@ -9,6 +9,7 @@
 struct OptionPassResult {
   bool quiet = false;
   bool pause = false;
+  bool exitStatus = false;  // --EXIT-STATUS: the exit code tells what happened
   std::string error;  // empty, "Incorrect number of parameters" or "Invalid profile file"
 };
 

@@ -175,6 +175,13 @@ std::optional<std::string> CheckSettings(const Echo& echo) {
   if (naming.timestamp == TimestampMode::Custom)
     echo.Number("Custom Timestamp: ", naming.customTimestamp);
   echo.Flag("Keep Subfolders: ", naming.keepSubfolders);
+
+  // Options of this build beyond the classic set: checked last, echoed only when given.
+  const int32_t scale = gSettings.decoding.pictScale;
+  if (scale != 1) echo.Number("PICT Scale: ", scale);
+  if (scale < 1 || scale > kMaxPictScale) return "Error: Invalid pict-scale value";
+  if (gJob.jobs) echo.Number("Jobs: ", *gJob.jobs);
+  if (gJob.jobs && (*gJob.jobs < 1 || *gJob.jobs > kMaxJobs)) return "Error: Invalid jobs value";
   return std::nullopt;
 }
 

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "settings/formats.h"
@@ -156,8 +157,14 @@ struct NamingSettings {
   bool keepSubfolders = true;    // Keep Subfolders, cleared by --NO-SUBFOLDERS
 };
 
+// How our own PICT decoder draws.
+struct DecodingSettings {
+  int32_t pictScale = 1;  // --PICT-SCALE, 1..8: the picture drawn at this many times its frame
+};
+
 struct ConversionSettings {
   InputLoadingSettings input;
+  DecodingSettings decoding;
   OutputFormatSettings output;
   RotationSettings rotation;
   ResizeSettings resize;
@@ -171,6 +178,10 @@ struct ConversionSettings {
 // How long the external converter may take for one file: generous, ImageMagick decodes a
 // 2000 x 1500 picture in well under a second here.
 inline constexpr int32_t kConverterDeadlineMs = 60'000;
+
+// The most files converted at once, and the largest --PICT-SCALE.
+inline constexpr int32_t kMaxJobs = 64;
+inline constexpr int32_t kMaxPictScale = 8;
 
 // The run's constants: written by the option pass and the driver before the phases begin. What
 // belongs to the file in hand travels in its own context (naming/file_context.h).
@@ -187,6 +198,7 @@ struct JobRecord {
   bool inputGiven = false;         // -I/--INPUT was met
   std::string debug;               // "DEBUG" after -D/--DEBUG
   int32_t converterDeadlineMs = kConverterDeadlineMs;  // then the converter is stopped
+  std::optional<int32_t> jobs;     // --JOBS: files converted at once; none = one per usable CPU
 };
 
 inline ConversionSettings gSettings;  // written by the option pass only

@@ -77,6 +77,12 @@ TEST_F(BatchRun, EachCheckFailsWithItsMessageAndTouchesNothing) {
       {{"-i", in, "-o", out, "-c", "png", "--png-bpp=16", "--brightness=500"},
        "Error: Invalid png-bpp value"},
       {{"-i", in, "-o", out, "--width=5", "--height=5", "--gamma=0"}, "Error: Invalid gamma value"},
+      // This build's own options, checked after the classic ones.
+      {{"-i", in, "-o", out, "--pict-scale=0"}, "Error: Invalid pict-scale value"},
+      {{"-i", in, "-o", out, "--pict-scale=9"}, "Error: Invalid pict-scale value"},
+      {{"-i", in, "-o", out, "--jobs=0"}, "Error: Invalid jobs value"},
+      {{"-i", in, "-o", out, "--jobs=65"}, "Error: Invalid jobs value"},
+      {{"-i", in, "-o", out, "--gamma=0", "--jobs=0"}, "Error: Invalid gamma value"},
   };
   for (const Case& c : kCases) {
     std::vector<std::string> arguments = c.arguments;
