@@ -120,9 +120,9 @@ std::string TaskMessage(size_t index, const FileNumbers& numbers) {
       .bytes();
 }
 
-std::string ResultMessage(size_t index, const FileContext& file, const FileResult& result) {
+std::string ResultMessage(const FileContext& file, const FileResult& result) {
   MessageWriter message;
-  message.Number(static_cast<int64_t>(index)).Number(file.numbers.randomNumber);
+  message.Number(file.numbers.randomNumber);
   message.Number(file.numbers.counter).Number(file.loadedBpp).Number(file.targetBpp);
   message.Number(file.outputWidth).Number(file.outputHeight).Number(result.loaded);
   message.Text(result.failure).Text(result.decoders).Number(result.bytes.has_value());
@@ -141,19 +141,18 @@ void Serve(const Run& run, const std::vector<InputEntry>& entries, WorkerChannel
     if (index >= entries.size()) return;
     FileContext file = ContextFor(entries[index], numbers);
     const FileResult result = EncodeFile(run, file);
-    if (!channel.SendResult(ResultMessage(index, file, result))) return;
+    if (!channel.SendResult(ResultMessage(file, result))) return;
   }
 }
 
-// The parent's reading of a worker's result; the file's own fields come from its entry.
-std::pair<size_t, Converted> ReadResult(const std::string& message,
-                                        const std::vector<InputEntry>& entries) {
+// The parent's reading of a worker's result for the file of entry (a worker answers each task
+// before it takes the next).
+Converted ReadResult(const std::string& message, const InputEntry& entry) {
   MessageReader reader(message);
-  const auto index = static_cast<size_t>(reader.Number());
   FileNumbers numbers;
   numbers.randomNumber = static_cast<int32_t>(reader.Number());
   numbers.counter = reader.Number();
-  Converted converted{ContextFor(entries[std::min(index, entries.size() - 1)], numbers), {}};
+  Converted converted{ContextFor(entry, numbers), {}};
   converted.file.loadedBpp = static_cast<int32_t>(reader.Number());
   converted.file.targetBpp = static_cast<int32_t>(reader.Number());
   converted.file.outputWidth = static_cast<int32_t>(reader.Number());
@@ -162,7 +161,7 @@ std::pair<size_t, Converted> ReadResult(const std::string& message,
   converted.result.failure = reader.Text();
   converted.result.decoders = reader.Text();
   if (reader.Number() != 0) converted.result.bytes = reader.Text();
-  return {index, std::move(converted)};
+  return converted;
 }
 
 // One worker and the file it has in hand.
@@ -250,8 +249,7 @@ class ParallelConversion {
       const size_t index = *slot.file;
       slot.file.reset();
       if (const std::optional<std::string> message = slot.process.ReceiveResult()) {
-        auto [reported, converted] = ReadResult(*message, entries_);
-        if (reported == index) Keep(index, std::move(converted));
+        Keep(index, ReadResult(*message, entries_[index]));
         continue;
       }
       // The worker is gone (a crash in a library, say): the file fails, the others go on.
