@@ -77,18 +77,18 @@ TEST(Jobs, AWorkerThatCrashesCostsOnlyTheFileItHadInHand) {
   for (const char* name : {"a.pct", "b.pct", "d.pct", "e.pct"})
     ASSERT_TRUE(WriteTestPicture(TestPicture::Gradient, in + name));
   ASSERT_TRUE(WriteTestPicture(TestPicture::ConverterOnly, in + "c.pct"));
-  // The converter, started by the worker that has c.pct, brings that worker down.
+  // The converter, started by the worker that has c.pct, brings that worker down as the kernel
+  // does a process out of memory (a signal no sanitizer turns into a report of its own).
   const std::string fake = scratch / "fake/";
   fs::create_directories(fake);
-  std::ofstream(fake + "convert") << "#!/bin/sh\nkill -SEGV $PPID\nexec /bin/sleep 1\n";
+  std::ofstream(fake + "convert") << "#!/bin/sh\nkill -KILL $PPID\nexec /bin/sleep 1\n";
   fs::permissions(fake + "convert", fs::perms::owner_all);
   RunOptions options;
   options.extraPath = fake;
   const RunResult run = RunMarrowick({"-i", in, "-o", out, "-c", "png", "-q", "--jobs=2"}, options);
   EXPECT_EQ(run.output, "");
   EXPECT_EQ(run.errors, "marrowickcmd: " + in +
-                            "c.pct: the worker process converting it ended by signal 11 "
-                            "(Segmentation fault)\n");
+                            "c.pct: the worker process converting it ended by signal 9 (Killed)\n");
   EXPECT_EQ(FilesBelow(out).size(), 4u);
 }
 
