@@ -11,6 +11,7 @@
 #include "naming/output_path.h"
 #include "naming/tokens.h"
 #include "pipeline/convert_file.h"
+#include "platform/ending.h"
 #include "platform/files.h"
 #include "platform/worker_process.h"
 
@@ -252,8 +253,10 @@ class ParallelConversion {
         Keep(index, ReadResult(*message, entries_[index]));
         continue;
       }
-      // The worker is gone (a crash in a library, say): the file fails, the others go on.
+      // The worker is gone (a crash in a library, say): the file fails, the others go on. A
+      // worker ended by Ctrl-C or SIGTERM means the run is being ended: so it ends.
       const WorkerEnd end = slot.process.Stop();
+      JoinEnding(end.signal);
       Converted lost{ContextFor(entries_[index], ledger_.Exact()), {}};
       lost.result.failure = "the worker process converting it ended " +
                             (end.signal != 0 ? "by signal " + std::to_string(end.signal) + " (" +

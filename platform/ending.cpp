@@ -35,6 +35,8 @@ struct EndingState {
 };
 
 std::atomic<EndingState*> gEnding{nullptr};
+// The signals the watch of this process waits for.
+sigset_t gWatched;
 
 EndingState& State() {
   EndingState* state = gEnding.load();
@@ -112,7 +114,20 @@ void StartEndingWatch() {
     sigaddset(&signals, signal);
   }
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+  gWatched = signals;
   std::thread(WatchForEnding, signals).detach();
+}
+
+bool IsWatchedEndingSignal(int signal) {
+  return signal > 0 && sigismember(&gWatched, signal) == 1;
+}
+
+void JoinEnding(int signal) {
+  if (!IsWatchedEndingSignal(signal)) return;
+  kill(getpid(), signal);
+  // Nothing more to do here: the watch ends the process. (Not by taking the watch's lock: the
+  // watch needs it first.)
+  for (;;) pause();
 }
 
 EndingAction::EndingAction(std::function<void()> action) {

@@ -15,6 +15,15 @@
 // default effect.
 void StartEndingWatch();
 
+// True for the signals the watch ends the run on, when they are watched (not ignored).
+bool IsWatchedEndingSignal(int signal);
+
+// A worker process of this run ended by signal, one of those the watch ends the run on: the
+// signal was meant for the run (Ctrl-C reaches the whole group, and the watch itself sends
+// SIGTERM to the workers), so the run ends by it too. Hands the signal to the watch and waits
+// for the end; returns at once, doing nothing, when the signal is not watched.
+void JoinEnding(int signal);
+
 // An action run on the watching thread when an ending signal ends the run, for as long as the
 // object lives. Actions run newest first, after the children have been ended. Once the end has
 // begun, every thread that registers or unregisters anything, or starts a child, waits there

@@ -167,7 +167,8 @@ TEST_F(CorpusRun, ConverterThatNeverEndsIsStoppedAndTheRunGoesOn) {
 TEST_F(CorpusRun, EndingSignalAtAnyMomentLeavesNothingBehind) {
   const OrphanCatcher orphans;
   for (int i = 0; i < 8; ++i) {
-    // Files for the converter, each held a fifth of a second, between ones we decode.
+    // Files for the converter, each held 0.6 s (so that even three jobs take longer than the
+    // latest signal comes), between ones we decode.
     ASSERT_TRUE(WriteConverterOnlyPicture(in_ + "c" + std::to_string(i) + ".pct", 63 + i % 4, 4));
     ASSERT_TRUE(WriteTestPicture(TestPicture::Gradient, in_ + "g" + std::to_string(i) + ".pct"));
   }
@@ -177,7 +178,7 @@ TEST_F(CorpusRun, EndingSignalAtAnyMomentLeavesNothingBehind) {
   options.ownGroup = true;
   options.tempFolder = temp_;
   options.extraPath = FakeConverter("echo $$ $PPID >> '" + pids +
-                                    "'\n/bin/sleep 0.2\nexec /usr/bin/convert \"$@\"");
+                                    "'\n/bin/sleep 0.6\nexec /usr/bin/convert \"$@\"");
   const pid_t busy = fork();
   if (busy == 0) {
     for (;;) {
