@@ -1,8 +1,8 @@
-// Writes the damaged pictures of fuzz/seeds/: a small valid picture of each opcode family the
-// decoder knows, each also cut short and with single bytes changed. The replay test feeds them to
-// the fuzz entry point in every build, and `make fuzz` starts from them. Each run writes the same
-// names, so a rerun replaces its own files and leaves the crash inputs kept there (crash-*.pict).
-// Run by hand after the decoder learns a new family (docs/pict.md):
+// Writes the pictures of fuzz/seeds/: in whole/, a small valid picture of each opcode family the
+// decoder knows; in damaged/, each of them cut short and with single bytes changed. The replay
+// test feeds them to the fuzz entry point in every build, and `make fuzz` starts from them. Each
+// run writes the same names, so a rerun replaces its own files and leaves fuzz/seeds/crashes/
+// alone. Run by hand after the decoder learns a new family (docs/pict.md):
 //   cmake --build build --target pict_fuzz_seeds && build/pict_fuzz_seeds fuzz/seeds
 #include <FreeImage.h>
 
@@ -22,13 +22,13 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 // A pixmap of the depth whose values change from pixel to pixel, within what the depth holds;
-// the indexed depths get a palette of as many colours.
+// the indexed depths get a palette of up to 16 colours (a short table keeps the file small).
 PixmapPlan Varied(int depth, int width, int height) {
   PixmapPlan plan;
   plan.depth = depth;
   plan.width = width;
   plan.height = height;
-  const uint32_t mask = depth >= 32 ? 0xFFFFFFFF : (1u << depth) - 1;
+  const uint32_t mask = depth >= 32 ? 0xFFFFFFFF : depth == 8 ? 15 : (1u << depth) - 1;
   for (int i = 0; i < width * height; ++i)
     plan.pixels.push_back(uint32_t(i * 7 + i / width * 6) * 0x01030507u & mask);
   if (depth <= 8)
@@ -256,36 +256,36 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
     return 2;
   }
-  const std::string folder = std::string(argv[1]) + "/";
-  int written = 0;
+  const std::string whole = std::string(argv[1]) + "/whole/";
+  const std::string damaged = std::string(argv[1]) + "/damaged/";
+  if (!MakeFolder(whole) || !MakeFolder(damaged)) {
+    std::fprintf(stderr, "cannot make the folders in %s\n", argv[1]);
+    return 1;
+  }
+  std::vector<std::pair<std::string, Bytes>> files;
   for (const Seed& seed : ValidPictures()) {
-    const Bytes whole = seed.picture.Bytes();
-    const size_t body = seed.picture.Body().size(), header = whole.size() - body;
-    std::vector<std::pair<std::string, Bytes>> files = {{"", whole}};
+    const Bytes bytes = seed.picture.Bytes();
+    const size_t body = seed.picture.Body().size(), header = bytes.size() - body;
+    files.emplace_back(whole + seed.name, bytes);
     // Cut in the header, inside the opcodes, and just before the end opcode's last byte.
-    const size_t cuts[] = {header - 3, header + body / 3, header + 2 * body / 3, whole.size() - 1};
-    for (const size_t cut : cuts)
-      files.emplace_back("-cut" + std::to_string(files.size()),
-                         Bytes(whole.begin(), whole.begin() + long(cut)));
+    const size_t cuts[] = {header - 3, header + body / 3, header + 2 * body / 3, bytes.size() - 1};
+    for (size_t i = 0; i < std::size(cuts); ++i)
+      files.emplace_back(damaged + seed.name + "-cut" + std::to_string(i + 1),
+                         Bytes(bytes.begin(), bytes.begin() + long(cuts[i])));
     // One byte changed at a time, spread over the opcodes; the values turn small lengths and
     // counts huge, negative or zero.
     const uint8_t kChanges[] = {0xFF, 0x80, 0x7F, 0x01, 0xF0};
     for (size_t i = 0; i < std::size(kChanges); ++i) {
-      const size_t at = header + body * (2 * i + 1) / (2 * std::size(kChanges));
-      Bytes changed = whole;
-      changed[at] ^= kChanges[i];
-      files.emplace_back("-changed" + std::to_string(i + 1), std::move(changed));
-    }
-    for (const auto& [suffix, bytes] : files) {
-      if (!WriteFileBytes(folder + seed.name + suffix + ".pict",
-                          std::string(bytes.begin(), bytes.end()))) {
-        std::fprintf(stderr, "cannot write %s%s%s.pict\n", folder.c_str(), seed.name.c_str(),
-                     suffix.c_str());
-        return 1;
-      }
-      ++written;
+      Bytes changed = bytes;
+      changed[header + body * (2 * i + 1) / (2 * std::size(kChanges))] ^= kChanges[i];
+      files.emplace_back(damaged + seed.name + "-changed" + std::to_string(i + 1), changed);
     }
   }
-  std::printf("%d pictures in %s\n", written, folder.c_str());
+  for (const auto& [path, bytes] : files)
+    if (!WriteFileBytes(path + ".pict", std::string(bytes.begin(), bytes.end()))) {
+      std::fprintf(stderr, "cannot write %s.pict\n", path.c_str());
+      return 1;
+    }
+  std::printf("%zu pictures in %s\n", files.size(), argv[1]);
   return 0;
 }
