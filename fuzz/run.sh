@@ -1,9 +1,9 @@
 #!/bin/sh
 # Builds the PICT decoder's fuzz target with clang (libFuzzer, AddressSanitizer,
 # UndefinedBehaviorSanitizer) and runs it for $1 seconds (default 60) on as many jobs as cores.
-# The corpus grows in build-fuzz/corpus; seeds are the damaged pictures of fuzz/seeds/ and the
-# pictures of ../shared/corpus when it is there. Crashing inputs land in build-fuzz/crashes/, the
-# workers' logs in build-fuzz/fuzz-N.log.
+# The corpus grows in build-fuzz/corpus; seeds are the pictures of fuzz/seeds/ (whole, damaged
+# and earlier crashes) and those of ../shared/corpus when it is there. Crashing inputs land in
+# build-fuzz/crashes/, the workers' logs in build-fuzz/fuzz-N.log.
 set -eu
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
