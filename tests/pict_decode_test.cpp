@@ -240,9 +240,10 @@ TEST(PictPixels, MasksAndClipsLimitWhatIsDrawn) {
   PixmapPlan narrow = Pixels(32, 3, 4, Distinct);
   narrow.source = narrow.destination = {0, 0, 8, 4};
   narrow.mask = mask;
-  ExpectPixels(Decode(PictWriter().Frame(0, 0, 8, 4).Pixmap(narrow).End()), 8, 4,
-               [&](int x, int y) { return inMask(x, y) && x < 3 ? Distinct(x, y) : 0xFFFFFFu; },
-               "source wider than the pixmap");
+  ExpectPixels(
+      Decode(PictWriter().Frame(0, 0, 8, 4).Pixmap(narrow).End()), 8, 4,
+      [&](int x, int y) { return inMask(x, y) && x < 3 ? Distinct(x, y) : 0xFFFFFFu; },
+      "source wider than the pixmap");
   // The clip region cuts what a later opcode draws.
   ExpectPixels(Decode(PictWriter()
                           .Frame(0, 0, 8, 4)
