@@ -37,6 +37,9 @@ int32_t CollectInputs();
 int32_t AddInputFile(const std::string& path);
 
 // Admits every file of the tree below folder (ending in "/"); returns the number admitted.
+// Each folder is entered once, however many links lead to it: the real subfolders first (names
+// in sorted order), then the folders that links lead to and that were not entered yet, in the
+// order the links were met.
 int32_t ScanFolderTree(const std::string& folder);
 
 // The folder part of path below folder ("/in/x/a.pic" in "/in/" gives "x/"); empty when

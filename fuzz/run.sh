@@ -1,8 +1,9 @@
 #!/bin/sh
 # Builds the PICT decoder's fuzz target with clang (libFuzzer, AddressSanitizer,
 # UndefinedBehaviorSanitizer) and runs it for $1 seconds (default 60) on as many jobs as cores.
-# The corpus grows in build-fuzz/corpus; seeds are the pictures of ../shared/corpus when it is
-# there. Crashing inputs land in build-fuzz/crashes/, the workers' logs in build-fuzz/fuzz-N.log.
+# The corpus grows in build-fuzz/corpus; seeds are the pictures of fuzz/seeds/ (whole, damaged
+# and earlier crashes) and those of ../shared/corpus when it is there. Crashing inputs land in
+# build-fuzz/crashes/, the workers' logs in build-fuzz/fuzz-N.log.
 set -eu
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
@@ -15,7 +16,7 @@ libs="$(pkg-config --cflags --libs pixman-1 libavcodec libavformat libavutil lib
 # shellcheck disable=SC2086
 clang++ $flags fuzz/pict_fuzzer.cpp pict/*.cpp $libs -o "$out/pict_fuzzer"
 seeds=""
-for folder in ../shared/corpus/pict-real ../shared/corpus/pict-synthetic; do
+for folder in fuzz/seeds ../shared/corpus/pict-real ../shared/corpus/pict-synthetic; do
   [ -d "$folder" ] && seeds="$seeds $(readlink -f "$folder")"
 done
 suppressions=$(readlink -f tests/lsan.supp)

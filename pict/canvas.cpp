@@ -210,6 +210,7 @@ void Canvas::CopyBits(const RowSource& rows, Rect pictureBounds, Rect source, Re
     while (last > first && (columnOf[size_t(last - 1 - areaBounds.left)] < 0 ||
                             columnOf[size_t(last - 1 - areaBounds.left)] >= pictureWidth))
       --last;
+    if (first == last) return;
     if (plainCopy && sameWidth && !blendAlpha) {
       const uint32_t* start = from + columnOf[size_t(first - areaBounds.left)];
       for (int x = first; x < last; ++x) to[x] = 0xFF000000 | start[x - first];

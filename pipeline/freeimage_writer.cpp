@@ -101,6 +101,15 @@ static PreparedBitmap AsCmyk(FIBITMAP* picture) {
   return {Bitmap(), picture};
 }
 
+// A copy turned over top to bottom: FreeImage's PFM plugin writes its rows top first, so the
+// copy's rows reach the file bottom first, as the format stores them.
+static PreparedBitmap UpsideDownCopy(FIBITMAP* picture) {
+  Bitmap copy(FreeImage_Clone(picture));
+  if (!copy || !FreeImage_FlipVertical(copy.get())) return {};
+  FIBITMAP* bitmap = copy.get();
+  return {std::move(copy), bitmap};
+}
+
 static PreparedBitmap PrepareForFormat(FIBITMAP* picture, const SaveRequest& request) {
   switch (request.format->preparation) {
     case Preparation::None:
@@ -114,6 +123,8 @@ static PreparedBitmap PrepareForFormat(FIBITMAP* picture, const SaveRequest& req
     case Preparation::CmykWhenAsked:
       if (request.saveFlags & TIFF_CMYK) return AsCmyk(picture);
       break;
+    case Preparation::UpsideDown:
+      return UpsideDownCopy(picture);
   }
   return {Bitmap(), picture};
 }

@@ -28,6 +28,17 @@ std::optional<int64_t> FileSize(const std::string& path) {
 
 bool IsFolder(const std::string& path) { return QueryPath(path).kind == PathKind::Folder; }
 
+std::optional<FolderIdentity> IdentifyFolder(const std::string& path) {
+  struct stat info {};
+  if (path.empty() || stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return {};
+  return FolderIdentity{static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino)};
+}
+
+bool IsSymbolicLink(const std::string& path) {
+  struct stat info {};
+  return !path.empty() && lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
 std::optional<std::vector<std::string>> ListFolder(const std::string& folder) {
   DIR* dir = opendir(folder.c_str());
   if (!dir) return std::nullopt;

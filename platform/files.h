@@ -22,6 +22,18 @@ std::optional<int64_t> FileSize(const std::string& path);
 
 bool IsFolder(const std::string& path);
 
+// Where a folder lives: the same pair for every path that leads to it, through links or not.
+struct FolderIdentity {
+  uint64_t device = 0, inode = 0;
+  auto operator<=>(const FolderIdentity&) const = default;
+};
+
+// The identity of the folder at path (symbolic links followed); nothing when it is no folder.
+std::optional<FolderIdentity> IdentifyFolder(const std::string& path);
+
+// True when path itself is a symbolic link, whatever it leads to (or when it leads nowhere).
+bool IsSymbolicLink(const std::string& path);
+
 // Names of the entries of a folder (without "." and ".."), in the order the file system
 // gives them; nothing when it cannot be read.
 std::optional<std::vector<std::string>> ListFolder(const std::string& folder);

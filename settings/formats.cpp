@@ -166,7 +166,12 @@ const OutputFormat kOutputFormats[kOutputFormatCount] = {
      .description = "ZSoft Paintbrush",
      .depths = k24,
      .writer = Writer::Devil},
-    {.extension = "pfm", .formatId = FIF_PFM, .description = "Portable Floatmap", .depths = k96},
+    // PFM stores the bottom row first; FreeImage's plugin writes its top row first.
+    {.extension = "pfm",
+     .formatId = FIF_PFM,
+     .description = "Portable Floatmap",
+     .depths = k96,
+     .preparation = Preparation::UpsideDown},
     // PGM samples are grey levels by definition: quantised palette indices would be a
     // meaningless picture there.
     {.extension = "pgm",

@@ -28,6 +28,7 @@ enum class Preparation {
   GreyLevels,     // 8-bit palette pictures as grey levels
   Rgb555,         // 16-bit pictures as 5-5-5
   CmykWhenAsked,  // 24-, 32- and 48-bit pictures as CMYK values when the flags hold TIFF_CMYK
+  UpsideDown,     // turned over top to bottom, for a plugin that writes its rows the wrong way
 };
 
 // A compression keyword of one format, at the code the shared keyword table gives it.

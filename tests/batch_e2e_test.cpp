@@ -204,6 +204,59 @@ TEST_F(BatchRun, TreeIsMirroredOrFlattened) {
   EXPECT_EQ(Written(), (std::vector<std::string>{"deep.bmp", "mid.bmp", "top.bmp"}));
 }
 
+TEST_F(BatchRun, FoldersReachedThroughLinksAreWalkedOnce) {
+  struct Case {
+    std::string label;
+    // Each link's path below the scratch folder, and what it points to.
+    std::vector<std::pair<std::string, std::string>> links;
+    int converted;                     // of as many admitted
+    std::vector<std::string> written;  // files and folders, sorted
+  };
+  const std::vector<std::string> kTree = {"a.png", "sub", "sub/b.png"};
+  const Case kCases[] = {
+      {"a link to the parent", {{"in/sub/up", ".."}}, 2, kTree},
+      {"two links to the parent", {{"in/sub/up", ".."}, {"in/sub/up2", ".."}}, 2, kTree},
+      {"two links making a cycle through a folder outside",
+       {{"in/sub/there", "../../outside"}, {"outside/back", "../in"}},
+       3,
+       {"a.png", "sub", "sub/b.png", "sub/there", "sub/there/c.png"}},
+      // The real folder keeps its files, although the link's name comes first.
+      {"a link to a sibling inside the tree", {{"in/another", "sub"}}, 2, kTree},
+      {"two links to a folder outside the tree",
+       {{"in/ext", "../outside"}, {"in/sub/ext2", "../../outside"}},
+       3,
+       {"a.png", "ext", "ext/c.png", "sub", "sub/b.png"}},
+      {"a dangling link", {{"in/gone", "../missing"}}, 2, kTree},
+      // A link to a file is a file of its own.
+      {"a link to a file",
+       {{"in/sub/copy.pct", "../a.pct"}},
+       3,
+       {"a.png", "sub", "sub/b.png", "sub/copy.png"}},
+  };
+  for (const Case& c : kCases) {
+    ScratchFolder scratch;
+    const std::string in = scratch / "in/", out = scratch / "out/";
+    fs::create_directories(in + "sub");
+    fs::create_directories(out);
+    fs::create_directories(scratch / "outside");
+    ASSERT_TRUE(WriteTestPicture(kGood1, in + "a.pct"));
+    ASSERT_TRUE(WriteTestPicture(kGood2, in + "sub/b.pct"));
+    ASSERT_TRUE(WriteTestPicture(kGood3, scratch / "outside/c.pic"));
+    for (const auto& [link, target] : c.links) fs::create_symlink(target, scratch / link);
+
+    const RunResult run = RunMarrowick({"-i", in, "-o", out, "-c", "png"});
+    const std::vector<std::string> lines = Lines(run.output);
+    const std::string count = std::to_string(c.converted);
+    ASSERT_FALSE(lines.empty()) << c.label;
+    EXPECT_EQ(lines.back(), "Files converted: " + count + " of " + count) << c.label;
+    std::vector<std::string> written;
+    for (const auto& entry : fs::recursive_directory_iterator(out))
+      written.push_back(entry.path().string().substr(out.size()));
+    std::sort(written.begin(), written.end());
+    EXPECT_EQ(written, c.written) << c.label;
+  }
+}
+
 TEST_F(BatchRun, ListFileAdmitsEachNamedFileOnce) {
   Put(kGood1, "a.pct");
   Put(kGood2, "b.pct");

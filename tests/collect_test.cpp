@@ -87,6 +87,30 @@ TEST_F(Collect, SameFileUnderTwoSpellingsIsTwoEntries) {
   EXPECT_EQ(CollectInputs(), 2);
 }
 
+TEST_F(Collect, ListFileWalksEachFolderOnceWhateverLinesLeadToIt) {
+  MakeFile("dir/a.pic");
+  MakeFile("dir/sub/b.pic");
+  std::filesystem::create_directory_symlink("dir", scratch_ / "link");
+  const std::pair<std::vector<std::string>, std::vector<std::string>> kCases[] = {
+      {{"dir", "dir/", "./dir"}, {"dir/a.pic", "dir/sub/b.pic"}},
+      {{"dir", "dir/sub"}, {"dir/a.pic", "dir/sub/b.pic"}},
+      {{"dir/sub", "dir"}, {"dir/sub/b.pic", "dir/a.pic"}},
+      {{"link", "dir"}, {"link/a.pic", "link/sub/b.pic"}},
+      {{"dir", "link/sub"}, {"dir/a.pic", "dir/sub/b.pic"}},
+  };
+  for (const auto& [lines, admitted] : kCases) {
+    std::string list;
+    for (const std::string& line : lines) list += scratch_ / line + "\n";
+    gInputFiles.Clear();
+    MakeFile("list.txt", list);
+    gJob.inputFile = scratch_ / "list.txt";
+    CollectInputs();
+    std::vector<std::string> found;
+    for (const std::string& path : Paths()) found.push_back(path.substr(scratch_.path().size()));
+    EXPECT_EQ(found, admitted) << list;
+  }
+}
+
 TEST_F(Collect, SingleFileIsAdmittedByItsExtension) {
   MakeFile("photo.pict");
   MakeFile("photo.csv");

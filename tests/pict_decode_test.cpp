@@ -235,6 +235,15 @@ TEST(PictPixels, MasksAndClipsLimitWhatIsDrawn) {
   ExpectPixels(Decode(PictWriter().Frame(0, 0, 8, 4).Pixmap(indexed).End()), 8, 4,
                [&](int x, int y) { return inMask(x, y) ? 0x101010u * uint32_t(x + 1) : 0xFFFFFFu; },
                "PackBitsRgn");
+  // A source wider than the pixmap: columns past its own are left as they are, also where the
+  // mask holds nothing else on a row.
+  PixmapPlan narrow = Pixels(32, 3, 4, Distinct);
+  narrow.source = narrow.destination = {0, 0, 8, 4};
+  narrow.mask = mask;
+  ExpectPixels(
+      Decode(PictWriter().Frame(0, 0, 8, 4).Pixmap(narrow).End()), 8, 4,
+      [&](int x, int y) { return inMask(x, y) && x < 3 ? Distinct(x, y) : 0xFFFFFFu; },
+      "source wider than the pixmap");
   // The clip region cuts what a later opcode draws.
   ExpectPixels(Decode(PictWriter()
                           .Frame(0, 0, 8, 4)

@@ -14,6 +14,7 @@
 #include "tests/support/devil.h"
 #include "tests/support/formats.h"
 #include "tests/support/letter_f.h"
+#include "tests/support/pixels.h"
 #include "tests/support/run_program.h"
 
 namespace {
@@ -167,6 +168,22 @@ TEST(SavePicture, CmykTiffHoldsRealCmykValues) {
     EXPECT_EQ(Pixel(path, 1, 0), "cmyk(0,255,255,0)") << bpp;  // red
     EXPECT_EQ(Pixel(path, 5, 0), "cmyk(255,255,0,0)") << bpp;  // blue
   }
+}
+
+TEST(SavePicture, PfmStoresTheBottomRowFirstAsOtherReadersExpect) {
+  ScratchFolder folder;
+  const std::string pfm = folder / "letter.pfm", png = folder / "back.png";
+  const Bitmap picture = ApplyTargetDepth(MakeLetterF(), Format("pfm"), 96);
+  ASSERT_TRUE(SavePicture(picture.get(), RequestFor("pfm", pfm)));
+  // FreeImage's own PFM reader shares its writer's row order, so ImageMagick judges.
+  ASSERT_EQ(std::system(("convert '" + pfm + "' -depth 8 '" + png + "'").c_str()), 0);
+  const PictureFile back(png);
+  ASSERT_EQ(back.width(), int(kWidth));
+  ASSERT_EQ(back.height(), int(kHeight));
+  const Rgb red{255, 0, 0}, blue{0, 0, 255};
+  for (unsigned y = 0; y < kHeight; ++y)
+    for (unsigned x = 0; x < kWidth; ++x)
+      EXPECT_EQ(back.At(int(x), int(y)), kLetterF[y][x] == 'X' ? red : blue) << x << "," << y;
 }
 
 TEST(SavePicture, JxrGoesLosslesslyThroughTheEncoderAndLeavesNoIntermediate) {
