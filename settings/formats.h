@@ -36,18 +36,9 @@ struct Compression {
   int flag;                  // the FreeImage save flag
 };
 
-// A format option other than compression: its debug echo line and the check of its value.
-struct FormatOption {
-  std::string_view label;                                  // "JPG Quality: "
-  std::string (*text)(const OutputFormatSettings&);        // the value as echoed
-  bool (*isValid)(const OutputFormatSettings&) = nullptr;  // null: every value is
-  std::string_view error = {};                             // the message when it is not
-};
-
 struct OutputFormat {
   std::string_view extension;  // lower case, the registry key
   int formatId;                // FREE_IMAGE_FORMAT, or a DevIL type for psd, dds, pcx
-  std::string_view description;
   std::span<const int> depths;  // the allowed depths, ascending; 0 (automatic) is always allowed
   Writer writer = Writer::FreeImage;
   EightBits eightBits = EightBits::Palette;
@@ -61,7 +52,6 @@ struct OutputFormat {
   // The compression setting and its keywords, by code; none for most formats.
   int32_t OutputFormatSettings::*compressionSetting = nullptr;
   std::span<const Compression> compressions = {};
-  std::span<const FormatOption> options = {};  // echoed after the compression line
   // The save flags of the other options, and the flags the format always has.
   int (*optionFlags)(const OutputFormatSettings&) = nullptr;
 };
@@ -95,7 +85,6 @@ int SaveFlags(const OutputFormat& format, const OutputFormatSettings& output);
 struct InputFormat {
   std::string_view extension;  // lower case, the registry key
   std::string_view family;     // the main extension of its group
-  std::string_view description;
 };
 
 // The 79 input extensions in order of entry.
