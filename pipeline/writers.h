@@ -1,6 +1,6 @@
-// pipeline/writers.h (private to pipeline/): the writers behind SavePicture and the file
-// handling they share. Every writer builds its file under a temporary name in the output
-// folder and renames it over the output only when it is complete.
+// pipeline/writers.h: the writers behind SavePicture, one for each Writer of the format rows,
+// and the file handling they share. Every writer builds its file under a temporary name in the
+// output folder and renames it over the output only when it is complete.
 #pragma once
 
 #include <cstddef>
@@ -14,6 +14,20 @@
 
 // FreeImage, for the formats whose row names it; fails on a read-only output.
 bool SaveWithFreeImage(FIBITMAP* picture, const SaveRequest& request);
+
+// BMP: SaveExactColorTableBmp for an 8-bit picture with the exact colour table, FreeImage
+// otherwise.
+bool SaveBmp(FIBITMAP* picture, const SaveRequest& request);
+
+// Writes an 8-bit BMP whose colour table holds only the entries up to HighestUsedIndex, with
+// RLE8-compressed pixels when saveFlags hold BMP_SAVE_RLE. False for a picture that is not
+// 8-bit, a read-only existing file, or a write that fails (which leaves an existing file as it
+// was).
+bool SaveExactColorTableBmp(FIBITMAP* picture, const std::string& path, int saveFlags);
+
+// The highest palette index used by any pixel of an 8-bit picture (0 for none, and for a
+// picture that is not 8-bit).
+int HighestUsedIndex(FIBITMAP* picture);
 
 // DevIL for psd, dds (with its full mipmap chain) and pcx; replaces even a read-only output.
 bool SaveWithDevil(FIBITMAP* picture, const SaveRequest& request);
@@ -35,6 +49,9 @@ PreparedBitmap AsGreyLevels(FIBITMAP* picture);
 
 // A 16-bit picture in the 5-6-5 layout when layout565, else in 5-5-5; any other picture as it is.
 PreparedBitmap As16BitLayout(FIBITMAP* picture, bool layout565);
+
+// prefix + letters for the digits of the local time in seconds + five random letters + suffix.
+std::string UniqueLetterName(std::string_view prefix, std::string_view suffix);
 
 // A path in the folder of outputPath that names nothing yet, ending in "." + extension; empty
 // when none could be found.

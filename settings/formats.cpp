@@ -75,6 +75,7 @@ const OutputFormat kOutputFormats[kOutputFormatCount] = {
     {.extension = "bmp",
      .formatId = FIF_BMP,
      .depths = k1To32,
+     .writer = Writer::Bmp,
      .compressionSetting = &O::bmpCompression,
      .compressions = kBmpCompressions},
     {.extension = "dds",

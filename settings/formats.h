@@ -14,8 +14,9 @@ struct OutputFormatSettings;
 
 inline constexpr size_t kOutputFormatCount = 23;
 
-// The library that writes the file.
-enum class Writer { FreeImage, Devil, JxrEncoder };
+// The writer of the file: FreeImage, FreeImage with our own colour table for the 8-bit BMPs
+// that ask for the exact one, DevIL, or jxrlib's encoder.
+enum class Writer { FreeImage, Bmp, Devil, JxrEncoder };
 
 // What the depth step makes of a picture brought to 8 or to 16 bits.
 enum class EightBits { Palette, Grey };  // a Wu-quantised 256-colour palette, or grey levels

@@ -1,6 +1,26 @@
-#include "pipeline/save.h"
+#include <algorithm>
+
 #include "pipeline/writers.h"
 #include "platform/write_access.h"
+
+bool SaveBmp(FIBITMAP* picture, const SaveRequest& request) {
+  if (request.targetBpp == 8 && request.colorTable == ColorTable::Exact)
+    return SaveExactColorTableBmp(picture, request.outputPath, request.saveFlags);
+  return SaveWithFreeImage(picture, request);
+}
+
+int HighestUsedIndex(FIBITMAP* picture) {
+  if (!picture || FreeImage_GetImageType(picture) != FIT_BITMAP || FreeImage_GetBPP(picture) != 8)
+    return 0;
+  // Only the first width bytes of a row are pixels; the padding to the row stride never counts.
+  const unsigned width = FreeImage_GetWidth(picture);
+  BYTE highest = 0;
+  for (unsigned y = 0; y < FreeImage_GetHeight(picture); ++y) {
+    const BYTE* row = FreeImage_GetScanLine(picture, y);
+    for (unsigned x = 0; x < width; ++x) highest = std::max(highest, row[x]);
+  }
+  return highest;
+}
 
 bool SaveExactColorTableBmp(FIBITMAP* picture, const std::string& path, int saveFlags) {
   constexpr uint32_t kFileHeader = 14, kInfoHeader = 40, kTableStart = kFileHeader + kInfoHeader;
