@@ -17,7 +17,7 @@ constexpr OptionPlace kCommandLine = OptionPlace::CommandLineOnly;
 constexpr OptionPlace kProfile = OptionPlace::ProfileOnly;
 
 constexpr std::string_view kColour = "RRGGBB";
-constexpr std::string_view kOpacity = "0 (transparent) to 255 (opaque)";
+constexpr std::string_view kOpacity = "steps from 0 (transparent) to 255 (opaque)";
 
 constexpr OptionRow kInputOutput[] = {
     {.name = "--INPUT",
@@ -46,7 +46,7 @@ constexpr OptionRow kInputOutput[] = {
      .valueName = "FORMAT",
      .defaultText = "bmp",
      .help = "The output format, one of the 23 lower-case extensions under OUTPUT FORMATS "
-             "(letter case counts: JPG is refused)."},
+             "(letter case counts: `JPG` is refused)."},
 };
 
 constexpr OptionRow kRunning[] = {
@@ -67,7 +67,7 @@ constexpr OptionRow kRunning[] = {
      .place = kCommandLine,
      .action = PassAction::Debug,
      .help = "Prints every effective setting before the conversion and, for each file, its "
-             "input, its output and OK or Not OK."},
+             "input, its output and `OK` or `Not OK`."},
     {.name = "--PAUSE",
      .shortName = "-P",
      .place = kCommandLine,
@@ -87,15 +87,15 @@ constexpr OptionRow kFormatOptions[] = {
      .field = [](auto& s, auto&) -> auto& { return s.output.bmpCompression; },
      .format = "bmp",
      .echo = {"BMP Compression: ", Shown::WithFormat},
-     .help = "RLE compresses 8-bit pictures; other depths are written without compression."},
+     .help = "`RLE` compresses 8-bit pictures; other depths are written without compression."},
     {.name = "--BMP-COLOR-TABLE",
      .kind = K::Keyword,
      .table = kColorTableTable,
      .field = [](auto& s, auto&) -> auto& { return s.output.bmpColorTable; },
      .format = "bmp",
      .echo = {"BMP Color Table: ", Shown::WithFormat},
-     .help = "EXACT gives an 8-bit picture a colour table that holds only the colours up to "
-             "the highest one in use; AUTO writes all 256."},
+     .help = "`EXACT` gives an 8-bit picture a colour table that holds only the colours up to "
+             "the highest one in use; `AUTO` writes all 256."},
     {.name = "--EXR-COMPRESSION",
      .kind = K::Keyword,
      .table = kCompressionTable,
@@ -116,23 +116,23 @@ constexpr OptionRow kFormatOptions[] = {
      .field = [](auto& s, auto&) -> auto& { return s.output.jpgChroma; },
      .format = "jpg",
      .echo = {"JPG Chroma Subsampling: ", Shown::WithFormat},
-     .help = "Chroma subsampling: NONE keeps every colour sample (4:4:4), LOW is 4:2:2, MEDIUM "
-             "4:2:0 and HIGH 4:1:1."},
+     .help = "Chroma subsampling: `NONE` keeps every colour sample (4:4:4), `LOW` is 4:2:2, "
+             "`MEDIUM` 4:2:0 and `HIGH` 4:1:1."},
     {.name = "--JPG-SAVE-AS",
      .kind = K::Keyword,
      .table = kJpgSaveAsTable,
      .field = [](auto& s, auto&) -> auto& { return s.output.jpgSaveAs; },
      .format = "jpg",
      .echo = {"JPG Save As: ", Shown::WithFormat},
-     .help = "SIMPLE writes a baseline JPEG, OPTIMIZED optimises the Huffman tables, "
-             "PROGRESSIVE writes a progressive JPEG; STANDARD is the library's default."},
+     .help = "`SIMPLE` writes a baseline JPEG, `OPTIMIZED` optimises the Huffman tables, "
+             "`PROGRESSIVE` writes a progressive JPEG; `STANDARD` is the library's default."},
     {.name = "--PNG-COMPRESSION",
      .kind = K::Keyword,
      .table = kCompressionTable,
      .field = [](auto& s, auto&) -> auto& { return s.output.pngCompression; },
      .format = "png",
      .echo = {"PNG Compression: ", Shown::WithFormat},
-     .help = "The zlib level: ZLIB1 fastest, ZLIB9 smallest; NONE stores the pixels as they are."},
+     .help = "The zlib level: `ZLIB1` fastest, `ZLIB9` smallest; `NONE` stores the pixels."},
     {.name = "--PNG-INTERLACED",
      .field = [](auto& s, auto&) -> auto& { return s.output.pngInterlaced; },
      .format = "png",
@@ -144,7 +144,7 @@ constexpr OptionRow kFormatOptions[] = {
      .field = [](auto& s, auto&) -> auto& { return s.output.tgaCompression; },
      .format = "tga",
      .echo = {"TGA Compression: ", Shown::WithFormat},
-     .help = "RLE compresses the pixels."},
+     .help = "`RLE` compresses the pixels."},
     {.name = "--TIFF-COMPRESSION",
      .kind = K::Keyword,
      .table = kCompressionTable,
@@ -152,15 +152,16 @@ constexpr OptionRow kFormatOptions[] = {
      .format = "tiff",
      .echo = {"TIFF Compression: ", Shown::WithFormat},
      .help = "The TIFF compression. Where a method cannot apply to the picture's depth the "
-             "library uses another: CCITT only for 1 bit, JPEG only for 24 bits and grey, "
-             "LOGLUV only for 96 bits, LZW otherwise."},
+             "library uses another: the CCITT ones only for 1 bit, `JPEG` only for 24 bits and "
+             "grey, `LOGLUV` only for 96 bits, `LZW` otherwise."},
     {.name = "--TIFF-COLOR-MODEL",
      .kind = K::Keyword,
      .table = kTiffColorModelTable,
      .field = [](auto& s, auto&) -> auto& { return s.output.tiffColorModel; },
      .format = "tiff",
      .echo = {"TIFF Color Model: ", Shown::WithFormat},
-     .help = "CMYK stores 24-, 32- and 48-bit pictures as CMYK values; RGB and LAB store RGB."},
+     .help = "`CMYK` stores 24-, 32- and 48-bit pictures as CMYK values; `RGB` and `LAB` store "
+             "RGB."},
 };
 
 constexpr OptionRow kGeometry[] = {
@@ -169,8 +170,8 @@ constexpr OptionRow kGeometry[] = {
      .table = kRotationTypeTable,
      .field = [](auto& s, auto&) -> auto& { return s.rotation.type; },
      .echo = {"Image Rotation Type: ", Shown::WithStep, S::Rotation},
-     .help = "SIMPLE turns the whole picture and fills the corners with --rotation-back-color; "
-             "ADVANCED keeps the size and fills the corners with mirrored picture."},
+     .help = "`SIMPLE` turns the whole picture and fills the corners with `--rotation-back-color`; "
+             "`ADVANCED` keeps the size and fills the corners with mirrored picture."},
     {.name = "--ROTATION",
      .kind = K::Integer,
      .field = [](auto& s, auto&) -> auto& { return s.rotation.angle; },
@@ -183,34 +184,34 @@ constexpr OptionRow kGeometry[] = {
      .field = [](auto& s, auto&) -> auto& { return s.rotation.backColor; },
      .echo = {"Image Rotation Back Color: ", Shown::WithStep, S::Rotation},
      .valueName = kColour,
-     .help = "The colour of the corners a SIMPLE rotation uncovers."},
+     .help = "The colour of the corners a `SIMPLE` rotation uncovers."},
     {.name = "--WIDTH",
      .kind = K::Integer,
      .field = [](auto& s, auto&) -> auto& { return s.resize.width; },
      .step = S::Resize,
      .echo = {"Width: ", Shown::WithStep, S::Resize, "--WIDTH-UNIT", " "},
      .check = {CheckKind::NotZero, 0, 0, "Error: Invalid width value"},
-     .unit = "pixels, or percent with --width-unit=percent",
-     .help = "Resizes the picture to this width. Resizing needs both --width and --height, "
+     .unit = "pixels, or percent with `--width-unit=percent`",
+     .help = "Resizes the picture to this width. Resizing needs both `--width` and `--height`, "
              "neither of them 0."},
     {.name = "--WIDTH-UNIT",
      .kind = K::Keyword,
      .table = kSizeUnitTable,
      .field = [](auto& s, auto&) -> auto& { return s.resize.widthUnit; },
-     .help = "The unit of --width."},
+     .help = "The unit of `--width`."},
     {.name = "--HEIGHT",
      .kind = K::Integer,
      .field = [](auto& s, auto&) -> auto& { return s.resize.height; },
      .step = S::Resize,
      .echo = {"Height: ", Shown::WithStep, S::Resize, "--HEIGHT-UNIT", " "},
      .check = {CheckKind::NotZero, 0, 0, "Error: Invalid height value"},
-     .unit = "pixels, or percent with --height-unit=percent",
+     .unit = "pixels, or percent with `--height-unit=percent`",
      .help = "Resizes the picture to this height."},
     {.name = "--HEIGHT-UNIT",
      .kind = K::Keyword,
      .table = kSizeUnitTable,
      .field = [](auto& s, auto&) -> auto& { return s.resize.heightUnit; },
-     .help = "The unit of --height."},
+     .help = "The unit of `--height`."},
     {.name = "--KEEP-ASPECT-RATIO",
      .field = [](auto& s, auto&) -> auto& { return s.resize.keepAspectRatio; },
      .echo = {"Keep Aspect Ratio: ", Shown::WithStep, S::Resize},
@@ -221,14 +222,14 @@ constexpr OptionRow kGeometry[] = {
      .table = kResizeTypeTable,
      .field = [](auto& s, auto&) -> auto& { return s.resize.type; },
      .echo = {"Image Resize Type: ", Shown::WithStep, S::Resize},
-     .help = "LARGEIMAGES leaves a picture alone that is smaller than the target both ways; "
-             "ALLIMAGES resizes every picture."},
+     .help = "`LARGEIMAGES` leaves a picture alone that is smaller than the target both ways; "
+             "`ALLIMAGES` resizes every picture."},
     {.name = "--RESIZE-ALGORITHM",
      .kind = K::Keyword,
      .table = kResizeAlgorithmTable,
      .field = [](auto& s, auto&) -> auto& { return s.resize.algorithm; },
      .echo = {"Image Resize Algorithm: ", Shown::WithStep, S::Resize},
-     .help = "The resampling filter (LANCZOS is Lanczos-3)."},
+     .help = "The resampling filter (`LANCZOS` is Lanczos-3)."},
     {.name = "--FLIP-HORIZONTAL",
      .field = [](auto& s, auto&) -> auto& { return s.flip.horizontal; },
      .echo = {"Flip Horizontal: ", Shown::Always},
@@ -278,7 +279,7 @@ constexpr OptionRow kColourRows[] = {
      .field = [](auto& s, auto&) -> auto& { return s.color.thresholdLevel; },
      .step = S::Threshold,
      .echo = {"Image Threshold: ", Shown::WithStep, S::Threshold},
-     .unit = "0-255",
+     .unit = "grey levels, 0 to 255",
      .help = "Turns the picture into black and white: grey levels at or above this level "
              "become white."},
 };
@@ -347,13 +348,13 @@ constexpr OptionRow kFrame[] = {
      .place = kCommandLine,
      .echo = {"Frame opacity: ", Shown::WithStep, S::Frame},
      .unit = kOpacity,
-     .help = "The frame's opacity. In a profile this key is --WM-SOLID-OPACITY."},
+     .help = "The frame's opacity. In a profile this key is `--WM-SOLID-OPACITY`."},
     {.name = "--WM-SOLID-OPACITY",
      .kind = K::Integer,
      .field = [](auto& s, auto&) -> auto& { return s.frame.opacity; },
      .place = kProfile,
      .unit = kOpacity,
-     .help = "The frame's opacity, as a profile spells --fr-solid-opacity (profiles only)."},
+     .help = "The frame's opacity, as a profile spells `--fr-solid-opacity` (profiles only)."},
 };
 
 constexpr OptionRow kTextWatermark[] = {
@@ -369,7 +370,7 @@ constexpr OptionRow kTextWatermark[] = {
      .echo = {"Watermark text: ", Shown::WithStep, S::TextWatermark},
      .valueName = "TEXT",
      .help = "Draws this text on every picture; it may hold the tokens of FILENAME MASKS, "
-             "which are filled in for each file. The later of --wm-text and --wm-image wins."},
+             "which are filled in for each file. The later of `--wm-text` and `--wm-image` wins."},
     {.name = "--WM-FONT",
      .kind = K::Text,
      .field = [](auto& s, auto&) -> auto& { return s.watermark.text.font; },
@@ -382,7 +383,7 @@ constexpr OptionRow kTextWatermark[] = {
      .kind = K::Integer,
      .field = [](auto& s, auto&) -> auto& { return s.watermark.text.fontSize; },
      .echo = {"Watermark font size: ", Shown::WithStep, S::TextWatermark},
-     .unit = "points (at 96 dots per inch: 14 points are 19 pixels)",
+     .unit = "points (at 96 dots per inch, so 14 points are 19 pixels)",
      .help = "The font size."},
     {.name = "--WM-FONT-LEADING",
      .kind = K::Integer,
@@ -407,7 +408,7 @@ constexpr OptionRow kTextWatermark[] = {
      .table = kFontEffectTable,
      .field = [](auto& s, auto&) -> auto& { return s.watermark.text.fontEffect; },
      .echo = {"Watermark font effect: ", Shown::WithStep, S::TextWatermark},
-     .help = "Underlines or strikes out the text (the keyword is spelt STRIKETHROUGHT)."},
+     .help = "Underlines or strikes out the text (the keyword is spelt `STRIKETHROUGHT`)."},
     {.name = "--WM-TEXT-ANTIALIASING",
      .field = [](auto& s, auto&) -> auto& { return s.watermark.text.antialiasing; },
      .echo = {"Watermark text antialiasing: ", Shown::WithStep, S::TextWatermark},
@@ -448,7 +449,7 @@ constexpr OptionRow kTextWatermark[] = {
      .table = kBoundaryTable,
      .field = [](auto& s, auto&) -> auto& { return s.watermark.text.placement.boundary; },
      .echo = {"Watermark boundary: ", Shown::WithStep, S::TextWatermark},
-     .help = "FRAME places the text inside the frame, IMAGE on the whole picture."},
+     .help = "`FRAME` places the text inside the frame, `IMAGE` on the whole picture."},
     {.name = "--WM-TEXT-POSITION",
      .kind = K::Keyword,
      .table = kPositionTable,
@@ -478,7 +479,7 @@ constexpr OptionRow kTextWatermark[] = {
      .table = kWatermarkSizeTable,
      .field = [](auto& s, auto&) -> auto& { return s.watermark.text.placement.size; },
      .echo = {"Watermark size/mode: ", Shown::WithStep, S::TextWatermark},
-     .help = "The text keeps its size (FIXED is the only mode)."},
+     .help = "The text keeps its size (`FIXED` is the only mode)."},
 };
 
 constexpr OptionRow kImageWatermark[] = {
@@ -506,7 +507,7 @@ constexpr OptionRow kImageWatermark[] = {
      .table = kBoundaryTable,
      .field = [](auto& s, auto&) -> auto& { return s.watermark.image.placement.boundary; },
      .echo = {"Watermark boundary: ", Shown::WithStep, S::ImageWatermark},
-     .help = "FRAME places the watermark inside the frame, IMAGE on the whole picture."},
+     .help = "`FRAME` places the watermark inside the frame, `IMAGE` on the whole picture."},
     {.name = "--WM-IMAGE-POSITION",
      .kind = K::Keyword,
      .table = kPositionTable,
@@ -536,7 +537,7 @@ constexpr OptionRow kImageWatermark[] = {
      .table = kWatermarkSizeTable,
      .field = [](auto& s, auto&) -> auto& { return s.watermark.image.placement.size; },
      .echo = {"Watermark size/mode: ", Shown::WithStep, S::ImageWatermark},
-     .help = "The watermark keeps its size (FIXED is the only mode)."},
+     .help = "The watermark keeps its size (`FIXED` is the only mode)."},
 };
 
 constexpr OptionRow kNaming[] = {
@@ -552,16 +553,16 @@ constexpr OptionRow kNaming[] = {
      .table = kTimestampTable,
      .field = [](auto& s, auto&) -> auto& { return s.naming.timestamp; },
      .echo = {"File Timestamp: ", Shown::Always},
-     .help = "The modification time of each output file: CURRENT leaves the time of writing, "
-             "ORIGINAL copies the input's, CUSTOM sets --file-timestamp-custom."},
+     .help = "The modification time of each output file: `CURRENT` leaves the time of writing, "
+             "`ORIGINAL` copies the input's, `CUSTOM` sets `--file-timestamp-custom`."},
     {.name = "--FILE-TIMESTAMP-CUSTOM",
      .kind = K::Integer,
      .field = [](auto& s, auto&) -> auto& { return s.naming.customTimestamp; },
      .echo = {"Custom Timestamp: ", Shown::WithCustomTimestamp},
      .valueName = "SECONDS",
-     .unit = "seconds since 1970-01-01 00:00:00 local time",
+     .unit = "seconds since 1970-01-01 00:00:00, local time",
      .defaultText = "the time the run starts",
-     .help = "The modification time --file-timestamp=custom gives."},
+     .help = "The modification time `--file-timestamp=custom` gives."},
     {.name = "--NO-SUBFOLDERS",
      .field = [](auto& s, auto&) -> auto& { return s.naming.keepSubfolders; },
      .clears = true,
@@ -591,58 +592,68 @@ constexpr OptionRow kOtherInputs[] = {
     {.name = "--DDS-LOAD-AS",
      .kind = K::Keyword,
      .table = kDdsLoadAsTable,
-     .field = [](auto& s, auto&) -> auto& { return s.input.ddsLoadAs; }},
+     .field = [](auto& s, auto&) -> auto& { return s.input.ddsLoadAs; },
+     .help = "How DDS pictures would be loaded."},
     {.name = "--GIF-FRAME-LOADING",
      .kind = K::Keyword,
      .table = kFrameLoadingTable,
-     .field = [](auto& s, auto&) -> auto& { return s.input.gifFrameLoading; }},
+     .field = [](auto& s, auto&) -> auto& { return s.input.gifFrameLoading; },
+     .help = "Which frames of a GIF would be loaded."},
     {.name = "--ICO-FRAME-LOADING",
      .kind = K::Keyword,
      .table = kFrameLoadingTable,
-     .field = [](auto& s, auto&) -> auto& { return s.input.icoFrameLoading; }},
+     .field = [](auto& s, auto&) -> auto& { return s.input.icoFrameLoading; },
+     .help = "Which pictures of an icon file would be loaded."},
     {.name = "--RAW-LOAD-AS",
      .kind = K::Keyword,
      .table = kRawLoadAsTable,
-     .field = [](auto& s, auto&) -> auto& { return s.input.rawLoadAs; }},
+     .field = [](auto& s, auto&) -> auto& { return s.input.rawLoadAs; },
+     .help = "The depth camera RAW pictures would be loaded at."},
     {.name = "--RAW-HEADER-SIZE",
      .kind = K::Integer,
-     .field = [](auto& s, auto&) -> auto& { return s.input.rawHeaderSize; }},
+     .field = [](auto& s, auto&) -> auto& { return s.input.rawHeaderSize; },
+     .help = "The header size of headerless RAW files."},
     {.name = "--RAW-WIDTH",
      .kind = K::Integer,
-     .field = [](auto& s, auto&) -> auto& { return s.input.rawWidth; }},
+     .field = [](auto& s, auto&) -> auto& { return s.input.rawWidth; },
+     .help = "The width of headerless RAW files."},
     {.name = "--RAW-HEIGHT",
      .kind = K::Integer,
-     .field = [](auto& s, auto&) -> auto& { return s.input.rawHeight; }},
+     .field = [](auto& s, auto&) -> auto& { return s.input.rawHeight; },
+     .help = "The height of headerless RAW files."},
     {.name = "--RAW-TONE-MAPPING",
      .kind = K::Keyword,
      .table = kToneMappingTable,
-     .field = [](auto& s, auto&) -> auto& { return s.input.rawToneMapping; }},
+     .field = [](auto& s, auto&) -> auto& { return s.input.rawToneMapping; },
+     .help = "The tone mapping of high dynamic range RAW pictures."},
     {.name = "--TIFF-FRAME-LOADING",
      .kind = K::Keyword,
      .table = kFrameLoadingTable,
-     .field = [](auto& s, auto&) -> auto& { return s.input.tiffFrameLoading; }},
+     .field = [](auto& s, auto&) -> auto& { return s.input.tiffFrameLoading; },
+     .help = "Which pages of a TIFF would be loaded."},
 };
 
 // The --XXX-BPP option of every output format: its name, message and echo label come from the
 // format's extension, its check from the format's depths.
 struct DepthRows {
-  std::array<std::string, kOutputFormatCount> names, labels, errors;
+  std::array<std::string, kOutputFormatCount> names, labels, errors, helps;
   std::array<OptionRow, kOutputFormatCount> rows;
-  std::string help;
 };
 
 const DepthRows& MakeDepthRows() {
   static const DepthRows depth = [] {
     DepthRows made;
-    made.help =
-        "The bit depth of the format's output files: 0 chooses one for each picture, any other "
-        "value must be one of the format's depths under OUTPUT FORMATS. Only the output "
-        "format's own depth is checked.";
     for (size_t i = 0; i < kOutputFormatCount; ++i) {
       const std::string_view extension = kOutputFormats[i].extension;
       made.names[i] = "--" + ToUpper(extension) + "-BPP";
       made.labels[i] = ToUpper(extension) + " BPP: ";
       made.errors[i] = "Error: Invalid " + std::string(extension) + "-bpp value";
+      std::string depths;
+      for (const int depth : kOutputFormats[i].depths)
+        depths += (depths.empty() ? "" : ", ") + std::to_string(depth);
+      made.helps[i] = "The bit depth of " + std::string(extension) + " files: " + depths +
+                      ", or 0 to choose one for each picture. Checked only when the output is " +
+                      std::string(extension) + ".";
       made.rows[i] = {.name = made.names[i],
                       .kind = K::Integer,
                       .field = {[](auto& s, auto&) -> auto& { return s.output.bpp; }, i},
@@ -650,7 +661,7 @@ const DepthRows& MakeDepthRows() {
                       .echo = {made.labels[i], Shown::WithFormat},
                       .check = {CheckKind::AllowedDepth, 0, 0, made.errors[i], true},
                       .valueName = "BITS",
-                      .help = made.help};
+                      .help = made.helps[i]};
     }
     return made;
   }();
@@ -781,13 +792,16 @@ bool IsShown(const OptionRow& row, const ConversionSettings& settings, const Job
   return false;
 }
 
+std::string FieldText(const OptionRow& row, const ConversionSettings& settings,
+                      const JobRecord& job) {
+  return ValueText(row, row.field.Get(settings, job));
+}
+
 std::string EchoText(const OptionRow& row, const ConversionSettings& settings,
                      const JobRecord& job) {
-  std::string text = ValueText(row, row.field.Get(settings, job));
-  if (const OptionRow* joined = FindRow(row.echo.joined)) {
-    text += row.echo.separator;
-    text += ValueText(*joined, joined->field.Get(settings, job));
-  }
+  std::string text = FieldText(row, settings, job);
+  if (const OptionRow* joined = FindRow(row.echo.joined))
+    text += std::string(row.echo.separator) + FieldText(*joined, settings, job);
   return text;
 }
 

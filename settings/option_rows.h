@@ -213,7 +213,12 @@ bool IsStepOn(StepFlag step, const ConversionSettings& settings);
 bool IsShown(const OptionRow& row, const ConversionSettings& settings, const JobRecord& job,
              std::string_view outputFormat);
 
-// The row's value as the debug echo shows it, with the value of its joined option.
+// The row's own value as the debug echo shows it: a keyword in lower case, a flag as 1 or 0, a
+// decimal with two places; empty for an optional field that holds nothing.
+std::string FieldText(const OptionRow& row, const ConversionSettings& settings,
+                      const JobRecord& job);
+
+// The row's debug line after its label: FieldText, then that of its joined option.
 std::string EchoText(const OptionRow& row, const ConversionSettings& settings,
                      const JobRecord& job);
 
