@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "batch/collect.h"
-#include "batch/phase.h"
 #include "batch/worker.h"
 #include "console/messages.h"
 #include "pipeline/convert_file.h"
+#include "platform/ending.h"
 #include "platform/files.h"
 #include "platform/terminal.h"
 #include "platform/text.h"
@@ -52,11 +52,16 @@ std::optional<std::string> NormaliseFolder(std::string path, std::string_view in
 }
 
 // The first failure of a row's check, or nothing. The font is the one value only the pipeline
-// can check.
+// can check: loading it is the check, and the run keeps what was loaded.
 std::optional<std::string> CheckRow(const OptionRow& row, const ConversionSettings& settings,
-                                    const JobRecord& job) {
-  const bool passes = row.check.kind == CheckKind::FontLoads ? PrepareRun(settings.watermark)
-                                                             : PassesCheck(row, settings, job);
+                                    const JobRecord& job, Font& watermarkFont) {
+  bool passes = true;
+  if (row.check.kind == CheckKind::FontLoads) {
+    watermarkFont = LoadRunFont(settings.watermark.text);
+    passes = static_cast<bool>(watermarkFont);
+  } else {
+    passes = PassesCheck(row, settings, job);
+  }
   if (passes) return std::nullopt;
   return std::string(row.check.error);
 }
@@ -65,13 +70,13 @@ std::optional<std::string> CheckRow(const OptionRow& row, const ConversionSettin
 // row's line before its check; a check of a whole group (the format's, a watermark's) follows
 // the group's last line. Returns the first failure's message, or nothing.
 std::optional<std::string> CheckSettings(const Echo& echo, const ConversionSettings& settings,
-                                         const JobRecord& job) {
+                                         const JobRecord& job, Font& watermarkFont) {
   if (!IsOutputExtension(job.conversion)) return "Error: Invalid conversion type";
   std::vector<const OptionRow*> groupChecks;
   const EchoLine* group = nullptr;
   auto checkGroup = [&]() -> std::optional<std::string> {
     for (const OptionRow* row : groupChecks)
-      if (auto failure = CheckRow(*row, settings, job)) return failure;
+      if (auto failure = CheckRow(*row, settings, job, watermarkFont)) return failure;
     groupChecks.clear();
     return std::nullopt;
   };
@@ -83,7 +88,7 @@ std::optional<std::string> CheckSettings(const Echo& echo, const ConversionSetti
     if (!row.echo.label.empty()) echo(row.echo.label, EchoText(row, settings, job));
     if (row.check.afterGroup) {
       groupChecks.push_back(&row);
-    } else if (auto failure = CheckRow(row, settings, job)) {
+    } else if (auto failure = CheckRow(row, settings, job, watermarkFont)) {
       return failure;
     }
   }
@@ -121,14 +126,9 @@ std::optional<std::string> CheckInputAndOutput(const Echo& echo) {
   return std::nullopt;
 }
 
-// Releases what PrepareRun loaded however the run ends.
-struct RunRelease {
-  ~RunRelease() { FinishRun(); }
-};
-
 }  // namespace
 
-void RunBatch(bool quiet) {
+RunOutcome RunBatch(bool quiet) {
   const bool debug = gJob.debug == "DEBUG";
   const Echo echo(debug);
   auto status = [quiet](std::string_view line) {
@@ -136,13 +136,23 @@ void RunBatch(bool quiet) {
   };
 
   status(msg::kPreparing);
-  const RunRelease runRelease;
-  if (auto failure = CheckInputAndOutput(echo)) return PrintLine(*failure);
-  if (auto failure = CheckSettings(echo, gSettings, gJob)) return PrintLine(*failure);
+  Run run;
+  auto stop = [](const std::string& failure) {
+    PrintLine(failure);
+    return RunOutcome::Stopped;
+  };
+  if (auto failure = CheckInputAndOutput(echo)) return stop(*failure);
+  if (auto failure = CheckSettings(echo, gSettings, gJob, run.watermarkFont))
+    return stop(*failure);
 
-  gJob.format = FindOutputFormat(gJob.conversion);
-  gJob.targetBpp = gSettings.output.bpp[*OutputFormatIndex(gJob.conversion)];
-  gJob.saveFlags = SaveFlags(*gJob.format, gSettings.output);
+  run.settings = gSettings;
+  run.outputFolder = gJob.output;
+  run.extension = gJob.conversion;
+  run.format = FindOutputFormat(gJob.conversion);
+  run.targetBpp = gSettings.output.bpp[*OutputFormatIndex(gJob.conversion)];
+  run.saveFlags = SaveFlags(*run.format, gSettings.output);
+  run.converterDeadlineMs = gJob.converterDeadlineMs;
+  run.debug = debug;
 
   status(msg::kImporting);
   gInputFiles.Clear();
@@ -151,20 +161,22 @@ void RunBatch(bool quiet) {
   if (imported == 0) {
     PrintLine(msg::kConversionStopped);
     PrintLine(msg::kEmptyInput);
-    return;
+    return RunOutcome::Stopped;
   }
 
   status(msg::kConverting);
-  // The converter's TGA lives here, never among the user's files. (The writers keep their
-  // intermediates beside the output file each replaces.)
+  // The converter's TGA and the writers' intermediates live here, never among the user's
+  // files; a run ended by a signal removes it too.
   const auto tempFolder = MakePrivateTempFolder();
   int32_t converted = 0;
   if (tempFolder) {
-    gJob.tempFolder = *tempFolder;
+    const EndingAction removal([folder = *tempFolder] { RemoveFolderTree(folder); });
+    run.tempFolder = *tempFolder;
     const bool showProgress = !quiet && IsErrorTerminal();
-    converted = RunPhase([showProgress] { return ConvertAll(showProgress); });
+    converted = ConvertAll(run, gInputFiles.entries(), showProgress);
     RemoveFolderTree(*tempFolder);
-    gJob.tempFolder.clear();
+  } else {
+    WriteError(ProgramName() + ": cannot make a private folder in " + TemporaryFolder() + "\n");
   }
 
   if (converted > 0) {
@@ -174,4 +186,5 @@ void RunBatch(bool quiet) {
   } else {
     PrintLine(msg::kConversionStopped);
   }
+  return converted == imported ? RunOutcome::AllConverted : RunOutcome::SomeFailed;
 }

@@ -4,14 +4,28 @@
 
 #include "pipeline/writers.h"
 
-bool SavePicture(FIBITMAP* picture, const SaveRequest& request) {
+std::optional<std::string> EncodePicture(FIBITMAP* picture, const SaveRequest& request,
+                                         std::string& failure) {
   assert(request.format && "a save request names its format");
-  if (!picture) return false;
-  switch (request.format->writer) {
-    case Writer::FreeImage: return SaveWithFreeImage(picture, request);
-    case Writer::Bmp: return SaveBmp(picture, request);
-    case Writer::Devil: return SaveWithDevil(picture, request);
-    case Writer::JxrEncoder: return SaveJxrWithEncoder(picture, request.outputPath);
+  if (!picture) {
+    failure = "no picture to save";
+    return {};
   }
-  return false;
+  switch (request.format->writer) {
+    case Writer::FreeImage: return EncodeWithFreeImageWriter(picture, request, failure);
+    case Writer::Bmp: return EncodeBmp(picture, request, failure);
+    case Writer::Devil: return EncodeWithDevil(picture, request, failure);
+    case Writer::JxrEncoder: return EncodeJxrWithEncoder(picture, request.scratchFolder, failure);
+  }
+  return {};
+}
+
+bool SavePicture(FIBITMAP* picture, const SaveRequest& request, std::string& failure) {
+  const std::optional<std::string> bytes = EncodePicture(picture, request, failure);
+  return bytes && WriteOutputFile(*bytes, request.outputPath, *request.format, failure);
+}
+
+bool SavePicture(FIBITMAP* picture, const SaveRequest& request) {
+  std::string failure;
+  return SavePicture(picture, request, failure);
 }

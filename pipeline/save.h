@@ -1,7 +1,9 @@
 // pipeline/save.h: writing the finished picture in its output format.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "picture/picture.h"
 #include "settings/settings.h"
@@ -12,12 +14,33 @@ struct SaveRequest {
   int targetBpp = 0;                     // the depth the picture was brought to
   ColorTable colorTable = ColorTable::Auto;
   std::string outputPath;  // the file to write (replaced when it exists)
+  // A private folder for the intermediate files of DevIL and JxrEncApp, ending in "/"; empty:
+  // the system's temporary folder.
+  std::string scratchFolder;
 };
 
-// Writes the picture with the writer its format's row names: FreeImage, the BMP writer (with
-// the exact colour table for an 8-bit picture that asks for it), DevIL (psd, dds with mipmaps,
-// pcx) or jxrlib's JxrEncApp (jxr). The output appears only complete: on failure an existing
-// file at outputPath is left as it was and nothing else remains. A picture whose depth the
-// format cannot take fails. A read-only existing output is replaced by the DevIL writer only;
-// the other writers fail on it. The picture stays the caller's.
+// The file of the picture in its output format, made by the writer its format's row names:
+// FreeImage, the BMP writer (FreeImage, or the exact colour table for an 8-bit bmp that asks for
+// it), DevIL (psd, dds with mipmaps, pcx) or jxrlib's JxrEncApp (jxr). Nothing, with the reason in failure, when the
+// format cannot take the picture or the writer fails. Intermediate files live in
+// request.scratchFolder and are gone afterwards. The picture stays the caller's.
+std::optional<std::string> EncodePicture(FIBITMAP* picture, const SaveRequest& request,
+                                         std::string& failure);
+
+// Puts bytes at outputPath: written under a temporary name beside it, then renamed over it, so
+// that the output appears only complete and a failure leaves an existing file as it was and
+// nothing else (a run ended by a signal removes the temporary file too). An existing read-only
+// output is replaced only when the format's writer is DevIL; for the others it is a failure.
+bool WriteOutputFile(const std::string& bytes, const std::string& outputPath,
+                     const OutputFormat& format, std::string& failure);
+
+// EncodePicture, then WriteOutputFile at request.outputPath; true when the file was written.
+bool SavePicture(FIBITMAP* picture, const SaveRequest& request, std::string& failure);
 bool SavePicture(FIBITMAP* picture, const SaveRequest& request);
+
+// The highest palette index used by any pixel of an 8-bit picture (0 for none, and for a
+// picture that is not 8-bit).
+int HighestUsedIndex(FIBITMAP* picture);
+
+// prefix + letters for the digits of the local time in seconds + five random letters + suffix.
+std::string UniqueLetterName(std::string_view prefix, std::string_view suffix);

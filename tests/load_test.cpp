@@ -90,15 +90,19 @@ class LoadPictureTest : public ::testing::Test {
     setenv("PATH", folder.c_str(), 1);
   }
 
-  Bitmap Load(const std::string& path) { return LoadPicture(path, temp_, kConverterDeadlineMs); }
+  Bitmap Load(const std::string& path) {
+    return LoadPicture(path, temp_, kConverterDeadlineMs).picture;
+  }
   // The converter alone, as the chain uses it for what our decoder refuses.
   Bitmap LoadWithConverter(const std::string& path, int deadlineMs = kConverterDeadlineMs) {
-    return LoadThroughConverter(path, temp_ + "picture.tga", deadlineMs);
+    std::string said;
+    return LoadThroughConverter(path, temp_, deadlineMs, said);
   }
   // FreeImage's reader alone, as the chain uses it for what the other decoders refuse.
   Bitmap LoadWithReader(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
-    return LoadWithFreeImage(std::string{std::istreambuf_iterator<char>(file), {}});
+    std::string said;
+    return LoadWithFreeImage(std::string{std::istreambuf_iterator<char>(file), {}}, said);
   }
 
   // Writes a test picture into the scratch folder; its path.

@@ -9,7 +9,6 @@
 #include <cstring>
 
 #include "pipeline/depth.h"
-#include "pipeline/writers.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "tests/support/devil.h"
