@@ -32,8 +32,7 @@ static void DoPassAction(PassAction action, const std::string& text, OptionPassR
 
 const OptionEntry* FindOption(std::string_view upperName, bool inProfile) {
   if (upperName.empty()) return nullptr;
-  const OptionPlace excluded =
-      inProfile ? OptionPlace::CommandLineOnly : OptionPlace::ProfileOnly;
+  const OptionPlace excluded = inProfile ? OptionPlace::CommandLineOnly : OptionPlace::ProfileOnly;
   for (const OptionEntry& option : OptionRows()) {
     if (option.name.empty() || option.place == excluded) continue;
     if (option.name == upperName) return &option;

@@ -142,8 +142,7 @@ RunOutcome RunBatch(bool quiet) {
     return RunOutcome::Stopped;
   };
   if (auto failure = CheckInputAndOutput(echo)) return stop(*failure);
-  if (auto failure = CheckSettings(echo, gSettings, gJob, run.watermarkFont))
-    return stop(*failure);
+  if (auto failure = CheckSettings(echo, gSettings, gJob, run.watermarkFont)) return stop(*failure);
 
   run.settings = gSettings;
   run.outputFolder = gJob.output;

@@ -7,4 +7,3 @@
 
 // A new 32-bit bitmap of the surface's size and pixels; empty for an empty surface.
 Bitmap SurfaceToBitmap(Surface& surface);
-

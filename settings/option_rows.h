@@ -52,15 +52,16 @@ using FieldValue = std::variant<std::monostate, bool, int32_t, float, std::strin
 
 // An option's value as its kind reads it.
 struct ParsedValue {
-  std::string text;       // Path, Extension, Text, MaskText
-  int32_t number = 0;     // Integer, and the code of a Keyword
-  float decimal = 0.0f;   // Decimal
-  bool flag = true;       // Flag: what it sets its field to
+  std::string text;      // Path, Extension, Text, MaskText
+  int32_t number = 0;    // Integer, and the code of a Keyword
+  float decimal = 0.0f;  // Decimal
+  bool flag = true;      // Flag: what it sets its field to
 };
 
 // Where an option's value lives in the run's two records. Made from a lambda without captures
-// that returns the field of the records it is given, [](auto& settings, auto& job) -> auto&
-// { ... }, so that one row reads the live records, fresh ones (the defaults) or any copy.
+// that returns the address of the field in the records it is given,
+// [](auto& settings, auto& job) { return &settings.resize.width; }, so that one row reads the
+// live records, fresh ones (the defaults) or any copy.
 class FieldRef {
  public:
   constexpr FieldRef() = default;  // no field
@@ -85,7 +86,7 @@ class FieldRef {
 
   template <typename Find, typename Settings, typename Job>
   static auto& Locate(Settings& settings, Job& job, size_t index) {
-    auto& field = Find{}(settings, job);
+    auto& field = *Find{}(settings, job);
     if constexpr (IsArray<std::remove_cvref_t<decltype(field)>>::value) {
       return field[index];
     } else {
@@ -145,16 +146,16 @@ enum class Shown {
 };
 
 struct EchoLine {
-  std::string_view label;              // "Brightness: "; empty: no line of its own
+  std::string_view label;  // "Brightness: "; empty: no line of its own
   Shown when = Shown::Never;
-  StepFlag step = StepFlag::None;      // for Shown::WithStep
-  std::string_view joined = {};        // another option whose value ends the line
-  std::string_view separator = {};     // between the two values
+  StepFlag step = StepFlag::None;   // for Shown::WithStep
+  std::string_view joined = {};     // another option whose value ends the line
+  std::string_view separator = {};  // between the two values
 };
 
 enum class CheckKind {
   None,
-  Within,        // low <= value <= high (a float compared as a float)
+  Within,  // low <= value <= high (a float compared as a float)
   NotZero,
   AllowedDepth,  // 0 or a depth the row's format allows
   FileNotEmpty,  // the text names a file of at least one byte
@@ -163,28 +164,28 @@ enum class CheckKind {
 
 struct Check {
   CheckKind kind = CheckKind::None;
-  double low = 0, high = 0;        // Within: the allowed values, both ends included
-  std::string_view error = {};     // the line printed when the value fails
-  bool afterGroup = false;         // after every line of its group, not right after its own
+  double low = 0, high = 0;     // Within: the allowed values, both ends included
+  std::string_view error = {};  // the line printed when the value fails
+  bool afterGroup = false;      // after every line of its group, not right after its own
 };
 
 struct OptionRow {
-  std::string_view name;               // "--BRIGHTNESS"; empty for a setting no option names
-  std::string_view shortName = {};     // "-I"; empty when there is none
+  std::string_view name;            // "--BRIGHTNESS"; empty for a setting no option names
+  std::string_view shortName = {};  // "-I"; empty when there is none
   OptionKind kind = OptionKind::Flag;
-  int table = -1;                      // the keyword table of a Keyword option
-  FieldRef field = {};                 // where the value goes; none for the pass's own options
-  StepFlag step = StepFlag::None;      // the step the option switches on
+  int table = -1;                  // the keyword table of a Keyword option
+  FieldRef field = {};             // where the value goes; none for the pass's own options
+  StepFlag step = StepFlag::None;  // the step the option switches on
   OptionPlace place = OptionPlace::Anywhere;
   PassAction action = PassAction::None;
-  bool clears = false;                 // a flag that clears its field instead of setting it
-  std::string_view format = {};        // the output format whose option this is
+  bool clears = false;           // a flag that clears its field instead of setting it
+  std::string_view format = {};  // the output format whose option this is
   EchoLine echo = {};
   Check check = {};
-  std::string_view valueName = {};     // the value in the documentation; empty: from the kind
-  std::string_view unit = {};          // "pixels", "degrees", ...
-  std::string_view defaultText = {};   // the default in words where the records' value says none
-  std::string_view help = {};          // one or two sentences for the documentation
+  std::string_view valueName = {};    // the value in the documentation; empty: from the kind
+  std::string_view unit = {};         // "pixels", "degrees", ...
+  std::string_view defaultText = {};  // the default in words where the records' value says none
+  std::string_view help = {};         // one or two sentences for the documentation
 };
 
 // A group of options as the documentation presents them; the debug echo follows the same order.

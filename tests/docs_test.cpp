@@ -111,9 +111,9 @@ TEST(Docs, CompletionOffersNamesKeywordsFormatsAndFiles) {
   for (const Case& c : kCases) {
     std::string words = "marrowickcmd";
     for (const std::string& word : c.words) words += " '" + word + "'";
-    const std::string script = "export LC_ALL=C; cd '" + scratch.path() + "' && source '" + COMPLETION_PATH +
-                               "' && COMP_WORDS=(" + words + ") && COMP_CWORD=" +
-                               std::to_string(c.words.size()) +
+    const std::string script = "export LC_ALL=C; cd '" + scratch.path() + "' && source '" +
+                               COMPLETION_PATH + "' && COMP_WORDS=(" + words +
+                               ") && COMP_CWORD=" + std::to_string(c.words.size()) +
                                " && _marrowickcmd && printf '%s\\n' \"${COMPREPLY[@]}\" | sort";
     ASSERT_TRUE(WriteFileBytes(scratch / "complete.sh", script));
     std::string replies = Output("bash --norc --noprofile '" + scratch / "complete.sh" + "'");

@@ -23,65 +23,47 @@ static std::string ManText(std::string_view text) {
     }
   }
   // A line that begins with a dot or an apostrophe would be read as a request.
-  if (!out.empty() && (out[0] == '.' || out[0] == '\''))
-    out.insert(0, "\\&");
+  if (!out.empty() && (out[0] == '.' || out[0] == '\'')) out.insert(0, "\\&");
   return out;
 }
 
-std::string RenderMan(const Document &document) {
+std::string RenderMan(const Document& document) {
   std::string page = ".TH " + ToUpper(document.name) + " 1 \"\" \"" + document.version +
                      "\" \"User Commands\"\n"
                      // Option names must not be hyphenated, nor lines stretched around them.
                      ".nh\n.ad l\n.SH NAME\n" +
                      ManText(document.name) + " \\- " + ManText(document.summary) + "\n";
-  for (const Block &block : document.blocks) {
+  for (const Block& block : document.blocks) {
     switch (block.kind) {
-    case BlockKind::Section:
-      page += ".SH " + ManText(ToUpper(block.text)) + "\n";
-      break;
-    case BlockKind::Subsection:
-      page += ".SS " + ManText(block.text) + "\n";
-      break;
-    case BlockKind::Paragraph:
-      page += ".PP\n" + ManText(block.text) + "\n";
-      break;
-    case BlockKind::Item:
-      page += ".TP\n" + ManText(block.term) + "\n" + ManText(block.text) + "\n";
-      break;
-    case BlockKind::Example:
-      page += ".PP\n" + ManText(block.text) + "\n.PP\n.RS 4\n.EX\n" +
-              ManText("`" + block.term + "`") + "\n.EE\n.RE\n";
-      break;
+      case BlockKind::Section: page += ".SH " + ManText(ToUpper(block.text)) + "\n"; break;
+      case BlockKind::Subsection: page += ".SS " + ManText(block.text) + "\n"; break;
+      case BlockKind::Paragraph: page += ".PP\n" + ManText(block.text) + "\n"; break;
+      case BlockKind::Item:
+        page += ".TP\n" + ManText(block.term) + "\n" + ManText(block.text) + "\n";
+        break;
+      case BlockKind::Example:
+        page += ".PP\n" + ManText(block.text) + "\n.PP\n.RS 4\n.EX\n" +
+                ManText("`" + block.term + "`") + "\n.EE\n.RE\n";
+        break;
     }
   }
   return page;
 }
 
-std::string RenderMarkdown(const Document &document, std::string_view note) {
+std::string RenderMarkdown(const Document& document, std::string_view note) {
   std::string page = "<!-- " + std::string(note) + " -->\n\n# " + document.name + "(1) - " +
                      document.version + "\n\n" + document.name + ": " + document.summary + ".\n";
   BlockKind previous = BlockKind::Paragraph;
-  for (const Block &block : document.blocks) {
+  for (const Block& block : document.blocks) {
     // The items of one list stay together.
-    if (block.kind != BlockKind::Item || previous != BlockKind::Item)
-      page += "\n";
+    if (block.kind != BlockKind::Item || previous != BlockKind::Item) page += "\n";
     previous = block.kind;
     switch (block.kind) {
-    case BlockKind::Section:
-      page += "## " + block.text + "\n";
-      break;
-    case BlockKind::Subsection:
-      page += "### " + block.text + "\n";
-      break;
-    case BlockKind::Paragraph:
-      page += block.text + "\n";
-      break;
-    case BlockKind::Item:
-      page += "- " + block.term + ": " + block.text + "\n";
-      break;
-    case BlockKind::Example:
-      page += block.text + "\n\n```\n" + block.term + "\n```\n";
-      break;
+      case BlockKind::Section: page += "## " + block.text + "\n"; break;
+      case BlockKind::Subsection: page += "### " + block.text + "\n"; break;
+      case BlockKind::Paragraph: page += block.text + "\n"; break;
+      case BlockKind::Item: page += "- " + block.term + ": " + block.text + "\n"; break;
+      case BlockKind::Example: page += block.text + "\n\n```\n" + block.term + "\n```\n"; break;
     }
   }
   return page;

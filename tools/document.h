@@ -9,11 +9,11 @@
 #include <vector>
 
 enum class BlockKind {
-  Section,    // text: the title
-  Subsection, // text: the title
-  Paragraph,  // text
-  Item,       // term, then text: one entry of a list of options, formats or tokens
-  Example,    // text says what term, a command line, does
+  Section,     // text: the title
+  Subsection,  // text: the title
+  Paragraph,   // text
+  Item,        // term, then text: one entry of a list of options, formats or tokens
+  Example,     // text says what term, a command line, does
 };
 
 struct Block {
@@ -23,14 +23,14 @@ struct Block {
 };
 
 struct Document {
-  std::string name;    // the program, "marrowickcmd"
-  std::string summary; // what it does, after the name in the man page's NAME
-  std::string version; // "Quillmere 2.2"
+  std::string name;     // the program, "marrowickcmd"
+  std::string summary;  // what it does, after the name in the man page's NAME
+  std::string version;  // "Quillmere 2.2"
   std::vector<Block> blocks;
 };
 
 // The page in groff man macros, section 1.
-std::string RenderMan(const Document &document);
+std::string RenderMan(const Document& document);
 
 // The page in Markdown; note is put first as an HTML comment.
-std::string RenderMarkdown(const Document &document, std::string_view note);
+std::string RenderMarkdown(const Document& document, std::string_view note);

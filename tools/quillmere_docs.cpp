@@ -22,11 +22,10 @@ namespace {
 
 constexpr std::string_view kProgram = "marrowickcmd";
 
-std::string Join(const std::vector<std::string> &parts, std::string_view separator) {
+std::string Join(const std::vector<std::string>& parts, std::string_view separator) {
   std::string text;
-  for (const std::string &part : parts) {
-    if (!text.empty())
-      text += separator;
+  for (const std::string& part : parts) {
+    if (!text.empty()) text += separator;
     text += part;
   }
   return text;
@@ -34,58 +33,46 @@ std::string Join(const std::vector<std::string> &parts, std::string_view separat
 
 std::string Literal(std::string_view text) { return "`" + std::string(text) + "`"; }
 
-std::string LongName(const OptionRow &row) { return ToLower(row.name); }
+std::string LongName(const OptionRow& row) { return ToLower(row.name); }
 
 // The value's name after "=": the row's own, else one by the kind; empty for a flag.
-std::string ValueName(const OptionRow &row) {
-  if (!row.valueName.empty())
-    return std::string(row.valueName);
+std::string ValueName(const OptionRow& row) {
+  if (!row.valueName.empty()) return std::string(row.valueName);
   switch (row.kind) {
-  case OptionKind::Path:
-    return "PATH";
-  case OptionKind::Extension:
-    return "FORMAT";
-  case OptionKind::Keyword:
-    return "KEYWORD";
-  case OptionKind::Integer:
-    return "N";
-  case OptionKind::Decimal:
-    return "X";
-  case OptionKind::Text:
-    return "TEXT";
-  case OptionKind::MaskText:
-    return "MASK";
-  case OptionKind::Flag:
-    return {};
+    case OptionKind::Path: return "PATH";
+    case OptionKind::Extension: return "FORMAT";
+    case OptionKind::Keyword: return "KEYWORD";
+    case OptionKind::Integer: return "N";
+    case OptionKind::Decimal: return "X";
+    case OptionKind::Text: return "TEXT";
+    case OptionKind::MaskText: return "MASK";
+    case OptionKind::Flag: return {};
   }
   return {};
 }
 
 // The keywords an option takes, upper case: a compression option's are its format's own.
-std::vector<std::string> Keywords(const OptionRow &row) {
+std::vector<std::string> Keywords(const OptionRow& row) {
   std::vector<std::string> keywords;
   if (row.table == kCompressionTable) {
-    for (const Compression &compression : FindOutputFormat(row.format)->compressions)
+    for (const Compression& compression : FindOutputFormat(row.format)->compressions)
       keywords.push_back(ToUpper(compression.keyword));
   } else {
-    for (const Keyword &keyword : KeywordTable(row.table))
-      keywords.emplace_back(keyword.text);
+    for (const Keyword& keyword : KeywordTable(row.table)) keywords.emplace_back(keyword.text);
   }
   return keywords;
 }
 
 // "`-i` *INPUT*, `--input=`*INPUT*", "`--width=`*N*", "`-q`, `--quiet`".
-std::string Term(const OptionRow &row) {
+std::string Term(const OptionRow& row) {
   const std::string value = ValueName(row);
   std::string term;
   if (!row.shortName.empty()) {
     term = Literal(ToLower(row.shortName));
-    if (!value.empty())
-      term += " *" + value + "*";
+    if (!value.empty()) term += " *" + value + "*";
     term += ", ";
   }
-  if (value.empty())
-    return term + Literal(LongName(row));
+  if (value.empty()) return term + Literal(LongName(row));
   return term + Literal(LongName(row) + "=") + "*" + value + "*";
 }
 
@@ -96,43 +83,37 @@ std::string Number(double value) {
 }
 
 // The default as the reset records hold it; empty when there is nothing to say.
-std::string DefaultOf(const OptionRow &row) {
-  if (!row.defaultText.empty())
-    return std::string(row.defaultText);
+std::string DefaultOf(const OptionRow& row) {
+  if (!row.defaultText.empty()) return std::string(row.defaultText);
   // A flag is off until given, and a text that switches its step on has no default to speak of.
   if (row.kind == OptionKind::Flag || (row.kind == OptionKind::Text && row.step != StepFlag::None))
     return {};
   const std::string text = FieldText(row, gSettings, gJob);
-  if (text.empty())
-    return {};
+  if (text.empty()) return {};
   return Literal(row.kind == OptionKind::Keyword ? ToUpper(text) : text);
 }
 
-std::string Details(const OptionRow &row) {
+std::string Details(const OptionRow& row) {
   std::string text(row.help);
   if (row.kind == OptionKind::Keyword) {
     std::vector<std::string> keywords;
-    for (const std::string &keyword : Keywords(row))
-      keywords.push_back(Literal(keyword));
+    for (const std::string& keyword : Keywords(row)) keywords.push_back(Literal(keyword));
     text += " Values: " + Join(keywords, ", ") + ".";
   }
-  if (!row.unit.empty())
-    text += " In " + std::string(row.unit) + ".";
+  if (!row.unit.empty()) text += " In " + std::string(row.unit) + ".";
   if (row.check.kind == CheckKind::Within)
     text +=
         " From " + Literal(Number(row.check.low)) + " to " + Literal(Number(row.check.high)) + ".";
-  if (row.check.kind == CheckKind::NotZero)
-    text += " Must not be 0.";
-  if (const std::string value = DefaultOf(row); !value.empty())
-    text += " Default: " + value + ".";
+  if (row.check.kind == CheckKind::NotZero) text += " Must not be 0.";
+  if (const std::string value = DefaultOf(row); !value.empty()) text += " Default: " + value + ".";
   return text;
 }
 
-void Add(Document &page, BlockKind kind, std::string text, std::string term = {}) {
+void Add(Document& page, BlockKind kind, std::string text, std::string term = {}) {
   page.blocks.push_back({kind, std::move(text), std::move(term)});
 }
 
-void AddDescription(Document &page) {
+void AddDescription(Document& page) {
   Add(page, BlockKind::Section, "Synopsis");
   Add(page, BlockKind::Paragraph,
       "`marrowickcmd -i` *INPUT* [`-o` *FOLDER*] [`-c` *FORMAT*] [*OPTION*...]");
@@ -166,22 +147,20 @@ void AddDescription(Document &page) {
       "any other text gives black. Opacities run from 0 (transparent) to 255 (opaque).");
 }
 
-void AddOptions(Document &page) {
+void AddOptions(Document& page) {
   Add(page, BlockKind::Section, "Options");
   Add(page, BlockKind::Paragraph,
       "`-h`, `-?`, `--help` prints a short usage text and `-v`, `--version` the version; both "
       "count only as the first argument.");
-  for (const OptionSection &section : OptionSections()) {
+  for (const OptionSection& section : OptionSections()) {
     Add(page, BlockKind::Subsection, std::string(section.title));
-    if (!section.intro.empty())
-      Add(page, BlockKind::Paragraph, std::string(section.intro));
-    for (const OptionRow &row : section.rows)
-      if (!row.name.empty())
-        Add(page, BlockKind::Item, Details(row), Term(row));
+    if (!section.intro.empty()) Add(page, BlockKind::Paragraph, std::string(section.intro));
+    for (const OptionRow& row : section.rows)
+      if (!row.name.empty()) Add(page, BlockKind::Item, Details(row), Term(row));
   }
 }
 
-void AddFormats(Document &page) {
+void AddFormats(Document& page) {
   Add(page, BlockKind::Section, "Output formats");
   Add(page, BlockKind::Paragraph,
       "Each format takes the bit depths listed. With its depth option at 0, the default, a "
@@ -189,20 +168,15 @@ void AddFormats(Document &page) {
       "picture becomes a 24-bit PNG but a 96-bit EXR. A picture that cannot be written in its "
       "format and depth fails on its own; an existing output file is never destroyed by a "
       "failed save. JPEG 2000 (`j2k`, `jp2`) needs pictures of at least 32 pixels each way.");
-  for (const OutputFormat &format : kOutputFormats) {
+  for (const OutputFormat& format : kOutputFormats) {
     std::vector<std::string> depths, options;
-    for (const int depth : format.depths)
-      depths.push_back(std::to_string(depth));
-    for (const OptionRow &row : OptionRows())
-      if (row.format == format.extension)
-        options.push_back(Literal(LongName(row)));
+    for (const int depth : format.depths) depths.push_back(std::to_string(depth));
+    for (const OptionRow& row : OptionRows())
+      if (row.format == format.extension) options.push_back(Literal(LongName(row)));
     std::string text = "Depths " + Join(depths, ", ") + "; options " + Join(options, ", ") + ".";
-    if (format.writer == Writer::JxrEncoder)
-      text += " Written losslessly by jxrlib's `JxrEncApp`.";
-    if (format.writer == Writer::Devil)
-      text += " Written by DevIL.";
-    if (format.mipmaps)
-      text += " The file holds the full chain of mipmaps.";
+    if (format.writer == Writer::JxrEncoder) text += " Written losslessly by jxrlib's `JxrEncApp`.";
+    if (format.writer == Writer::Devil) text += " Written by DevIL.";
+    if (format.mipmaps) text += " The file holds the full chain of mipmaps.";
     if (format.squareLimit > 0)
       text += " A picture wider or taller than " + std::to_string(format.squareLimit) +
               " pixels becomes exactly " + std::to_string(format.squareLimit) + " x " +
@@ -216,7 +190,7 @@ void AddFormats(Document &page) {
       "taken at its number in that list (`--png-compression=RLE` is `ZLIB1`).");
 }
 
-void AddFoldersAndFiles(Document &page) {
+void AddFoldersAndFiles(Document& page) {
   Add(page, BlockKind::Section, "Folders and files");
   Add(page, BlockKind::Paragraph,
       "`-i` names a file when its last part has an extension (`photo.pic`, `list.txt`), else a "
@@ -238,22 +212,21 @@ void AddFoldersAndFiles(Document &page) {
       "must exist; it is never created. Output files of the same name are replaced.");
 }
 
-void AddMasksAndProfiles(Document &page) {
+void AddMasksAndProfiles(Document& page) {
   Add(page, BlockKind::Section, "Filename masks");
   Add(page, BlockKind::Paragraph,
       "`--filename-mask` names each output file; `--wm-text` may hold the same tokens. Tokens "
       "may be written in any letter case; the rest of a mask is lower-cased. The default mask "
       "is `%filename%.%ext%`.");
-  for (const FilenameToken &token : kFilenameTokens)
+  for (const FilenameToken& token : kFilenameTokens)
     Add(page, BlockKind::Item,
         ToUpper(token.help.substr(0, 1)) + std::string(token.help.substr(1)) + ".",
         Literal(token.text));
 
   Add(page, BlockKind::Section, "Profiles");
   std::vector<std::string> commandLineOnly;
-  for (const OptionRow &row : OptionRows())
-    if (row.place == OptionPlace::CommandLineOnly)
-      commandLineOnly.push_back(Literal(row.name));
+  for (const OptionRow& row : OptionRows())
+    if (row.place == OptionPlace::CommandLineOnly) commandLineOnly.push_back(Literal(row.name));
   Add(page, BlockKind::Paragraph,
       "A profile (`--profile`) is a text file, UTF-8 when it begins with a byte-order mark and "
       "Latin-1 otherwise. Only its first `[CLI]` group is read (any letter case), one option a "
@@ -268,7 +241,7 @@ void AddMasksAndProfiles(Document &page) {
       "--HEIGHT-UNIT=PERCENT\n--RESIZE-ALGORITHM=LANCZOS");
 }
 
-void AddEnvironment(Document &page) {
+void AddEnvironment(Document& page) {
   Add(page, BlockKind::Section, "Standard output and error");
   Add(page, BlockKind::Paragraph,
       "Standard output carries the banner and the status lines (not with `-q`), every "
@@ -301,7 +274,7 @@ void AddEnvironment(Document &page) {
       "`$XDG_RUNTIME_DIR/" + TitleText(kProductName, kVersionNumber) + ".lock`");
 }
 
-void AddExamples(Document &page) {
+void AddExamples(Document& page) {
   Add(page, BlockKind::Section, "Examples");
   Add(page, BlockKind::Example, "Convert a folder tree into PNG files:",
       "marrowickcmd -i /home/me/pictures/ -o /home/me/converted/ -c png");
@@ -342,20 +315,16 @@ Document Manual() {
 std::string Completion() {
   std::vector<std::string> names;
   std::string cases;
-  for (const OptionRow &row : OptionRows()) {
-    if (row.name.empty())
-      continue;
+  for (const OptionRow& row : OptionRows()) {
+    if (row.name.empty()) continue;
     const std::string name = LongName(row);
-    if (!row.shortName.empty())
-      names.push_back(ToLower(row.shortName));
+    if (!row.shortName.empty()) names.push_back(ToLower(row.shortName));
     names.push_back(row.kind == OptionKind::Flag ? name : name + "=");
-    if (row.kind != OptionKind::Keyword)
-      continue;
+    if (row.kind != OptionKind::Keyword) continue;
     cases += "    " + name + ") values=\"" + ToLower(Join(Keywords(row), " ")) + "\" ;;\n";
   }
   std::vector<std::string> formats;
-  for (const OutputFormat &format : kOutputFormats)
-    formats.emplace_back(format.extension);
+  for (const OutputFormat& format : kOutputFormats) formats.emplace_back(format.extension);
   return "# bash completion for marrowickcmd, written by quillmere_docs from the option rows.\n"
          "_marrowickcmd() {\n"
          "  local cur=${COMP_WORDS[COMP_CWORD]} prev= option= prefix= values=\n"
@@ -395,16 +364,15 @@ std::string Completion() {
          "complete -F _marrowickcmd marrowickcmd\n";
 }
 
-bool Write(const std::string &path, const std::string &text) {
-  if (WriteFileBytes(path, text))
-    return true;
+bool Write(const std::string& path, const std::string& text) {
+  if (WriteFileBytes(path, text)) return true;
   std::fprintf(stderr, "quillmere_docs: cannot write %s\n", path.c_str());
   return false;
 }
 
-} // namespace
+}  // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   if (arguments.size() == 1 && arguments[0] == "--version") {
     std::printf("%s\n", VersionText(kVersionNumber).c_str());
