@@ -21,12 +21,23 @@ static void ApplyProfile(const std::string& path, OptionPassResult& pass) {
 static void DoPassAction(PassAction action, const std::string& text, OptionPassResult* pass) {
   assert(pass && "the option pass's own options exist only on the command line");
   switch (action) {
-    case PassAction::None: break;
-    case PassAction::Quiet: pass->quiet = true; break;
-    case PassAction::Pause: pass->pause = true; break;
-    case PassAction::ExitStatus: pass->exitStatus = true; break;
-    case PassAction::Debug: gJob.debug = "DEBUG"; break;
-    case PassAction::Profile: ApplyProfile(text, *pass); break;
+    case PassAction::None:
+      break;
+    case PassAction::Quiet:
+      pass->quiet = true;
+      break;
+    case PassAction::Pause:
+      pass->pause = true;
+      break;
+    case PassAction::ExitStatus:
+      pass->exitStatus = true;
+      break;
+    case PassAction::Debug:
+      gJob.debug = "DEBUG";
+      break;
+    case PassAction::Profile:
+      ApplyProfile(text, *pass);
+      break;
   }
 }
 
@@ -44,11 +55,20 @@ const OptionEntry* FindOption(std::string_view upperName, bool inProfile) {
 void StoreOption(const OptionEntry& option, std::string_view text, OptionPassResult* pass) {
   ParsedValue value{std::string(text)};
   switch (option.kind) {
-    case OptionKind::Keyword: value.number = KeywordToCode(option.table, Trim(text, " ")); break;
-    case OptionKind::Integer: value.number = ReadInteger(text); break;
-    case OptionKind::Decimal: value.decimal = ReadDecimal(text); break;
-    case OptionKind::Flag: value.flag = !option.clears; break;
-    default: break;
+    case OptionKind::Keyword:
+      value.number = KeywordToCode(option.table, Trim(text, " "));
+      break;
+    case OptionKind::Integer:
+      value.number = ReadInteger(text);
+      break;
+    case OptionKind::Decimal:
+      value.decimal = ReadDecimal(text);
+      break;
+    case OptionKind::Flag:
+      value.flag = !option.clears;
+      break;
+    default:
+      break;
   }
   SwitchOnStep(option.step, gSettings, gJob);
   if (option.action != PassAction::None) return DoPassAction(option.action, value.text, pass);
@@ -131,7 +151,9 @@ static bool HandleOption(const OptionEntry& option, const std::string& name,
                          const std::vector<std::string>& parameters, size_t& i,
                          OptionPassResult& pass) {
   switch (option.kind) {
-    case OptionKind::Flag: StoreOption(option, {}, &pass); return true;
+    case OptionKind::Flag:
+      StoreOption(option, {}, &pass);
+      return true;
     case OptionKind::Path:
     case OptionKind::Extension: {
       // -I counts as given the moment it is met, whatever follows.

@@ -12,10 +12,14 @@ std::optional<std::string> EncodePicture(FIBITMAP* picture, const SaveRequest& r
     return {};
   }
   switch (request.format->writer) {
-    case Writer::FreeImage: return EncodeWithFreeImageWriter(picture, request, failure);
-    case Writer::Bmp: return EncodeBmp(picture, request, failure);
-    case Writer::Devil: return EncodeWithDevil(picture, request, failure);
-    case Writer::JxrEncoder: return EncodeJxrWithEncoder(picture, request.scratchFolder, failure);
+    case Writer::FreeImage:
+      return EncodeWithFreeImageWriter(picture, request, failure);
+    case Writer::Bmp:
+      return EncodeBmp(picture, request, failure);
+    case Writer::Devil:
+      return EncodeWithDevil(picture, request, failure);
+    case Writer::JxrEncoder:
+      return EncodeJxrWithEncoder(picture, request.scratchFolder, failure);
   }
   return {};
 }

@@ -38,8 +38,8 @@ struct Compression {
 };
 
 struct OutputFormat {
-  std::string_view extension;  // lower case, the registry key
-  int formatId;                // FREE_IMAGE_FORMAT, or a DevIL type for psd, dds, pcx
+  std::string_view extension;   // lower case, the registry key
+  int formatId;                 // FREE_IMAGE_FORMAT, or a DevIL type for psd, dds, pcx
   std::span<const int> depths;  // the allowed depths, ascending; 0 (automatic) is always allowed
   Writer writer = Writer::FreeImage;
   EightBits eightBits = EightBits::Palette;

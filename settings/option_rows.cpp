@@ -747,30 +747,56 @@ const OptionRow* FindRow(std::string_view name) {
 
 void SwitchOnStep(StepFlag step, ConversionSettings& settings, JobRecord& job) {
   switch (step) {
-    case S::None: break;
-    case S::InputGiven: job.inputGiven = true; break;
-    case S::Rotation: settings.rotation.enabled = true; break;
-    case S::Resize: settings.resize.enabled = true; break;
-    case S::ColorCorrection: settings.color.enabled = true; break;
-    case S::Threshold: settings.color.threshold = true; break;
-    case S::Frame: settings.frame.kind = FrameKind::Solid; break;
+    case S::None:
+      break;
+    case S::InputGiven:
+      job.inputGiven = true;
+      break;
+    case S::Rotation:
+      settings.rotation.enabled = true;
+      break;
+    case S::Resize:
+      settings.resize.enabled = true;
+      break;
+    case S::ColorCorrection:
+      settings.color.enabled = true;
+      break;
+    case S::Threshold:
+      settings.color.threshold = true;
+      break;
+    case S::Frame:
+      settings.frame.kind = FrameKind::Solid;
+      break;
     // The two watermark kinds exclude each other: the later option wins.
-    case S::TextWatermark: settings.watermark.kind = WatermarkKind::Text; break;
-    case S::ImageWatermark: settings.watermark.kind = WatermarkKind::Image; break;
+    case S::TextWatermark:
+      settings.watermark.kind = WatermarkKind::Text;
+      break;
+    case S::ImageWatermark:
+      settings.watermark.kind = WatermarkKind::Image;
+      break;
   }
 }
 
 bool IsStepOn(StepFlag step, const ConversionSettings& settings) {
   switch (step) {
-    case S::None: return true;
-    case S::InputGiven: return false;
-    case S::Rotation: return settings.rotation.enabled;
-    case S::Resize: return settings.resize.enabled;
-    case S::ColorCorrection: return settings.color.enabled;
-    case S::Threshold: return settings.color.threshold;
-    case S::Frame: return settings.frame.kind == FrameKind::Solid;
-    case S::TextWatermark: return settings.watermark.kind == WatermarkKind::Text;
-    case S::ImageWatermark: return settings.watermark.kind == WatermarkKind::Image;
+    case S::None:
+      return true;
+    case S::InputGiven:
+      return false;
+    case S::Rotation:
+      return settings.rotation.enabled;
+    case S::Resize:
+      return settings.resize.enabled;
+    case S::ColorCorrection:
+      return settings.color.enabled;
+    case S::Threshold:
+      return settings.color.threshold;
+    case S::Frame:
+      return settings.frame.kind == FrameKind::Solid;
+    case S::TextWatermark:
+      return settings.watermark.kind == WatermarkKind::Text;
+    case S::ImageWatermark:
+      return settings.watermark.kind == WatermarkKind::Image;
   }
   return false;
 }
@@ -778,11 +804,16 @@ bool IsStepOn(StepFlag step, const ConversionSettings& settings) {
 bool IsShown(const OptionRow& row, const ConversionSettings& settings, const JobRecord& job,
              std::string_view outputFormat) {
   switch (row.echo.when) {
-    case Shown::Never: return false;
-    case Shown::Always: return true;
-    case Shown::WithStep: return IsStepOn(row.echo.step, settings);
-    case Shown::WithFormat: return row.format == outputFormat;
-    case Shown::WithCustomTimestamp: return settings.naming.timestamp == TimestampMode::Custom;
+    case Shown::Never:
+      return false;
+    case Shown::Always:
+      return true;
+    case Shown::WithStep:
+      return IsStepOn(row.echo.step, settings);
+    case Shown::WithFormat:
+      return row.format == outputFormat;
+    case Shown::WithCustomTimestamp:
+      return settings.naming.timestamp == TimestampMode::Custom;
     case Shown::WhenGiven: {
       static const ConversionSettings kDefaultSettings;
       static const JobRecord kDefaultJob;
@@ -810,15 +841,18 @@ bool PassesCheck(const OptionRow& row, const ConversionSettings& settings, const
   const auto* number = std::get_if<int32_t>(&value);
   switch (row.check.kind) {
     case CheckKind::None:
-    case CheckKind::FontLoads: return true;
+    case CheckKind::FontLoads:
+      return true;
     case CheckKind::Within:
       // A float is compared with the bounds as floats: 0.01 passes as it was read.
       if (const auto* decimal = std::get_if<float>(&value))
         return *decimal >= static_cast<float>(row.check.low) &&
                *decimal <= static_cast<float>(row.check.high);
       return !number || (*number >= row.check.low && *number <= row.check.high);
-    case CheckKind::NotZero: return !number || *number != 0;
-    case CheckKind::AllowedDepth: return number && IsAllowedDepth(row.format, *number);
+    case CheckKind::NotZero:
+      return !number || *number != 0;
+    case CheckKind::AllowedDepth:
+      return number && IsAllowedDepth(row.format, *number);
     case CheckKind::FileNotEmpty: {
       const auto* path = std::get_if<std::string>(&value);
       const auto size = path ? FileSize(*path) : std::nullopt;

@@ -35,9 +35,15 @@ std::string RenderMan(const Document& document) {
                      ManText(document.name) + " \\- " + ManText(document.summary) + "\n";
   for (const Block& block : document.blocks) {
     switch (block.kind) {
-      case BlockKind::Section: page += ".SH " + ManText(ToUpper(block.text)) + "\n"; break;
-      case BlockKind::Subsection: page += ".SS " + ManText(block.text) + "\n"; break;
-      case BlockKind::Paragraph: page += ".PP\n" + ManText(block.text) + "\n"; break;
+      case BlockKind::Section:
+        page += ".SH " + ManText(ToUpper(block.text)) + "\n";
+        break;
+      case BlockKind::Subsection:
+        page += ".SS " + ManText(block.text) + "\n";
+        break;
+      case BlockKind::Paragraph:
+        page += ".PP\n" + ManText(block.text) + "\n";
+        break;
       case BlockKind::Item:
         page += ".TP\n" + ManText(block.term) + "\n" + ManText(block.text) + "\n";
         break;
@@ -59,11 +65,21 @@ std::string RenderMarkdown(const Document& document, std::string_view note) {
     if (block.kind != BlockKind::Item || previous != BlockKind::Item) page += "\n";
     previous = block.kind;
     switch (block.kind) {
-      case BlockKind::Section: page += "## " + block.text + "\n"; break;
-      case BlockKind::Subsection: page += "### " + block.text + "\n"; break;
-      case BlockKind::Paragraph: page += block.text + "\n"; break;
-      case BlockKind::Item: page += "- " + block.term + ": " + block.text + "\n"; break;
-      case BlockKind::Example: page += block.text + "\n\n```\n" + block.term + "\n```\n"; break;
+      case BlockKind::Section:
+        page += "## " + block.text + "\n";
+        break;
+      case BlockKind::Subsection:
+        page += "### " + block.text + "\n";
+        break;
+      case BlockKind::Paragraph:
+        page += block.text + "\n";
+        break;
+      case BlockKind::Item:
+        page += "- " + block.term + ": " + block.text + "\n";
+        break;
+      case BlockKind::Example:
+        page += block.text + "\n\n```\n" + block.term + "\n```\n";
+        break;
     }
   }
   return page;

@@ -39,14 +39,22 @@ std::string LongName(const OptionRow& row) { return ToLower(row.name); }
 std::string ValueName(const OptionRow& row) {
   if (!row.valueName.empty()) return std::string(row.valueName);
   switch (row.kind) {
-    case OptionKind::Path: return "PATH";
-    case OptionKind::Extension: return "FORMAT";
-    case OptionKind::Keyword: return "KEYWORD";
-    case OptionKind::Integer: return "N";
-    case OptionKind::Decimal: return "X";
-    case OptionKind::Text: return "TEXT";
-    case OptionKind::MaskText: return "MASK";
-    case OptionKind::Flag: return {};
+    case OptionKind::Path:
+      return "PATH";
+    case OptionKind::Extension:
+      return "FORMAT";
+    case OptionKind::Keyword:
+      return "KEYWORD";
+    case OptionKind::Integer:
+      return "N";
+    case OptionKind::Decimal:
+      return "X";
+    case OptionKind::Text:
+      return "TEXT";
+    case OptionKind::MaskText:
+      return "MASK";
+    case OptionKind::Flag:
+      return {};
   }
   return {};
 }
