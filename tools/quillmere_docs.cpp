@@ -151,8 +151,9 @@ void AddDescription(Document& page) {
       "checked in a fixed order; the first that fails ends the run with one line such as "
       "`Error: Invalid brightness value`.");
   Add(page, BlockKind::Paragraph,
-      "Colours are six hexadecimal digits *RRGGBB* (`FF8000` is orange, either letter case); "
-      "any other text gives black. Opacities run from 0 (transparent) to 255 (opaque).");
+      "Colours are six hexadecimal digits *RRGGBB*, in either letter case and without `#`: "
+      "`FF8000` is orange. A text of any other length, such as `red` or `#FF8000`, gives black. "
+      "Opacities run from 0 (transparent) to 255 (opaque): 128 is about half.");
 }
 
 void AddOptions(Document& page) {
