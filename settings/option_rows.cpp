@@ -584,7 +584,7 @@ constexpr OptionRow kDecodingAndSpeed[] = {
      .field = [](auto&, auto& j) { return &j.jobs; },
      .echo = {"Jobs: ", Shown::WhenGiven},
      .check = {CheckKind::Within, 1, kMaxJobs, "Error: Invalid jobs value"},
-     .defaultText = "one per processor the program may run on",
+     .defaultText = "one per processor the program may use",
      .help = "How many files are converted at once."},
 };
 

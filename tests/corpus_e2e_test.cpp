@@ -161,9 +161,9 @@ TEST_F(CorpusRun, ConverterThatNeverEndsIsStoppedAndTheRunGoesOn) {
 }
 
 // Ctrl-C (SIGINT to the whole group), SIGTERM and SIGHUP to the program alone, at random moments
-// of a run that is busy with converters, with a busy neighbour on the machine: every time, the
-// run ends by that signal within seconds, and leaves no process, no temporary file or folder, no
-// unfinished output and no progress line behind.
+// of a run that is busy with converters, with one job and with three, and a busy neighbour on the
+// machine: every time, the run ends by that signal within seconds, and leaves no process (worker
+// or converter), no temporary file or folder, no unfinished output and no progress line behind.
 TEST_F(CorpusRun, EndingSignalAtAnyMomentLeavesNothingBehind) {
   const OrphanCatcher orphans;
   for (int i = 0; i < 8; ++i) {
@@ -176,8 +176,8 @@ TEST_F(CorpusRun, EndingSignalAtAnyMomentLeavesNothingBehind) {
   options.errorsOnTerminal = true;
   options.ownGroup = true;
   options.tempFolder = temp_;
-  options.extraPath =
-      FakeConverter("echo $$ >> '" + pids + "'\n/bin/sleep 0.2\nexec /usr/bin/convert \"$@\"");
+  options.extraPath = FakeConverter("echo $$ $PPID >> '" + pids +
+                                    "'\n/bin/sleep 0.2\nexec /usr/bin/convert \"$@\"");
   const pid_t busy = fork();
   if (busy == 0) {
     for (;;) {
@@ -188,19 +188,25 @@ TEST_F(CorpusRun, EndingSignalAtAnyMomentLeavesNothingBehind) {
   struct Case {
     int signal;
     bool toGroup;
+    const char* jobs;
   };
-  const Case kCases[] = {{SIGINT, true}, {SIGTERM, false}, {SIGHUP, false}};
-  for (int round = 0; round < 4; ++round) {
+  const Case kCases[] = {{SIGINT, true, "--jobs=1"},
+                         {SIGTERM, false, "--jobs=1"},
+                         {SIGHUP, false, "--jobs=1"},
+                         {SIGINT, true, "--jobs=3"},
+                         {SIGTERM, false, "--jobs=3"}};
+  for (int round = 0; round < 3; ++round) {
     for (const Case& c : kCases) {
-      const std::string what = strsignal(c.signal) + (" in round " + std::to_string(round));
-      StartedRun run({"-i", in_, "-o", out_, "-c", "png"}, options);
+      const std::string what =
+          strsignal(c.signal) + (" " + std::string(c.jobs) + " in round " + std::to_string(round));
+      StartedRun run({"-i", in_, "-o", out_, "-c", "png", c.jobs}, options);
       std::this_thread::sleep_for(std::chrono::milliseconds(moment(random)));
       kill(c.toGroup ? -run.pid() : run.pid(), c.signal);
       const auto sent = std::chrono::steady_clock::now();
       const RunResult result = run.Finish();
       EXPECT_LT(std::chrono::steady_clock::now() - sent, std::chrono::seconds(5)) << what;
       EXPECT_EQ(result.signal, c.signal) << what;
-      EXPECT_TRUE(orphans.AwaitEndOfAll(pids)) << what << ": a converter was left running";
+      EXPECT_TRUE(orphans.AwaitEndOfAll(pids)) << what << ": a worker or converter is left";
       EXPECT_EQ(CountEntries(temp_), 0) << what;
       // What is in the output folder is whole; nothing half-written or temporary is there.
       for (const auto& entry : fs::directory_iterator(out_)) {
