@@ -4,18 +4,22 @@ JOBS ?= $(shell nproc)
 PACKAGES := libfreeimage-dev libdevil-dev libjxr-dev libjxr-tools libpango1.0-dev \
   libcairo2-dev libpixman-1-dev libavcodec-dev libavformat-dev libswscale-dev liblcms2-dev \
   imagemagick fonts-liberation fonts-dejavu-core libgtest-dev cmake g++ make pkg-config \
-  parallel
+  parallel man-db
+# What `make deb` needs besides: dpkg-shlibdeps, and file, by which CPack finds the programs.
+DEB_PACKAGES := dpkg-dev file
 
 SANITIZE_BUILD ?= build-sanitize
+PREFIX ?= /usr/local
+DESTDIR ?=
 
-.PHONY: all deps build check check-sanitize demo clean fuzz
+.PHONY: all deps build check check-sanitize demo clean fuzz install uninstall deb
 
 all: build
 
 # Installs only what is missing; `apt-get update` runs once, and only when something must be
 # installed.
 deps:
-	@missing=""; for p in $(PACKAGES); do \
+	@missing=""; for p in $(PACKAGES) $(EXTRA_PACKAGES); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
@@ -38,6 +42,31 @@ check-sanitize: deps
 	  -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" >/dev/null
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The program, its man page, its bash completion, the README and the licence, under
+# $(DESTDIR)$(PREFIX).
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)" --strip
+
+# Removes what `make install` lays out with the same PREFIX and DESTDIR: the list comes from an
+# install into a scratch folder, so it needs no record of an earlier install.
+uninstall: build
+	@stage=$$(mktemp -d) && \
+	DESTDIR="$$stage" cmake --install $(BUILD) --prefix "$(PREFIX)" >/dev/null && \
+	(cd "$$stage" && find . -type f -o -type l) | while read -r file; do \
+	  rm -fv "$(DESTDIR)/$${file#./}"; \
+	done; \
+	rm -rf "$$stage"; \
+	rmdir "$(DESTDIR)$(PREFIX)/share/doc/quillmere" 2>/dev/null || true
+
+# The Debian package build/deb/quillmere_VERSION_ARCH.deb, then a look at what it holds and
+# needs: the program, the man page and the completion, and Depends with ImageMagick, jxrlib's
+# tools and the shared libraries.
+deb:
+	@$(MAKE) --no-print-directory build EXTRA_PACKAGES="$(DEB_PACKAGES)"
+	rm -rf $(BUILD)/deb
+	cd $(BUILD) && cpack -G DEB
+	sh tools/check_deb.sh $(BUILD)/deb/quillmere_*.deb
 
 demo: build
 	@sh samples/demo.sh $(BUILD)/bin/marrowickcmd

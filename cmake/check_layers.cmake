@@ -21,7 +21,7 @@ foreach(rule IN LISTS rules)
 endforeach()
 
 # Folders beside the layers that hold no part of the program itself.
-set(not_layers bench cmake docs fuzz samples tests)
+set(not_layers bench cmake docs fuzz samples tests tools)
 set(problems "")
 
 file(GLOB entries LIST_DIRECTORIES true RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/*")

@@ -7,13 +7,6 @@
 #include "platform/clock.h"
 #include "platform/text.h"
 
-// The tokens in the order they are expanded: a value inserted by an earlier token that
-// happens to hold a later token is expanded too.
-static constexpr std::string_view kTokens[] = {
-    "%filename%", "%filename[u]%", "%filename[l]%", "%filename[t]%", "%ext%", "%ext[u]%",
-    "%ext[t]%",   "%yyyy%",        "%mm%",          "%dd%",          "%hh%",  "%ii%",
-    "%ss%",       "%bpp%",         "%width%",       "%height%",      "%rnd%", "%n%"};
-
 static std::string Padded(int64_t value, int width) {
   char buffer[32];
   std::snprintf(buffer, sizeof buffer, "%0*lld", width, static_cast<long long>(value));
@@ -59,8 +52,9 @@ std::string ExpandFilenameMask(std::string_view mask, const FileContext& file,
                                std::string_view extension) {
   std::string text = ToLower(mask);
   if (text.empty()) text = "%filename%.%ext%";
-  for (std::string_view token : kTokens)
-    if (text.find(token) != std::string::npos) text = ReplaceToken(text, token, file, extension);
+  for (const FilenameToken& token : kFilenameTokens)
+    if (text.find(token.text) != std::string::npos)
+      text = ReplaceToken(text, token.text, file, extension);
   return text;
 }
 
@@ -69,9 +63,9 @@ std::string ExpandTextTokens(std::string_view text, const FileContext& file,
   if (std::count(text.begin(), text.end(), '%') < 2) return std::string(text);
   const std::string lower = ToLower(text);
   std::string working(text);
-  for (std::string_view token : kTokens)
-    if (lower.find(token) != std::string::npos)
-      working = ReplaceToken(working, token, file, extension);
+  for (const FilenameToken& token : kFilenameTokens)
+    if (lower.find(token.text) != std::string::npos)
+      working = ReplaceToken(working, token.text, file, extension);
   return working;
 }
 

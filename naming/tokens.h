@@ -6,6 +6,34 @@
 
 #include "naming/file_context.h"
 
+struct FilenameToken {
+  std::string_view text;  // lower case, as written in a mask
+  std::string_view help;  // what it stands for, for the documentation
+};
+
+// The tokens in the order they are expanded: a value inserted by an earlier token that happens
+// to hold a later token is expanded too.
+inline constexpr FilenameToken kFilenameTokens[] = {
+    {"%filename%", "the input file's name without folder and extension"},
+    {"%filename[u]%", "the same in upper case"},
+    {"%filename[l]%", "the same in lower case"},
+    {"%filename[t]%", "the same with the first letter of each word in upper case"},
+    {"%ext%", "the output extension"},
+    {"%ext[u]%", "the output extension in upper case"},
+    {"%ext[t]%", "the output extension with its first letter in upper case"},
+    {"%yyyy%", "the year, four digits"},
+    {"%mm%", "the month, two digits"},
+    {"%dd%", "the day, two digits"},
+    {"%hh%", "the hour, two digits (0 to 23)"},
+    {"%ii%", "the minute, two digits"},
+    {"%ss%", "the second, two digits (the date and time are local, when the file is named)"},
+    {"%bpp%", "the output file's bit depth"},
+    {"%width%", "the output picture's width in pixels"},
+    {"%height%", "the output picture's height in pixels"},
+    {"%rnd%", "a random number of five digits, drawn again after each converted file"},
+    {"%n%", "the number of the file among those converted, from 00001, at least five digits"},
+};
+
 // The output file name of the file from the filename mask: literal text lower-cased, token
 // values in their own case; an empty mask means "%filename%.%ext%". extension is the run's
 // output extension, the value of %ext%.

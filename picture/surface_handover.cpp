@@ -38,29 +38,3 @@ Bitmap SurfaceToBitmap(Surface& surface) {
   }
   return bitmap;
 }
-
-Surface BitmapToSurface(FIBITMAP* bitmap) {
-  if (!bitmap || FreeImage_GetImageType(bitmap) != FIT_BITMAP || FreeImage_GetBPP(bitmap) != 32)
-    return {};
-  const int width = static_cast<int>(FreeImage_GetWidth(bitmap));
-  const int height = static_cast<int>(FreeImage_GetHeight(bitmap));
-  Surface surface(width, height);
-  const SurfacePixels view = surface.Pixels();
-  if (!view.pixels) return {};
-  for (int y = 0; y < height; ++y) {
-    const auto* from =
-        reinterpret_cast<const uint32_t*>(FreeImage_GetScanLine(bitmap, height - 1 - y));
-    auto* to = reinterpret_cast<uint32_t*>(view.pixels + static_cast<ptrdiff_t>(y) * view.stride);
-    for (int x = 0; x < width; ++x) {
-      const uint32_t word = from[x];
-      const uint32_t alpha = (word >> FI_RGBA_ALPHA_SHIFT) & 0xFF;
-      const auto channel = [&](int shift) {
-        return PremultiplyChannel((word >> shift) & 0xFF, alpha);
-      };
-      to[x] = alpha << 24 | channel(FI_RGBA_RED_SHIFT) << 16 | channel(FI_RGBA_GREEN_SHIFT) << 8 |
-              channel(FI_RGBA_BLUE_SHIFT);
-    }
-  }
-  surface.MarkDirty();
-  return surface;
-}

@@ -1,5 +1,5 @@
-// picture/surface_handover.h: exact transfer of pixels between drawing surfaces (premultiplied
-// alpha, rows top-down) and 32-bit FreeImage bitmaps (straight alpha, rows bottom-up).
+// picture/surface_handover.h: exact transfer of the pixels of a drawing surface (premultiplied
+// alpha, rows top-down) into a 32-bit FreeImage bitmap (straight alpha, rows bottom-up).
 #pragma once
 
 #include "picture/picture.h"
@@ -7,8 +7,3 @@
 
 // A new 32-bit bitmap of the surface's size and pixels; empty for an empty surface.
 Bitmap SurfaceToBitmap(Surface& surface);
-
-// A new surface holding the pixels of a 32-bit bitmap; empty when the bitmap is null or not
-// a 32-bit standard bitmap. Colours of nearly transparent pixels lose precision, as every
-// premultiplication does; SurfaceToBitmap followed by this gives back the same surface.
-Surface BitmapToSurface(FIBITMAP* bitmap);

@@ -20,9 +20,9 @@ struct SaveRequest {
 };
 
 // The file of the picture in its output format, made by the writer its format's row names:
-// DevIL (psd, dds with mipmaps, pcx), jxrlib's JxrEncApp (jxr) or FreeImage, and the exact
-// colour table for an 8-bit bmp that asks for it. Nothing, with the reason in failure, when the
-// format cannot take the picture or the writer fails. Intermediate files live in
+// FreeImage, the BMP writer (FreeImage, or the exact colour table for an 8-bit bmp that asks for
+// it), DevIL (psd, dds with mipmaps, pcx) or jxrlib's JxrEncApp (jxr). Nothing, with the reason in
+// failure, when the format cannot take the picture or the writer fails. Intermediate files live in
 // request.scratchFolder and are gone afterwards. The picture stays the caller's.
 std::optional<std::string> EncodePicture(FIBITMAP* picture, const SaveRequest& request,
                                          std::string& failure);
@@ -41,12 +41,6 @@ bool SavePicture(FIBITMAP* picture, const SaveRequest& request);
 // The highest palette index used by any pixel of an 8-bit picture (0 for none, and for a
 // picture that is not 8-bit).
 int HighestUsedIndex(FIBITMAP* picture);
-
-// Writes an 8-bit BMP whose colour table holds only the entries up to HighestUsedIndex, with
-// RLE8-compressed pixels when saveFlags hold BMP_SAVE_RLE, as WriteOutputFile writes. False for
-// a picture that is not 8-bit, a read-only existing file, or a write that fails (which leaves
-// an existing file as it was).
-bool SaveExactColorTableBmp(FIBITMAP* picture, const std::string& path, int saveFlags);
 
 // prefix + letters for the digits of the local time in seconds + five random letters + suffix.
 std::string UniqueLetterName(std::string_view prefix, std::string_view suffix);

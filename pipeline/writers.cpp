@@ -1,10 +1,24 @@
 #include "pipeline/writers.h"
 
 #include <cerrno>
+#include <random>
 
+#include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "platform/write_access.h"
+
+std::string UniqueLetterName(std::string_view prefix, std::string_view suffix) {
+  static constexpr std::string_view kLetters = "abcdefghijklmnopqrstuvwxyz";
+  thread_local std::mt19937 generator{std::random_device{}()};
+  std::uniform_int_distribution<size_t> pick(0, kLetters.size() - 1);
+  std::string name(prefix);
+  for (const char digit : std::to_string(LocalNowSeconds()))
+    if (digit >= '0' && digit <= '9') name += kLetters[static_cast<size_t>(digit - '0')];
+  for (int i = 0; i < 5; ++i) name += kLetters[pick(generator)];
+  name += suffix;
+  return name;
+}
 
 TemporaryFile::~TemporaryFile() {
   if (!path_.empty()) RemoveFile(path_);

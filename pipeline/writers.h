@@ -25,7 +25,13 @@ std::optional<std::string> EncodeWithDevil(FIBITMAP* picture, const SaveRequest&
 std::optional<std::string> EncodeJxrWithEncoder(FIBITMAP* picture, const std::string& scratchFolder,
                                                 std::string& failure);
 
-// An 8-bit BMP with the exact colour table (see SaveExactColorTableBmp).
+// BMP: for an 8-bit picture with the exact colour table EncodeExactColorTableBmp, else FreeImage.
+std::optional<std::string> EncodeBmp(FIBITMAP* picture, const SaveRequest& request,
+                                     std::string& failure);
+
+// An 8-bit BMP whose colour table holds only the entries up to HighestUsedIndex, with
+// RLE8-compressed pixels when saveFlags hold BMP_SAVE_RLE; nothing for a picture that is not
+// 8-bit.
 std::optional<std::string> EncodeExactColorTableBmp(FIBITMAP* picture, int saveFlags,
                                                     std::string& failure);
 

@@ -14,8 +14,9 @@ struct OutputFormatSettings;
 
 inline constexpr size_t kOutputFormatCount = 23;
 
-// The library that writes the file.
-enum class Writer { FreeImage, Devil, JxrEncoder };
+// The writer of the file: FreeImage, FreeImage with our own colour table for the 8-bit BMPs
+// that ask for the exact one, DevIL, or jxrlib's encoder.
+enum class Writer { FreeImage, Bmp, Devil, JxrEncoder };
 
 // What the depth step makes of a picture brought to 8 or to 16 bits.
 enum class EightBits { Palette, Grey };  // a Wu-quantised 256-colour palette, or grey levels
@@ -37,18 +38,9 @@ struct Compression {
   int flag;                  // the FreeImage save flag
 };
 
-// A format option other than compression: its debug echo line and the check of its value.
-struct FormatOption {
-  std::string_view label;                                  // "JPG Quality: "
-  std::string (*text)(const OutputFormatSettings&);        // the value as echoed
-  bool (*isValid)(const OutputFormatSettings&) = nullptr;  // null: every value is
-  std::string_view error = {};                             // the message when it is not
-};
-
 struct OutputFormat {
-  std::string_view extension;  // lower case, the registry key
-  int formatId;                // FREE_IMAGE_FORMAT, or a DevIL type for psd, dds, pcx
-  std::string_view description;
+  std::string_view extension;   // lower case, the registry key
+  int formatId;                 // FREE_IMAGE_FORMAT, or a DevIL type for psd, dds, pcx
   std::span<const int> depths;  // the allowed depths, ascending; 0 (automatic) is always allowed
   Writer writer = Writer::FreeImage;
   EightBits eightBits = EightBits::Palette;
@@ -62,7 +54,6 @@ struct OutputFormat {
   // The compression setting and its keywords, by code; none for most formats.
   int32_t OutputFormatSettings::*compressionSetting = nullptr;
   std::span<const Compression> compressions = {};
-  std::span<const FormatOption> options = {};  // echoed after the compression line
   // The save flags of the other options, and the flags the format always has.
   int (*optionFlags)(const OutputFormatSettings&) = nullptr;
 };
@@ -96,7 +87,6 @@ int SaveFlags(const OutputFormat& format, const OutputFormatSettings& output);
 struct InputFormat {
   std::string_view extension;  // lower case, the registry key
   std::string_view family;     // the main extension of its group
-  std::string_view description;
 };
 
 // The 79 input extensions in order of entry.

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "picture/picture.h"
+#include "platform/drawing.h"
 #include "tests/support/pixels.h"
 
 // The RGBQUAD of a colour given as 0xRRGGBB, its reserved (alpha) byte 0.
@@ -21,3 +22,8 @@ Bitmap SolidPicture(int width, int height, Rgb color, int bpp = 24);
 
 // The colour at (x, y) of a 24- or 32-bit picture, counted from the top-left corner.
 Rgb At(FIBITMAP* picture, int x, int y);
+
+// A new surface holding the pixels of a 32-bit bitmap, premultiplied the way Cairo stores them;
+// empty when the bitmap is null or not a 32-bit standard bitmap. SurfaceToBitmap followed by
+// this gives back the same surface.
+Surface BitmapToSurface(FIBITMAP* bitmap);

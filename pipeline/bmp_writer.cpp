@@ -1,11 +1,25 @@
-#include "pipeline/save.h"
-#include "pipeline/writers.h"
-#include "settings/formats.h"
+#include <algorithm>
 
-bool SaveExactColorTableBmp(FIBITMAP* picture, const std::string& path, int saveFlags) {
-  std::string failure;
-  const std::optional<std::string> bytes = EncodeExactColorTableBmp(picture, saveFlags, failure);
-  return bytes && WriteOutputFile(*bytes, path, *FindOutputFormat("bmp"), failure);
+#include "pipeline/writers.h"
+
+std::optional<std::string> EncodeBmp(FIBITMAP* picture, const SaveRequest& request,
+                                     std::string& failure) {
+  if (request.targetBpp == 8 && request.colorTable == ColorTable::Exact)
+    return EncodeExactColorTableBmp(picture, request.saveFlags, failure);
+  return EncodeWithFreeImageWriter(picture, request, failure);
+}
+
+int HighestUsedIndex(FIBITMAP* picture) {
+  if (!picture || FreeImage_GetImageType(picture) != FIT_BITMAP || FreeImage_GetBPP(picture) != 8)
+    return 0;
+  // Only the first width bytes of a row are pixels; the padding to the row stride never counts.
+  const unsigned width = FreeImage_GetWidth(picture);
+  BYTE highest = 0;
+  for (unsigned y = 0; y < FreeImage_GetHeight(picture); ++y) {
+    const BYTE* row = FreeImage_GetScanLine(picture, y);
+    for (unsigned x = 0; x < width; ++x) highest = std::max(highest, row[x]);
+  }
+  return highest;
 }
 
 std::optional<std::string> EncodeExactColorTableBmp(FIBITMAP* picture, int saveFlags,
