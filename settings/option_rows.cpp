@@ -585,7 +585,9 @@ constexpr OptionRow kDecodingAndSpeed[] = {
      .echo = {"Jobs: ", Shown::WhenGiven},
      .check = {CheckKind::Within, 1, kMaxJobs, "Error: Invalid jobs value"},
      .defaultText = "one per processor the program may use",
-     .help = "How many files are converted at once."},
+     .help = "How many files are converted at once, each by a worker process of its own; 1 "
+             "converts them one after another in the program itself. The files written, their "
+             "names and numbers and the lines printed are the same for any number."},
 };
 
 constexpr OptionRow kOtherInputs[] = {
