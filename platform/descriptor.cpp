@@ -27,3 +27,15 @@ bool WriteAll(int fd, const void* data, size_t size) {
   }
   return true;
 }
+
+bool ReadAll(int fd, void* data, size_t size) {
+  char* bytes = static_cast<char*>(data);
+  while (size > 0) {
+    const ssize_t n = read(fd, bytes, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}

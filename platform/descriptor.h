@@ -23,3 +23,7 @@ class UniqueFd {
 
 // Writes all size bytes, again after interruptions; false when a write fails.
 bool WriteAll(int fd, const void* data, size_t size);
+
+// Reads exactly size bytes, again after interruptions; false at an error or an end of file
+// before that many.
+bool ReadAll(int fd, void* data, size_t size);

@@ -23,18 +23,6 @@ namespace {
 constexpr int kTaskFd = 3;
 constexpr int kResultFd = 4;
 
-bool ReadAll(int fd, void* data, size_t size) {
-  char* bytes = static_cast<char*>(data);
-  while (size > 0) {
-    const ssize_t n = read(fd, bytes, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
-}
-
 // A message is its length (8 bytes, this machine's order: both ends are this program) and its
 // bytes.
 bool WriteMessage(int fd, const std::string& message) {
