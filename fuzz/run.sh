@@ -2,7 +2,10 @@
 # Builds the PICT decoder's fuzz target with clang (libFuzzer, AddressSanitizer,
 # UndefinedBehaviorSanitizer) and runs it for $1 seconds (default 60) on as many jobs as cores.
 # The corpus grows in build-fuzz/corpus; seeds are the pictures of ../shared/corpus when it is
-# there. Crashing inputs land in build-fuzz/crashes/, the workers' logs in build-fuzz/fuzz-N.log.
+# there, each behind a byte that chooses the scale (the target's first byte), once at scale 1
+# and once at a larger one. Inputs may be as large as the largest seed, so no picture is mutated
+# cut short. Crashing inputs land in build-fuzz/crashes/, the workers' logs in
+# build-fuzz/fuzz-N.log.
 set -eu
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
@@ -14,15 +17,24 @@ libs="$(pkg-config --cflags --libs pixman-1 libavcodec libavformat libavutil lib
   pangocairo cairo fontconfig glib-2.0) -lfreeimage"
 # shellcheck disable=SC2086
 clang++ $flags fuzz/pict_fuzzer.cpp pict/*.cpp $libs -o "$out/pict_fuzzer"
-seeds=""
+# The seeds: every corpus picture with the scale byte 0 (scale 1) and 3 (scale 4) before it.
+rm -rf "$out/seeds"
+mkdir -p "$out/seeds"
 for folder in ../shared/corpus/pict-real ../shared/corpus/pict-synthetic; do
-  [ -d "$folder" ] && seeds="$seeds $(readlink -f "$folder")"
+  [ -d "$folder" ] || continue
+  find "$folder" -type f ! -name '*.md' | while IFS= read -r file; do
+    name=$(printf %s "$file" | tr / _)
+    { printf '\000'; cat "$file"; } >"$out/seeds/1-$name"
+    { printf '\003'; cat "$file"; } >"$out/seeds/4-$name"
+  done
 done
+largest=$(find "$out/seeds" -type f -printf '%s\n' | sort -n | tail -n 1)
+max_len=$((${largest:-0} > 65536 ? ${largest:-0} : 65536))
 suppressions=$(readlink -f tests/lsan.supp)
 cd "$out"
 # Fontconfig keeps a little memory for the life of the process; that is not the decoder's leak.
 export LSAN_OPTIONS="suppressions=$suppressions"
 jobs=${FUZZ_JOBS:-$(nproc)}
 # shellcheck disable=SC2086
-./pict_fuzzer -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=3072 \
-  -jobs="$jobs" -workers="$jobs" -artifact_prefix=crashes/ -print_final_stats=1 corpus $seeds
+./pict_fuzzer -max_total_time="$seconds" -max_len="$max_len" -timeout=10 -rss_limit_mb=3072 \
+  -jobs="$jobs" -workers="$jobs" -artifact_prefix=crashes/ -print_final_stats=1 corpus seeds

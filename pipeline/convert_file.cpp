@@ -29,7 +29,8 @@ void FinishRun() { ReleaseWatermarkFont(); }
 bool ConvertFile(FileContext& file) {
   assert(gJob.format && "the driver settles the output format before the conversion phase");
   const OutputFormat& format = *gJob.format;
-  Bitmap picture = LoadPicture(file.inputPath, gJob.tempFolder, gJob.converterDeadlineMs);
+  Bitmap picture = LoadPicture(file.inputPath, gJob.tempFolder, gJob.converterDeadlineMs,
+                               gSettings.decoding.pictScale);
   file.loadedBpp = picture ? static_cast<int32_t>(FreeImage_GetBPP(picture.get())) : 0;
   int width = Width(picture);
   int height = Height(picture);

@@ -133,9 +133,10 @@ Bitmap LoadThroughConverter(const std::string& inputPath, const std::string& tga
 
 // Our own decoder runs in-process: it reads only inside the bytes it is given and caps the
 // work a file may cause, so no file can hang or crash it (the fuzz target keeps it so).
-Bitmap LoadWithOwnDecoder(const std::string& data) {
+Bitmap LoadWithOwnDecoder(const std::string& data, int scale) {
   const pict::PictResult result =
-      pict::DecodePict(std::span(reinterpret_cast<const uint8_t*>(data.data()), data.size()));
+      pict::DecodePict(std::span(reinterpret_cast<const uint8_t*>(data.data()), data.size()),
+                       {.scale = scale});
   const pict::Image& image = result.image;
   if (image.IsEmpty()) return nullptr;
   Bitmap picture(FreeImage_Allocate(image.width, image.height, 24));
@@ -163,15 +164,43 @@ Bitmap LoadWithFreeImage(const std::string& data) {
   return picture;
 }
 
+// FreeImage_Rescale would give the same pixels with its box filter, but makes palette pictures
+// 24-bit, and the depth a picture was loaded at chooses the automatic output depth.
+Bitmap EnlargePicture(Bitmap picture, int scale) {
+  if (!picture || scale == 1) return picture;
+  if (FreeImage_GetBPP(picture.get()) < 8) picture.reset(FreeImage_ConvertTo8Bits(picture.get()));
+  if (!picture) return picture;
+  FIBITMAP* source = picture.get();
+  const unsigned width = FreeImage_GetWidth(source), height = FreeImage_GetHeight(source);
+  const unsigned bytes = FreeImage_GetBPP(source) / 8;
+  Bitmap enlarged(FreeImage_AllocateT(FreeImage_GetImageType(source), int(width) * scale,
+                                      int(height) * scale, int(FreeImage_GetBPP(source)),
+                                      FreeImage_GetRedMask(source), FreeImage_GetGreenMask(source),
+                                      FreeImage_GetBlueMask(source)));
+  if (!enlarged) return nullptr;
+  if (FreeImage_GetColorsUsed(source) > 0)
+    std::memcpy(FreeImage_GetPalette(enlarged.get()), FreeImage_GetPalette(source),
+                FreeImage_GetColorsUsed(source) * sizeof(RGBQUAD));
+  FreeImage_CloneMetadata(enlarged.get(), source);
+  for (unsigned y = 0; y < height * unsigned(scale); ++y) {
+    const BYTE* from = FreeImage_GetScanLine(source, int(y / unsigned(scale)));
+    BYTE* to = FreeImage_GetScanLine(enlarged.get(), int(y));
+    for (unsigned x = 0; x < width; ++x)
+      for (int copy = 0; copy < scale; ++copy, to += bytes) std::memcpy(to, from + x * bytes, bytes);
+  }
+  return enlarged;
+}
+
 Bitmap LoadPicture(const std::string& inputPath, const std::string& tempFolder,
-                   int converterDeadlineMs) {
+                   int converterDeadlineMs, int scale) {
   const std::optional<std::string> data = ReadFileBytes(inputPath);
   // An empty file can hold no picture, and FreeImage's reader would only spin on it.
   if (!data || data->empty()) return nullptr;
-  Bitmap picture = LoadWithOwnDecoder(*data);
+  Bitmap picture = LoadWithOwnDecoder(*data, scale);
   if (picture) return picture;
-  // What our decoder refuses goes to the external converter, then to FreeImage's reader.
+  // What our decoder refuses goes to the external converter, then to FreeImage's reader; their
+  // 72-dpi pictures are enlarged to the size our decoder would have drawn.
   picture = LoadThroughConverter(inputPath, tempFolder + kConverterOutputName, converterDeadlineMs);
-  if (picture) return picture;
-  return LoadWithFreeImage(*data);
+  if (!picture) picture = LoadWithFreeImage(*data);
+  return EnlargePicture(std::move(picture), scale);
 }

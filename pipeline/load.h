@@ -10,18 +10,26 @@
 // in tempFolder (a private folder ending in "/"), waiting for it up to converterDeadlineMs,
 // after which the converter and all it started are killed; when that gives no picture, with
 // FreeImage's own reader in an isolated child process limited to 5 seconds.
+// scale (1 to 8, --PICT-SCALE) draws the picture at that many times its frame: our decoder
+// draws it sharp at that size; the other two give a 72-dpi rendering, which is enlarged
+// scale times, each pixel a scale x scale block at the depth it came in, so the size of the
+// result does not depend on which decoder read the file.
 // Never hangs and never brings the caller down; empty when no picture could be had, at once
 // for an empty or missing file. Leaves nothing in tempFolder. A 32-bit picture from
 // FreeImage's reader whose alpha is 0 everywhere comes back opaque. Safe on a worker thread;
 // calls running at the same time need different temp folders.
 Bitmap LoadPicture(const std::string& inputPath, const std::string& tempFolder,
-                   int converterDeadlineMs);
+                   int converterDeadlineMs, int scale = 1);
 
 // The steps of that chain one by one.
-// Our decoder: a 24-bit picture, or empty when it refuses the bytes.
-Bitmap LoadWithOwnDecoder(const std::string& data);
+// Our decoder at scale: a 24-bit picture, or empty when it refuses the bytes.
+Bitmap LoadWithOwnDecoder(const std::string& data, int scale = 1);
 // The external converter, writing its TGA at tgaPath, which is gone afterwards.
 Bitmap LoadThroughConverter(const std::string& inputPath, const std::string& tgaPath,
                             int deadlineMs);
 // FreeImage's reader in its isolated child.
 Bitmap LoadWithFreeImage(const std::string& data);
+// picture with each pixel repeated scale x scale times, at the depth and with the palette it
+// has (1- and 4-bit pictures become 8-bit with the same palette); scale 1 or an empty picture
+// comes back as it is.
+Bitmap EnlargePicture(Bitmap picture, int scale);
