@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -90,7 +91,9 @@ class LoadPictureTest : public ::testing::Test {
     setenv("PATH", folder.c_str(), 1);
   }
 
-  Bitmap Load(const std::string& path) { return LoadPicture(path, temp_, kConverterDeadlineMs); }
+  Bitmap Load(const std::string& path, int scale = 1) {
+    return LoadPicture(path, temp_, kConverterDeadlineMs, scale);
+  }
   // The converter alone, as the chain uses it for what our decoder refuses.
   Bitmap LoadWithConverter(const std::string& path, int deadlineMs = kConverterDeadlineMs) {
     return LoadThroughConverter(path, temp_ + "picture.tga", deadlineMs);
@@ -371,6 +374,60 @@ TEST_F(LoadPictureTest, OwnDecoderComesFirstAndStartsNoConverter) {
   EXPECT_EQ(FreeImage_GetBPP(picture.get()), 24u);
   EXPECT_EQ(Rows(picture.get()), Rows(Reference(gradient).get()));
   EXPECT_FALSE(fs::exists(marker));
+}
+
+// Whichever decoder reads a file, a scale gives a picture that many times the frame: ours draws
+// it anew, the converter's and the reader's 72-dpi pictures are enlarged pixel by pixel at the
+// depth and with the palette they came in.
+TEST_F(LoadPictureTest, EveryDecoderGivesThePictureAtTheScale) {
+  // Each pixel of small at (x, y) must fill the scale x scale block at (x, y) * scale of large.
+  const auto expectEnlarged = [](FIBITMAP* small, FIBITMAP* large, int scale, const char* what) {
+    ASSERT_EQ(FreeImage_GetWidth(large), FreeImage_GetWidth(small) * unsigned(scale)) << what;
+    ASSERT_EQ(FreeImage_GetHeight(large), FreeImage_GetHeight(small) * unsigned(scale)) << what;
+    ASSERT_EQ(FreeImage_GetBPP(large), FreeImage_GetBPP(small)) << what;
+    ASSERT_EQ(FreeImage_GetColorsUsed(large), FreeImage_GetColorsUsed(small)) << what;
+    EXPECT_EQ(std::memcmp(FreeImage_GetPalette(large), FreeImage_GetPalette(small),
+                          FreeImage_GetColorsUsed(small) * sizeof(RGBQUAD)),
+              0)
+        << what;
+    const unsigned bytes = FreeImage_GetBPP(small) / 8;
+    for (unsigned y = 0; y < FreeImage_GetHeight(large); ++y)
+      for (unsigned x = 0; x < FreeImage_GetWidth(large); ++x)
+        ASSERT_EQ(std::memcmp(FreeImage_GetScanLine(large, int(y)) + x * bytes,
+                              FreeImage_GetScanLine(small, int(y) / scale) + x / unsigned(scale) * bytes,
+                              bytes),
+                  0)
+            << what << ": pixel " << x << "," << y;
+  };
+  struct Case {
+    const char* what;
+    std::string file;
+    bool converter;
+  };
+  const Case cases[] = {
+      {"the converter's picture", Write(TestPicture::ConverterOnly), true},
+      {"the reader's picture", Write(TestPicture::ReaderOnly), false},
+      // An empty frame: our decoder refuses it, the reader reads the pixels all the same.
+      {"the reader's palette picture", Write("indexed.pct", IndexedPict(8).Frame(0, 0, 0, 0)),
+       false},
+  };
+  for (const Case& c : cases) {
+    if (c.converter)
+      UseRealConverter();
+    else
+      UseNoConverter();
+    const Bitmap plain = Load(c.file);
+    ASSERT_TRUE(plain) << c.what;
+    for (int scale : {2, 3}) expectEnlarged(plain.get(), Load(c.file, scale).get(), scale, c.what);
+  }
+  // Our own decoder's picture comes at the scale too (how it draws is its own tests' matter).
+  UseNoConverter();
+  const std::string gradient = Write(TestPicture::Gradient);
+  const Bitmap plain = Load(gradient), scaled = Load(gradient, 3);
+  ASSERT_TRUE(plain);
+  ASSERT_TRUE(scaled);
+  EXPECT_EQ(FreeImage_GetWidth(scaled.get()), 3 * FreeImage_GetWidth(plain.get()));
+  EXPECT_EQ(FreeImage_GetHeight(scaled.get()), 3 * FreeImage_GetHeight(plain.get()));
 }
 
 TEST_F(LoadPictureTest, ReaderAlphaOfZeroEverywhereBecomesOpaque) {
