@@ -1,5 +1,6 @@
 // The entry point of marrowickcmd: start-up, the dispatch on the first parameter, the option
-// pass and the end sequence. The exit code is 0 on every path.
+// pass and the end sequence. The exit code is 0 on every path, unless --exit-status asks for
+// one that tells what happened.
 #include <FreeImage.h>
 #include <IL/il.h>
 #include <IL/ilu.h>
@@ -11,6 +12,7 @@
 #include "app/options.h"
 #include "batch/driver.h"
 #include "console/messages.h"
+#include "platform/ending.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/terminal.h"
@@ -81,9 +83,13 @@ static void PrintUsage(const std::string& title) {
   }
 }
 
-static void RunMainFlow(const std::vector<std::string>& parameters) {
+// The exit code with --exit-status; without it the code is always 0.
+enum ExitStatus { kAllConverted = 0, kSomeFailed = 1, kStopped = 2, kLockHeld = 3 };
+
+// What the main flow came to, for --exit-status.
+static ExitStatus RunMainFlow(const std::vector<std::string>& parameters) {
   const std::string title = TitleText(kProductName, kVersionNumber);
-  if (parameters.empty()) return;  // the interactive edition is not part of this build
+  if (parameters.empty()) return kStopped;  // the interactive edition is not part of this build
 
   ResetJob();
   SetDefaultSettings(true);
@@ -93,15 +99,15 @@ static void RunMainFlow(const std::vector<std::string>& parameters) {
 #endif
 
   const std::string first = OptionName(parameters, 0);
-  if (first == "-U" || first == "-T") return;
+  if (first == "-U" || first == "-T") return kStopped;
   if (first == "-V" || first == "--VERSION") {
     SetConsoleTitle(title);
     PrintLine(VersionText(kVersionNumber));
-    return;
+    return kAllConverted;
   }
   if (first == "-H" || first == "-?" || first == "--HELP") {
     PrintUsage(title);
-    return;
+    return kAllConverted;
   }
 
   const OptionPassResult pass = RunOptionPass(parameters);
@@ -109,9 +115,9 @@ static void RunMainFlow(const std::vector<std::string>& parameters) {
     SetConsoleTitle(title);
     PrintLine("Error: " + pass.error);
     if (pass.pause) WaitForKey();
-    return;
+    return kStopped;
   }
-  if (!gJob.inputGiven) return;
+  if (!gJob.inputGiven) return kStopped;
 
   SetConsoleTitle(title);
   if (!pass.quiet) {
@@ -120,22 +126,50 @@ static void RunMainFlow(const std::vector<std::string>& parameters) {
     PrintLine(kWebAddressLine);
     PrintLine(" ");
   }
-  RunBatch(pass.quiet);
+  const RunOutcome outcome = RunBatch(pass.quiet);
   if (pass.pause) {
     PrintLine("Press any key to exit.");
     WaitForKey();
   }
+  switch (outcome) {
+    case RunOutcome::AllConverted: return kAllConverted;
+    case RunOutcome::SomeFailed: return kSomeFailed;
+    case RunOutcome::Stopped: break;
+  }
+  return kStopped;
+}
+
+// --exit-status is read before the lock is taken, so that even a second run can tell.
+static bool AsksForExitStatus(const std::vector<std::string>& parameters) {
+  for (size_t i = 0; i < parameters.size(); ++i)
+    if (OptionName(parameters, i) == "--EXIT-STATUS") return true;
+  return false;
 }
 
 int main(int argc, char** argv) {
+  // First of all: no child may ever start before the end of the run can end it.
+  StartEndingWatch();
   IgnoreBrokenPipe();
   FreeImage_Initialise(FALSE);
   ilInit();
   iluInit();
-  if (AcquireSingleInstance(TitleText(kProductName, kVersionNumber))) {
-    RunMainFlow(std::vector<std::string>(argv + 1, argv + argc));
+  const std::vector<std::string> parameters(argv + 1, argv + argc);
+  const bool exitStatus = AsksForExitStatus(parameters);
+  ExitStatus status = kAllConverted;
+  const InstanceLock lock = AcquireSingleInstance(TitleText(kProductName, kVersionNumber));
+  if (lock.held) {
+    status = RunMainFlow(parameters);
+  } else if (lock.otherRun) {
+    // Standard output stays silent, as it always was; a script still learns why.
+    WriteError(ProgramName() + ": another run holds the lock " + lock.path +
+               "; nothing was converted\n");
+    status = kLockHeld;
+  } else {
+    WriteError(ProgramName() + ": cannot take the lock: " + lock.error +
+               "; nothing was converted\n");
+    status = kStopped;
   }
   ilShutDown();
   FreeImage_DeInitialise();
-  return 0;
+  return exitStatus ? status : 0;
 }

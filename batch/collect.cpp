@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "batch/phase.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "settings/formats.h"
@@ -79,13 +78,10 @@ static int32_t ReadListFile(const std::string& listPath) {
 }
 
 int32_t CollectInputs() {
-  if (!gJob.input.empty()) return RunPhase([] { return ScanFolderTree(gJob.input); });
+  if (!gJob.input.empty()) return ScanFolderTree(gJob.input);
   std::string extension;
   HasExtension(gJob.inputFile, extension);
   extension = ToLower(extension);
-  if (extension == "txt" || extension == "lst") {
-    const std::string listPath = gJob.inputFile;
-    return RunPhase([&listPath] { return ReadListFile(listPath); });
-  }
+  if (extension == "txt" || extension == "lst") return ReadListFile(gJob.inputFile);
   return AddInputFile(gJob.inputFile);
 }

@@ -5,10 +5,10 @@
 #include <string>
 
 #include "batch/collect.h"
-#include "batch/phase.h"
 #include "batch/worker.h"
 #include "console/messages.h"
 #include "pipeline/convert_file.h"
+#include "platform/ending.h"
 #include "platform/files.h"
 #include "platform/terminal.h"
 #include "platform/text.h"
@@ -78,7 +78,7 @@ void EchoPlacement(const Echo& echo, const PlacementSettings& placement) {
 
 // Checks the output format and the active steps in order, echoing as it goes. Returns the
 // first failure's message, or nothing.
-std::optional<std::string> CheckSettings(const Echo& echo) {
+std::optional<std::string> CheckSettings(const Echo& echo, Font& watermarkFont) {
   const std::string& extension = gJob.conversion;
   if (!IsOutputExtension(extension)) return "Error: Invalid conversion type";
   const OutputFormat& format = *FindOutputFormat(extension);
@@ -158,7 +158,8 @@ std::optional<std::string> CheckSettings(const Echo& echo) {
     echo("Watermark background color: ", text.backColor);
     echo.Number("Watermark background opacity: ", text.backOpacity);
     EchoPlacement(echo, text.placement);
-    if (!PrepareRun(watermark)) return "Error: Invalid watermark font";
+    watermarkFont = LoadRunFont(text);
+    if (!watermarkFont) return "Error: Invalid watermark font";
   } else if (watermark.kind == WatermarkKind::Image) {
     const ImageWatermarkSettings& image = watermark.image;
     echo("Watermark image: ", image.path);
@@ -216,14 +217,9 @@ std::optional<std::string> CheckInputAndOutput(const Echo& echo) {
   return std::nullopt;
 }
 
-// Releases what PrepareRun loaded however the run ends.
-struct RunRelease {
-  ~RunRelease() { FinishRun(); }
-};
-
 }  // namespace
 
-void RunBatch(bool quiet) {
+RunOutcome RunBatch(bool quiet) {
   const bool debug = gJob.debug == "DEBUG";
   const Echo echo(debug);
   auto status = [quiet](std::string_view line) {
@@ -231,13 +227,22 @@ void RunBatch(bool quiet) {
   };
 
   status(msg::kPreparing);
-  const RunRelease runRelease;
-  if (auto failure = CheckInputAndOutput(echo)) return PrintLine(*failure);
-  if (auto failure = CheckSettings(echo)) return PrintLine(*failure);
+  Run run;
+  auto stop = [](const std::string& failure) {
+    PrintLine(failure);
+    return RunOutcome::Stopped;
+  };
+  if (auto failure = CheckInputAndOutput(echo)) return stop(*failure);
+  if (auto failure = CheckSettings(echo, run.watermarkFont)) return stop(*failure);
 
-  gJob.format = FindOutputFormat(gJob.conversion);
-  gJob.targetBpp = gSettings.output.bpp[*OutputFormatIndex(gJob.conversion)];
-  gJob.saveFlags = SaveFlags(*gJob.format, gSettings.output);
+  run.settings = gSettings;
+  run.outputFolder = gJob.output;
+  run.extension = gJob.conversion;
+  run.format = FindOutputFormat(gJob.conversion);
+  run.targetBpp = gSettings.output.bpp[*OutputFormatIndex(gJob.conversion)];
+  run.saveFlags = SaveFlags(*run.format, gSettings.output);
+  run.converterDeadlineMs = gJob.converterDeadlineMs;
+  run.debug = debug;
 
   status(msg::kImporting);
   gInputFiles.Clear();
@@ -246,20 +251,22 @@ void RunBatch(bool quiet) {
   if (imported == 0) {
     PrintLine(msg::kConversionStopped);
     PrintLine(msg::kEmptyInput);
-    return;
+    return RunOutcome::Stopped;
   }
 
   status(msg::kConverting);
-  // The converter's TGA lives here, never among the user's files. (The writers keep their
-  // intermediates beside the output file each replaces.)
+  // The converter's TGA and the writers' intermediates live here, never among the user's
+  // files; a run ended by a signal removes it too.
   const auto tempFolder = MakePrivateTempFolder();
   int32_t converted = 0;
   if (tempFolder) {
-    gJob.tempFolder = *tempFolder;
+    const EndingAction removal([folder = *tempFolder] { RemoveFolderTree(folder); });
+    run.tempFolder = *tempFolder;
     const bool showProgress = !quiet && IsErrorTerminal();
-    converted = RunPhase([showProgress] { return ConvertAll(showProgress); });
+    converted = ConvertAll(run, gInputFiles.entries(), showProgress);
     RemoveFolderTree(*tempFolder);
-    gJob.tempFolder.clear();
+  } else {
+    WriteError(ProgramName() + ": cannot make a private folder in " + TemporaryFolder() + "\n");
   }
 
   if (converted > 0) {
@@ -269,4 +276,5 @@ void RunBatch(bool quiet) {
   } else {
     PrintLine(msg::kConversionStopped);
   }
+  return converted == imported ? RunOutcome::AllConverted : RunOutcome::SomeFailed;
 }

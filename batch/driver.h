@@ -1,6 +1,13 @@
 // batch/driver.h: one command-line run after the options have been read.
 #pragma once
 
+// How a run ended, for a caller that reports it in the exit code.
+enum class RunOutcome {
+  AllConverted,  // every collected file was written
+  SomeFailed,    // at least one was not
+  Stopped,       // a check failed or nothing was collected: no file was touched
+};
+
 // Checks the settings, echoes them in debug mode, collects the inputs, converts them and
 // prints the summary. Prints every message itself; returns when the run has ended.
-void RunBatch(bool quiet);
+RunOutcome RunBatch(bool quiet);

@@ -48,7 +48,8 @@ int main(int argc, char** argv) {
   text.text.text = "Copyright (c) 2026 Quillmere%eol%%filename% %width% x %height%";
   text.text.backOpacity = 128;
   text.text.padding = 8;
-  if (!LoadWatermarkFont(text.text)) {
+  const Font font = LoadWatermarkFont(text.text);
+  if (!font) {
     std::fprintf(stderr, "no usable font\n");
     return 1;
   }
@@ -66,7 +67,7 @@ int main(int argc, char** argv) {
 
   const FileContext file;
   const auto mark = [&](Bitmap p, const WatermarkSettings& watermark) {
-    return DrawWatermark(std::move(p), width, height, watermark, frame, file, "png");
+    return DrawWatermark(std::move(p), width, height, watermark, frame, file, "png", font);
   };
   struct Operation {
     const char* name;
@@ -85,7 +86,6 @@ int main(int argc, char** argv) {
     std::printf("%-40s %8.2f\n", operation.name,
                 BestMilliseconds(run.source.get(), repeats, operation.step));
 
-  ReleaseWatermarkFont();
   std::error_code error;
   std::filesystem::remove(image.image.path, error);
   return 0;

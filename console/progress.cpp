@@ -58,39 +58,54 @@ std::string FormatProgressLine(int64_t done, int64_t total, std::string_view fil
 }
 
 ProgressDisplay::ProgressDisplay(bool shown, int64_t total) : total_(total), start_(Clock::now()) {
-  if (shown) thread_ = std::thread([this] { Run(); });
+  if (!shown) return;
+  erase_ = EndingAction([this] {
+    // Whoever holds the lock only writes a line; if it does not come free soon, erase anyway.
+    const bool locked = mutex_.try_lock_for(std::chrono::milliseconds(200));
+    stopping_ = true;  // and it is not drawn again
+    EraseLocked();
+    if (locked) mutex_.unlock();
+  });
+  thread_ = std::thread([this] { Run(); });
 }
 
 ProgressDisplay::~ProgressDisplay() {
   if (!thread_.joinable()) return;
+  erase_.Disarm();
   {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<std::timed_mutex> lock(mutex_);
     stopping_ = true;
   }
   wake_.notify_one();
   thread_.join();
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::timed_mutex> lock(mutex_);
   EraseLocked();
 }
 
 void ProgressDisplay::StartFile(std::string_view path) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::timed_mutex> lock(mutex_);
   file_ = path;
 }
 
 void ProgressDisplay::FinishFile() {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::timed_mutex> lock(mutex_);
   ++done_;
 }
 
 void ProgressDisplay::PrintLine(std::string_view text) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::timed_mutex> lock(mutex_);
   EraseLocked();
   ::PrintLine(text);
 }
 
+void ProgressDisplay::PrintErrorLine(std::string_view text) {
+  std::lock_guard<std::timed_mutex> lock(mutex_);
+  EraseLocked();
+  WriteError(std::string(text) + "\n");
+}
+
 void ProgressDisplay::Run() {
-  std::unique_lock<std::mutex> lock(mutex_);
+  std::unique_lock<std::timed_mutex> lock(mutex_);
   while (!stopping_) {
     DrawLocked();
     wake_.wait_for(lock, kRedrawPeriod, [this] { return stopping_; });

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <thread>
 
+#include "platform/ending.h"
+
 // The line for `done` of `total` files after elapsedSeconds, with the file in hand last, at
 // most columns - 1 characters wide (the file's path cut from the left with "..." when it does
 // not fit; nothing but the path is ever cut). The estimate of what is left needs one file done.
@@ -19,7 +21,7 @@ std::string FormatProgressLine(int64_t done, int64_t total, std::string_view fil
 
 // Redraws the line at most four times a second from a thread of its own, which also keeps the
 // elapsed time going while one file takes long. Does nothing at all when not shown. Safe to use
-// from the thread that converts while the display draws.
+// from the thread that converts while the display draws. A run ended by a signal erases it.
 class ProgressDisplay {
  public:
   // shown: standard error is a terminal and the run is not quiet.
@@ -33,14 +35,17 @@ class ProgressDisplay {
   void FinishFile();
   // Prints a line on standard output without mixing it into the progress line.
   void PrintLine(std::string_view text);
+  // The same for a line on standard error.
+  void PrintErrorLine(std::string_view text);
 
  private:
   void Run();
   void DrawLocked();
   void EraseLocked();
 
-  std::mutex mutex_;
-  std::condition_variable wake_;
+  // Timed, so that a run ended by a signal never waits long for it to erase the line.
+  std::timed_mutex mutex_;
+  std::condition_variable_any wake_;
   bool stopping_ = false;
   bool drawn_ = false;
   int64_t done_ = 0;
@@ -48,4 +53,5 @@ class ProgressDisplay {
   std::string file_;
   std::chrono::steady_clock::time_point start_;
   std::thread thread_;
+  EndingAction erase_;  // a run ended by a signal leaves no progress line behind
 };

@@ -12,10 +12,7 @@
 #include "platform/drawing.h"
 #include "settings/colour_text.h"
 
-// The run's watermark font: loaded by the driver on its thread, drawn with by the worker.
-static Font gWatermarkFont;
-
-bool LoadWatermarkFont(const TextWatermarkSettings& text) {
+Font LoadWatermarkFont(const TextWatermarkSettings& text) {
   FontRequest request;
   request.family = text.font;
   request.pixelSize = static_cast<int>(std::lround(text.fontSize * 96.0 / 72.0));
@@ -23,11 +20,8 @@ bool LoadWatermarkFont(const TextWatermarkSettings& text) {
   request.italic = text.fontStyle == FontStyle::Italic || text.fontStyle == FontStyle::BoldItalic;
   request.underline = text.fontEffect == FontEffect::Underline;
   request.strikeout = text.fontEffect == FontEffect::Strikethrough;
-  gWatermarkFont = LoadFont(request);
-  return static_cast<bool>(gWatermarkFont);
+  return LoadFont(request);
 }
-
-void ReleaseWatermarkFont() { gWatermarkFont = Font(); }
 
 // The pieces of the text between line-break markers, which count in any letter case; empty
 // pieces are lines too.
@@ -68,15 +62,16 @@ static int AlignX(int lineWidth, int boxWidth, const TextWatermarkSettings& text
 
 // The text box with the lines of expanded (the text with its tokens filled in) as a 32-bit
 // layer; empty without a font or a surface.
-static Bitmap BuildTextLayer(const TextWatermarkSettings& text, const std::string& expanded) {
-  if (!gWatermarkFont) return {};
+static Bitmap BuildTextLayer(const TextWatermarkSettings& text, const std::string& expanded,
+                             const Font& font) {
+  if (!font) return {};
   const std::vector<std::string> lines = SplitLines(expanded);
   const int breaks = static_cast<int>(lines.size()) - 1;
 
   // The box is sized with the plain metrics in both modes.
   std::vector<TextExtents> extents;
   for (const std::string& line : lines)
-    extents.push_back(MeasureText(gWatermarkFont, line, TextMode::Plain));
+    extents.push_back(MeasureText(font, line, TextMode::Plain));
   int innerWidth = extents[0].width, textHeight = extents[0].height, step = 0;
   if (breaks > 0) {
     int lineHeight = 10;
@@ -102,7 +97,7 @@ static Bitmap BuildTextLayer(const TextWatermarkSettings& text, const std::strin
     const Rgba background = ParseColor(text.backColor, text.backOpacity);
     FillSurface(textSurface, background);
     for (size_t i = 0; i < lines.size(); ++i)
-      DrawText(textSurface, gWatermarkFont, lines[i], lineX(extents[i].width),
+      DrawText(textSurface, font, lines[i], lineX(extents[i].width),
                text.padding + static_cast<int>(i) * step, color, background, TextMode::Plain);
     return SurfaceToBitmap(textSurface);
   }
@@ -114,8 +109,8 @@ static Bitmap BuildTextLayer(const TextWatermarkSettings& text, const std::strin
   if (!backSurface || !layer) return {};
   FillSurface(backSurface, background);
   for (size_t i = 0; i < lines.size(); ++i) {
-    const TextExtents vector = MeasureText(gWatermarkFont, lines[i], TextMode::Antialiased);
-    DrawText(textSurface, gWatermarkFont, lines[i],
+    const TextExtents vector = MeasureText(font, lines[i], TextMode::Antialiased);
+    DrawText(textSurface, font, lines[i],
              lineX(static_cast<int>(std::lround(vector.exactWidth))),
              text.padding + static_cast<int>(i) * step, color, background, TextMode::Antialiased);
   }
@@ -167,13 +162,14 @@ static Bitmap BuildImageLayer(const ImageWatermarkSettings& image) {
 
 Bitmap DrawWatermark(Bitmap picture, int width, int height, const WatermarkSettings& watermark,
                      const FrameSettings& frame, const FileContext& file,
-                     std::string_view extension) {
+                     std::string_view extension, const Font& font) {
   if (watermark.kind == WatermarkKind::None || !picture) return picture;
   picture = To24BitsUnless(std::move(picture), 24, 24);
   switch (watermark.kind) {
     case WatermarkKind::Text:
       return PlaceWatermark(
-          BuildTextLayer(watermark.text, ExpandTextTokens(watermark.text.text, file, extension)),
+          BuildTextLayer(watermark.text, ExpandTextTokens(watermark.text.text, file, extension),
+                         font),
           std::move(picture), width, height, watermark.text.placement, frame);
     case WatermarkKind::Image:
       return PlaceWatermark(BuildImageLayer(watermark.image), std::move(picture), width, height,

@@ -5,22 +5,21 @@
 
 #include "naming/file_context.h"
 #include "picture/picture.h"
+#include "platform/drawing.h"
 #include "settings/settings.h"
 
-// Loads the text watermark's font once per run: --WM-FONT (fontconfig substitutes a face
-// that is not installed) at round(size x 96 / 72) pixels, with its style and effect. False
-// only when no usable font exists at all. The font may then be drawn with from another thread.
-bool LoadWatermarkFont(const TextWatermarkSettings& text);
-
-// Releases the font loaded by LoadWatermarkFont (nothing when none is loaded).
-void ReleaseWatermarkFont();
+// The text watermark's font, loaded once per run: --WM-FONT (fontconfig substitutes a face
+// that is not installed) at round(size x 96 / 72) pixels, with its style and effect. Empty only
+// when no usable font exists at all.
+Font LoadWatermarkFont(const TextWatermarkSettings& text);
 
 // With a watermark switched on, returns the 24-bit W x H picture with the watermark
 // composited (the input is consumed); otherwise the input unchanged. The text's tokens stand
-// for file and the run's output extension; the logo file is read again on every call.
-// Without a font, a readable logo or a drawing surface, and when the layer does not lie wholly
-// inside the picture (a negative offset), the picture comes back 24-bit without watermark.
-// Empty when an offset at least as large as the area leaves nothing of the layer.
+// for file and the run's output extension, and it is drawn with font; the logo file is read
+// again on every call. Without a font, a readable logo or a drawing surface, and when the layer
+// does not lie wholly inside the picture (a negative offset), the picture comes back 24-bit
+// without watermark. Empty when an offset at least as large as the area leaves nothing of the
+// layer.
 Bitmap DrawWatermark(Bitmap picture, int width, int height, const WatermarkSettings& watermark,
                      const FrameSettings& frame, const FileContext& file,
-                     std::string_view extension);
+                     std::string_view extension, const Font& font);

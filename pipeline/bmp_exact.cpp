@@ -1,19 +1,26 @@
 #include "pipeline/save.h"
 #include "pipeline/writers.h"
-#include "platform/write_access.h"
+#include "settings/formats.h"
 
 bool SaveExactColorTableBmp(FIBITMAP* picture, const std::string& path, int saveFlags) {
+  std::string failure;
+  const std::optional<std::string> bytes = EncodeExactColorTableBmp(picture, saveFlags, failure);
+  return bytes && WriteOutputFile(*bytes, path, *FindOutputFormat("bmp"), failure);
+}
+
+std::optional<std::string> EncodeExactColorTableBmp(FIBITMAP* picture, int saveFlags,
+                                                    std::string& failure) {
   constexpr uint32_t kFileHeader = 14, kInfoHeader = 40, kTableStart = kFileHeader + kInfoHeader;
+  failure = "FreeImage could not write the 8-bit bmp";
   if (!picture || FreeImage_GetImageType(picture) != FIT_BITMAP || FreeImage_GetBPP(picture) != 8)
-    return false;
-  if (IsReadOnlyFile(path)) return false;
+    return {};
 
   // FreeImage writes the pixels (RLE8-compressed on request) after a full 256-entry table; only
   // they are taken from its file, behind a table cut to the entries in use.
   const std::optional<std::string> written = EncodeWithFreeImage(FIF_BMP, picture, saveFlags);
-  if (!written || written->size() < kTableStart) return false;
+  if (!written || written->size() < kTableStart) return {};
   const uint32_t writtenPixelStart = ReadLe32(*written, 10);
-  if (writtenPixelStart < kTableStart || writtenPixelStart > written->size()) return false;
+  if (writtenPixelStart < kTableStart || writtenPixelStart > written->size()) return {};
   const auto pixelBytes = static_cast<uint32_t>(written->size() - writtenPixelStart);
   const auto colours = static_cast<uint32_t>(HighestUsedIndex(picture) + 1);
   const uint32_t pixelStart = kTableStart + 4 * colours;
@@ -45,5 +52,5 @@ bool SaveExactColorTableBmp(FIBITMAP* picture, const std::string& path, int save
     file[kTableStart + 4 * i + 3] = static_cast<char>(palette[i].rgbReserved);
   }
   file.replace(pixelStart, pixelBytes, *written, writtenPixelStart, pixelBytes);
-  return ReplaceWithBytes(path, "bmp", file);
+  return file;
 }

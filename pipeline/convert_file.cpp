@@ -11,7 +11,6 @@
 #include "pipeline/load.h"
 #include "pipeline/save.h"
 #include "settings/formats.h"
-#include "settings/settings.h"
 
 static int Width(const Bitmap& picture) {
   return picture ? static_cast<int>(FreeImage_GetWidth(picture.get())) : 0;
@@ -20,60 +19,93 @@ static int Height(const Bitmap& picture) {
   return picture ? static_cast<int>(FreeImage_GetHeight(picture.get())) : 0;
 }
 
-bool PrepareRun(const WatermarkSettings& watermark) {
-  return watermark.kind != WatermarkKind::Text || LoadWatermarkFont(watermark.text);
+Font LoadRunFont(const TextWatermarkSettings& text) { return LoadWatermarkFont(text); }
+
+// A step that gives back no picture ran out of memory or was handed sizes it cannot make.
+static bool Failed(const Bitmap& picture, std::string_view step, FileResult& result) {
+  if (picture) return false;
+  result.failure = std::string(step) + " gave no picture";
+  return true;
 }
 
-void FinishRun() { ReleaseWatermarkFont(); }
-
-bool ConvertFile(FileContext& file) {
-  assert(gJob.format && "the driver settles the output format before the conversion phase");
-  const OutputFormat& format = *gJob.format;
-  Bitmap picture = LoadPicture(file.inputPath, gJob.tempFolder, gJob.converterDeadlineMs,
-                               gSettings.decoding.pictScale);
+FileResult EncodeFile(const Run& run, FileContext& file) {
+  assert(run.format && "the driver settles the output format before the conversion phase");
+  const OutputFormat& format = *run.format;
+  const ConversionSettings& settings = run.settings;
+  FileResult result;
+  LoadResult load = LoadPicture(file.inputPath, run.tempFolder, run.converterDeadlineMs,
+                                settings.decoding.pictScale);
+  result.decoders = load.Account();
+  Bitmap picture = std::move(load.picture);
   file.loadedBpp = picture ? static_cast<int32_t>(FreeImage_GetBPP(picture.get())) : 0;
   int width = Width(picture);
   int height = Height(picture);
-  if (width == 0 || height == 0) return false;
+  if (width == 0 || height == 0) {
+    result.failure = load.problem.empty() ? "no decoder could read it (" + result.decoders + ")"
+                                          : load.problem;
+    return result;
+  }
+  result.loaded = true;
 
-  picture = RotatePicture(std::move(picture), gSettings.rotation);
+  picture = RotatePicture(std::move(picture), settings.rotation);
+  if (Failed(picture, "the rotation", result)) return result;
   width = Width(picture);
   height = Height(picture);
-  picture = ResizePicture(std::move(picture), width, height, gSettings.resize);
+  picture = ResizePicture(std::move(picture), width, height, settings.resize);
+  if (Failed(picture, "the resizing", result)) return result;
   width = Width(picture);
   height = Height(picture);
 
   // A format with a square limit (icons: 128) takes a larger picture as exactly that square.
   const int limit = format.squareLimit;
-  if (picture && limit > 0 && (width > limit || height > limit)) {
+  if (limit > 0 && (width > limit || height > limit)) {
     picture = Bitmap(FreeImage_Rescale(picture.get(), limit, limit, FILTER_BICUBIC));
+    if (Failed(picture, "the icon size limit", result)) return result;
     width = height = limit;
   }
 
-  FlipPicture(picture.get(), gSettings.flip);
-  picture = AdjustPictureColors(std::move(picture), gSettings.color);
-  picture = GreyscalePicture(std::move(picture), gSettings.color);
-  picture = ThresholdPicture(std::move(picture), gSettings.color);
+  FlipPicture(picture.get(), settings.flip);
+  picture = AdjustPictureColors(std::move(picture), settings.color);
+  picture = GreyscalePicture(std::move(picture), settings.color);
+  picture = ThresholdPicture(std::move(picture), settings.color);
+  if (Failed(picture, "the colour steps", result)) return result;
 
   // Settled before decoration so that %width%, %height% and %bpp% in a watermark describe
   // this file.
-  file.targetBpp = gJob.targetBpp != 0 ? gJob.targetBpp : AutomaticDepth(format, file.loadedBpp);
+  file.targetBpp = run.targetBpp != 0 ? run.targetBpp : AutomaticDepth(format, file.loadedBpp);
   file.outputWidth = width;
   file.outputHeight = height;
 
-  picture = DrawSolidFrame(std::move(picture), width, height, gSettings.frame);
-  picture = DrawWatermark(std::move(picture), width, height, gSettings.watermark, gSettings.frame,
-                          file, gJob.conversion);
+  picture = DrawSolidFrame(std::move(picture), width, height, settings.frame);
+  if (Failed(picture, "the frame", result)) return result;
+  picture = DrawWatermark(std::move(picture), width, height, settings.watermark, settings.frame,
+                          file, run.extension, run.watermarkFont);
+  if (Failed(picture, "the watermark", result)) return result;
   picture = ApplyTargetDepth(std::move(picture), format, file.targetBpp);
-
-  file.outputPath = BuildOutputPath(file, gJob.output, gSettings.naming, gJob.conversion);
-  if (!picture) return false;
+  if (Failed(picture, "the change to " + std::to_string(file.targetBpp) + " bits", result))
+    return result;
 
   SaveRequest request;
   request.format = &format;
-  request.saveFlags = gJob.saveFlags;
+  request.saveFlags = run.saveFlags;
   request.targetBpp = file.targetBpp;
-  request.colorTable = gSettings.output.bmpColorTable;
-  request.outputPath = file.outputPath;
-  return SavePicture(picture.get(), request);
+  request.colorTable = settings.output.bmpColorTable;
+  request.scratchFolder = run.tempFolder;
+  result.bytes = EncodePicture(picture.get(), request, result.failure);
+  return result;
+}
+
+void WriteFile(const Run& run, FileContext& file, FileResult& result) {
+  // A file that did not load has no output path: its "Saving As: " line stays empty.
+  if (result.loaded)
+    file.outputPath = BuildOutputPath(file, run.outputFolder, run.settings.naming, run.extension);
+  if (!result.bytes) return;
+  result.written = WriteOutputFile(*result.bytes, file.outputPath, *run.format, result.failure);
+  result.bytes.reset();
+}
+
+FileResult ConvertFile(const Run& run, FileContext& file) {
+  FileResult result = EncodeFile(run, file);
+  WriteFile(run, file, result);
+  return result;
 }

@@ -1,18 +1,31 @@
-// pipeline/convert_file.h: the conversion of one file, from its input path to the saved output.
+// pipeline/convert_file.h: the conversion of one file, from its input path to the saved output,
+// in two halves: encoding (the work, which may run anywhere) and writing (which puts the file
+// in place under its final name).
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "naming/file_context.h"
-#include "settings/settings.h"
+#include "pipeline/run.h"
 
-// Loads what the conversions of a run share, once, before the first file: the font of a text
-// watermark. False when the watermark is a text and no usable font exists. FinishRun releases
-// it.
-bool PrepareRun(const WatermarkSettings& watermark);
-void FinishRun();
+// What the conversion of one file came to.
+struct FileResult {
+  bool loaded = false;               // a picture was loaded: the file has an output path
+  std::optional<std::string> bytes;  // the encoded output file, until it is written
+  std::string failure;               // why the file was not converted, when it was not
+  std::string decoders;              // what each decoder tried said, for -d
+  bool written = false;              // the output file is in place
+};
 
-// Converts file.inputPath with the run's values (gJob) and settings (gSettings) and fills in
-// the rest of file as it goes: the loaded and target depth, the output size and, once it is
-// built, the output path. True when the output file was written. The converter's TGA lives in
-// gJob.tempFolder; the DevIL and JPEG XR writers write their intermediates beside the output
-// file they replace. None of them is left when this returns.
-bool ConvertFile(FileContext& file);
+// Loads file.inputPath and takes it through every step of the run to the bytes of its output
+// file, filling in the rest of file as it goes (the loaded and target depth, the output size).
+// Leaves nothing behind in the run's temporary folder.
+FileResult EncodeFile(const Run& run, FileContext& file);
+
+// Builds file.outputPath (for a file that loaded) from its context, numbers included, and
+// writes the encoded bytes there. Sets result.written, or result.failure.
+void WriteFile(const Run& run, FileContext& file, FileResult& result);
+
+// EncodeFile, then WriteFile: one file, start to end.
+FileResult ConvertFile(const Run& run, FileContext& file);

@@ -7,18 +7,23 @@
 #include "platform/files.h"
 
 // DevIL keeps a stack of past errors; a failed call must not leave its error to the next file.
-// True when one of them says that the file to write existed already.
-static bool ForgetDevilErrors() {
-  bool existed = false;
+// Returns the words for the oldest one, which says what went wrong first.
+static std::string ForgetDevilErrors() {
+  std::string first;
   for (ILenum error = ilGetError(); error != IL_NO_ERROR; error = ilGetError())
-    existed = existed || error == IL_FILE_ALREADY_EXISTS;
-  return existed;
+    if (first.empty()) first = iluErrorString(error);
+  return first;
 }
 
-bool SaveWithDevil(FIBITMAP* picture, const SaveRequest& request) {
-  if (!picture || FreeImage_GetImageType(picture) != FIT_BITMAP) return false;
+std::optional<std::string> EncodeWithDevil(FIBITMAP* picture, const SaveRequest& request,
+                                           std::string& failure) {
+  const std::string_view extension = request.format->extension;
   const unsigned bpp = FreeImage_GetBPP(picture);
-  if (bpp != 24 && bpp != 32) return false;
+  if (FreeImage_GetImageType(picture) != FIT_BITMAP || (bpp != 24 && bpp != 32)) {
+    failure = std::string(extension) + " is written from 24 or 32 bits only, not " +
+              std::to_string(bpp);
+    return {};
+  }
   const unsigned channels = bpp / 8;
   const unsigned width = FreeImage_GetWidth(picture);
   const unsigned height = FreeImage_GetHeight(picture);
@@ -29,8 +34,6 @@ bool SaveWithDevil(FIBITMAP* picture, const SaveRequest& request) {
   FreeImage_ConvertToRawBits(pixels.data(), picture, static_cast<int>(pitch), bpp, FI_RGBA_RED_MASK,
                              FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK, FALSE);
 
-  // IL_FILE_OVERWRITE stays off: the intermediate's name is checked to be free below, and a
-  // file that appears under it meanwhile is not ours to overwrite.
   DevilImage image;
   image.Bind();
   const bool built = ilTexImage(width, height, static_cast<ILuint>(ilGetInteger(IL_IMAGE_DEPTH)),
@@ -38,21 +41,24 @@ bool SaveWithDevil(FIBITMAP* picture, const SaveRequest& request) {
                                 IL_UNSIGNED_BYTE, pixels.data()) &&
                      (!request.format->mipmaps || iluBuildMipmaps());
   if (!built) {
-    ForgetDevilErrors();
-    return false;
+    failure = "DevIL could not take the picture: " + ForgetDevilErrors();
+    return {};
   }
 
-  // DevIL writes a name that was free a moment ago, beside the output it then replaces.
-  const std::string intermediate =
-      TemporaryPathBeside(request.outputPath, request.format->extension);
-  if (intermediate.empty()) return false;
-  const bool saved = ilSave(static_cast<ILenum>(request.format->formatId), intermediate.c_str());
-  const bool existed = ForgetDevilErrors();
-  if (!saved) {
-    // A failed save can leave an empty file behind; a file that was there first is not ours.
-    if (!existed) RemoveFile(intermediate);
-    return false;
+  // DevIL writes files only: it writes one of ours, made for it in the scratch folder (so it
+  // may overwrite it), and the bytes are read back.
+  TemporaryFile intermediate;
+  if (!intermediate.Create(request.scratchFolder, extension, failure)) return {};
+  ilEnable(IL_FILE_OVERWRITE);
+  const bool saved =
+      ilSave(static_cast<ILenum>(request.format->formatId), intermediate.path().c_str());
+  const std::string error = ForgetDevilErrors();
+  std::optional<std::string> bytes;
+  if (saved) bytes = ReadFileBytes(intermediate.path());
+  if (!bytes || bytes->empty()) {
+    failure = "DevIL could not write the " + std::string(extension) + " file" +
+              (error.empty() ? std::string() : ": " + error);
+    return {};
   }
-  // rename(2) replaces the output whatever its permission bits, as this writer should.
-  return MoveOverOutput(intermediate, request.outputPath);
+  return bytes;
 }

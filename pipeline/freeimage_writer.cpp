@@ -1,7 +1,6 @@
 #include <algorithm>
 
 #include "pipeline/writers.h"
-#include "platform/write_access.h"
 
 PreparedBitmap AsGreyLevels(FIBITMAP* picture) {
   if (FreeImage_GetBPP(picture) != 8 || FreeImage_GetColorType(picture) == FIC_MINISBLACK)
@@ -147,14 +146,27 @@ static void MendCompressedBmpHeader(std::string& bmp) {
   WriteLe32(bmp, 34, static_cast<uint32_t>(bmp.size() - pixelOffset));
 }
 
-bool SaveWithFreeImage(FIBITMAP* picture, const SaveRequest& request) {
-  if (!picture || IsReadOnlyFile(request.outputPath)) return false;
+std::optional<std::string> EncodeWithFreeImageWriter(FIBITMAP* picture, const SaveRequest& request,
+                                                     std::string& failure) {
   const OutputFormat& format = *request.format;
   const PreparedBitmap prepared = PrepareForFormat(picture, request);
-  if (!prepared.bitmap || !CanFormatTake(format, prepared.bitmap)) return false;
+  if (!prepared.bitmap) {
+    failure = "the picture could not be prepared for " + std::string(format.extension);
+    return {};
+  }
+  if (!CanFormatTake(format, prepared.bitmap)) {
+    failure = std::string(format.extension) + " cannot hold this picture (" +
+              std::to_string(FreeImage_GetWidth(prepared.bitmap)) + " x " +
+              std::to_string(FreeImage_GetHeight(prepared.bitmap)) + ", " +
+              std::to_string(FreeImage_GetBPP(prepared.bitmap)) + " bits)";
+    return {};
+  }
   const auto id = static_cast<FREE_IMAGE_FORMAT>(format.formatId);
   std::optional<std::string> bytes = EncodeWithFreeImage(id, prepared.bitmap, request.saveFlags);
-  if (!bytes) return false;
+  if (!bytes) {
+    failure = "FreeImage could not write the " + std::string(format.extension) + " file";
+    return {};
+  }
   if (id == FIF_BMP) MendCompressedBmpHeader(*bytes);
-  return ReplaceWithBytes(request.outputPath, format.extension, *bytes);
+  return bytes;
 }

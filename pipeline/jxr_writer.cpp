@@ -1,7 +1,6 @@
 #include "pipeline/writers.h"
 #include "platform/files.h"
 #include "platform/process.h"
-#include "platform/write_access.h"
 
 // Generous: JxrEncApp encodes a 2000 x 1500 picture in well under a second.
 static constexpr int kEncoderDeadlineMs = 60'000;
@@ -85,31 +84,39 @@ static PreparedBitmap PrepareForEncoder(FIBITMAP* picture) {
   return {Bitmap(), picture};
 }
 
-bool SaveJxrWithEncoder(FIBITMAP* picture, const std::string& outputPath) {
-  if (!picture || IsReadOnlyFile(outputPath) || !CanEncoderTake(picture)) return false;
+std::optional<std::string> EncodeJxrWithEncoder(FIBITMAP* picture, const std::string& scratchFolder,
+                                                std::string& failure) {
+  if (!CanEncoderTake(picture)) {
+    failure = "jxr cannot hold a " + std::to_string(FreeImage_GetBPP(picture)) + "-bit picture";
+    return {};
+  }
   const PreparedBitmap prepared = PrepareForEncoder(picture);
-  if (!prepared.bitmap) return false;
-  const std::optional<EncoderSource> source = BuildEncoderSource(prepared.bitmap);
-  if (!source) return false;
+  const std::optional<EncoderSource> source =
+      prepared.bitmap ? BuildEncoderSource(prepared.bitmap) : std::nullopt;
+  if (!source) {
+    failure = "the picture could not be prepared for JxrEncApp";
+    return {};
+  }
 
-  const std::string sourcePath = TemporaryPathBeside(outputPath, source->extension);
-  if (sourcePath.empty()) return false;
-  if (!WriteFileBytes(sourcePath, source->bytes)) {
-    RemoveFile(sourcePath);
-    return false;
+  TemporaryFile sourceFile, encodedFile;
+  std::string message;
+  if (!sourceFile.Create(scratchFolder, source->extension, failure) ||
+      !encodedFile.Create(scratchFolder, "jxr", failure))
+    return {};
+  if (!WriteFileBytes(sourceFile.path(), source->bytes, message)) {
+    failure = "cannot write " + sourceFile.path() + ": " + message;
+    return {};
   }
   // Quantisation 1 is the lossless setting (also the encoder's default, stated for clarity).
-  const std::string encodedPath = TemporaryPathBeside(outputPath, "jxr");
-  const bool encoded = !encodedPath.empty() &&
-                       RunProgram({"JxrEncApp", "-i", AbsolutePath(sourcePath), "-o",
-                                   AbsolutePath(encodedPath), "-q", "1"},
-                                  kEncoderDeadlineMs) &&
-                       FileSize(encodedPath).value_or(0) > 0;
-  RemoveFile(sourcePath);
-  if (!encoded) {
-    // The encoder creates its output before it reads the input, so a failure leaves a stub.
-    if (!encodedPath.empty()) RemoveFile(encodedPath);
-    return false;
+  const ProgramEnd end = RunProgram({"JxrEncApp", "-i", AbsolutePath(sourceFile.path()), "-o",
+                                     AbsolutePath(encodedFile.path()), "-q", "1"},
+                                    kEncoderDeadlineMs);
+  std::optional<std::string> bytes;
+  if (end) bytes = ReadFileBytes(encodedFile.path());
+  if (!bytes || bytes->empty()) {
+    failure = "JxrEncApp failed: " + (end ? std::string("it wrote nothing")
+                                          : DescribeProgramEnd(end, kEncoderDeadlineMs));
+    return {};
   }
-  return MoveOverOutput(encodedPath, outputPath);
+  return bytes;
 }

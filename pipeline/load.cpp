@@ -11,11 +11,9 @@
 #include "platform/files.h"
 #include "platform/isolated.h"
 #include "platform/process.h"
+#include "pipeline/writers.h"
 
 namespace {
-
-// A fixed, plain name: nothing in the input's name can reach the converter's command line.
-constexpr const char* kConverterOutputName = "picture.tga";
 
 // FreeImage's PICT reader makes a few reads past the end of a sound file; it makes many only
 // when it is stuck in one of its skip loops (or is reading a truncated picture).
@@ -112,35 +110,44 @@ static bool HasSize(const Bitmap& picture) {
          FreeImage_GetHeight(picture.get()) > 0;
 }
 
-Bitmap LoadThroughConverter(const std::string& inputPath, const std::string& tgaPath,
-                            int deadlineMs) {
-  // A stale file would otherwise be taken for this input's picture.
-  RemoveFile(tgaPath);
+Bitmap LoadThroughConverter(const std::string& inputPath, const std::string& tempFolder,
+                            int deadlineMs, std::string& said) {
+  // A plain name of our own making: nothing in the input's name reaches the converter's
+  // command line. The file is made empty first, so that only what the converter writes counts.
+  TemporaryFile tga;
+  if (!tga.Create(tempFolder, "tga", said)) return nullptr;
   // Absolute paths: ImageMagick takes a name that begins with "@" for a list of files to read.
-  const bool converted =
+  const ProgramEnd end =
       RunProgram({"convert", "-quiet", "-colorspace", "sRGB", "-orient", "TopLeft",
-                  "pict:" + AbsolutePath(inputPath), "tga:" + AbsolutePath(tgaPath)},
+                  "pict:" + AbsolutePath(inputPath), "tga:" + AbsolutePath(tga.path())},
                  deadlineMs);
-  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  if (end.started) std::this_thread::sleep_for(std::chrono::milliseconds(30));
   Bitmap picture;
   // ImageMagick leaves all-black TGAs behind when it fails on some PICTs: only status 0 counts.
-  if (converted && FileSize(tgaPath).value_or(0) > 0)
-    picture.reset(FreeImage_Load(FIF_TARGA, tgaPath.c_str(), 0));
-  RemoveFile(tgaPath);
-  if (!HasSize(picture)) return nullptr;
-  return picture;
+  if (end && FileSize(tga.path()).value_or(0) > 0)
+    picture.reset(FreeImage_Load(FIF_TARGA, tga.path().c_str(), 0));
+  if (HasSize(picture)) return picture;
+  said = end ? "wrote no picture" : DescribeProgramEnd(end, deadlineMs);
+  return nullptr;
 }
 
 // Our own decoder runs in-process: it reads only inside the bytes it is given and caps the
 // work a file may cause, so no file can hang or crash it (the fuzz target keeps it so).
-Bitmap LoadWithOwnDecoder(const std::string& data, int scale) {
+Bitmap LoadWithOwnDecoder(const std::string& data, std::string& said, int scale) {
   const pict::PictResult result =
       pict::DecodePict(std::span(reinterpret_cast<const uint8_t*>(data.data()), data.size()),
                        {.scale = scale});
   const pict::Image& image = result.image;
-  if (image.IsEmpty()) return nullptr;
+  if (image.IsEmpty()) {
+    said = result.refusal.empty() ? "no picture" : result.refusal;
+    return nullptr;
+  }
   Bitmap picture(FreeImage_Allocate(image.width, image.height, 24));
-  if (!picture) return nullptr;
+  if (!picture) {
+    said = "no memory for a " + std::to_string(image.width) + " x " +
+           std::to_string(image.height) + " picture";
+    return nullptr;
+  }
   for (int y = 0; y < image.height; ++y) {
     // FreeImage keeps the bottom row first.
     BYTE* line = FreeImage_GetScanLine(picture.get(), image.height - 1 - y);
@@ -154,12 +161,20 @@ Bitmap LoadWithOwnDecoder(const std::string& data, int scale) {
   return picture;
 }
 
-Bitmap LoadWithFreeImage(const std::string& data) {
+Bitmap LoadWithFreeImage(const std::string& data, std::string& said) {
   // The reader hangs and overflows its heap on bad files: it runs in a child of its own.
   const IsolatedResult run = RunIsolated(
       [&data](const IsolatedWriter& write) { return DecodeAndSend(data, write); }, kReaderLimits);
-  if (!run.completed) return nullptr;
-  Bitmap picture = ReadBitmapBytes(run.output);
+  Bitmap picture = run.completed ? ReadBitmapBytes(run.output) : nullptr;
+  if (!picture) {
+    if (run.timedOut)
+      said = "stopped after " + std::to_string(kReaderLimits.timeoutMilliseconds / 1000) + " s";
+    else if (run.signal != 0)
+      said = "crashed (signal " + std::to_string(run.signal) + ")";
+    else
+      said = "found no picture";
+    return nullptr;
+  }
   MakeZeroAlphaOpaque(picture.get());
   return picture;
 }
@@ -168,8 +183,11 @@ Bitmap LoadWithFreeImage(const std::string& data) {
 // 24-bit, and the depth a picture was loaded at chooses the automatic output depth.
 Bitmap EnlargePicture(Bitmap picture, int scale) {
   if (!picture || scale == 1) return picture;
-  if (FreeImage_GetBPP(picture.get()) < 8) picture.reset(FreeImage_ConvertTo8Bits(picture.get()));
-  if (!picture) return picture;
+  if (FreeImage_GetBPP(picture.get()) < 8) {
+    Bitmap eight(FreeImage_ConvertTo8Bits(picture.get()));
+    if (!eight) return picture;
+    picture = std::move(eight);
+  }
   FIBITMAP* source = picture.get();
   const unsigned width = FreeImage_GetWidth(source), height = FreeImage_GetHeight(source);
   const unsigned bytes = FreeImage_GetBPP(source) / 8;
@@ -177,7 +195,7 @@ Bitmap EnlargePicture(Bitmap picture, int scale) {
                                       int(height) * scale, int(FreeImage_GetBPP(source)),
                                       FreeImage_GetRedMask(source), FreeImage_GetGreenMask(source),
                                       FreeImage_GetBlueMask(source)));
-  if (!enlarged) return nullptr;
+  if (!enlarged) return picture;
   if (FreeImage_GetColorsUsed(source) > 0)
     std::memcpy(FreeImage_GetPalette(enlarged.get()), FreeImage_GetPalette(source),
                 FreeImage_GetColorsUsed(source) * sizeof(RGBQUAD));
@@ -191,16 +209,41 @@ Bitmap EnlargePicture(Bitmap picture, int scale) {
   return enlarged;
 }
 
-Bitmap LoadPicture(const std::string& inputPath, const std::string& tempFolder,
-                   int converterDeadlineMs, int scale) {
-  const std::optional<std::string> data = ReadFileBytes(inputPath);
+std::string LoadResult::Account() const {
+  if (!problem.empty()) return problem;
+  std::string account;
+  for (const DecoderReport& report : reports) {
+    if (!account.empty()) account += "; ";
+    account += std::string(report.decoder) + ": " + report.said;
+  }
+  return account;
+}
+
+LoadResult LoadPicture(const std::string& inputPath, const std::string& tempFolder,
+                       int converterDeadlineMs, int scale) {
+  LoadResult result;
+  std::string message;
+  const std::optional<std::string> data = ReadFileBytes(inputPath, message);
   // An empty file can hold no picture, and FreeImage's reader would only spin on it.
-  if (!data || data->empty()) return nullptr;
-  Bitmap picture = LoadWithOwnDecoder(*data, scale);
-  if (picture) return picture;
-  // What our decoder refuses goes to the external converter, then to FreeImage's reader; their
-  // 72-dpi pictures are enlarged to the size our decoder would have drawn.
-  picture = LoadThroughConverter(inputPath, tempFolder + kConverterOutputName, converterDeadlineMs);
-  if (!picture) picture = LoadWithFreeImage(*data);
-  return EnlargePicture(std::move(picture), scale);
+  if (!data || data->empty()) {
+    result.problem = data ? "the file is empty" : "cannot read it: " + message;
+    return result;
+  }
+  // What our decoder refuses goes to the external converter, then to FreeImage's reader.
+  auto attempt = [&result](std::string_view decoder, auto load) {
+    std::string said = "read it";
+    result.picture = load(said);
+    result.reports.push_back({decoder, std::move(said)});
+    return static_cast<bool>(result.picture);
+  };
+  if (attempt("our decoder",
+              [&](std::string& said) { return LoadWithOwnDecoder(*data, said, scale); }))
+    return result;
+  // Their 72-dpi pictures are enlarged to the size our decoder would have drawn.
+  if (!attempt("convert", [&](std::string& said) {
+        return LoadThroughConverter(inputPath, tempFolder, converterDeadlineMs, said);
+      }))
+    attempt("FreeImage's reader", [&](std::string& said) { return LoadWithFreeImage(*data, said); });
+  result.picture = EnlargePicture(std::move(result.picture), scale);
+  return result;
 }

@@ -2,8 +2,25 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "picture/picture.h"
+
+// What one decoder of the chain made of the file.
+struct DecoderReport {
+  std::string_view decoder;  // "our decoder", "convert", "FreeImage's reader"
+  std::string said;          // "read it", or why it gave no picture
+};
+
+struct LoadResult {
+  Bitmap picture;  // empty when no picture could be had
+  std::vector<DecoderReport> reports;  // each decoder tried, in order
+  std::string problem;  // why no decoder was tried (an empty or unreadable file)
+
+  // "our decoder: ...; convert: ...; FreeImage's reader: ..." (or the problem).
+  std::string Account() const;
+};
 
 // Decodes the PICT file at inputPath: first with our own decoder (24 bits, no process, no
 // file); what it refuses through the external converter `convert`, found on PATH, into a TGA
@@ -14,22 +31,22 @@
 // draws it sharp at that size; the other two give a 72-dpi rendering, which is enlarged
 // scale times, each pixel a scale x scale block at the depth it came in, so the size of the
 // result does not depend on which decoder read the file.
-// Never hangs and never brings the caller down; empty when no picture could be had, at once
-// for an empty or missing file. Leaves nothing in tempFolder. A 32-bit picture from
-// FreeImage's reader whose alpha is 0 everywhere comes back opaque. Safe on a worker thread;
-// calls running at the same time need different temp folders.
-Bitmap LoadPicture(const std::string& inputPath, const std::string& tempFolder,
-                   int converterDeadlineMs, int scale = 1);
+// Never hangs and never brings the caller down; no picture at once for an empty or missing
+// file. Leaves nothing in tempFolder. A 32-bit picture from FreeImage's reader whose alpha is 0
+// everywhere comes back opaque. Safe on a worker thread and in several processes at once.
+LoadResult LoadPicture(const std::string& inputPath, const std::string& tempFolder,
+                       int converterDeadlineMs, int scale = 1);
 
-// The steps of that chain one by one.
+// The steps of that chain one by one; each says in said why it gives no picture.
 // Our decoder at scale: a 24-bit picture, or empty when it refuses the bytes.
-Bitmap LoadWithOwnDecoder(const std::string& data, int scale = 1);
-// The external converter, writing its TGA at tgaPath, which is gone afterwards.
-Bitmap LoadThroughConverter(const std::string& inputPath, const std::string& tgaPath,
-                            int deadlineMs);
+Bitmap LoadWithOwnDecoder(const std::string& data, std::string& said, int scale = 1);
+// The external converter, writing its TGA under a plain, unique name in tempFolder (so that
+// conversions running at once may share it); the file is gone afterwards.
+Bitmap LoadThroughConverter(const std::string& inputPath, const std::string& tempFolder,
+                            int deadlineMs, std::string& said);
 // FreeImage's reader in its isolated child.
-Bitmap LoadWithFreeImage(const std::string& data);
+Bitmap LoadWithFreeImage(const std::string& data, std::string& said);
 // picture with each pixel repeated scale x scale times, at the depth and with the palette it
 // has (1- and 4-bit pictures become 8-bit with the same palette); scale 1 or an empty picture
-// comes back as it is.
+// comes back as it is, and so does a picture there is no memory to enlarge.
 Bitmap EnlargePicture(Bitmap picture, int scale);

@@ -7,21 +7,35 @@
 #include "pipeline/writers.h"
 #include "platform/clock.h"
 
-bool SavePicture(FIBITMAP* picture, const SaveRequest& request) {
+std::optional<std::string> EncodePicture(FIBITMAP* picture, const SaveRequest& request,
+                                         std::string& failure) {
   assert(request.format && "a save request names its format");
-  if (!picture) return false;
+  if (!picture) {
+    failure = "no picture to save";
+    return {};
+  }
   switch (request.format->writer) {
     case Writer::Devil:
-      return SaveWithDevil(picture, request);
+      return EncodeWithDevil(picture, request, failure);
     case Writer::JxrEncoder:
-      return SaveJxrWithEncoder(picture, request.outputPath);
+      return EncodeJxrWithEncoder(picture, request.scratchFolder, failure);
     case Writer::FreeImage:
       break;
   }
   if (request.format->formatId == FIF_BMP && request.targetBpp == 8 &&
       request.colorTable == ColorTable::Exact)
-    return SaveExactColorTableBmp(picture, request.outputPath, request.saveFlags);
-  return SaveWithFreeImage(picture, request);
+    return EncodeExactColorTableBmp(picture, request.saveFlags, failure);
+  return EncodeWithFreeImageWriter(picture, request, failure);
+}
+
+bool SavePicture(FIBITMAP* picture, const SaveRequest& request, std::string& failure) {
+  const std::optional<std::string> bytes = EncodePicture(picture, request, failure);
+  return bytes && WriteOutputFile(*bytes, request.outputPath, *request.format, failure);
+}
+
+bool SavePicture(FIBITMAP* picture, const SaveRequest& request) {
+  std::string failure;
+  return SavePicture(picture, request, failure);
 }
 
 int HighestUsedIndex(FIBITMAP* picture) {

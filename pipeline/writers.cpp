@@ -1,34 +1,58 @@
 #include "pipeline/writers.h"
+
+#include <cerrno>
+
 #include "platform/files.h"
 #include "platform/text.h"
+#include "platform/write_access.h"
 
-std::string TemporaryPathBeside(const std::string& outputPath, std::string_view extension) {
-  const std::string folder(FolderPart(outputPath));
+TemporaryFile::~TemporaryFile() {
+  if (!path_.empty()) RemoveFile(path_);
+}
+
+bool TemporaryFile::Create(const std::string& folder, std::string_view extension,
+                           std::string& failure) {
+  const std::string place = folder.empty() ? TemporaryFolder() : folder;
   const std::string suffix = "." + std::string(extension);
   // Two names drawn in the same second differ in their five random letters; a few tries make
   // a clash with a file already there practically impossible.
+  int error = 0;
   for (int attempt = 0; attempt < 8; ++attempt) {
-    std::string candidate = folder + UniqueLetterName("marrowick", suffix);
-    if (QueryPath(candidate).kind == PathKind::Missing) return candidate;
+    const std::string candidate = place + UniqueLetterName("marrowick", suffix);
+    const bool made = removal_.Arm([&] { return (error = CreateNewFile(candidate)) == 0; },
+                                   [candidate] { RemoveFile(candidate); });
+    if (made) {
+      path_ = candidate;
+      return true;
+    }
+    if (error != EEXIST) break;
   }
-  return {};
-}
-
-bool MoveOverOutput(const std::string& temporaryPath, const std::string& outputPath) {
-  if (RenameFile(temporaryPath, outputPath)) return true;
-  RemoveFile(temporaryPath);
+  failure = "cannot create a file in " + place + ": " + ErrorText(error);
   return false;
 }
 
-bool ReplaceWithBytes(const std::string& outputPath, std::string_view extension,
-                      const std::string& bytes) {
-  const std::string temporaryPath = TemporaryPathBeside(outputPath, extension);
-  if (temporaryPath.empty()) return false;
-  if (!WriteFileBytes(temporaryPath, bytes)) {
-    RemoveFile(temporaryPath);
+void TemporaryFile::Keep() {
+  removal_.Disarm();
+  path_.clear();
+}
+
+bool WriteOutputFile(const std::string& bytes, const std::string& outputPath,
+                     const OutputFormat& format, std::string& failure) {
+  // rename(2) would replace a protected file too; only DevIL's writer ever did.
+  if (format.writer != Writer::Devil && IsReadOnlyFile(outputPath)) {
+    failure = "cannot replace " + outputPath + ": it is read-only";
     return false;
   }
-  return MoveOverOutput(temporaryPath, outputPath);
+  TemporaryFile file;
+  std::string message;
+  if (!file.Create(std::string(FolderPart(outputPath)), format.extension, failure)) return false;
+  if (!WriteFileBytes(file.path(), bytes, message) ||
+      !RenameFile(file.path(), outputPath, message)) {
+    failure = "cannot write " + outputPath + ": " + message;
+    return false;
+  }
+  file.Keep();
+  return true;
 }
 
 std::optional<std::string> EncodeWithFreeImage(FREE_IMAGE_FORMAT format, FIBITMAP* picture,

@@ -1,6 +1,5 @@
-// pipeline/writers.h (private to pipeline/): the writers behind SavePicture and the file
-// handling they share. Every writer builds its file under a temporary name in the output
-// folder and renames it over the output only when it is complete.
+// pipeline/writers.h (private to pipeline/): the writers behind EncodePicture and what they
+// share. Every writer makes the bytes of its file; WriteOutputFile alone puts them in place.
 #pragma once
 
 #include <cstddef>
@@ -11,17 +10,44 @@
 
 #include "picture/picture.h"
 #include "pipeline/save.h"
+#include "platform/ending.h"
 
-// FreeImage, for the formats whose row names it; fails on a read-only output.
-bool SaveWithFreeImage(FIBITMAP* picture, const SaveRequest& request);
+// FreeImage, for the formats whose row names it.
+std::optional<std::string> EncodeWithFreeImageWriter(FIBITMAP* picture, const SaveRequest& request,
+                                                     std::string& failure);
 
-// DevIL for psd, dds (with its full mipmap chain) and pcx; replaces even a read-only output.
-bool SaveWithDevil(FIBITMAP* picture, const SaveRequest& request);
+// DevIL for psd, dds (with its full mipmap chain) and pcx, through a file in the scratch folder.
+std::optional<std::string> EncodeWithDevil(FIBITMAP* picture, const SaveRequest& request,
+                                           std::string& failure);
 
-// JPEG XR through Debian's JxrEncApp, losslessly, from an intermediate file in the output
-// folder. Takes 1-bit black and white, 8-bit grey, 16-bit 5-6-5, 24, 32, 48 and 96 bits; fails
-// on a read-only output.
-bool SaveJxrWithEncoder(FIBITMAP* picture, const std::string& outputPath);
+// JPEG XR through Debian's JxrEncApp, losslessly, from and to files in scratchFolder. Takes
+// 1-bit black and white, 8-bit grey, 16-bit 5-6-5, 24, 32, 48 and 96 bits.
+std::optional<std::string> EncodeJxrWithEncoder(FIBITMAP* picture, const std::string& scratchFolder,
+                                                std::string& failure);
+
+// An 8-bit BMP with the exact colour table (see SaveExactColorTableBmp).
+std::optional<std::string> EncodeExactColorTableBmp(FIBITMAP* picture, int saveFlags,
+                                                    std::string& failure);
+
+// A new file of ours under a unique name: made so that a run ended by a signal removes it too,
+// and removed with the object unless Keep() was called (after it was renamed into place).
+class TemporaryFile {
+ public:
+  TemporaryFile() = default;
+  ~TemporaryFile();
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+  // Creates an empty file named prefix + unique letters + "." + extension in folder (ending in
+  // "/"; empty: the system's temporary folder). False, with the reason in failure, when none
+  // can be made there.
+  bool Create(const std::string& folder, std::string_view extension, std::string& failure);
+  const std::string& path() const { return path_; }
+  void Keep();
+
+ private:
+  std::string path_;
+  EndingAction removal_;
+};
 
 // The bitmap a writer hands to its library: the picture itself, or a converted copy owned here.
 struct PreparedBitmap {
@@ -35,18 +61,6 @@ PreparedBitmap AsGreyLevels(FIBITMAP* picture);
 
 // A 16-bit picture in the 5-6-5 layout when layout565, else in 5-5-5; any other picture as it is.
 PreparedBitmap As16BitLayout(FIBITMAP* picture, bool layout565);
-
-// A path in the folder of outputPath that names nothing yet, ending in "." + extension; empty
-// when none could be found.
-std::string TemporaryPathBeside(const std::string& outputPath, std::string_view extension);
-
-// Renames the finished file at temporaryPath over outputPath; removes it when that fails.
-bool MoveOverOutput(const std::string& temporaryPath, const std::string& outputPath);
-
-// Writes bytes under a temporary name beside outputPath and moves them over it; on failure
-// nothing is left and an existing output is untouched.
-bool ReplaceWithBytes(const std::string& outputPath, std::string_view extension,
-                      const std::string& bytes);
 
 // The file FreeImage writes for the bitmap, kept in memory; nothing when it fails.
 std::optional<std::string> EncodeWithFreeImage(FREE_IMAGE_FORMAT format, FIBITMAP* picture,

@@ -6,10 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
-#include <atomic>
 #include <cerrno>
-#include <mutex>
 #include <thread>
 
 #include "platform/descriptor.h"
@@ -17,32 +14,6 @@
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-// The groups of the children alive now; 0 marks a free slot. Plain atomics, because the signal
-// handler reads them.
-std::array<std::atomic<int>, 16> gChildGroups{};
-
-constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-
-void EndChildGroupsAndDie(int signal) {
-  for (std::atomic<int>& group : gChildGroups)
-    if (const int pid = group.load(); pid > 0) kill(-pid, SIGKILL);
-  // The handler was installed with SA_RESETHAND: the signal now does what it would have done.
-  raise(signal);
-}
-
-// Installs the handler for the ending signals this program does not ignore.
-void ForwardEndingSignals() {
-  for (int signal : kEndingSignals) {
-    struct sigaction previous {};
-    if (sigaction(signal, nullptr, &previous) != 0 || previous.sa_handler == SIG_IGN) continue;
-    struct sigaction action {};
-    action.sa_handler = EndChildGroupsAndDie;
-    action.sa_flags = SA_RESETHAND;
-    sigemptyset(&action.sa_mask);
-    sigaction(signal, &action, nullptr);
-  }
-}
 
 // Waits until the child has ended (not reaping it, so that its pid, which names its group,
 // cannot be reused meanwhile) or the deadline has passed; true when it has ended.
@@ -69,28 +40,17 @@ bool AwaitEnd(int pid, Clock::time_point deadline) {
 
 }  // namespace
 
-void WatchChildGroup(int pid) {
-  static std::once_flag installed;
-  std::call_once(installed, ForwardEndingSignals);
-  for (std::atomic<int>& group : gChildGroups) {
-    int free = 0;
-    if (group.compare_exchange_strong(free, pid)) return;
-  }
-}
-
 ChildEnd EndChildGroup(int pid, Clock::time_point deadline) {
   ChildEnd end;
   end.killed = !AwaitEnd(pid, deadline);
   kill(-pid, SIGKILL);
+  // Still unreaped, so the pid names no other process while the registration ends.
+  ForgetChild(pid);
   while (waitpid(pid, &end.status, 0) < 0) {
     if (errno != EINTR) {
       end.status = -1;
       break;
     }
-  }
-  for (std::atomic<int>& group : gChildGroups) {
-    int expected = pid;
-    if (group.compare_exchange_strong(expected, 0)) break;
   }
   return end;
 }

@@ -1,15 +1,35 @@
-// platform/child.h (private to platform/): child processes that lead process groups of their
-// own, as RunProgram and RunIsolated start them, so that a deadline can end a child together with
-// everything it started.
+// platform/child.h (private to platform/): starting and ending child processes so that the end
+// of the run (platform/ending.h) ends them too, with no moment in which a child could be left
+// behind.
 #pragma once
 
-#include <chrono>
+#include <spawn.h>
 
-// Registers the group of a child just started, so that a signal that ends this program (SIGINT,
-// SIGTERM, SIGHUP, SIGQUIT, unless ignored when the first child starts) ends the group too, as
-// it would if the child shared this program's group. Holds 16 groups at a time, far more than
-// one worker starts; a child beyond them is still ended by its deadline. Safe from any thread.
-void WatchChildGroup(int pid);
+#include <chrono>
+#include <functional>
+
+// How the end of the run ends a child.
+enum class ChildKind {
+  Group,   // leads a process group of its own: the whole group is killed at once
+  Worker,  // a worker process of this program, in its group: asked to end (SIGTERM) so that it
+           // ends its own children and removes its own files, and killed if it has not soon
+};
+
+// Starts a child with start(), which returns its pid (or -1), while no end can begin, and
+// registers it in the same step. Returns what start() returned.
+int StartWatchedChild(const std::function<int()>& start, ChildKind kind);
+
+// Ends a child's registration. Call it before reaping the child: until then its pid cannot
+// name another process.
+void ForgetChild(int pid);
+
+// In a forked child that will run code of this program, not exec: lets every signal through
+// again, as the watch blocked the ending ones.
+void RestoreSignalsInChild();
+
+// Adds to the spawn attributes what gives the program an empty signal mask and the default
+// SIGPIPE; ORs the flags that needs into flags.
+void PrepareSpawnSignals(posix_spawnattr_t* attributes, short& flags);
 
 struct ChildEnd {
   int status = -1;      // the wait status; -1 when the child could not be waited for

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 #include "platform/descriptor.h"
@@ -54,17 +55,50 @@ bool RenameFile(const std::string& from, const std::string& to) {
   return rename(from.c_str(), to.c_str()) == 0;
 }
 
+bool RenameFile(const std::string& from, const std::string& to, std::string& message) {
+  if (RenameFile(from, to)) return true;
+  message = ErrorText(errno);
+  return false;
+}
+
+int CreateNewFile(const std::string& path) {
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return errno;
+  close(fd);
+  return 0;
+}
+
+std::string ErrorText(int error) {
+  char buffer[256];
+  // The GNU strerror_r, which may hand back a static text instead of filling the buffer.
+  return strerror_r(error, buffer, sizeof buffer);
+}
+
 std::optional<std::string> ReadFileBytes(const std::string& path) {
+  std::string message;
+  return ReadFileBytes(path, message);
+}
+
+std::optional<std::string> ReadFileBytes(const std::string& path, std::string& message) {
   const UniqueFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (fd.get() < 0) return std::nullopt;
   struct stat info {};
-  if (fstat(fd.get(), &info) != 0 || S_ISDIR(info.st_mode)) return std::nullopt;
+  if (fd.get() < 0 || fstat(fd.get(), &info) != 0) {
+    message = ErrorText(errno);
+    return std::nullopt;
+  }
+  if (S_ISDIR(info.st_mode)) {
+    message = ErrorText(EISDIR);
+    return std::nullopt;
+  }
   std::string data;
   char buffer[65536];
   for (;;) {
     const ssize_t n = read(fd.get(), buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return std::nullopt;
+    if (n < 0) {
+      message = ErrorText(errno);
+      return std::nullopt;
+    }
     if (n == 0) break;
     data.append(buffer, static_cast<size_t>(n));
   }
@@ -72,11 +106,23 @@ std::optional<std::string> ReadFileBytes(const std::string& path) {
 }
 
 bool WriteFileBytes(const std::string& path, const std::string& data) {
+  std::string message;
+  return WriteFileBytes(path, data, message);
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& data, std::string& message) {
   UniqueFd fd(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-  if (fd.get() < 0) return false;
+  if (fd.get() < 0) {
+    message = ErrorText(errno);
+    return false;
+  }
   const bool written = WriteAll(fd.get(), data.data(), data.size());
+  const int writeError = errno;
   // A full disk may show only when the file is closed.
-  return fd.Reset() && written;
+  const bool closed = fd.Reset();
+  if (written && closed) return true;
+  message = ErrorText(written ? errno : writeError);
+  return false;
 }
 
 std::optional<int64_t> ModificationTime(const std::string& path) {

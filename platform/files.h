@@ -32,14 +32,25 @@ bool MakeFolder(const std::string& path);
 // Deletes a file whatever its permission bits; true when it is gone afterwards.
 bool RemoveFile(const std::string& path);
 
-// Renames over an existing target; true on success.
+// Renames over an existing target; true on success. The second form says why not.
 bool RenameFile(const std::string& from, const std::string& to);
+bool RenameFile(const std::string& from, const std::string& to, std::string& message);
 
-// The whole content of a file; nothing when it cannot be read.
+// The whole content of a file; nothing when it cannot be read (the second form says why).
 std::optional<std::string> ReadFileBytes(const std::string& path);
+std::optional<std::string> ReadFileBytes(const std::string& path, std::string& message);
 
-// Creates or replaces the file with data; true when every byte was written.
+// Creates or replaces the file with data; true when every byte was written. The second form
+// says why not in message ("Permission denied", "No space left on device").
 bool WriteFileBytes(const std::string& path, const std::string& data);
+bool WriteFileBytes(const std::string& path, const std::string& data, std::string& message);
+
+// Creates path as a new, empty file, never taking one that exists (mode 0666 less the umask).
+// 0 on success, else the system's error number (EEXIST when something is there).
+int CreateNewFile(const std::string& path);
+
+// The system's words for an error number ("Permission denied").
+std::string ErrorText(int error);
 
 // Last-modification time in UTC seconds; nothing when it cannot be read.
 std::optional<int64_t> ModificationTime(const std::string& path);

@@ -35,6 +35,7 @@ static uint64_t MappedBytes() {
                                   const std::function<bool(const IsolatedWriter&)>& work) {
   // A group of its own, as the parent also makes it, so that the deadline can end it whole.
   setpgid(0, 0);
+  RestoreSignalsInChild();
   // A runaway allocation fails inside the child instead of exhausting the machine.
   const rlimit memory{addressLimit, addressLimit};
   setrlimit(RLIMIT_AS, &memory);
@@ -77,11 +78,16 @@ IsolatedResult RunIsolated(const std::function<bool(const IsolatedWriter& write)
   UniqueFd readEnd(ends[0]);
   UniqueFd writeEnd(ends[1]);
 
-  const pid_t pid = fork();
+  const pid_t pid = StartWatchedChild(
+      [&] {
+        const pid_t child = fork();
+        if (child == 0) RunChild(writeEnd.get(), addressLimit, work);
+        // Set on both sides, so that the group exists before either goes on.
+        if (child > 0) setpgid(child, child);
+        return child;
+      },
+      ChildKind::Group);
   if (pid < 0) return result;
-  if (pid == 0) RunChild(writeEnd.get(), addressLimit, work);
-  setpgid(pid, pid);
-  WatchChildGroup(pid);
   writeEnd.Reset();  // otherwise the end of file never comes
 
   bool ended = false;   // end of file: the child has closed its side
@@ -110,6 +116,7 @@ IsolatedResult RunIsolated(const std::function<bool(const IsolatedWriter& write)
   result.timedOut = !ended && !tooMuch && Clock::now() >= deadline;
   const ChildEnd end = EndChildGroup(pid, ended ? deadline : Clock::now());
   if (end.killed && ended) result.timedOut = true;
+  if (end.status >= 0 && WIFSIGNALED(end.status)) result.signal = WTERMSIG(end.status);
   result.completed = ended && !end.killed && end.status >= 0 && WIFEXITED(end.status) &&
                      WEXITSTATUS(end.status) == 0;
   return result;

@@ -20,6 +20,7 @@ struct IsolatedLimits {
 struct IsolatedResult {
   bool completed = false;  // the child ended by itself with status 0 within the time limit
   bool timedOut = false;   // the child was killed at the deadline
+  int signal = 0;          // the signal that ended the child (a crash), when one did
   std::string output;      // every byte the child wrote (also when it did not complete)
 };
 

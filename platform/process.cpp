@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/child.h"
 #include "platform/descriptor.h"
@@ -17,8 +18,17 @@
 
 extern char** environ;
 
-bool RunProgram(const std::vector<std::string>& argv, int timeoutMilliseconds) {
-  if (argv.empty()) return false;
+std::string DescribeProgramEnd(const ProgramEnd& end, int timeoutMilliseconds) {
+  if (!end.started) return end.startError;
+  if (end.timedOut)
+    return "stopped after " + std::to_string((timeoutMilliseconds + 999) / 1000) + " s";
+  if (end.signal != 0) return "killed by signal " + std::to_string(end.signal);
+  return "exit status " + std::to_string(end.exitStatus);
+}
+
+ProgramEnd RunProgram(const std::vector<std::string>& argv, int timeoutMilliseconds) {
+  ProgramEnd end;
+  if (argv.empty()) return end;
   const auto deadline =
       std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMilliseconds);
   posix_spawn_file_actions_t actions;
@@ -28,43 +38,73 @@ bool RunProgram(const std::vector<std::string>& argv, int timeoutMilliseconds) {
   // A group of its own, so that the deadline ends whatever the program starts as well.
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+  short flags = POSIX_SPAWN_SETPGROUP;
+  PrepareSpawnSignals(&attributes, flags);
+  posix_spawnattr_setflags(&attributes, flags);
   posix_spawnattr_setpgroup(&attributes, 0);
   std::vector<char*> args;
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
-  pid_t pid = 0;
-  const int started = posix_spawnp(&pid, args[0], &actions, &attributes, args.data(), environ);
+  int failure = 0;
+  const pid_t pid = StartWatchedChild(
+      [&] {
+        pid_t started = 0;
+        failure = posix_spawnp(&started, args[0], &actions, &attributes, args.data(), environ);
+        return failure == 0 ? started : -1;
+      },
+      ChildKind::Group);
   posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
-  if (started != 0) return false;
-  WatchChildGroup(pid);
-  const ChildEnd end = EndChildGroup(pid, deadline);
-  return !end.killed && end.status >= 0 && WIFEXITED(end.status) && WEXITSTATUS(end.status) == 0;
+  if (pid < 0) {
+    end.startError = failure == ENOENT ? "not found on PATH" : std::strerror(failure);
+    return end;
+  }
+  end.started = true;
+  const ChildEnd child = EndChildGroup(pid, deadline);
+  end.timedOut = child.killed;
+  if (child.status >= 0 && WIFEXITED(child.status)) end.exitStatus = WEXITSTATUS(child.status);
+  if (child.status >= 0 && WIFSIGNALED(child.status)) end.signal = WTERMSIG(child.status);
+  return end;
 }
 
-// $XDG_RUNTIME_DIR, or a private per-user folder under the temporary folder.
-static std::string LockFolder() {
+// $XDG_RUNTIME_DIR, or a private per-user folder under the temporary folder; empty (with the
+// reason in error) when no folder can be had.
+static std::string LockFolder(std::string& error) {
   if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
     std::string folder = runtime;
     if (folder.back() != '/') folder += '/';
     return folder;
   }
   const std::string folder = TemporaryFolder() + "quillmere-" + std::to_string(getuid());
-  if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return {};
+  if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+    error = folder + ": " + std::strerror(errno);
+    return {};
+  }
   // Only a real folder of our own, never a link someone else planted.
   struct stat info {};
-  if (lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != getuid())
+  if (lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != getuid()) {
+    error = folder + ": not a private folder of this user";
     return {};
+  }
   return folder + "/";
 }
 
-bool AcquireSingleInstance(const std::string& title) {
-  const std::string folder = LockFolder();
-  if (folder.empty()) return false;
-  const std::string path = folder + title + ".lock";
-  UniqueFd lock(open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
-  if (lock.get() < 0 || flock(lock.get(), LOCK_EX | LOCK_NB) != 0) return false;
+InstanceLock AcquireSingleInstance(const std::string& title) {
+  InstanceLock result;
+  const std::string folder = LockFolder(result.error);
+  if (folder.empty()) return result;
+  result.path = folder + title + ".lock";
+  UniqueFd lock(open(result.path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+  if (lock.get() < 0) {
+    result.error = result.path + ": " + std::strerror(errno);
+    return result;
+  }
+  if (flock(lock.get(), LOCK_EX | LOCK_NB) != 0) {
+    result.otherRun = errno == EWOULDBLOCK;
+    if (!result.otherRun) result.error = result.path + ": " + std::strerror(errno);
+    return result;
+  }
   lock.Release();  // the descriptor stays open, and the lock held, until the process ends
-  return true;
+  result.held = true;
+  return result;
 }

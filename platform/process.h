@@ -4,13 +4,37 @@
 #include <string>
 #include <vector>
 
+// How a program started by RunProgram ended.
+struct ProgramEnd {
+  bool started = false;   // false: it could not be started (not on PATH, say)
+  bool timedOut = false;  // stopped at the deadline
+  int exitStatus = -1;    // its exit status, when it exited by itself
+  int signal = 0;         // the signal that ended it, when one did
+  std::string startError;  // why it could not be started
+
+  bool Succeeded() const { return started && !timedOut && exitStatus == 0; }
+  explicit operator bool() const { return Succeeded(); }
+};
+
+// A few words for a reason line: "not found on PATH", "exit status 1", "killed by signal 11",
+// "stopped after 60 s" (timeoutMilliseconds being the deadline it was given).
+std::string DescribeProgramEnd(const ProgramEnd& end, int timeoutMilliseconds);
+
 // Starts argv[0], found on PATH, in a process group of its own with all three standard streams
 // on /dev/null, and waits for it up to timeoutMilliseconds. At the deadline the whole group is
 // killed; whatever the program leaves running in its group when it exits is killed too, and
-// the program is always reaped. Returns false when it cannot start, is stopped at the deadline
-// or does not exit with status 0. A signal that ends this program ends the group as well.
-bool RunProgram(const std::vector<std::string>& argv, int timeoutMilliseconds);
+// the program is always reaped. Only an exit status of 0 counts as success. A signal that ends
+// this program ends the group as well (platform/ending.h).
+ProgramEnd RunProgram(const std::vector<std::string>& argv, int timeoutMilliseconds);
 
-// Takes the per-user lock named "<title>.lock" for the life of the process. False when
-// another process holds it (or no lock folder can be had).
-bool AcquireSingleInstance(const std::string& title);
+// The outcome of taking the single-instance lock.
+struct InstanceLock {
+  bool held = false;        // this process holds the lock for its whole life
+  bool otherRun = false;    // another process holds it
+  std::string path;         // the lock file
+  std::string error;        // why the lock could not be taken, when no other run holds it
+};
+
+// Takes the per-user lock file "<title>.lock" (in $XDG_RUNTIME_DIR, or in a private per-user
+// folder under the temporary folder) for the life of the process.
+InstanceLock AcquireSingleInstance(const std::string& title);

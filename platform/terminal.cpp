@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/descriptor.h"
+#include "platform/ending.h"
 
 void PrintLine(std::string_view text) {
   std::string line(text);
@@ -49,6 +50,8 @@ void WaitForKey() {
   raw.c_lflag &= static_cast<tcflag_t>(~(ICANON | ECHO));
   raw.c_cc[VMIN] = 1;
   raw.c_cc[VTIME] = 0;
+  // Ctrl-C at the prompt ends the run: the terminal gets its echo back all the same.
+  const EndingAction restore([saved] { tcsetattr(STDIN_FILENO, TCSANOW, &saved); });
   tcsetattr(STDIN_FILENO, TCSANOW, &raw);
   while (read(STDIN_FILENO, &key, 1) < 0 && errno == EINTR) {
   }

@@ -183,18 +183,15 @@ inline constexpr int32_t kConverterDeadlineMs = 60'000;
 inline constexpr int32_t kMaxJobs = 64;
 inline constexpr int32_t kMaxPictScale = 8;
 
-// The run's constants: written by the option pass and the driver before the phases begin. What
-// belongs to the file in hand travels in its own context (naming/file_context.h).
+// What the option pass read for the run besides the settings; the driver normalises the folders
+// and then hands the run down in a record of its own (pipeline/run.h). What belongs to the file
+// in hand travels in its own context (naming/file_context.h).
 struct JobRecord {
   std::string programFolder;       // folder of the executable, ending in "/"
   std::string input;               // --INPUT; the normalised input folder, or empty for a file
   std::string inputFile;           // the -i file (a picture or a list) when it is no folder
   std::string output;              // --OUTPUT; the normalised output folder
   std::string conversion;          // --CONVERSION, stored unchanged
-  std::string tempFolder;          // private folder for the converter's TGA, made once per run
-  const OutputFormat* format = nullptr;  // the row of --CONVERSION
-  int32_t targetBpp = 0;           // the format's depth setting; 0 = chosen for each file
-  int32_t saveFlags = 0;           // FreeImage save flags of the output format
   bool inputGiven = false;         // -I/--INPUT was met
   std::string debug;               // "DEBUG" after -D/--DEBUG
   int32_t converterDeadlineMs = kConverterDeadlineMs;  // then the converter is stopped

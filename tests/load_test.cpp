@@ -92,16 +92,18 @@ class LoadPictureTest : public ::testing::Test {
   }
 
   Bitmap Load(const std::string& path, int scale = 1) {
-    return LoadPicture(path, temp_, kConverterDeadlineMs, scale);
+    return LoadPicture(path, temp_, kConverterDeadlineMs, scale).picture;
   }
   // The converter alone, as the chain uses it for what our decoder refuses.
   Bitmap LoadWithConverter(const std::string& path, int deadlineMs = kConverterDeadlineMs) {
-    return LoadThroughConverter(path, temp_ + "picture.tga", deadlineMs);
+    std::string said;
+    return LoadThroughConverter(path, temp_, deadlineMs, said);
   }
   // FreeImage's reader alone, as the chain uses it for what the other decoders refuse.
   Bitmap LoadWithReader(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
-    return LoadWithFreeImage(std::string{std::istreambuf_iterator<char>(file), {}});
+    std::string said;
+    return LoadWithFreeImage(std::string{std::istreambuf_iterator<char>(file), {}}, said);
   }
 
   // Writes a test picture into the scratch folder; its path.

@@ -61,6 +61,12 @@ WatermarkSettings TextMark(const std::string& text, Position position = Position
   return watermark;
 }
 
+// The default watermark font, loaded once for the whole file.
+const Font& DefaultFont() {
+  static const Font font = LoadWatermarkFont({});
+  return font;
+}
+
 FrameSettings SolidFrame(int width) {
   FrameSettings frame;
   frame.kind = FrameKind::Solid;
@@ -71,15 +77,14 @@ FrameSettings SolidFrame(int width) {
 Box Draw(const WatermarkSettings& watermark, int width = 240, int height = 140,
          const FrameSettings& frame = {}) {
   const Bitmap marked =
-      DrawWatermark(SolidPicture(width, height), width, height, watermark, frame, {}, "png");
+      DrawWatermark(SolidPicture(width, height), width, height, watermark, frame, {}, "png", DefaultFont());
   if (!marked) return {-1, -1, -2, -2};
   return ChangedBox(marked.get());
 }
 
 class TextWatermark : public testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(LoadWatermarkFont(TextWatermarkSettings{})); }
-  void TearDown() override { ReleaseWatermarkFont(); }
+  void SetUp() override { ASSERT_TRUE(DefaultFont()); }
 };
 
 }  // namespace
@@ -157,7 +162,7 @@ TEST_F(TextWatermark, BoxWiderThanTheAreaIsCutOnItsRight) {
 TEST_F(TextWatermark, OffsetAsLargeAsTheAreaGivesNoPicture) {
   WatermarkSettings watermark = TextMark("Gone");
   watermark.text.placement.xOffset = 240;
-  EXPECT_FALSE(DrawWatermark(SolidPicture(240, 140), 240, 140, watermark, {}, {}, "png"));
+  EXPECT_FALSE(DrawWatermark(SolidPicture(240, 140), 240, 140, watermark, {}, {}, "png", DefaultFont()));
 }
 
 TEST_F(TextWatermark, PlainTextHasOnlyBoxAndTextColoursAntialiasedTextBlends) {
@@ -165,7 +170,7 @@ TEST_F(TextWatermark, PlainTextHasOnlyBoxAndTextColoursAntialiasedTextBlends) {
   const auto colours = [&](bool antialiasing) {
     WatermarkSettings watermark = TextMark("Aa Gg @");
     watermark.text.antialiasing = antialiasing;
-    const Bitmap marked = DrawWatermark(SolidPicture(240, 140), 240, 140, watermark, {}, {}, "png");
+    const Bitmap marked = DrawWatermark(SolidPicture(240, 140), 240, 140, watermark, {}, {}, "png", DefaultFont());
     EXPECT_EQ(ChangedBox(marked.get()).Width(), box.Width());
     int others = 0, white = 0;
     for (int y = box.top; y <= box.bottom; ++y)
@@ -242,7 +247,7 @@ TEST(ImageWatermark, OpacityHalfBlendsTheLogoHalfway) {
   watermark.image.placement.position = Position::BottomRight;
   watermark.image.placement.xOffset = watermark.image.placement.yOffset = 10;
   const Bitmap marked =
-      DrawWatermark(SolidPicture(40, 30, {0, 0, 0}), 40, 30, watermark, {}, {}, "png");
+      DrawWatermark(SolidPicture(40, 30, {0, 0, 0}), 40, 30, watermark, {}, {}, "png", DefaultFont());
   ASSERT_TRUE(marked);
   EXPECT_EQ(ChangedBox(marked.get(), {0, 0, 0}), (Box{27, 18, 29, 19}));
   EXPECT_NEAR(At(marked.get(), 28, 19).red, 128, 2);
@@ -255,7 +260,7 @@ TEST(ImageWatermark, GreyscaleWeighsRedGreenAndBlue) {
   WatermarkSettings watermark = ImageMark(logo);
   watermark.image.greyscale = true;
   const Bitmap marked =
-      DrawWatermark(SolidPicture(10, 5, {0, 0, 0}), 10, 5, watermark, {}, {}, "png");
+      DrawWatermark(SolidPicture(10, 5, {0, 0, 0}), 10, 5, watermark, {}, {}, "png", DefaultFont());
   ASSERT_TRUE(marked);
   const int kGrey[] = {76, 149, 28, 255};
   for (int x = 0; x < 4; ++x)
@@ -267,7 +272,7 @@ TEST(ImageWatermark, TransparentPartsLeaveThePictureUntouched) {
   ScratchFolder folder;
   const std::string logo =
       SaveLogo(folder, "clear.png", 2, {kClearQuad, kRedQuad, kClearQuad, kClearQuad}, 32);
-  const Bitmap marked = DrawWatermark(SolidPicture(8, 6), 8, 6, ImageMark(logo), {}, {}, "png");
+  const Bitmap marked = DrawWatermark(SolidPicture(8, 6), 8, 6, ImageMark(logo), {}, {}, "png", DefaultFont());
   ASSERT_TRUE(marked);
   EXPECT_EQ(At(marked.get(), 1, 0), (Pixel{255, 0, 0}));
   EXPECT_EQ(ChangedBox(marked.get()), (Box{1, 0, 1, 0}));
@@ -284,13 +289,10 @@ TEST(WatermarkFailure, PictureComesBack24BitsUnmarked) {
       {"no font", TextMark("No font"), false},
       {"not a picture", ImageMark(notPicture), false},
       {"missing", ImageMark(folder / "missing.png"), false}};
+  const Font none;
   for (const auto& [name, watermark, withFont] : kCases) {
-    if (withFont) {
-      ASSERT_TRUE(LoadWatermarkFont({}));
-    }
-    const Bitmap marked =
-        DrawWatermark(SolidPicture(60, 40, kPictureColor, 32), 60, 40, watermark, {}, {}, "png");
-    ReleaseWatermarkFont();
+    const Bitmap marked = DrawWatermark(SolidPicture(60, 40, kPictureColor, 32), 60, 40, watermark,
+                                        {}, {}, "png", withFont ? DefaultFont() : none);
     ASSERT_TRUE(marked) << name;
     EXPECT_EQ(FreeImage_GetBPP(marked.get()), 24u) << name;
     EXPECT_TRUE(ChangedBox(marked.get()).IsEmpty()) << name;
