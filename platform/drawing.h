@@ -83,7 +83,7 @@ bool PaintSurface(Surface& target, Surface& source, int x, int y, int opacity);
 
 struct FontRequest {
   std::string family;  // substituted by fontconfig when not installed
-  int pixelSize = 0;   // character height in pixels
+  double pixelSize = 0;  // character height in pixels (a fraction for the PICT decoder's text)
   bool bold = false, italic = false, underline = false, strikeout = false;
 };
 
