@@ -528,12 +528,13 @@ std::optional<QuickTimePicture> ReadQuickTime(ByteReader data, std::string& reas
     return std::nullopt;
   }
   const std::optional<Rect> destination = Place(matrix, picture.source);
-  if (!destination || destination->IsEmpty()) {
+  const std::optional<Rect> scaled = Place(matrix, picture.source, scale);
+  if (!destination || destination->IsEmpty() || !scaled) {
     reason = "QuickTime matrix places the picture out of range";
     return std::nullopt;
   }
   picture.destination = *destination;
-  picture.scaledDestination = *Place(matrix, picture.source, scale);
+  picture.scaledDestination = *scaled;
 
   if (maskSize > 0) {
     picture.mask = ReadRegion(mask, reason);
