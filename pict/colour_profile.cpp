@@ -69,8 +69,8 @@ std::unique_ptr<SrgbConversion> SrgbConversion::FromProfile(std::span<const uint
   // abstract and named-colour profiles, a colour space other than the pixel format's.
   switch (cmsGetColorSpace(source.get())) {
     case cmsSigRgbData:
-      parts->transform.reset(cmsCreateTransformTHR(context, source.get(), kPixelFormat,
-                                                   srgb.get(), kPixelFormat, kIntent,
+      parts->transform.reset(cmsCreateTransformTHR(context, source.get(), kPixelFormat, srgb.get(),
+                                                   kPixelFormat, kIntent,
                                                    kFlags | cmsFLAGS_COPY_ALPHA));
       if (!parts->transform) return nullptr;
       break;
@@ -84,13 +84,12 @@ std::unique_ptr<SrgbConversion> SrgbConversion::FromProfile(std::span<const uint
       std::array<uint8_t, 3 * 256> colours;
       cmsDoTransform(transform.get(), levels.data(), colours.data(), 256);
       for (size_t i = 0; i < levels.size(); ++i)
-        parts->levels[i] = uint32_t(colours[3 * i]) << 16 | uint32_t(colours[3 * i + 1]) << 8 |
-                           colours[3 * i + 2];
+        parts->levels[i] =
+            uint32_t(colours[3 * i]) << 16 | uint32_t(colours[3 * i + 1]) << 8 | colours[3 * i + 2];
       parts->grey = true;
       break;
     }
-    default:
-      return nullptr;
+    default: return nullptr;
   }
   return std::unique_ptr<SrgbConversion>(new SrgbConversion(std::move(parts)));
 }
@@ -115,8 +114,7 @@ bool ConvertToSrgb(Image& image, std::span<const uint8_t> profile) {
   if (conversion->IsGrey() && !std::all_of(image.pixels.begin(), image.pixels.end(), IsGreyPixel))
     return false;
   // A row at a time: one call's count stays far from cmsUInt32Number's range.
-  for (int y = 0; y < image.height; ++y)
-    conversion->Convert(&image.At(0, y), size_t(image.width));
+  for (int y = 0; y < image.height; ++y) conversion->Convert(&image.At(0, y), size_t(image.width));
   return true;
 }
 

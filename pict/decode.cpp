@@ -167,8 +167,9 @@ PictResult Decode(std::span<const uint8_t> file, int scale) {
 
 PictResult DecodePict(std::span<const uint8_t> file, const DecodeOptions& options) {
   if (options.scale < 1 || options.scale > kMaxScale)
-    return {{}, "scale " + std::to_string(options.scale) + " outside 1 to " +
-                    std::to_string(kMaxScale)};
+    return {
+        {},
+        "scale " + std::to_string(options.scale) + " outside 1 to " + std::to_string(kMaxScale)};
   PictResult result = Decode(file, options.scale);
   // The caps count the scaled canvas: a picture refused at one scale may be drawn at another.
   if (!result.refusal.empty() && options.scale != 1)

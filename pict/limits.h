@@ -33,8 +33,9 @@ constexpr size_t kMaxPolygonPoints = 16384;
 constexpr size_t kMaxTextBytes = 255;
 constexpr double kMaxTextPixelSize = 2048;
 constexpr double kMaxTextExtra = 2048;
-// An ICC profile embedded in a QuickTime image or in a picture's ColorSync comments: displays' profiles take a few KiB, the table-based
-// ones of scanners and printers seldom more than 1 MiB. A larger one is not used.
+// An ICC profile embedded in a QuickTime image or in a picture's ColorSync comments: displays'
+// profiles take a few KiB, the table-based ones of scanners and printers seldom more than 1 MiB. A
+// larger one is not used.
 constexpr size_t kMaxIccProfileBytes = size_t{4} << 20;
 
 }  // namespace pict

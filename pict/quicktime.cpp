@@ -349,9 +349,10 @@ static std::optional<DecodedImage> DecodeWithLibav(const ImageDescription& descr
   const AVCodecTag* const tables[] = {avformat_get_mov_video_tags(), nullptr};
   const AVCodecID tagged = av_codec_get_id(tables, tag);
   // A codec QuickTime's table does not list may still be libavcodec's by its name ("h261").
-  const AVCodec* decoder = tagged != AV_CODEC_ID_NONE ? avcodec_find_decoder(tagged)
-                                                      : avcodec_find_decoder_by_name(
-                                                            LibavName(description.codecType).c_str());
+  const AVCodec* decoder =
+      tagged != AV_CODEC_ID_NONE
+          ? avcodec_find_decoder(tagged)
+          : avcodec_find_decoder_by_name(LibavName(description.codecType).c_str());
   const AVCodecID id = decoder ? decoder->id : AV_CODEC_ID_NONE;
   if (!decoder || decoder->type != AVMEDIA_TYPE_VIDEO) {
     reason = "no decoder here for QuickTime codec " + codec;

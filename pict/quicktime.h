@@ -35,8 +35,7 @@ struct QuickTimePicture {
 // scaledDestination. The codec is found by its QuickTime tag, else by libavcodec's name for its
 // four characters. Empty, with a reason naming the problem (or the codec type no library here
 // decodes), when the data is damaged, beyond the caps of pict/limits.h or not decodable.
-std::optional<QuickTimePicture> ReadQuickTime(ByteReader data, std::string& reason,
-                                              int scale = 1);
+std::optional<QuickTimePicture> ReadQuickTime(ByteReader data, std::string& reason, int scale = 1);
 
 // An UncompressedQuickTime opcode: one bitmap opcode the walk draws as usual.
 struct UncompressedQuickTime {

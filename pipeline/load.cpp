@@ -134,9 +134,8 @@ Bitmap LoadThroughConverter(const std::string& inputPath, const std::string& tem
 // Our own decoder runs in-process: it reads only inside the bytes it is given and caps the
 // work a file may cause, so no file can hang or crash it (the fuzz target keeps it so).
 Bitmap LoadWithOwnDecoder(const std::string& data, std::string& said, int scale) {
-  const pict::PictResult result =
-      pict::DecodePict(std::span(reinterpret_cast<const uint8_t*>(data.data()), data.size()),
-                       {.scale = scale});
+  const pict::PictResult result = pict::DecodePict(
+      std::span(reinterpret_cast<const uint8_t*>(data.data()), data.size()), {.scale = scale});
   const pict::Image& image = result.image;
   if (image.IsEmpty()) {
     said = result.refusal.empty() ? "no picture" : result.refusal;
@@ -204,7 +203,8 @@ Bitmap EnlargePicture(Bitmap picture, int scale) {
     const BYTE* from = FreeImage_GetScanLine(source, int(y / unsigned(scale)));
     BYTE* to = FreeImage_GetScanLine(enlarged.get(), int(y));
     for (unsigned x = 0; x < width; ++x)
-      for (int copy = 0; copy < scale; ++copy, to += bytes) std::memcpy(to, from + x * bytes, bytes);
+      for (int copy = 0; copy < scale; ++copy, to += bytes)
+        std::memcpy(to, from + x * bytes, bytes);
   }
   return enlarged;
 }
@@ -243,7 +243,8 @@ LoadResult LoadPicture(const std::string& inputPath, const std::string& tempFold
   if (!attempt("convert", [&](std::string& said) {
         return LoadThroughConverter(inputPath, tempFolder, converterDeadlineMs, said);
       }))
-    attempt("FreeImage's reader", [&](std::string& said) { return LoadWithFreeImage(*data, said); });
+    attempt("FreeImage's reader",
+            [&](std::string& said) { return LoadWithFreeImage(*data, said); });
   result.picture = EnlargePicture(std::move(result.picture), scale);
   return result;
 }

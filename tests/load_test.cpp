@@ -1,10 +1,11 @@
 // Loading a PICT picture: through the converter, through the isolated FreeImage reader when
 // the converter gives nothing, and never a hang, a crash or a file left behind.
+#include "pipeline/load.h"
+
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
@@ -15,7 +16,6 @@
 #include <sstream>
 #include <thread>
 
-#include "pipeline/load.h"
 #include "platform/isolated.h"
 #include "platform/process.h"
 #include "settings/settings.h"  // kConverterDeadlineMs
@@ -395,10 +395,11 @@ TEST_F(LoadPictureTest, EveryDecoderGivesThePictureAtTheScale) {
     const unsigned bytes = FreeImage_GetBPP(small) / 8;
     for (unsigned y = 0; y < FreeImage_GetHeight(large); ++y)
       for (unsigned x = 0; x < FreeImage_GetWidth(large); ++x)
-        ASSERT_EQ(std::memcmp(FreeImage_GetScanLine(large, int(y)) + x * bytes,
-                              FreeImage_GetScanLine(small, int(y) / scale) + x / unsigned(scale) * bytes,
-                              bytes),
-                  0)
+        ASSERT_EQ(
+            std::memcmp(FreeImage_GetScanLine(large, int(y)) + x * bytes,
+                        FreeImage_GetScanLine(small, int(y) / scale) + x / unsigned(scale) * bytes,
+                        bytes),
+            0)
             << what << ": pixel " << x << "," << y;
   };
   struct Case {

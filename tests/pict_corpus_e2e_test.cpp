@@ -25,16 +25,27 @@ namespace {
 // Bitmaps and pixmaps of every depth and packing, bands, masks, frames away from the origin
 // and native resolutions: the reference renderings agree with QuickDraw on these.
 const char* const kExact[] = {
-    "pictsharp/pal1.pict",          "pictsharp/pal8.pct",           "pictsharp/rgb16-565.pict",
-    "pictsharp/rgb24.pict",         "pictsharp/rgb32.pict",
-    "quickdrawviewer/AlbumWorldMap.pict", "quickdrawviewer/KptBryceXanadesFjord.pict",
-    "quickdrawviewer/UltraPaint.pict",    "twelvemonkeys/1.pict",
-    "twelvemonkeys/16bit.pict",     "twelvemonkeys/32bit.pict",
-    "twelvemonkeys/BLK.PCT",        "twelvemonkeys/CatDV==2.0=1=.pict",
-    "twelvemonkeys/FLAG_B24.PCT",   "twelvemonkeys/MARBLES.PCT",
-    "twelvemonkeys/TRU256.PCT",     "twelvemonkeys/mire32.pict",
-    "twelvemonkeys/test.pct",       "twelvemonkeys/qt_png.pict",
-    "twelvemonkeys/qt_bmp.pict",    "twelvemonkeys/qt_jpeg.pict",
+    "pictsharp/pal1.pict",
+    "pictsharp/pal8.pct",
+    "pictsharp/rgb16-565.pict",
+    "pictsharp/rgb24.pict",
+    "pictsharp/rgb32.pict",
+    "quickdrawviewer/AlbumWorldMap.pict",
+    "quickdrawviewer/KptBryceXanadesFjord.pict",
+    "quickdrawviewer/UltraPaint.pict",
+    "twelvemonkeys/1.pict",
+    "twelvemonkeys/16bit.pict",
+    "twelvemonkeys/32bit.pict",
+    "twelvemonkeys/BLK.PCT",
+    "twelvemonkeys/CatDV==2.0=1=.pict",
+    "twelvemonkeys/FLAG_B24.PCT",
+    "twelvemonkeys/MARBLES.PCT",
+    "twelvemonkeys/TRU256.PCT",
+    "twelvemonkeys/mire32.pict",
+    "twelvemonkeys/test.pct",
+    "twelvemonkeys/qt_png.pict",
+    "twelvemonkeys/qt_bmp.pict",
+    "twelvemonkeys/qt_jpeg.pict",
     "twelvemonkeys/J19.pict",
 };
 
@@ -85,8 +96,8 @@ TEST(PictCorpus, PicturesOurDecoderCoversComeOutAsTheReferencesShowThem) {
     for (int y = 0; y < expected.height; ++y)
       for (int x = 0; x < expected.width; ++x) {
         const Rgb c = reference.At(x, y);
-        expected.At(x, y) = 0xFF000000u | uint32_t(c.red) << 16 | uint32_t(c.green) << 8 |
-                            uint32_t(c.blue);
+        expected.At(x, y) =
+            0xFF000000u | uint32_t(c.red) << 16 | uint32_t(c.green) << 8 | uint32_t(c.blue);
       }
     ASSERT_TRUE(pict::ConvertToSrgb(expected, profile)) << file;
     int changed = 0;

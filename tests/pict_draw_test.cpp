@@ -262,7 +262,9 @@ TEST(PictDraw, HiliteModeTurnsTheNextInversionIntoAHilite) {
       {"hilite, then invert: the flag is used up",
        [&](PictWriter& w) { hilite(w), invert(w), invert(w); }, kBlue, kBlackRgb, kCyan},
       {"a drawing that does not invert leaves the flag for the next",
-       [&](PictWriter& w) { hilite(w), w.Op(0x31).RectData({20, 0, 24, 4}), invert(w); },
+       [&](PictWriter& w) {
+         hilite(w), w.Op(0x31).RectData({20, 0, 24, 4}), invert(w);
+       },
        kYellow, kWhiteRgb, kRed},
       {"an xor pen hilites",
        [&](PictWriter& w) {
@@ -272,8 +274,8 @@ TEST(PictDraw, HiliteModeTurnsTheNextInversionIntoAHilite) {
       {"hilite colour the background's: inverts",
        [&](PictWriter& w) { RgbColour(w, 0x1D, kWhiteRgb), hilite(w), invert(w); }, kBlackRgb,
        kBlue, kCyan},
-      {"DefHilite: black, the default",
-       [&](PictWriter& w) { w.Op(0x001E), hilite(w), invert(w); }, kBlackRgb, kYellow, kRed},
+      {"DefHilite: black, the default", [&](PictWriter& w) { w.Op(0x001E), hilite(w), invert(w); },
+       kBlackRgb, kYellow, kRed},
   };
   for (const Case& c : cases) {
     PictWriter writer;
@@ -298,7 +300,8 @@ TEST(PictDraw, RedTextInvertedAboveAndHilitedBelow) {
     writer.Frame(0, 0, 120, 60);
     RgbColour(writer, 0x1A, kRed).Op(0x0003).U16(21).Op(0x000D).U16(40);  // Helvetica 40
     Text(writer.Op(0x28).PointData(5, 45), "HEH");
-    if (mark) writer.Op(0x33).RectData({0, 0, 120, 30}).Op(0x001C).Op(0x33).RectData({0, 30, 120, 60});
+    if (mark)
+      writer.Op(0x33).RectData({0, 0, 120, 30}).Op(0x001C).Op(0x33).RectData({0, 30, 120, 60});
     return Decode(writer.End());
   };
   const PictResult plain = draw(false), marked = draw(true);
@@ -308,8 +311,9 @@ TEST(PictDraw, RedTextInvertedAboveAndHilitedBelow) {
   for (int y = 0; y < 60; ++y)
     for (int x = 0; x < 120; ++x) {
       const uint32_t before = At(plain, x, y), after = At(marked, x, y);
-      const uint32_t expected =
-          y < 30 ? before ^ kWhiteRgb : before == kWhiteRgb ? kBlackRgb : before;
+      const uint32_t expected = y < 30                ? before ^ kWhiteRgb
+                                : before == kWhiteRgb ? kBlackRgb
+                                                      : before;
       ASSERT_EQ(after, expected) << "pixel " << x << "," << y;
       if (before == kRed) ++(y < 30 ? top : bottom);
     }

@@ -15,8 +15,8 @@ extern "C" {
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 #include "pict/decode.h"
@@ -539,7 +539,8 @@ void ProfileComment(PictWriter& w, uint32_t selector, const Bytes& part = {}) {
 void Profile(PictWriter& w, const Bytes& profile, size_t piece = 32763) {
   for (size_t at = 0; at < profile.size(); at += piece) {
     const size_t end = std::min(profile.size(), at + piece);
-    ProfileComment(w, at == 0 ? 0 : 1, Bytes(profile.begin() + ptrdiff_t(at), profile.begin() + ptrdiff_t(end)));
+    ProfileComment(w, at == 0 ? 0 : 1,
+                   Bytes(profile.begin() + ptrdiff_t(at), profile.begin() + ptrdiff_t(end)));
   }
   ProfileComment(w, 2);
 }
@@ -559,8 +560,8 @@ TEST(ColourSyncComments, ConvertThePixmapsDrawnWhileTheProfileIsInForce) {
       {"none", [](PictWriter&) {}, none},
       {"one comment", [&](PictWriter& w) { Profile(w, profile); }, mixed},
       {"in pieces of 100 bytes", [&](PictWriter& w) { Profile(w, profile, 100); }, mixed},
-      {"the later profile counts",
-       [&](PictWriter& w) { Profile(w, profile), Profile(w, other); }, reversed},
+      {"the later profile counts", [&](PictWriter& w) { Profile(w, profile), Profile(w, other); },
+       reversed},
       {"never ended", [&](PictWriter& w) { ProfileComment(w, 0, profile); }, none},
       {"ended by CMEndProfile", [&](PictWriter& w) { Profile(w, profile), Short(w, 221); }, none},
       {"matching switched off", [&](PictWriter& w) { Profile(w, profile), Short(w, 223); }, none},
@@ -572,7 +573,7 @@ TEST(ColourSyncComments, ConvertThePixmapsDrawnWhileTheProfileIsInForce) {
        [&](PictWriter& w) { w.LongComment(220, profile); }, none},
       {"garbage", [&](PictWriter& w) { Profile(w, garbage); }, none},
       {"beyond the cap", [&](PictWriter& w) { Profile(w, beyondCap); }, none},
-      {"a damaged comment", [&](PictWriter& w) { w.LongComment(224, {0, 0}); }, none},
+      {"a damaged comment", [](PictWriter& w) { w.LongComment(224, {0, 0}); }, none},
   };
   const PictResult plain = DrawWithComments([](PictWriter&) {}, true);
   ASSERT_EQ(plain.refusal, "");
@@ -589,11 +590,11 @@ TEST(ColourSyncComments, ConvertThePixmapsDrawnWhileTheProfileIsInForce) {
     const bool converts = c.gammas != none;
     const int difference =
         MaxDifference(pixmap, converts ? InSrgb(plainPixmap, c.gammas) : plainPixmap);
-    EXPECT_TRUE(difference >= 0 && difference <= (converts ? 1 : 0)) << c.name << ": " << difference;
+    EXPECT_TRUE(difference >= 0 && difference <= (converts ? 1 : 0))
+        << c.name << ": " << difference;
     // A bitmap's black and white are the port's colours, never matched.
     for (int y = 0; y < 16; ++y)
-      for (int x = 0; x < 16; ++x)
-        ASSERT_EQ(bitmap.At(x, y), plain.image.At(x + 16, y)) << c.name;
+      for (int x = 0; x < 16; ++x) ASSERT_EQ(bitmap.At(x, y), plain.image.At(x + 16, y)) << c.name;
   }
 }
 

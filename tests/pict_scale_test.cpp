@@ -88,49 +88,58 @@ TEST(PictScale, WholePixelDrawingBecomesBlocksOfTheScale) {
     Rect frame;
     std::function<void(PictWriter&)> draw;
   } cases[] = {
-      {"framed rectangles, 1 and 3x2 pens", {0, 0, 20, 16},
+      {"framed rectangles, 1 and 3x2 pens",
+       {0, 0, 20, 16},
        [](PictWriter& w) {
          w.Op(0x30).RectData({2, 2, 12, 10});
          w.Op(0x0007).PointData(3, 2).Op(0x30).RectData({5, 4, 19, 15});
        }},
-      {"filled, erased and inverted rectangles in colour", {0, 0, 20, 16},
+      {"filled, erased and inverted rectangles in colour",
+       {0, 0, 20, 16},
        [](PictWriter& w) {
          RgbColour(w, 0x1A, 0xCC2211);
          RgbColour(w, 0x1B, 0x11AA44);
          w.Op(0x31).RectData({1, 1, 9, 7}).Op(0x32).RectData({4, 3, 15, 12});
          w.Op(0x33).RectData({0, 5, 20, 9});
        }},
-      {"lines along the axes", {0, 0, 20, 16},
+      {"lines along the axes",
+       {0, 0, 20, 16},
        [](PictWriter& w) {
          w.Op(0x20).PointData(2, 3).PointData(17, 3).Op(0x21).PointData(17, 14);
          w.Op(0x0007).PointData(2, 3).Op(0x20).PointData(5, 6).PointData(5, 12);
        }},
-      {"a region and a clip region", {0, 0, 20, 16},
+      {"a region and a clip region",
+       {0, 0, 20, 16},
        [](PictWriter& w) {
          w.Op(0x0001).RegionData({{0, 0, 14, 16}});
          w.Op(0x0081).RegionData({{2, 2, 8, 5}, {4, 5, 18, 9}});
        }},
-      {"a frame away from the origin, moved by Origin", {30, 40, 50, 56},
+      {"a frame away from the origin, moved by Origin",
+       {30, 40, 50, 56},
        [](PictWriter& w) {
          w.Op(0x000C).U16(uint16_t(-5)).U16(7);
          w.Op(0x30).RectData({28, 44, 40, 60});
        }},
-      {"a 1-bit bitmap, stretched", {0, 0, 20, 16},
+      {"a 1-bit bitmap, stretched",
+       {0, 0, 20, 16},
        [](PictWriter& w) {
          PixmapPlan plan = Plan(1, 7, 5);
          plan.destination = {2, 3, 16, 13};
          w.Pixmap(plan);
        }},
-      {"a 32-bit pixmap in a masked copy", {0, 0, 20, 16},
+      {"a 32-bit pixmap in a masked copy",
+       {0, 0, 20, 16},
        [](PictWriter& w) {
          PixmapPlan plan = Plan(32, 9, 6);
          plan.destination = {3, 2, 12, 8};
          plan.mask = {{3, 2, 8, 6}, {9, 5, 12, 8}};
          w.Pixmap(plan);
        }},
-      {"a QuickTime image placed by its matrix", {0, 0, 20, 16},
+      {"a QuickTime image placed by its matrix",
+       {0, 0, 20, 16},
        [](PictWriter& w) {
-         QuickTime(w, QuickTimeOpcodeData(RawQuickTime(), {0, 0, 6, 5}, QuickTimeScale(2, 2, 3, 4)));
+         QuickTime(w,
+                   QuickTimeOpcodeData(RawQuickTime(), {0, 0, 6, 5}, QuickTimeScale(2, 2, 3, 4)));
        }},
   };
   for (const auto& c : cases) {
