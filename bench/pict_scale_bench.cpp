@@ -18,13 +18,6 @@
 
 namespace {
 
-double Median(std::vector<double> values) {
-  if (values.empty()) return 0;
-  std::sort(values.begin(), values.end());
-  const size_t middle = values.size() / 2;
-  return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
 // Processor time, not wall time: on a shared machine the wall clock mostly measures the others.
 double MedianMilliseconds(int repeats, const std::vector<uint8_t>& bytes, int scale) {
   std::vector<double> times;
