@@ -198,6 +198,9 @@ Bitmap EnlargePicture(Bitmap picture, int scale) {
   if (FreeImage_GetColorsUsed(source) > 0)
     std::memcpy(FreeImage_GetPalette(enlarged.get()), FreeImage_GetPalette(source),
                 FreeImage_GetColorsUsed(source) * sizeof(RGBQUAD));
+  if (FreeImage_GetTransparencyCount(source) > 0)
+    FreeImage_SetTransparencyTable(enlarged.get(), FreeImage_GetTransparencyTable(source),
+                                   int(FreeImage_GetTransparencyCount(source)));
   FreeImage_CloneMetadata(enlarged.get(), source);
   for (unsigned y = 0; y < height * unsigned(scale); ++y) {
     const BYTE* from = FreeImage_GetScanLine(source, int(y / unsigned(scale)));
