@@ -39,5 +39,8 @@ jobs=${FUZZ_JOBS:-$(nproc)}
 # The work cap allows about a second of drawing in a release build; with the sanitizers a
 # picture at the largest canvas takes ten to twenty times as long, which is no hang.
 # shellcheck disable=SC2086
-./pict_fuzzer -max_total_time="$seconds" -max_len="$max_len" -timeout=60 -rss_limit_mb=3072 \
-  -jobs="$jobs" -workers="$jobs" -artifact_prefix=crashes/ -print_final_stats=1 corpus seeds
+# -len_control=0: the length limit is max_len from the start, rather than growing from small
+# inputs over the first hours, so the largest pictures are mutated whole in a short run too.
+./pict_fuzzer -max_total_time="$seconds" -max_len="$max_len" -len_control=0 -timeout=60 \
+  -rss_limit_mb=3072 -jobs="$jobs" -workers="$jobs" -artifact_prefix=crashes/ \
+  -print_final_stats=1 corpus seeds
