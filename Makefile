@@ -3,7 +3,8 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 PACKAGES := libfreeimage-dev libdevil-dev libjxr-dev libjxr-tools libpango1.0-dev \
   libcairo2-dev libpixman-1-dev libavcodec-dev libavformat-dev libswscale-dev liblcms2-dev \
-  imagemagick fonts-liberation fonts-dejavu-core libgtest-dev cmake g++ make pkg-config
+  imagemagick fonts-liberation fonts-dejavu-core libgtest-dev cmake g++ make pkg-config \
+  parallel
 
 SANITIZE_BUILD ?= build-sanitize
 

@@ -1,5 +1,6 @@
 #include "batch/driver.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -12,6 +13,7 @@
 #include "platform/files.h"
 #include "platform/terminal.h"
 #include "platform/text.h"
+#include "platform/worker_process.h"
 #include "settings/formats.h"
 #include "settings/keywords.h"
 #include "settings/settings.h"
@@ -263,7 +265,8 @@ RunOutcome RunBatch(bool quiet) {
     const EndingAction removal([folder = *tempFolder] { RemoveFolderTree(folder); });
     run.tempFolder = *tempFolder;
     const bool showProgress = !quiet && IsErrorTerminal();
-    converted = ConvertAll(run, gInputFiles.entries(), showProgress);
+    const int jobs = gJob.jobs.value_or(std::min(UsableProcessorCount(), kMaxJobs));
+    converted = ConvertAll(run, gInputFiles.entries(), jobs, showProgress);
     RemoveFolderTree(*tempFolder);
   } else {
     WriteError(ProgramName() + ": cannot make a private folder in " + TemporaryFolder() + "\n");

@@ -1,15 +1,39 @@
 #include "batch/worker.h"
 
+#include <algorithm>
+#include <cstring>
+#include <deque>
+#include <optional>
+
+#include "batch/ledger.h"
 #include "console/progress.h"
 #include "naming/file_context.h"
 #include "naming/output_path.h"
+#include "naming/tokens.h"
 #include "pipeline/convert_file.h"
 #include "platform/files.h"
+#include "platform/worker_process.h"
 
-// What a file's end shows: the debug lines on standard output, and on standard error the reason
-// a file failed (and in debug mode what the decoders said of a file that converted).
-static void ReportFile(const Run& run, const FileContext& file, const FileResult& result,
-                       ProgressDisplay& progress) {
+namespace {
+
+FileContext ContextFor(const InputEntry& entry, const FileNumbers& numbers) {
+  FileContext file;
+  file.inputPath = entry.path;
+  file.relativeSubfolder = entry.relativeSubfolder;
+  file.numbers = numbers;
+  return file;
+}
+
+void PrepareOutputFolder(const Run& run, const InputEntry& entry) {
+  if (run.settings.naming.keepSubfolders)
+    EnsureOutputSubfolder(run.outputFolder, entry.relativeSubfolder);
+}
+
+// A file's end, in input order: its output written under its final name, the debug lines on
+// standard output, and on standard error the reason a file failed (and in debug mode what the
+// decoders said of a file that converted); then its file time. True when it was written.
+bool SettleFile(const Run& run, FileContext& file, FileResult& result, ProgressDisplay& progress) {
+  WriteFile(run, file, result);
   if (run.debug) {
     progress.PrintLine("Saving As: " + file.outputPath);
     progress.PrintLine(result.written ? "OK" : "Not OK");
@@ -19,28 +43,302 @@ static void ReportFile(const Run& run, const FileContext& file, const FileResult
     progress.PrintErrorLine(prefix + result.failure);
   else if (run.debug)
     progress.PrintErrorLine(prefix + result.decoders);
+  if (result.written) ApplyFileTimestamp(file.inputPath, file.outputPath, run.settings.naming);
+  return result.written;
 }
 
-int32_t ConvertAll(const Run& run, const std::vector<InputEntry>& entries, bool showProgress) {
-  ProgressDisplay progress(showProgress, static_cast<int64_t>(entries.size()));
+int32_t ConvertOneAfterAnother(const Run& run, const std::vector<InputEntry>& entries,
+                               ProgressDisplay& progress) {
   FileNumbers numbers = FirstFileNumbers();
   int32_t converted = 0;
   for (const InputEntry& entry : entries) {
     progress.StartFile(entry.path);
-    FileContext file;
-    file.inputPath = entry.path;
-    file.relativeSubfolder = entry.relativeSubfolder;
-    file.numbers = numbers;
-    if (run.settings.naming.keepSubfolders)
-      EnsureOutputSubfolder(run.outputFolder, file.relativeSubfolder);
+    FileContext file = ContextFor(entry, numbers);
+    PrepareOutputFolder(run, entry);
     if (run.debug) progress.PrintLine("Processing: " + file.inputPath);
-    const FileResult result = ConvertFile(run, file);
+    FileResult result = EncodeFile(run, file);
     progress.FinishFile();
-    ReportFile(run, file, result, progress);
-    if (!result.written) continue;
+    if (!SettleFile(run, file, result, progress)) continue;
     ++converted;
     numbers = NextFileNumbers(numbers);
-    ApplyFileTimestamp(file.inputPath, file.outputPath, run.settings.naming);
   }
   return converted;
+}
+
+// The messages between the parent and its workers: numbers and texts in a row.
+class MessageWriter {
+ public:
+  MessageWriter& Number(int64_t value) {
+    bytes_.append(reinterpret_cast<const char*>(&value), sizeof value);
+    return *this;
+  }
+  MessageWriter& Text(const std::string& text) {
+    Number(static_cast<int64_t>(text.size()));
+    bytes_ += text;
+    return *this;
+  }
+  const std::string& bytes() const { return bytes_; }
+
+ private:
+  std::string bytes_;
+};
+
+class MessageReader {
+ public:
+  explicit MessageReader(const std::string& bytes) : bytes_(bytes) {}
+  int64_t Number() {
+    int64_t value = 0;
+    if (at_ + sizeof value > bytes_.size()) return 0;
+    std::memcpy(&value, bytes_.data() + at_, sizeof value);
+    at_ += sizeof value;
+    return value;
+  }
+  std::string Text() {
+    const auto size = static_cast<size_t>(Number());
+    if (size > bytes_.size() - at_) return {};
+    std::string text = bytes_.substr(at_, size);
+    at_ += size;
+    return text;
+  }
+
+ private:
+  const std::string& bytes_;
+  size_t at_ = 0;
+};
+
+// A file converted by a worker, waiting for its turn to be written.
+struct Converted {
+  FileContext file;  // as the conversion filled it in, with the numbers it used
+  FileResult result;
+};
+
+std::string TaskMessage(size_t index, const FileNumbers& numbers) {
+  return MessageWriter()
+      .Number(static_cast<int64_t>(index))
+      .Number(numbers.randomNumber)
+      .Number(numbers.counter)
+      .bytes();
+}
+
+std::string ResultMessage(const FileContext& file, const FileResult& result) {
+  MessageWriter message;
+  message.Number(file.numbers.randomNumber);
+  message.Number(file.numbers.counter).Number(file.loadedBpp).Number(file.targetBpp);
+  message.Number(file.outputWidth).Number(file.outputHeight).Number(result.loaded);
+  message.Text(result.failure).Text(result.decoders).Number(result.bytes.has_value());
+  if (result.bytes) message.Text(*result.bytes);
+  return message.bytes();
+}
+
+// The worker's side: converts each file it is given, up to the bytes of its output.
+void Serve(const Run& run, const std::vector<InputEntry>& entries, WorkerChannel& channel) {
+  while (const std::optional<std::string> task = channel.NextTask()) {
+    MessageReader reader(*task);
+    const auto index = static_cast<size_t>(reader.Number());
+    FileNumbers numbers;
+    numbers.randomNumber = static_cast<int32_t>(reader.Number());
+    numbers.counter = reader.Number();
+    if (index >= entries.size()) return;
+    FileContext file = ContextFor(entries[index], numbers);
+    const FileResult result = EncodeFile(run, file);
+    if (!channel.SendResult(ResultMessage(file, result))) return;
+  }
+}
+
+// The parent's reading of a worker's result for the file of entry (a worker answers each task
+// before it takes the next).
+Converted ReadResult(const std::string& message, const InputEntry& entry) {
+  MessageReader reader(message);
+  FileNumbers numbers;
+  numbers.randomNumber = static_cast<int32_t>(reader.Number());
+  numbers.counter = reader.Number();
+  Converted converted{ContextFor(entry, numbers), {}};
+  converted.file.loadedBpp = static_cast<int32_t>(reader.Number());
+  converted.file.targetBpp = static_cast<int32_t>(reader.Number());
+  converted.file.outputWidth = static_cast<int32_t>(reader.Number());
+  converted.file.outputHeight = static_cast<int32_t>(reader.Number());
+  converted.result.loaded = reader.Number() != 0;
+  converted.result.failure = reader.Text();
+  converted.result.decoders = reader.Text();
+  if (reader.Number() != 0) converted.result.bytes = reader.Text();
+  return converted;
+}
+
+// One worker and the file it has in hand.
+struct Slot {
+  WorkerProcess process;
+  std::optional<size_t> file;
+};
+
+class ParallelConversion {
+ public:
+  ParallelConversion(const Run& run, const std::vector<InputEntry>& entries, int jobs)
+      : run_(run),
+        entries_(entries),
+        jobs_(static_cast<size_t>(jobs)),
+        ledger_(entries.size()),
+        waiting_(entries.size()),
+        // At most this many files are started ahead of the one whose turn it is, which bounds
+        // the results held here.
+        window_(2 * static_cast<size_t>(jobs)),
+        // Only a watermark that shows the numbers makes a guess that proved wrong cost a
+        // conversion: the output name is made with the exact numbers anyway.
+        numbered_(run.settings.watermark.kind == WatermarkKind::Text &&
+                  TextUsesFileNumbers(run.settings.watermark.text.text)) {
+    for (int i = 0; i < jobs; ++i) StartWorker();
+  }
+
+  int32_t ConvertEverything(ProgressDisplay& progress) {
+    progress_ = &progress;
+    while (!ledger_.IsDone()) {
+      GiveOutWork();
+      if (slots_.empty()) {
+        ConvertHereWhenNoWorkerRuns();
+      } else {
+        CollectResults();
+      }
+      SettleInTurn();
+    }
+    return converted_;
+  }
+
+ private:
+  void StartWorker() {
+    std::string error;
+    std::optional<WorkerProcess> process = WorkerProcess::Start(
+        [this](WorkerChannel& channel) { Serve(run_, entries_, channel); }, error);
+    if (process) slots_.push_back({std::move(*process), std::nullopt});
+  }
+
+  void GiveOutWork() {
+    for (Slot& slot : slots_) {
+      if (slot.file) continue;
+      size_t index;
+      FileNumbers numbers;
+      if (!again_.empty()) {
+        // Only the file whose turn it is goes again, so its numbers are exact now.
+        index = again_.front();
+        again_.pop_front();
+        numbers = ledger_.Exact();
+      } else if (nextToStart_ < entries_.size() && nextToStart_ < ledger_.next() + window_) {
+        index = nextToStart_++;
+        numbers = ledger_.Guess(index);
+        PrepareOutputFolder(run_, entries_[index]);
+      } else {
+        return;
+      }
+      slot.file = index;
+      // A worker that cannot take it has ended: its end is collected with the results.
+      slot.process.SendTask(TaskMessage(index, numbers));
+    }
+  }
+
+  void CollectResults() {
+    std::vector<int> descriptors;
+    std::vector<Slot*> busy;
+    for (Slot& slot : slots_) {
+      if (!slot.file) continue;
+      descriptors.push_back(slot.process.resultDescriptor());
+      busy.push_back(&slot);
+    }
+    if (busy.empty()) return;
+    const std::vector<bool> readable = WaitForReadable(descriptors);
+    for (size_t i = 0; i < busy.size(); ++i) {
+      if (!readable[i]) continue;
+      Slot& slot = *busy[i];
+      const size_t index = *slot.file;
+      slot.file.reset();
+      if (const std::optional<std::string> message = slot.process.ReceiveResult()) {
+        Keep(index, ReadResult(*message, entries_[index]));
+        continue;
+      }
+      // The worker is gone (a crash in a library, say): the file fails, the others go on.
+      const WorkerEnd end = slot.process.Stop();
+      Converted lost{ContextFor(entries_[index], ledger_.Exact()), {}};
+      lost.result.failure = "the worker process converting it ended " +
+                            (end.signal != 0 ? "by signal " + std::to_string(end.signal) + " (" +
+                                                   strsignal(end.signal) + ")"
+                                             : "with status " + std::to_string(end.exitStatus));
+      Keep(index, std::move(lost));
+    }
+    std::erase_if(slots_, [](const Slot& slot) { return slot.process.pid() < 0; });
+    // A worker lost is replaced, within reason: a library that crashes on every file must not
+    // make this fork for ever.
+    while (slots_.size() < jobs_ && !ledger_.IsDone() && restarts_ < kMaxRestarts) {
+      ++restarts_;
+      StartWorker();
+      if (slots_.empty()) break;
+    }
+  }
+
+  // Without any worker (none could be started), the file whose turn it is converts here.
+  void ConvertHereWhenNoWorkerRuns() {
+    const size_t index = ledger_.next();
+    if (waiting_[index]) return;
+    std::erase(again_, index);
+    Converted converted{ContextFor(entries_[index], ledger_.Exact()), {}};
+    PrepareOutputFolder(run_, entries_[index]);
+    converted.result = EncodeFile(run_, converted.file);
+    nextToStart_ = std::max(nextToStart_, index + 1);
+    Keep(index, std::move(converted));
+  }
+
+  void Keep(size_t index, Converted converted) {
+    if (!converted.result.bytes) ledger_.MarkFailed(index);
+    waiting_[index] = std::move(converted);
+  }
+
+  void SettleInTurn() {
+    while (!ledger_.IsDone() && waiting_[ledger_.next()]) {
+      const size_t index = ledger_.next();
+      Converted& converted = *waiting_[index];
+      const FileNumbers exact = ledger_.Exact();
+      if (numbered_ && converted.result.bytes && !(converted.file.numbers == exact)) {
+        // Drawn with numbers that an earlier failure made wrong: convert it again.
+        waiting_[index].reset();
+        again_.push_back(index);
+        return;
+      }
+      converted.file.numbers = exact;
+      progress_->StartFile(converted.file.inputPath);
+      if (run_.debug) progress_->PrintLine("Processing: " + converted.file.inputPath);
+      progress_->FinishFile();
+      const bool written = SettleFile(run_, converted.file, converted.result, *progress_);
+      converted_ += written ? 1 : 0;
+      ledger_.Settle(written);
+      waiting_[index].reset();
+    }
+    if (!ledger_.IsDone()) progress_->StartFile(entries_[ledger_.next()].path);
+  }
+
+  static constexpr int kMaxRestarts = 64;
+
+  const Run& run_;
+  const std::vector<InputEntry>& entries_;
+  const size_t jobs_;
+  ProgressDisplay* progress_ = nullptr;
+  FileLedger ledger_;
+  std::vector<std::optional<Converted>> waiting_;
+  std::deque<size_t> again_;
+  std::vector<Slot> slots_;
+  size_t nextToStart_ = 0;
+  const size_t window_;
+  const bool numbered_;
+  int restarts_ = 0;
+  int32_t converted_ = 0;
+};
+
+}  // namespace
+
+int32_t ConvertAll(const Run& run, const std::vector<InputEntry>& entries, int jobs,
+                   bool showProgress) {
+  jobs = std::min(jobs, static_cast<int>(entries.size()));
+  if (jobs <= 1) {
+    ProgressDisplay progress(showProgress, static_cast<int64_t>(entries.size()));
+    return ConvertOneAfterAnother(run, entries, progress);
+  }
+  // The workers start before the progress display's thread does.
+  ParallelConversion parallel(run, entries, jobs);
+  ProgressDisplay progress(showProgress, static_cast<int64_t>(entries.size()));
+  return parallel.ConvertEverything(progress);
 }

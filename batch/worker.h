@@ -8,7 +8,11 @@
 #include "batch/collect.h"
 #include "pipeline/run.h"
 
-// Converts every entry in order, one after another, printing three lines per file in debug
+// Converts every entry, jobs files at a time (1: one after another in this process; more: in
+// as many worker processes), and settles them in input order: three lines per file in debug
 // mode, one line on standard error for each file that fails (with its reason) and, with
-// showProgress, the progress line on standard error; returns the number of files written.
-int32_t ConvertAll(const Run& run, const std::vector<InputEntry>& entries, bool showProgress);
+// showProgress, the progress line on standard error. The files written, their names and
+// numbers and every line printed are the same for any number of jobs. Returns the number of
+// files written.
+int32_t ConvertAll(const Run& run, const std::vector<InputEntry>& entries, int jobs,
+                   bool showProgress);

@@ -1,16 +1,28 @@
 #!/bin/sh
-# Converts trees of 100 and 1000 small PICT files in one run each and reports the time, the
-# peak memory and the peak number of open file descriptors of marrowickcmd, and whether
-# anything was left in its temporary folder. Peak memory and descriptors must not grow with
-# the number of files.
+# Converts trees of small PICT files (100 and 1000 by default) in one run each and reports the
+# time, the peak memory (resident sizes of marrowickcmd, its workers and their children, summed)
+# and the peak number of open file descriptors of marrowickcmd, and whether anything was left in
+# its temporary folder. Peak memory and descriptors must not grow with the number of files.
+# Options for the program (--jobs=1, say) come from $OPTIONS.
 #
-#   sh bench/batch_bench.sh [build/bin/marrowickcmd]
+#   sh bench/batch_bench.sh [build/bin/marrowickcmd [COUNT...]]
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 program=$(readlink -f "${1:-$here/../build/bin/marrowickcmd}")
 corpus=$here/../../shared/corpus/pict-synthetic
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+[ $# -gt 0 ] && shift
+counts=${*:-100 1000}
+
+# Resident KiB of a process and all below it.
+tree_rss() {
+  total=$(awk '/VmRSS/ {print $2}' /proc/"$1"/status 2>/dev/null || echo 0)
+  for child in $(ps -o pid= --ppid "$1" 2>/dev/null); do
+    total=$((${total:-0} + $(tree_rss "$child")))
+  done
+  echo "${total:-0}"
+}
 
 run() {
   count=$1
@@ -29,12 +41,13 @@ run() {
     i=$((i + 1))
   done
   start=$(date +%s.%N)
-  XDG_RUNTIME_DIR=$rt TMPDIR=$tmp "$program" -i "$in/" -o "$out/" -c png -q &
+  # shellcheck disable=SC2086
+  XDG_RUNTIME_DIR=$rt TMPDIR=$tmp "$program" -i "$in/" -o "$out/" -c png -q ${OPTIONS:-} &
   pid=$!
   peak_fd=0 peak_rss=0
   while kill -0 $pid 2>/dev/null; do
     fds=$(ls /proc/$pid/fd 2>/dev/null | wc -l)
-    rss=$(awk '/VmRSS/ {print $2}' /proc/$pid/status 2>/dev/null || echo 0)
+    rss=$(tree_rss $pid)
     [ "${fds:-0}" -gt $peak_fd ] && peak_fd=$fds
     [ "${rss:-0}" -gt $peak_rss ] && peak_rss=$rss
     sleep 0.2
@@ -47,5 +60,4 @@ run() {
     "$count" "$(awk "BEGIN {print $end - $start}")" "$written" "$peak_rss" "$peak_fd" "$left"
 }
 
-run 100
-run 1000
+for count in $counts; do run "$count"; done

@@ -10,6 +10,7 @@
 struct FileNumbers {
   int32_t randomNumber = 1;  // 1..99999
   int64_t counter = 1;
+  bool operator==(const FileNumbers&) const = default;
 };
 
 // The numbers of a run's first file: the counter at 1 and a fresh random number.

@@ -74,3 +74,10 @@ std::string ExpandTextTokens(std::string_view text, const FileContext& file,
       working = ReplaceToken(working, token, file, extension);
   return working;
 }
+
+bool TextUsesFileNumbers(std::string_view text) {
+  // Two files that differ in their numbers only: any difference comes from a number token.
+  FileContext one, other;
+  other.numbers = {one.numbers.randomNumber + 1, one.numbers.counter + 1};
+  return ExpandTextTokens(text, one, "") != ExpandTextTokens(text, other, "");
+}

@@ -16,3 +16,6 @@ std::string ExpandFilenameMask(std::string_view mask, const FileContext& file,
 // the rest kept as it is.
 std::string ExpandTextTokens(std::string_view text, const FileContext& file,
                              std::string_view extension);
+
+// True when the text's tokens make it depend on the file's numbers (%n%, %rnd%).
+bool TextUsesFileNumbers(std::string_view text);

@@ -154,17 +154,18 @@ std::optional<std::string> EncodeWithFreeImageWriter(FIBITMAP* picture, const Sa
     failure = "the picture could not be prepared for " + std::string(format.extension);
     return {};
   }
+  const std::string described = " (" + std::to_string(FreeImage_GetWidth(prepared.bitmap)) +
+                                " x " + std::to_string(FreeImage_GetHeight(prepared.bitmap)) +
+                                ", " + std::to_string(FreeImage_GetBPP(prepared.bitmap)) + " bits)";
   if (!CanFormatTake(format, prepared.bitmap)) {
-    failure = std::string(format.extension) + " cannot hold this picture (" +
-              std::to_string(FreeImage_GetWidth(prepared.bitmap)) + " x " +
-              std::to_string(FreeImage_GetHeight(prepared.bitmap)) + ", " +
-              std::to_string(FreeImage_GetBPP(prepared.bitmap)) + " bits)";
+    failure = std::string(format.extension) + " cannot hold this picture" + described;
     return {};
   }
   const auto id = static_cast<FREE_IMAGE_FORMAT>(format.formatId);
   std::optional<std::string> bytes = EncodeWithFreeImage(id, prepared.bitmap, request.saveFlags);
   if (!bytes) {
-    failure = "FreeImage could not write the " + std::string(format.extension) + " file";
+    failure = "FreeImage could not write this picture as " + std::string(format.extension) +
+              described;
     return {};
   }
   if (id == FIF_BMP) MendCompressedBmpHeader(*bytes);

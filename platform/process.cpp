@@ -21,7 +21,9 @@ extern char** environ;
 std::string DescribeProgramEnd(const ProgramEnd& end, int timeoutMilliseconds) {
   if (!end.started) return end.startError;
   if (end.timedOut)
-    return "stopped after " + std::to_string((timeoutMilliseconds + 999) / 1000) + " s";
+    return "stopped after " + (timeoutMilliseconds % 1000 == 0
+                                   ? std::to_string(timeoutMilliseconds / 1000) + " s"
+                                   : std::to_string(timeoutMilliseconds) + " ms");
   if (end.signal != 0) return "killed by signal " + std::to_string(end.signal);
   return "exit status " + std::to_string(end.exitStatus);
 }

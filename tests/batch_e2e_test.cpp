@@ -322,3 +322,84 @@ TEST_F(BatchRun, NamesLikeOptionsListsOrPrefixesConvertGivenRelativeOrAbsolute) 
 }
 
 }  // namespace
+
+namespace {
+
+// The lines of standard error about file ("<program>: <file>: <reason>").
+std::vector<std::string> ErrorLinesFor(const std::string& errors, const std::string& file) {
+  std::vector<std::string> lines;
+  for (const std::string& line : Lines(errors))
+    if (line.starts_with("marrowickcmd") && line.find(": " + file + ": ") != std::string::npos)
+      lines.push_back(line);
+  return lines;
+}
+
+}  // namespace
+
+TEST_F(BatchRun, EveryFailedFileGetsOneLineWithItsReasonOnStandardErrorEvenWhenQuiet) {
+  Put(kGood1, "a.pct");
+  Put(kBad, "bad.pct");
+  Put(kGood2, "sub/c.pct");
+  // A file where the subfolder should be: sub/c.pct cannot be written.
+  ASSERT_TRUE(WriteFileBytes(out_ + "sub", "in the way"));
+  RunOptions slowConverter;
+  slowConverter.shortConverterDeadline = true;
+  const std::string fake = scratch_ / "fake/";
+  fs::create_directories(fake);
+  std::ofstream(fake + "convert") << "#!/bin/sh\nexec /bin/sleep 1000\n";
+  fs::permissions(fake + "convert", fs::perms::owner_all);
+  slowConverter.extraPath = fake;
+  struct Case {
+    std::vector<std::string> extra;
+    RunOptions options;
+    std::string badReason;  // what the line of bad.pct says
+  };
+  const Case kCases[] = {
+      {{}, {}, "no decoder could read it (our decoder: "},
+      {{"-q"}, {}, "; convert: exit status 1; FreeImage's reader: found no picture)"},
+      {{"-q"}, slowConverter, "; convert: stopped after 500 ms; "},
+  };
+  for (const Case& c : kCases) {
+    std::vector<std::string> arguments = {"-i", in_, "-o", out_, "-c", "png"};
+    arguments.insert(arguments.end(), c.extra.begin(), c.extra.end());
+    const RunResult run = RunMarrowick(arguments, c.options);
+    EXPECT_EQ(Lines(run.errors).size(), 2u) << run.errors;
+    EXPECT_TRUE(ErrorLinesFor(run.errors, in_ + "a.pct").empty()) << run.errors;
+    const auto bad = ErrorLinesFor(run.errors, in_ + "bad.pct");
+    ASSERT_EQ(bad.size(), 1u) << run.errors;
+    EXPECT_NE(bad[0].find(c.badReason), std::string::npos) << bad[0];
+    const auto blocked = ErrorLinesFor(run.errors, in_ + "sub/c.pct");
+    ASSERT_EQ(blocked.size(), 1u) << run.errors;
+    EXPECT_NE(blocked[0].find(out_ + "sub/: Not a directory"), std::string::npos) << blocked[0];
+    // Standard output is what it always was.
+    EXPECT_TRUE(run.output.ends_with(c.extra.empty() ? "Files converted: 1 of 3\n" : ""));
+  }
+
+  // A format that cannot hold the picture says so; a run where every file converts is silent.
+  const RunResult icon = RunMarrowick({"-i", in_ + "a.pct", "-o", out_, "-c", "ico", "-q"});
+  EXPECT_NE(icon.errors.find(": FreeImage could not write this picture as ico (80 x 60, 24 bits)"),
+            std::string::npos)
+      << icon.errors;
+  EXPECT_EQ(RunMarrowick({"-i", in_ + "a.pct", "-o", out_, "-c", "png"}).errors, "");
+}
+
+TEST_F(BatchRun, ExitStatusTellsWhatHappenedOnlyWhenAskedTo) {
+  Put(kGood1, "good/a.pct");
+  Put(kGood1, "mixed/a.pct");
+  Put(kBad, "mixed/bad.pct");
+  fs::create_directories(in_ + "empty");
+  const std::pair<std::vector<std::string>, int> kCases[] = {
+      {{"-i", in_ + "good/", "-o", out_}, 0},
+      {{"-i", in_ + "mixed/", "-o", out_}, 1},
+      {{"-i", in_ + "empty/", "-o", out_}, 2},                            // no input
+      {{"-i", in_ + "good/", "-o", scratch_ / "missing/"}, 2},           // a check
+      {{"-i", in_ + "good/", "-o", out_, "--jobs=0"}, 2},                // a check of ours
+      {{"-i", in_ + "good/", "-o", out_, "--profile=/nonexistent"}, 2},  // the command line
+  };
+  for (const auto& [arguments, exitCode] : kCases) {
+    EXPECT_EQ(RunMarrowick(arguments).exitCode, 0) << arguments[1];
+    std::vector<std::string> asking = arguments;
+    asking.push_back("--exit-status");
+    EXPECT_EQ(RunMarrowick(asking).exitCode, exitCode) << arguments[1];
+  }
+}

@@ -2,11 +2,13 @@
 // fails on its own, the run always finishes, and nothing is left behind.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <chrono>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <thread>
 
 #include "platform/files.h"
@@ -158,26 +160,72 @@ TEST_F(CorpusRun, ConverterThatNeverEndsIsStoppedAndTheRunGoesOn) {
   EXPECT_EQ(CountEntries(temp_), 0);
 }
 
-TEST_F(CorpusRun, SignalThatEndsTheRunEndsItsConverterToo) {
+// Ctrl-C (SIGINT to the whole group), SIGTERM and SIGHUP to the program alone, at random moments
+// of a run that is busy with converters, with one job and with three, and a busy neighbour on the
+// machine: every time, the run ends by that signal within seconds, and leaves no process (worker
+// or converter), no temporary file or folder, no unfinished output and no progress line behind.
+TEST_F(CorpusRun, EndingSignalAtAnyMomentLeavesNothingBehind) {
   const OrphanCatcher orphans;
-  ASSERT_TRUE(WriteTestPicture(TestPicture::ConverterOnly, in_ + "a.pct"));
-  const std::string converterPid = scratch_ / "converter.pid";
-  const std::string backgroundPid = scratch_ / "background.pid";
-  RunOptions options;
-  options.extraPath = FakeConverter("/bin/sleep 1000 &\necho $! > '" + backgroundPid +
-                                    "'\necho $$ > '" + converterPid + "'\nexec /bin/sleep 1000");
-  for (int signal : {SIGTERM, SIGINT}) {
-    fs::remove(converterPid);
-    StartedRun run({"-i", in_, "-o", out_, "-q"}, options);
-    // The converter is running once it has written its process id.
-    for (int wait = 0; wait < 1000 && FileSize(converterPid).value_or(0) == 0; ++wait)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    ASSERT_GT(FileSize(converterPid).value_or(0), 0) << "the converter never started";
-    kill(run.pid(), signal);
-    EXPECT_EQ(run.Finish().signal, signal);
-    for (const std::string& pidFile : {converterPid, backgroundPid})
-      EXPECT_TRUE(orphans.AwaitEnd(pidFile)) << signal << " " << pidFile << ": left running";
+  for (int i = 0; i < 8; ++i) {
+    // Files for the converter, each held a fifth of a second, between ones we decode.
+    ASSERT_TRUE(WriteConverterOnlyPicture(in_ + "c" + std::to_string(i) + ".pct", 63 + i % 4, 4));
+    ASSERT_TRUE(WriteTestPicture(TestPicture::Gradient, in_ + "g" + std::to_string(i) + ".pct"));
   }
+  const std::string pids = scratch_ / "converters.pid";
+  RunOptions options;
+  options.errorsOnTerminal = true;
+  options.ownGroup = true;
+  options.tempFolder = temp_;
+  options.extraPath = FakeConverter("echo $$ $PPID >> '" + pids +
+                                    "'\n/bin/sleep 0.2\nexec /usr/bin/convert \"$@\"");
+  const pid_t busy = fork();
+  if (busy == 0) {
+    for (;;) {
+    }
+  }
+  std::mt19937 random(20261208);
+  std::uniform_int_distribution<int> moment(0, 1200);
+  struct Case {
+    int signal;
+    bool toGroup;
+    const char* jobs;
+  };
+  const Case kCases[] = {{SIGINT, true, "--jobs=1"},
+                         {SIGTERM, false, "--jobs=1"},
+                         {SIGHUP, false, "--jobs=1"},
+                         {SIGINT, true, "--jobs=3"},
+                         {SIGTERM, false, "--jobs=3"}};
+  for (int round = 0; round < 3; ++round) {
+    for (const Case& c : kCases) {
+      const std::string what =
+          strsignal(c.signal) + (" " + std::string(c.jobs) + " in round " + std::to_string(round));
+      StartedRun run({"-i", in_, "-o", out_, "-c", "png", c.jobs}, options);
+      std::this_thread::sleep_for(std::chrono::milliseconds(moment(random)));
+      kill(c.toGroup ? -run.pid() : run.pid(), c.signal);
+      const auto sent = std::chrono::steady_clock::now();
+      const RunResult result = run.Finish();
+      EXPECT_LT(std::chrono::steady_clock::now() - sent, std::chrono::seconds(5)) << what;
+      EXPECT_EQ(result.signal, c.signal) << what;
+      EXPECT_TRUE(orphans.AwaitEndOfAll(pids)) << what << ": a worker or converter is left";
+      EXPECT_EQ(CountEntries(temp_), 0) << what;
+      // What is in the output folder is whole; nothing half-written or temporary is there.
+      for (const auto& entry : fs::directory_iterator(out_)) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_TRUE(name.ends_with(".png") && !name.starts_with("marrowick")) << what << name;
+        FIBITMAP* picture = LoadAny(entry.path().string());
+        EXPECT_TRUE(picture) << what << ": " << name;
+        if (picture) FreeImage_Unload(picture);
+      }
+      // The progress line, drawn on the terminal, was erased: the last thing written is the
+      // erasing sequence (no file fails, so no reason line follows it).
+      EXPECT_TRUE(result.errors.empty() || result.errors.ends_with("\r\x1b[K")) << what;
+      fs::remove_all(out_);
+      fs::create_directories(out_);
+      fs::remove(pids);
+    }
+  }
+  kill(busy, SIGKILL);
+  waitpid(busy, nullptr, 0);
 }
 
 }  // namespace

@@ -142,7 +142,7 @@ TEST(Startup, PauseAfterAnErrorWaitsWithoutAPrompt) {
   }
 }
 
-TEST(Startup, ASecondInstanceEndsSilently) {
+TEST(Startup, ASecondInstanceWritesNothingOnStandardOutputAndSaysWhyOnStandardError) {
   ScratchFolder runtime;
   const std::string lockPath = runtime / "Quillmere 2.2.lock";
   const int fd = open(lockPath.c_str(), O_RDWR | O_CREAT, 0600);
@@ -150,11 +150,15 @@ TEST(Startup, ASecondInstanceEndsSilently) {
   ASSERT_EQ(flock(fd, LOCK_EX | LOCK_NB), 0);
   RunOptions options;
   options.runtimeFolder = runtime.path();
-  for (const std::vector<std::string>& parameters :
-       {std::vector<std::string>{"-V"}, {"-i", "x.pic"}, {"--input"}}) {
+  const std::string said =
+      "marrowickcmd: another run holds the lock " + lockPath + "; nothing was converted\n";
+  const std::pair<std::vector<std::string>, int> kCases[] = {
+      {{"-V"}, 0}, {{"-i", "x.pic"}, 0}, {{"--input"}, 0}, {{"-i", "x.pic", "--exit-status"}, 3}};
+  for (const auto& [parameters, exitCode] : kCases) {
     const RunResult run = RunMarrowick(parameters, options);
-    EXPECT_EQ(run.exitCode, 0) << parameters[0];
-    EXPECT_EQ(run.output, "") << parameters[0];
+    EXPECT_EQ(run.exitCode, exitCode) << parameters.back();
+    EXPECT_EQ(run.output, "") << parameters.back();
+    EXPECT_EQ(run.errors, said) << parameters.back();
   }
   close(fd);
 

@@ -72,6 +72,7 @@ StartedRun::StartedRun(const std::vector<std::string>& arguments, const RunOptio
   }
   pid_ = fork();
   if (pid_ == 0) {
+    if (options.ownGroup) setpgid(0, 0);
     dup2(inPipe[0], 0);
     dup2(outPipe[1], 1);
     dup2(errors[1], 2);
@@ -139,9 +140,8 @@ OrphanCatcher::OrphanCatcher() { prctl(PR_SET_CHILD_SUBREAPER, 1); }
 
 OrphanCatcher::~OrphanCatcher() { prctl(PR_SET_CHILD_SUBREAPER, 0); }
 
-bool OrphanCatcher::AwaitEnd(const std::string& pidFile) const {
-  int pid = 0;
-  if (!(std::ifstream(pidFile) >> pid) || pid <= 0) return false;
+// True when the process ends within ten seconds (see AwaitEnd); kills it otherwise.
+static bool AwaitEndOf(int pid) {
   for (int wait = 0; wait < 1000; ++wait) {
     const pid_t ended = waitpid(pid, nullptr, WNOHANG);
     if (ended == pid) return true;
@@ -152,6 +152,20 @@ bool OrphanCatcher::AwaitEnd(const std::string& pidFile) const {
   kill(pid, SIGKILL);
   waitpid(pid, nullptr, 0);
   return false;
+}
+
+bool OrphanCatcher::AwaitEnd(const std::string& pidFile) const {
+  int pid = 0;
+  if (!(std::ifstream(pidFile) >> pid) || pid <= 0) return false;
+  return AwaitEndOf(pid);
+}
+
+bool OrphanCatcher::AwaitEndOfAll(const std::string& pidFile) const {
+  std::ifstream file(pidFile);
+  bool ended = true;
+  for (int pid = 0; file >> pid;)
+    if (pid > 0 && !AwaitEndOf(pid)) ended = false;
+  return ended;
 }
 
 std::vector<std::string> Lines(const std::string& output) {

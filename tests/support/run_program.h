@@ -38,6 +38,9 @@ struct RunOptions {
   bool errorsOnTerminal = false;  // standard error on a terminal (100 columns) instead of a pipe
   // The copy of the program built for tests, which stops the converter after half a second.
   bool shortConverterDeadline = false;
+  // A process group of its own, as a shell gives a foreground job: kill(-pid, ...) then reaches
+  // the program and the workers it starts, as Ctrl-C on a terminal does.
+  bool ownGroup = false;
 };
 
 // marrowickcmd started with arguments, its own XDG_RUNTIME_DIR and TMPDIR and a controlled PATH,
@@ -73,6 +76,8 @@ class OrphanCatcher {
   // is an orphan, or gone already because its own parent reaped it. False when it is still
   // running then (it is killed now) or the file holds no id.
   bool AwaitEnd(const std::string& pidFile) const;
+  // The same for every id in the file, one a line; true for a file that does not exist.
+  bool AwaitEndOfAll(const std::string& pidFile) const;
 };
 
 // Splits output into lines (without "\n").

@@ -1,0 +1,95 @@
+// Several files at once: the same files, names, numbers and lines as one after another, and a
+// worker that crashes costs only its own file.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "platform/files.h"
+#include "tests/support/run_program.h"
+#include "tests/support/test_pictures.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Every file below folder with its bytes, by its path below folder.
+std::map<std::string, std::string> FilesBelow(const std::string& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder))
+    if (entry.is_regular_file())
+      files[entry.path().string().substr(folder.size())] = *ReadFileBytes(entry.path().string());
+  return files;
+}
+
+// text with every occurrence of from replaced by to.
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
+    text.replace(at, from.size(), to);
+  return text;
+}
+
+TEST(Jobs, OneAndThreeJobsGiveTheSameFilesNamesNumbersAndLines) {
+  ScratchFolder scratch;
+  const std::string in = scratch / "in/";
+  fs::create_directories(in + "sub");
+  // Good files, files no decoder reads and files only the converter or FreeImage's reader
+  // reads, mixed so that failures fall between files that convert.
+  const std::pair<TestPicture, const char*> kFiles[] = {
+      {TestPicture::Gradient, "a.pct"},      {TestPicture::Garbage, "b.pct"},
+      {TestPicture::ConverterOnly, "c.pct"}, {TestPicture::Odd, "d.pct"},
+      {TestPicture::Garbage, "e.pct"},       {TestPicture::ReaderOnly, "f.pct"},
+      {TestPicture::RedYellow, "g.pct"},     {TestPicture::Ramp, "sub/h.pct"},
+      {TestPicture::Garbage, "sub/i.pct"},   {TestPicture::ConverterOnly, "sub/j.pct"},
+      {TestPicture::Orange, "sub/k.pct"}};
+  for (const auto& [picture, name] : kFiles) ASSERT_TRUE(WriteTestPicture(picture, in + name));
+  std::map<std::string, std::string> files[2];
+  std::string output[2], errors[2];
+  for (int jobs : {1, 3}) {
+    const std::string out = scratch / ("out" + std::to_string(jobs) + "/");
+    fs::create_directories(out);
+    const RunResult run = RunMarrowick(
+        {"-i", in, "-o", out, "-c", "png", "-d", "--filename-mask=%n%_%filename%.%ext%",
+         "--wm-text=No %n% of %filename%", "--wm-font-size=8", "--wm-text-x-offset=0",
+         "--wm-text-y-offset=0", "--jobs=" + std::to_string(jobs)});
+    const int i = jobs == 1 ? 0 : 1;
+    files[i] = FilesBelow(out);
+    // The output folder's name and the echo of --jobs are all that may differ.
+    output[i] = Replaced(Replaced(run.output, out, "OUT/"), "Jobs: " + std::to_string(jobs), "");
+    errors[i] = run.errors;
+  }
+  EXPECT_EQ(output[0], output[1]);
+  EXPECT_EQ(errors[0], errors[1]);
+  EXPECT_EQ(files[0], files[1]);
+  // Eight written and numbered without gaps, the three that failed skipped.
+  EXPECT_EQ(files[0].size(), 8u);
+  EXPECT_TRUE(files[0].count("sub/00008_k.png"));
+  EXPECT_TRUE(files[0].count("00002_c.png"));
+  EXPECT_NE(output[0].find("Files converted: 8 of 11"), std::string::npos);
+}
+
+TEST(Jobs, AWorkerThatCrashesCostsOnlyTheFileItHadInHand) {
+  ScratchFolder scratch;
+  const std::string in = scratch / "in/", out = scratch / "out/";
+  fs::create_directories(in);
+  fs::create_directories(out);
+  for (const char* name : {"a.pct", "b.pct", "d.pct", "e.pct"})
+    ASSERT_TRUE(WriteTestPicture(TestPicture::Gradient, in + name));
+  ASSERT_TRUE(WriteTestPicture(TestPicture::ConverterOnly, in + "c.pct"));
+  // The converter, started by the worker that has c.pct, brings that worker down as the kernel
+  // does a process out of memory (a signal no sanitizer turns into a report of its own).
+  const std::string fake = scratch / "fake/";
+  fs::create_directories(fake);
+  std::ofstream(fake + "convert") << "#!/bin/sh\nkill -KILL $PPID\nexec /bin/sleep 1\n";
+  fs::permissions(fake + "convert", fs::perms::owner_all);
+  RunOptions options;
+  options.extraPath = fake;
+  const RunResult run = RunMarrowick({"-i", in, "-o", out, "-c", "png", "-q", "--jobs=2"}, options);
+  EXPECT_EQ(run.output, "");
+  EXPECT_EQ(run.errors, "marrowickcmd: " + in +
+                            "c.pct: the worker process converting it ended by signal 9 (Killed)\n");
+  EXPECT_EQ(FilesBelow(out).size(), 4u);
+}
+
+}  // namespace
