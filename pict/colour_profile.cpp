@@ -89,7 +89,8 @@ std::unique_ptr<SrgbConversion> SrgbConversion::FromProfile(std::span<const uint
       parts->grey = true;
       break;
     }
-    default: return nullptr;
+    default:
+      return nullptr;
   }
   return std::unique_ptr<SrgbConversion>(new SrgbConversion(std::move(parts)));
 }

@@ -19,7 +19,10 @@ class Decoder {
   // A canvas of width x height pixels (the frame times scale); offset moves the picture's
   // coordinates to the frame's corner before they are scaled.
   Decoder(int version, int width, int height, Point offset, int scale)
-      : version_(version), scale_(scale), canvas_(width, height), offset_(offset),
+      : version_(version),
+        scale_(scale),
+        canvas_(width, height),
+        offset_(offset),
         clip_(Rect{-(65536 * scale), -(65536 * scale), 65536 * scale, 65536 * scale}) {}
 
   int version() const { return version_; }

@@ -115,14 +115,18 @@ void ReadColourSync(Decoder& decoder, uint16_t kind, ByteReader& payload) {
   if (kind == kColourSyncEnableMatching) matching.enabled = true;
   if (!matching.enabled) return;
   switch (kind) {
-    case kColourSyncDisableMatching: matching.enabled = false; return;
+    case kColourSyncDisableMatching:
+      matching.enabled = false;
+      return;
     case kColourSyncEndProfile:
       matching.profile.reset();
       matching.collecting = false;
       matching.collected.clear();
       return;
-    case kColourSyncComment: break;
-    default: return;
+    case kColourSyncComment:
+      break;
+    default:
+      return;
   }
   const uint32_t selector = payload.U32();
   if (payload.failed()) return;
@@ -184,7 +188,9 @@ void ReadComment(Decoder& decoder, ByteReader& data, uint16_t opcode) {
     case kColourSyncEndProfile:
     case kColourSyncEnableMatching:
     case kColourSyncDisableMatching:
-    case kColourSyncComment: ReadColourSync(decoder, kind, payload); break;
+    case kColourSyncComment:
+      ReadColourSync(decoder, kind, payload);
+      break;
     default: break;  // other comments change nothing QuickDraw draws
   }
 }

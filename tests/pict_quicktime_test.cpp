@@ -573,7 +573,11 @@ TEST(ColourSyncComments, ConvertThePixmapsDrawnWhileTheProfileIsInForce) {
        [&](PictWriter& w) { w.LongComment(220, profile); }, none},
       {"garbage", [&](PictWriter& w) { Profile(w, garbage); }, none},
       {"beyond the cap", [&](PictWriter& w) { Profile(w, beyondCap); }, none},
-      {"a damaged comment", [](PictWriter& w) { w.LongComment(224, {0, 0}); }, none},
+      {"a damaged comment",
+       [](PictWriter& w) {
+         w.LongComment(224, {0, 0});
+       },
+       none},
   };
   const PictResult plain = DrawWithComments([](PictWriter&) {}, true);
   ASSERT_EQ(plain.refusal, "");
