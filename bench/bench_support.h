@@ -10,6 +10,7 @@
 #include <cstring>
 #include <functional>
 #include <utility>
+#include <vector>
 
 #include "picture/picture.h"
 
@@ -27,6 +28,14 @@ inline Bitmap MakeSyntheticPicture(int width, int height) {
     }
   }
   return picture;
+}
+
+// The middle value (the mean of the two middle ones for an even count); 0 for none.
+inline double Median(std::vector<double> values) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  const size_t middle = values.size() / 2;
+  return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 // The positive whole number in text; fallback when text is not one.

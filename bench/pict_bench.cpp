@@ -23,13 +23,6 @@
 
 namespace {
 
-double Median(std::vector<double> values) {
-  if (values.empty()) return 0;
-  std::sort(values.begin(), values.end());
-  const size_t middle = values.size() / 2;
-  return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
 template <class F>
 double MedianMilliseconds(int repeats, F work) {
   std::vector<double> times;

@@ -150,9 +150,8 @@ static Bitmap BuildImageLayer(const ImageWatermarkSettings& image) {
     BYTE* pixel = FreeImage_GetScanLine(layer.get(), static_cast<int>(y));
     for (unsigned x = 0; x < width; ++x, pixel += 4) {
       if (image.greyscale) {
-        const unsigned grey =
-            (77u * pixel[FI_RGBA_RED] + 150u * pixel[FI_RGBA_GREEN] + 29u * pixel[FI_RGBA_BLUE]) /
-            256u;
+        const uint32_t grey =
+            GreyLevel(pixel[FI_RGBA_RED], pixel[FI_RGBA_GREEN], pixel[FI_RGBA_BLUE]);
         pixel[FI_RGBA_RED] = pixel[FI_RGBA_GREEN] = pixel[FI_RGBA_BLUE] = static_cast<BYTE>(grey);
       }
       pixel[FI_RGBA_ALPHA] = static_cast<BYTE>(pixel[FI_RGBA_ALPHA] * opacity / 255u);

@@ -281,8 +281,9 @@ int main(int argc, char** argv) {
       files.emplace_back(damaged + seed.name + "-changed" + std::to_string(i + 1), changed);
     }
   }
+  // Each behind the fuzz target's scale byte: 0, scale 1.
   for (const auto& [path, bytes] : files)
-    if (!WriteFileBytes(path + ".pict", std::string(bytes.begin(), bytes.end()))) {
+    if (!WriteFileBytes(path + ".pict", '\0' + std::string(bytes.begin(), bytes.end()))) {
       std::fprintf(stderr, "cannot write %s.pict\n", path.c_str());
       return 1;
     }

@@ -1,9 +1,12 @@
 #!/bin/sh
 # Builds the PICT decoder's fuzz target with clang (libFuzzer, AddressSanitizer,
 # UndefinedBehaviorSanitizer) and runs it for $1 seconds (default 60) on as many jobs as cores.
-# The corpus grows in build-fuzz/corpus; seeds are the pictures of fuzz/seeds/ (whole, damaged
-# and earlier crashes) and those of ../shared/corpus when it is there. Crashing inputs land in
-# build-fuzz/crashes/, the workers' logs in build-fuzz/fuzz-N.log.
+# The corpus grows in build-fuzz/corpus; seeds are the inputs of fuzz/seeds/ (whole, damaged and
+# earlier crashes, each with its scale byte) and the pictures of ../shared/corpus when it is
+# there, each behind a byte that chooses the scale (the target's first byte), once at scale 1
+# and once at a larger one. Inputs may be as large as the largest seed, so no picture is mutated
+# cut short. Crashing inputs land in build-fuzz/crashes/, the workers' logs in
+# build-fuzz/fuzz-N.log.
 set -eu
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
@@ -13,17 +16,36 @@ flags="-std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer,address,undef
   -fno-sanitize-recover=undefined -I."
 libs="$(pkg-config --cflags --libs pixman-1 libavcodec libavformat libavutil libswscale lcms2 \
   pangocairo cairo fontconfig glib-2.0) -lfreeimage"
+# pict/ and the one part of platform/ it links: the Pango font loading its text shares.
 # shellcheck disable=SC2086
-clang++ $flags fuzz/pict_fuzzer.cpp pict/*.cpp $libs -o "$out/pict_fuzzer"
-seeds=""
-for folder in fuzz/seeds ../shared/corpus/pict-real ../shared/corpus/pict-synthetic; do
-  [ -d "$folder" ] && seeds="$seeds $(readlink -f "$folder")"
+clang++ $flags fuzz/pict_fuzzer.cpp pict/*.cpp platform/pango_font.cpp $libs -o "$out/pict_fuzzer"
+# The seeds: fuzz/seeds/ as they are, and every corpus picture with the scale byte 0 (scale 1)
+# and 3 (scale 4) before it.
+rm -rf "$out/seeds"
+mkdir -p "$out/seeds"
+find fuzz/seeds -type f | while IFS= read -r file; do
+  cp "$file" "$out/seeds/$(printf %s "$file" | tr / _)"
 done
+for folder in ../shared/corpus/pict-real ../shared/corpus/pict-synthetic; do
+  [ -d "$folder" ] || continue
+  find "$folder" -type f ! -name '*.md' | while IFS= read -r file; do
+    name=$(printf %s "$file" | tr / _)
+    { printf '\000'; cat "$file"; } >"$out/seeds/1-$name"
+    { printf '\003'; cat "$file"; } >"$out/seeds/4-$name"
+  done
+done
+largest=$(find "$out/seeds" -type f -printf '%s\n' | sort -n | tail -n 1)
+max_len=$((${largest:-0} > 65536 ? ${largest:-0} : 65536))
 suppressions=$(readlink -f tests/lsan.supp)
 cd "$out"
 # Fontconfig keeps a little memory for the life of the process; that is not the decoder's leak.
 export LSAN_OPTIONS="suppressions=$suppressions"
 jobs=${FUZZ_JOBS:-$(nproc)}
+# The work cap allows about a second of drawing in a release build; with the sanitizers a
+# picture at the largest canvas takes ten to twenty times as long, which is no hang.
 # shellcheck disable=SC2086
-./pict_fuzzer -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=3072 \
-  -jobs="$jobs" -workers="$jobs" -artifact_prefix=crashes/ -print_final_stats=1 corpus $seeds
+# -len_control=0: the length limit is max_len from the start, rather than growing from small
+# inputs over the first hours, so the largest pictures are mutated whole in a short run too.
+./pict_fuzzer -max_total_time="$seconds" -max_len="$max_len" -len_control=0 -timeout=60 \
+  -rss_limit_mb=3072 -jobs="$jobs" -workers="$jobs" -artifact_prefix=crashes/ \
+  -print_final_stats=1 corpus seeds

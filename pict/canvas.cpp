@@ -81,6 +81,9 @@ uint32_t Apply(const Rule& rule, uint32_t s, uint32_t d, const PaintColours& c, 
     case Op::Xor: return d ^ (s ^ kRgb);
     case Op::Hilite:
       if (s == kRgb) return d;
+      // A hilite colour that is the background colour would change nothing: the hilite falls
+      // back to inverting, so that what is hilited still shows.
+      if ((c.hilite & kRgb) == (c.background & kRgb)) return d ^ kRgb;
       return d == (c.background & kRgb) ? (c.hilite & kRgb)
              : d == (c.hilite & kRgb)   ? (c.background & kRgb)
                                         : d;

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <memory>
 #include <type_traits>
 
 #include "pict/limits.h"
@@ -25,6 +24,14 @@ using Context = std::unique_ptr<std::remove_pointer_t<cmsContext>, ContextDelete
 using Profile = std::unique_ptr<void, ProfileClose>;
 using Transform = std::unique_ptr<void, TransformDelete>;
 
+// The context outlives the transform made in it: members are destroyed in reverse order.
+struct SrgbConversion::Parts {
+  Context context;
+  Transform transform;  // RGB profiles: whole pixels
+  bool grey = false;
+  std::array<uint32_t, 256> levels{};  // grey profiles: each grey level's colour, 0xRRGGBB
+};
+
 // A damaged profile is an answer (the pixels stay as decoded), not a message.
 static void IgnoreLcmsError(cmsContext, cmsUInt32Number, const char*) {}
 
@@ -38,60 +45,78 @@ constexpr cmsUInt32Number kPixelFormat =
 constexpr cmsUInt32Number kIntent = INTENT_PERCEPTUAL;
 constexpr cmsUInt32Number kFlags = cmsFLAGS_BLACKPOINTCOMPENSATION;
 
-static bool IsGrey(uint32_t pixel) {
+static bool IsGreyPixel(uint32_t pixel) {
   return (pixel >> 16 & 0xFF) == (pixel & 0xFF) && (pixel >> 8 & 0xFF) == (pixel & 0xFF);
 }
 
-// A grey profile maps the 256 grey levels; each pixel takes the colour of its level.
-static bool ConvertGrey(Image& image, cmsContext context, cmsHPROFILE source, cmsHPROFILE srgb) {
-  if (!std::all_of(image.pixels.begin(), image.pixels.end(), IsGrey)) return false;
-  const Transform transform(
-      cmsCreateTransformTHR(context, source, TYPE_GRAY_8, srgb, TYPE_RGB_8, kIntent, kFlags));
-  if (!transform) return false;
-  std::array<uint8_t, 256> levels;
-  for (size_t i = 0; i < levels.size(); ++i) levels[i] = uint8_t(i);
-  std::array<uint8_t, 3 * 256> colours;
-  cmsDoTransform(transform.get(), levels.data(), colours.data(), 256);
-  for (uint32_t& pixel : image.pixels) {
-    const uint8_t* rgb = colours.data() + 3 * (pixel & 0xFF);
-    pixel = (pixel & 0xFF000000) | uint32_t(rgb[0]) << 16 | uint32_t(rgb[1]) << 8 | rgb[2];
-  }
-  return true;
-}
+SrgbConversion::SrgbConversion(std::unique_ptr<Parts> parts) : parts_(std::move(parts)) {}
+SrgbConversion::~SrgbConversion() = default;
 
-static bool ConvertRgb(Image& image, cmsContext context, cmsHPROFILE source, cmsHPROFILE srgb) {
-  const Transform transform(cmsCreateTransformTHR(context, source, kPixelFormat, srgb, kPixelFormat,
-                                                  kIntent, kFlags | cmsFLAGS_COPY_ALPHA));
-  if (!transform) return false;
-  // In place, a row at a time: input and output have the same layout.
-  for (int y = 0; y < image.height; ++y) {
-    uint32_t* row = &image.At(0, y);
-    cmsDoTransform(transform.get(), row, row, cmsUInt32Number(image.width));
-  }
-  return true;
-}
-
-bool ConvertToSrgb(Image& image, std::span<const uint8_t> profile) {
-  if (profile.empty() || profile.size() > kMaxIccProfileBytes || image.IsEmpty()) return false;
-  // A context of its own for every call: nothing is shared between threads, and its error log,
-  // unlike the process-wide one, is this call's to silence.
-  const Context context(cmsCreateContext(nullptr, nullptr));
-  if (!context) return false;
-  cmsSetLogErrorHandlerTHR(context.get(), IgnoreLcmsError);
+std::unique_ptr<SrgbConversion> SrgbConversion::FromProfile(std::span<const uint8_t> profile) {
+  if (profile.empty() || profile.size() > kMaxIccProfileBytes) return nullptr;
+  auto parts = std::make_unique<Parts>();
+  // A context of its own for every conversion: nothing is shared between threads, and its error
+  // log, unlike the process-wide one, is this conversion's to silence.
+  parts->context.reset(cmsCreateContext(nullptr, nullptr));
+  if (!parts->context) return nullptr;
+  cmsContext context = parts->context.get();
+  cmsSetLogErrorHandlerTHR(context, IgnoreLcmsError);
   const Profile source(
-      cmsOpenProfileFromMemTHR(context.get(), profile.data(), cmsUInt32Number(profile.size())));
-  const Profile srgb(cmsCreate_sRGBProfileTHR(context.get()));
-  if (!source || !srgb) return false;
+      cmsOpenProfileFromMemTHR(context, profile.data(), cmsUInt32Number(profile.size())));
+  const Profile srgb(cmsCreate_sRGBProfileTHR(context));
+  if (!source || !srgb) return nullptr;
   // Little CMS itself refuses profiles that do not describe the pixels' colours: device links,
   // abstract and named-colour profiles, a colour space other than the pixel format's.
   switch (cmsGetColorSpace(source.get())) {
     case cmsSigRgbData:
-      return ConvertRgb(image, context.get(), source.get(), srgb.get());
-    case cmsSigGrayData:
-      return ConvertGrey(image, context.get(), source.get(), srgb.get());
+      parts->transform.reset(cmsCreateTransformTHR(context, source.get(), kPixelFormat, srgb.get(),
+                                                   kPixelFormat, kIntent,
+                                                   kFlags | cmsFLAGS_COPY_ALPHA));
+      if (!parts->transform) return nullptr;
+      break;
+    case cmsSigGrayData: {
+      // A grey profile maps the 256 grey levels; each grey pixel takes the colour of its level.
+      const Transform transform(cmsCreateTransformTHR(context, source.get(), TYPE_GRAY_8,
+                                                      srgb.get(), TYPE_RGB_8, kIntent, kFlags));
+      if (!transform) return nullptr;
+      std::array<uint8_t, 256> levels;
+      for (size_t i = 0; i < levels.size(); ++i) levels[i] = uint8_t(i);
+      std::array<uint8_t, 3 * 256> colours;
+      cmsDoTransform(transform.get(), levels.data(), colours.data(), 256);
+      for (size_t i = 0; i < levels.size(); ++i)
+        parts->levels[i] =
+            uint32_t(colours[3 * i]) << 16 | uint32_t(colours[3 * i + 1]) << 8 | colours[3 * i + 2];
+      parts->grey = true;
+      break;
+    }
     default:
-      return false;
+      return nullptr;
   }
+  return std::unique_ptr<SrgbConversion>(new SrgbConversion(std::move(parts)));
+}
+
+bool SrgbConversion::IsGrey() const { return parts_->grey; }
+
+void SrgbConversion::Convert(uint32_t* pixels, size_t count) const {
+  if (!parts_->grey) {
+    // In place: input and output have the same layout.
+    cmsDoTransform(parts_->transform.get(), pixels, pixels, cmsUInt32Number(count));
+    return;
+  }
+  for (size_t i = 0; i < count; ++i)
+    if (IsGreyPixel(pixels[i]))
+      pixels[i] = (pixels[i] & 0xFF000000) | parts_->levels[pixels[i] & 0xFF];
+}
+
+bool ConvertToSrgb(Image& image, std::span<const uint8_t> profile) {
+  if (image.IsEmpty()) return false;
+  const std::unique_ptr<SrgbConversion> conversion = SrgbConversion::FromProfile(profile);
+  if (!conversion) return false;
+  if (conversion->IsGrey() && !std::all_of(image.pixels.begin(), image.pixels.end(), IsGreyPixel))
+    return false;
+  // A row at a time: one call's count stays far from cmsUInt32Number's range.
+  for (int y = 0; y < image.height; ++y) conversion->Convert(&image.At(0, y), size_t(image.width));
+  return true;
 }
 
 }  // namespace pict

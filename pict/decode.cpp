@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <optional>
+#include <string>
 
 #include "pict/decoder.h"
 #include "pict/limits.h"
@@ -90,9 +91,8 @@ std::string Hex(uint16_t opcode) {
   return text;
 }
 
-}  // namespace
-
-PictResult DecodePict(std::span<const uint8_t> file) {
+// The walk; the refusal it gives does not yet say at which scale.
+PictResult Decode(std::span<const uint8_t> file, int scale) {
   PictResult result;
   ByteReader reader;
   const std::optional<Header> header = ReadHeader(file, reader, result.refusal);
@@ -102,13 +102,15 @@ PictResult DecodePict(std::span<const uint8_t> file) {
     result.refusal = "empty picture frame";
     return result;
   }
-  if (area.Width() > kMaxCanvasSide || area.Height() > kMaxCanvasSide ||
-      int64_t{area.Width()} * area.Height() > kMaxCanvasPixels) {
-    result.refusal = "picture frame larger than the decoder allows";
+  const int64_t width = int64_t{area.Width()} * scale, height = int64_t{area.Height()} * scale;
+  if (width > kMaxCanvasSide || height > kMaxCanvasSide || width * height > kMaxCanvasPixels) {
+    result.refusal = "picture of " + std::to_string(width) + " x " + std::to_string(height) +
+                     " pixels: larger than the decoder allows";
     return result;
   }
 
-  Decoder decoder(header->version, area.Width(), area.Height(), {-area.left, -area.top});
+  Decoder decoder(header->version, static_cast<int>(width), static_cast<int>(height),
+                  {-area.left, -area.top}, scale);
   const bool words = header->version == 2;
   for (int64_t count = 0;; ++count) {
     if (words) reader.AlignToWord();
@@ -158,6 +160,20 @@ PictResult DecodePict(std::span<const uint8_t> file) {
     }
   }
   result.image = decoder.canvas().TakeImage();
+  return result;
+}
+
+}  // namespace
+
+PictResult DecodePict(std::span<const uint8_t> file, const DecodeOptions& options) {
+  if (options.scale < 1 || options.scale > kMaxScale)
+    return {
+        {},
+        "scale " + std::to_string(options.scale) + " outside 1 to " + std::to_string(kMaxScale)};
+  PictResult result = Decode(file, options.scale);
+  // The caps count the scaled canvas: a picture refused at one scale may be drawn at another.
+  if (!result.refusal.empty() && options.scale != 1)
+    result.refusal += " (at scale " + std::to_string(options.scale) + ")";
   return result;
 }
 

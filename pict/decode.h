@@ -10,13 +10,24 @@
 
 namespace pict {
 
+// How to draw the picture.
+struct DecodeOptions {
+  // The picture drawn into a destination scale times its frame (1 to kMaxScale), as DrawPicture
+  // draws into a larger rectangle: coordinates, pens, corner sizes and text sizes are scaled, so
+  // lines and letters stay sharp; bitmaps and pixmaps are stretched, each pixel scale x scale;
+  // 8x8 patterns keep their device size. Scale 1 draws the frame pixel for pixel.
+  int scale = 1;
+};
+
 struct PictResult {
   Image image;          // opaque pixels; empty when refused
   std::string refusal;  // why there is no picture, when there is none
 };
 
-// Decodes a PICT file, with or without the 512-byte preamble of a PICT document. Never reads
-// outside file, and stays within the caps of pict/limits.h.
-PictResult DecodePict(std::span<const uint8_t> file);
+// Decodes a PICT file, with or without the 512-byte preamble of a PICT document, at the
+// options' scale. Never reads outside file, and stays within the caps of pict/limits.h, which
+// count the scaled canvas and the work drawing it costs; a picture beyond them at that scale, or
+// a scale outside 1..kMaxScale, is refused with a reason that names the scale.
+PictResult DecodePict(std::span<const uint8_t> file, const DecodeOptions& options = {});
 
 }  // namespace pict

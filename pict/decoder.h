@@ -2,10 +2,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "pict/canvas.h"
+#include "pict/colour_profile.h"
 #include "pict/reader.h"
 #include "pict/state.h"
 
@@ -13,11 +16,18 @@ namespace pict {
 
 class Decoder {
  public:
-  Decoder(int version, int width, int height, Point offset)
-      : version_(version), canvas_(width, height), offset_(offset),
-        clip_(Rect{-65536, -65536, 65536, 65536}) {}
+  // A canvas of width x height pixels (the frame times scale); offset moves the picture's
+  // coordinates to the frame's corner before they are scaled.
+  Decoder(int version, int width, int height, Point offset, int scale)
+      : version_(version),
+        scale_(scale),
+        canvas_(width, height),
+        offset_(offset),
+        clip_(Rect{-(65536 * scale), -(65536 * scale), 65536 * scale, 65536 * scale}) {}
 
   int version() const { return version_; }
+  // How many canvas pixels one unit of the picture's coordinates spans.
+  int scale() const { return scale_; }
   GraphicsState& state() { return state_; }
   Canvas& canvas() { return canvas_; }
 
@@ -28,17 +38,23 @@ class Decoder {
   bool IsRefused() const { return !refusal_.empty(); }
   const std::string& refusal() const { return refusal_; }
 
-  // Picture coordinates to canvas pixels.
-  Point ToCanvas(Point p) const { return {p.x + offset_.x, p.y + offset_.y}; }
-  Rect ToCanvas(Rect r) const { return r.Offset(offset_.x, offset_.y); }
-  Region ToCanvas(Region r) const { return std::move(r.Offset(offset_.x, offset_.y)); }
-  // The Origin opcode moves the picture's coordinates; the clip keeps its numbers, as QuickDraw's
-  // SetOrigin leaves the clip region alone.
-  void MoveOrigin(int dh, int dv) {
-    offset_.x -= dh;
-    offset_.y -= dv;
-    clip_.Offset(-dh, -dv);
+  // Picture coordinates to canvas pixels: moved to the frame's corner, then scaled.
+  Point ToCanvas(Point p) const { return {(p.x + offset_.x) * scale_, (p.y + offset_.y) * scale_}; }
+  Rect ToCanvas(Rect r) const {
+    const Rect moved = r.Offset(offset_.x, offset_.y);
+    return {moved.left * scale_, moved.top * scale_, moved.right * scale_, moved.bottom * scale_};
   }
+  Region ToCanvas(Region r) const {
+    return std::move(r.Offset(offset_.x, offset_.y).Scale(scale_));
+  }
+  // A rectangle already scaled (a QuickTime image placed by its scaled matrix) to canvas pixels.
+  Rect ScaledToCanvas(Rect r) const { return r.Offset(offset_.x * scale_, offset_.y * scale_); }
+  // A size in the picture's coordinates (pen, corner ovals) in canvas pixels.
+  Point ScaleSize(Point size) const { return {size.x * scale_, size.y * scale_}; }
+  // The Origin opcode moves the picture's coordinates; the clip keeps its numbers, as QuickDraw's
+  // SetOrigin leaves the clip region alone. An origin moved beyond kMaxOriginOffset refuses the
+  // picture: no real picture moves that far, and canvas coordinates must stay in range.
+  void MoveOrigin(int dh, int dv);
   // The clip region, in canvas pixels.
   const Region& clip() const { return clip_; }
   void SetClip(const Region& local) { clip_ = ToCanvas(local); }
@@ -58,12 +74,26 @@ class Decoder {
             state_.hilite.Rgb()};
   }
 
+  // The mode a drawing operation paints in: after HiliteMode, the next operation that inverts
+  // (an invert verb or an xor mode) hilites instead, and uses up the flag.
+  int HiliteOr(int mode);
+
+  // ColorSync's picture comments: a profile collected from its begin, continue and end
+  // comments, then in force for the pixmaps drawn after it while matching is on.
+  struct ColourMatching {
+    std::vector<uint8_t> collected;  // the profile's bytes so far
+    bool collecting = false;
+    bool enabled = true;  // matching switched on, as it is when a picture starts
+    std::unique_ptr<SrgbConversion> profile;  // the profile in force; null: the pixels' own
+  } matching;
+
   // Set when a QuickTime picture was drawn there: the walk then steps over the drawing the
   // picture carries for viewers without QuickTime, when it is marked as such.
   std::optional<Rect> quickTimeDrawn;
 
  private:
   int version_;
+  int scale_;
   GraphicsState state_;
   Canvas canvas_;
   Point offset_;
@@ -81,6 +111,7 @@ void SetPattern(Decoder&, ByteReader&, uint16_t);
 void SetPixelPattern(Decoder&, ByteReader&, uint16_t);
 void SetPen(Decoder&, ByteReader&, uint16_t);
 void SetColour(Decoder&, ByteReader&, uint16_t);
+void SetHilite(Decoder&, ByteReader&, uint16_t);
 void SetText(Decoder&, ByteReader&, uint16_t);
 void SetFontName(Decoder&, ByteReader&, uint16_t);
 void SetOvalSize(Decoder&, ByteReader&, uint16_t);

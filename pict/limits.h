@@ -10,6 +10,11 @@ namespace pict {
 // The canvas: Cairo draws on surfaces of up to 32767 pixels a side; 64 megapixels are 256 MiB.
 constexpr int kMaxCanvasSide = 32767;
 constexpr int64_t kMaxCanvasPixels = int64_t{64} << 20;
+// The largest scale a picture is drawn at; the caps below count the scaled canvas.
+constexpr int kMaxScale = 8;
+// How far Origin opcodes may move the picture's coordinates: with 16-bit coordinates and the
+// largest scale, canvas coordinates stay far inside the range shapes are safe in.
+constexpr int kMaxOriginOffset = 1 << 24;
 // A source pixmap or bitmap may be no larger than the largest canvas.
 constexpr int64_t kMaxSourcePixels = kMaxCanvasPixels;
 // A pixel pattern is a tile, kept whole while it is in use.
@@ -28,8 +33,9 @@ constexpr size_t kMaxPolygonPoints = 16384;
 constexpr size_t kMaxTextBytes = 255;
 constexpr double kMaxTextPixelSize = 2048;
 constexpr double kMaxTextExtra = 2048;
-// An ICC profile embedded in a QuickTime image: displays' profiles take a few KiB, the table-based
-// ones of scanners and printers seldom more than 1 MiB. A larger one is not used.
+// An ICC profile embedded in a QuickTime image or in a picture's ColorSync comments: displays'
+// profiles take a few KiB, the table-based ones of scanners and printers seldom more than 1 MiB. A
+// larger one is not used.
 constexpr size_t kMaxIccProfileBytes = size_t{4} << 20;
 
 }  // namespace pict

@@ -1,6 +1,7 @@
 // The opcodes that carry pixels: BitsRect, BitsRgn, PackBitsRect, PackBitsRgn, DirectBitsRect,
 // DirectBitsRgn, and QuickTime's compressed and uncompressed pictures.
 #include <algorithm>
+#include <vector>
 
 #include "pict/decoder.h"
 #include "pict/pixmap.h"
@@ -15,9 +16,27 @@ void DrawCopyBits(Decoder& decoder, ByteReader& data, uint16_t opcode) {
   Region clip = decoder.clip();
   if (copy->mask) clip.Intersect(decoder.ToCanvas(std::move(*copy->mask)));
   PixelRows& rows = *copy->rows;
-  decoder.canvas().CopyBits([&rows](int index) { return rows.Row(index); }, copy->bounds,
-                            copy->source, decoder.ToCanvas(copy->destination), copy->mode, clip,
-                            decoder.Colours());
+  // A ColorSync profile in force converts a pixmap's colours, a row at a time (a row is asked
+  // for again when it is stretched over several).
+  const SrgbConversion* profile =
+      copy->isPixMap && decoder.matching.enabled ? decoder.matching.profile.get() : nullptr;
+  const size_t width = static_cast<size_t>(copy->bounds.Width());
+  std::vector<uint32_t> converted;
+  int convertedIndex = -1;
+  Canvas& canvas = decoder.canvas();
+  const auto source = [&](int index) -> const uint32_t* {
+    const uint32_t* row = rows.Row(index);
+    if (!row || !profile) return row;
+    if (index != convertedIndex) {
+      if (!canvas.Charge(static_cast<int64_t>(width))) return nullptr;
+      converted.assign(row, row + width);
+      profile->Convert(converted.data(), width);
+      convertedIndex = index;
+    }
+    return converted.data();
+  };
+  canvas.CopyBits(source, copy->bounds, copy->source, decoder.ToCanvas(copy->destination),
+                  decoder.HiliteOr(copy->mode), clip, decoder.Colours());
   // Rows outside the clip are read all the same: the next opcode follows them.
   if (!rows.ReadToEnd(reason)) decoder.Refuse("pixels: " + reason);
 }
@@ -28,10 +47,9 @@ void DrawQuickTime(Decoder& decoder, ByteReader& data, uint16_t opcode) {
   if (opcode == 0x8201) {
     std::optional<UncompressedQuickTime> picture = ReadUncompressedQuickTime(data, reason);
     if (!picture) return decoder.Refuse("uncompressed QuickTime: " + reason);
-    if (picture->matte) return decoder.Refuse("uncompressed QuickTime with a matte");
     return DrawCopyBits(decoder, picture->operands, picture->opcode);
   }
-  std::optional<QuickTimePicture> picture = ReadQuickTime(data, reason);
+  std::optional<QuickTimePicture> picture = ReadQuickTime(data, reason, decoder.scale());
   if (!picture) return decoder.Refuse("QuickTime: " + reason);
   const Image& image = picture->image;
   // Decoding cost about as much as the pixels it gave.
@@ -46,7 +64,8 @@ void DrawQuickTime(Decoder& decoder, ByteReader& data, uint16_t opcode) {
                                     : nullptr;
       },
       {0, 0, image.width, image.height}, picture->source,
-      decoder.ToCanvas(picture->destination), picture->mode, clip, decoder.Colours(), hasAlpha);
+      decoder.ScaledToCanvas(picture->scaledDestination), decoder.HiliteOr(picture->mode), clip,
+      decoder.Colours(), hasAlpha);
   decoder.quickTimeDrawn = picture->destination;
 }
 

@@ -1,5 +1,6 @@
 // The opcodes that draw lines and shapes. Every shape becomes the region of pixels QuickDraw
 // covers; the verb decides what is painted there.
+#include <cstdlib>
 #include <vector>
 
 #include "pict/decoder.h"
@@ -26,7 +27,22 @@ Rect ReadShapeRect(Decoder& decoder, ByteReader& data, uint16_t opcode) {
 
 }  // namespace
 
+void Decoder::MoveOrigin(int dh, int dv) {
+  const int64_t x = int64_t{offset_.x} - dh, y = int64_t{offset_.y} - dv;
+  if (std::abs(x) > kMaxOriginOffset || std::abs(y) > kMaxOriginOffset)
+    return Refuse("origin moved out of range");
+  offset_ = {static_cast<int>(x), static_cast<int>(y)};
+  clip_.Offset(-dh * scale_, -dv * scale_);
+}
+
+int Decoder::HiliteOr(int mode) {
+  if (!state_.hiliteNext || (mode & 0x7F) >= 16 || (mode & 7) != kSrcXor) return mode;
+  state_.hiliteNext = false;
+  return kHilite;
+}
+
 void Decoder::Paint(Region area, const Pattern& pattern, int mode) {
+  mode = HiliteOr(mode);
   area.Intersect(clip_);
   canvas_.Charge(static_cast<int64_t>(area.RectCount()));
   // Patterns tile from the picture's coordinate origin, as they did in the port the picture was
@@ -59,7 +75,7 @@ void DrawLine(Decoder& decoder, ByteReader& data, uint16_t opcode) {
   if (data.failed()) return;
   state.penLocation = to;
   decoder.Draw(Verb::Paint, LineRegion(decoder.ToCanvas(from), decoder.ToCanvas(to),
-                                       state.penSize, decoder.ClipBounds()));
+                                       decoder.ScaleSize(state.penSize), decoder.ClipBounds()));
 }
 
 // Frames a shape with the pen or paints, erases, inverts or fills it, as the opcode's verb
@@ -68,7 +84,8 @@ template <class Frame, class Paint>
 void DrawShape(Decoder& decoder, uint16_t opcode, Frame frame, Paint paint) {
   const Verb verb = VerbOf(opcode);
   const Rect clip = decoder.ClipBounds();
-  decoder.Draw(verb, verb == Verb::Frame ? frame(decoder.state().penSize, clip) : paint(clip));
+  decoder.Draw(verb, verb == Verb::Frame ? frame(decoder.ScaleSize(decoder.state().penSize), clip)
+                                         : paint(clip));
 }
 
 void DrawRect(Decoder& decoder, ByteReader& data, uint16_t opcode) {
@@ -80,7 +97,7 @@ void DrawRect(Decoder& decoder, ByteReader& data, uint16_t opcode) {
 
 void DrawRoundRect(Decoder& decoder, ByteReader& data, uint16_t opcode) {
   const Rect r = ReadShapeRect(decoder, data, opcode);
-  const Point oval = decoder.state().ovalSize;
+  const Point oval = decoder.ScaleSize(decoder.state().ovalSize);
   DrawShape(
       decoder, opcode,
       [&](Point pen, const Rect& clip) { return FrameRoundRect(r, oval.x, oval.y, pen, clip); },
@@ -141,7 +158,8 @@ void DrawRegion(Decoder& decoder, ByteReader& data, uint16_t opcode) {
   }
   Region area = decoder.ToCanvas(state.lastRegion);
   const Verb verb = VerbOf(opcode);
-  if (verb == Verb::Frame) area = FrameRegion(area, state.penSize, decoder.ClipBounds());
+  if (verb == Verb::Frame)
+    area = FrameRegion(area, decoder.ScaleSize(state.penSize), decoder.ClipBounds());
   decoder.Draw(verb, std::move(area));
 }
 

@@ -82,6 +82,14 @@ void MoveOrigin(Decoder& decoder, ByteReader& data, uint16_t) {
   decoder.MoveOrigin(dh, dv);
 }
 
+void SetHilite(Decoder& decoder, ByteReader&, uint16_t opcode) {
+  GraphicsState& state = decoder.state();
+  if (opcode == 0x1C)
+    state.hiliteNext = true;
+  else
+    state.hilite = kDefaultHilite;
+}
+
 void SetColour(Decoder& decoder, ByteReader& data, uint16_t opcode) {
   GraphicsState& state = decoder.state();
   switch (opcode) {

@@ -221,6 +221,7 @@ std::optional<CopyBitsData> ReadCopyBits(ByteReader& data, uint16_t opcode, std:
 
   CopyBitsData copy;
   copy.bounds = header.bounds;
+  copy.isPixMap = header.isPixMap;
   copy.source = data.ReadRect();
   copy.destination = data.ReadRect();
   copy.mode = data.U16();

@@ -59,6 +59,7 @@ struct CopyBitsData {
   Rect bounds;  // the coordinates of the pixels' corners
   Rect source, destination;  // source in the coordinates of bounds, destination in the picture's
   int mode = 0;
+  bool isPixMap = false;       // a PixMap's colours, not a BitMap's black and white
   std::optional<Region> mask;  // the Rgn forms' mask, in the picture's coordinates
   std::unique_ptr<PixelRows> rows;
 };

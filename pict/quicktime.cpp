@@ -11,6 +11,7 @@ extern "C" {
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -20,6 +21,7 @@ extern "C" {
 
 #include "pict/colour_profile.h"
 #include "pict/limits.h"
+#include "platform/drawing.h"
 
 namespace pict {
 
@@ -42,6 +44,19 @@ static std::string CodecName(uint32_t type) {
     name += c;
   }
   return name + "'";
+}
+
+// The name libavcodec may know a codec type by: its four characters lower-cased, trailing spaces
+// dropped ('h261' is "h261"); empty when they are not letters, digits and spaces.
+static std::string LibavName(uint32_t type) {
+  std::string name;
+  for (int shift = 24; shift >= 0; shift -= 8) {
+    const char c = static_cast<char>((type >> shift) & 0xFF);
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != ' ') return {};
+    name += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  name.erase(name.find_last_not_of(' ') + 1);
+  return name;
 }
 
 using Palette = std::array<uint32_t, 256>;  // 0xAARRGGBB
@@ -332,9 +347,14 @@ static std::optional<DecodedImage> DecodeWithLibav(const ImageDescription& descr
   const uint32_t tag = (description.codecType >> 24) | (description.codecType >> 8 & 0xFF00) |
                        (description.codecType << 8 & 0xFF0000) | description.codecType << 24;
   const AVCodecTag* const tables[] = {avformat_get_mov_video_tags(), nullptr};
-  const AVCodecID id = av_codec_get_id(tables, tag);
-  const AVCodec* decoder = id == AV_CODEC_ID_NONE ? nullptr : avcodec_find_decoder(id);
-  if (!decoder) {
+  const AVCodecID tagged = av_codec_get_id(tables, tag);
+  // A codec QuickTime's table does not list may still be libavcodec's by its name ("h261").
+  const AVCodec* decoder =
+      tagged != AV_CODEC_ID_NONE
+          ? avcodec_find_decoder(tagged)
+          : avcodec_find_decoder_by_name(LibavName(description.codecType).c_str());
+  const AVCodecID id = decoder ? decoder->id : AV_CODEC_ID_NONE;
+  if (!decoder || decoder->type != AVMEDIA_TYPE_VIDEO) {
     reason = "no decoder here for QuickTime codec " + codec;
     return std::nullopt;
   }
@@ -417,7 +437,7 @@ static std::optional<Image> ReadMatte(ByteReader& reader, Rect rect, std::string
   for (int y = 0; y < weights.height; ++y)
     for (int x = 0; x < weights.width; ++x) {
       const uint32_t pixel = matte.At(rect.left + x, rect.top + y);
-      const uint32_t grey = ((pixel >> 16 & 0xFF) + (pixel >> 8 & 0xFF) + (pixel & 0xFF)) / 3;
+      const uint32_t grey = GreyLevel(pixel >> 16 & 0xFF, pixel >> 8 & 0xFF, pixel & 0xFF);
       weights.At(x, y) = (255 - grey) << 24;
     }
   return weights;
@@ -467,17 +487,19 @@ static bool CanPlace(const Matrix& m, std::string& reason) {
 }
 
 // Where rect lands, each edge rounded to the nearest pixel; empty when out of any sane range.
-static std::optional<Rect> Place(const Matrix& m, const Rect& rect) {
-  constexpr int64_t kLimit = int64_t{1} << 24;
+// At a scale, the matrix is scaled first, so the edges round at the scaled size.
+static std::optional<Rect> Place(const Matrix& m, const Rect& rect, int scale = 1) {
+  const int64_t limit = int64_t{scale} << 24;
   const auto round = [](int64_t fixed) { return (fixed + 0x8000) >> 16; };
-  const int64_t edges[4] = {round(m.a * rect.left + m.tx), round(m.d * rect.top + m.ty),
-                            round(m.a * rect.right + m.tx), round(m.d * rect.bottom + m.ty)};
+  const int64_t a = m.a * scale, d = m.d * scale, tx = m.tx * scale, ty = m.ty * scale;
+  const int64_t edges[4] = {round(a * rect.left + tx), round(d * rect.top + ty),
+                            round(a * rect.right + tx), round(d * rect.bottom + ty)};
   for (const int64_t edge : edges)
-    if (edge < -kLimit || edge > kLimit) return std::nullopt;
+    if (edge < -limit || edge > limit) return std::nullopt;
   return Rect{int(edges[0]), int(edges[1]), int(edges[2]), int(edges[3])};
 }
 
-std::optional<QuickTimePicture> ReadQuickTime(ByteReader data, std::string& reason) {
+std::optional<QuickTimePicture> ReadQuickTime(ByteReader data, std::string& reason, int scale) {
   data.U16();  // version
   const Matrix matrix = ReadMatrix(data);
   const uint32_t matteSize = data.U32();
@@ -507,11 +529,13 @@ std::optional<QuickTimePicture> ReadQuickTime(ByteReader data, std::string& reas
     return std::nullopt;
   }
   const std::optional<Rect> destination = Place(matrix, picture.source);
-  if (!destination || destination->IsEmpty()) {
+  const std::optional<Rect> scaled = Place(matrix, picture.source, scale);
+  if (!destination || destination->IsEmpty() || !scaled) {
     reason = "QuickTime matrix places the picture out of range";
     return std::nullopt;
   }
   picture.destination = *destination;
+  picture.scaledDestination = *scaled;
 
   if (maskSize > 0) {
     picture.mask = ReadRegion(mask, reason);
@@ -536,8 +560,8 @@ std::optional<UncompressedQuickTime> ReadUncompressedQuickTime(ByteReader data,
   data.U16();  // version
   const Matrix matrix = ReadMatrix(data);
   const uint32_t matteSize = data.U32();
-  const Rect matteRect = data.ReadRect();
-  ByteReader matte = data.Slice(matteSize);
+  data.ReadRect();  // the matte's rectangle
+  data.Skip(matteSize);
   // The bitmap opcode inside is word-aligned like any opcode.
   data.AlignToWord();
   UncompressedQuickTime result;
@@ -556,11 +580,11 @@ std::optional<UncompressedQuickTime> ReadUncompressedQuickTime(ByteReader data,
     reason = "UncompressedQuickTime without a bitmap opcode";
     return std::nullopt;
   }
-  result.operands = data.Slice(data.remaining());
   if (matteSize > 0) {
-    result.matte = ReadMatte(matte, matteRect, reason);
-    if (!result.matte) return std::nullopt;
+    reason = "UncompressedQuickTime picture with a matte";
+    return std::nullopt;
   }
+  result.operands = data.Slice(data.remaining());
   return result;
 }
 

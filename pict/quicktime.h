@@ -23,6 +23,7 @@ struct QuickTimePicture {
   Image image;                 // opaque unless the codec carries real alpha or a matte came with it
   Rect source;                 // inside image
   Rect destination;            // where source lands: the opcode's matrix applied to it
+  Rect scaledDestination;      // where it lands at the decoder's scale: the matrix scaled too
   int mode = 0;                // QuickDraw transfer mode
   std::optional<Region> mask;  // picture coordinates
 };
@@ -30,24 +31,24 @@ struct QuickTimePicture {
 // Decodes the data of a CompressedQuickTime opcode (after its 32-bit length). When the image's data
 // carries a usable ICC profile, its colours come converted from that profile to sRGB (see
 // ConvertToSrgb), otherwise as stored. Supports matrices that translate and scale; refuses
-// rotation, skew, mirroring and perspective. Empty, with a reason naming the problem (or the codec
-// type no library here decodes), when the data is damaged, beyond the caps of pict/limits.h or not
-// decodable.
-std::optional<QuickTimePicture> ReadQuickTime(ByteReader data, std::string& reason);
+// rotation, skew, mirroring and perspective; scale (1 or more) scales the matrix for
+// scaledDestination. The codec is found by its QuickTime tag, else by libavcodec's name for its
+// four characters. Empty, with a reason naming the problem (or the codec type no library here
+// decodes), when the data is damaged, beyond the caps of pict/limits.h or not decodable.
+std::optional<QuickTimePicture> ReadQuickTime(ByteReader data, std::string& reason, int scale = 1);
 
-// An UncompressedQuickTime opcode: a matte, then one bitmap opcode the walk draws as usual.
+// An UncompressedQuickTime opcode: one bitmap opcode the walk draws as usual.
 struct UncompressedQuickTime {
   uint16_t opcode = 0;  // 0x0090, 0x0091, 0x0098, 0x0099, 0x009A or 0x009B
   ByteReader operands;  // that opcode's data, over the caller's bytes
-  // When a matte came: its weights as alpha, cut to its matte rectangle, for ApplyMatte over the
-  // bitmap's source rectangle.
-  std::optional<Image> matte;
 };
 
 // Reads the data of an UncompressedQuickTime opcode (after its 32-bit length): version, matrix,
 // matte size and rectangle, the matte, then a bitmap opcode with its operands. Empty, with a
 // reason, when damaged, when the matrix is not the identity (no such picture is known, so where it
-// would land is not), or when the matte cannot be decoded.
+// would land is not), or when a matte comes with it: no such picture is known either, and drawing
+// the bitmap without the matte would show what the matte hides, so the matte is not decoded and
+// the picture goes to the next decoder.
 std::optional<UncompressedQuickTime> ReadUncompressedQuickTime(ByteReader data,
                                                                std::string& reason);
 

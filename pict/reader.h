@@ -36,8 +36,6 @@ class ByteReader {
   void Skip(size_t count) { Bytes(count); }
   // Moves to an even offset from the start of the data (version-2 opcodes are word aligned).
   void AlignToWord();
-  // Marks the reader failed, for data that is there but makes no sense.
-  void Fail() { failed_ = true; }
 
   size_t position() const { return position_; }
   size_t remaining() const { return failed_ ? 0 : data_.size() - position_; }

@@ -60,6 +60,22 @@ Region& Region::Offset(int dx, int dy) {
   return *this;
 }
 
+Region& Region::Scale(int factor) {
+  if (factor == 1 || IsEmpty()) return *this;
+  int count = 0;
+  const pixman_box32_t* boxes = pixman_region32_rectangles(&region_, &count);
+  std::vector<pixman_box32_t> scaled(boxes, boxes + count);
+  for (pixman_box32_t& box : scaled) {
+    box.x1 *= factor;
+    box.y1 *= factor;
+    box.x2 *= factor;
+    box.y2 *= factor;
+  }
+  pixman_region32_fini(&region_);
+  pixman_region32_init_rects(&region_, scaled.data(), count);
+  return *this;
+}
+
 Region& Region::Intersect(const Region& other) {
   pixman_region32_intersect(&region_, &region_, other.Raw());
   return *this;

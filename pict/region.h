@@ -30,6 +30,9 @@ class Region {
   bool operator==(const Region& other) const;
 
   Region& Offset(int dx, int dy);
+  // Multiplies every coordinate by factor (1 or more): each pixel becomes a factor x factor
+  // block, as QuickDraw's MapRgn maps a region into a rectangle that many times larger.
+  Region& Scale(int factor);
   Region& Intersect(const Region& other);
   Region& Union(const Region& other);
   Region& Subtract(const Region& other);

@@ -29,6 +29,11 @@ struct TextState {
   double centerX = 0, centerY = 0;
 };
 
+// A file does not carry the default hilite colour; the Mac's own came from parameter RAM, and
+// before Mac OS 8 the Color control panel shipped with "Black & White", that is black, which
+// makes a hilite on white look as inversion does on a one-bit screen.
+constexpr Colour kDefaultHilite = kBlack;
+
 struct GraphicsState {
   Point penLocation;
   Point penSize{1, 1};
@@ -39,7 +44,10 @@ struct GraphicsState {
   Colour foreground = kBlack;
   Colour background = kWhite;
   Colour operand = kBlack;
-  Colour hilite = {0, 0, 0};
+  // The hilite colour: HiliteColor sets it, DefHilite restores kDefaultHilite. HiliteMode sets
+  // hiliteNext, which turns the next inverting operation into a hilite.
+  Colour hilite = kDefaultHilite;
+  bool hiliteNext = false;
   Point ovalSize;
   TextState text;
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "pict/limits.h"
+#include "platform/pango_font.h"
 
 namespace pict {
 
@@ -146,16 +147,6 @@ double StyleExtra(int face) {
   return extra;
 }
 
-struct GObjectUnref {
-  void operator()(gpointer object) const { g_object_unref(object); }
-};
-template <class T>
-using GOwned = std::unique_ptr<T, GObjectUnref>;
-struct DescriptionFree {
-  void operator()(PangoFontDescription* description) const {
-    pango_font_description_free(description);
-  }
-};
 struct MetricsUnref {
   void operator()(PangoFontMetrics* metrics) const { pango_font_metrics_unref(metrics); }
 };
@@ -171,7 +162,7 @@ struct CairoDestroy {
 
 // One font at one size, with a layout to shape text in it.
 struct LoadedFont {
-  GOwned<PangoLayout> layout;  // empty when no font could be loaded
+  PangoOwned<PangoLayout> layout;  // empty when no font could be loaded
   double ascent = 0, descent = 0;
   double underlineTop = 1, underlineThickness = 1;  // below the baseline, in pixels
 };
@@ -180,7 +171,7 @@ struct LoadedFont {
 // that draws text gets a font map, a context and loaded fonts of its own.
 class ThreadFonts {
  public:
-  ThreadFonts() : fontMap_(pango_cairo_font_map_new()) {
+  ThreadFonts() : fontMap_(NewFontMap()) {
     context_.reset(pango_font_map_create_context(fontMap_.get()));
     // Bitmap text as QuickDraw draws it: no antialiasing, outlines fitted to the pixel grid and
     // whole-pixel advances. Set here rather than taken from the machine's fontconfig settings,
@@ -205,26 +196,21 @@ class ThreadFonts {
     if (const auto found = fonts_.find(key); found != fonts_.end()) return found->second;
     // A picture uses a handful of fonts; a file that keeps changing sizes only costs reloads.
     if (fonts_.size() >= kMaxFonts) fonts_.clear();
-    return fonts_[key] = Load(family, static_cast<int>(units), bold, italic);
+    FontRequest request;
+    request.family = family;
+    request.pixelSize = size;
+    request.bold = bold;
+    request.italic = italic;
+    return fonts_[key] = Load(request);
   }
 
  private:
   static constexpr size_t kMaxFonts = 64;
 
-  LoadedFont Load(std::string_view family, int units, bool bold, bool italic) {
-    std::unique_ptr<PangoFontDescription, DescriptionFree> description(
-        pango_font_description_new());
-    const std::string familyName(family);
-    pango_font_description_set_family(description.get(), familyName.c_str());
-    pango_font_description_set_absolute_size(description.get(), units);
-    pango_font_description_set_weight(description.get(),
-                                      bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
-    pango_font_description_set_style(description.get(),
-                                     italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+  LoadedFont Load(const FontRequest& request) {
+    const PangoDescription description = DescribeFont(request);
     LoadedFont font;
-    // Pango answers even when fontconfig found no font at all; only loading one tells.
-    GOwned<PangoFont> loaded(
-        pango_font_map_load_font(fontMap_.get(), context_.get(), description.get()));
+    const PangoOwned<PangoFont> loaded = LoadPangoFont(context_.get(), description.get());
     if (!loaded) return font;
     const std::unique_ptr<PangoFontMetrics, MetricsUnref> metrics(
         pango_font_get_metrics(loaded.get(), nullptr));
@@ -248,8 +234,8 @@ class ThreadFonts {
     return font;
   }
 
-  GOwned<PangoFontMap> fontMap_;
-  GOwned<PangoContext> context_;
+  PangoOwned<PangoFontMap> fontMap_;
+  PangoOwned<PangoContext> context_;
   std::map<std::string, LoadedFont> fonts_;
 };
 

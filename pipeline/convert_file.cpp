@@ -33,7 +33,8 @@ FileResult EncodeFile(const Run& run, FileContext& file) {
   const OutputFormat& format = *run.format;
   const ConversionSettings& settings = run.settings;
   FileResult result;
-  LoadResult load = LoadPicture(file.inputPath, run.tempFolder, run.converterDeadlineMs);
+  LoadResult load = LoadPicture(file.inputPath, run.tempFolder, run.converterDeadlineMs,
+                                settings.decoding.pictScale);
   result.decoders = load.Account();
   Bitmap picture = std::move(load.picture);
   file.loadedBpp = picture ? static_cast<int32_t>(FreeImage_GetBPP(picture.get())) : 0;

@@ -133,9 +133,9 @@ Bitmap LoadThroughConverter(const std::string& inputPath, const std::string& tem
 
 // Our own decoder runs in-process: it reads only inside the bytes it is given and caps the
 // work a file may cause, so no file can hang or crash it (the fuzz target keeps it so).
-Bitmap LoadWithOwnDecoder(const std::string& data, std::string& said) {
-  const pict::PictResult result =
-      pict::DecodePict(std::span(reinterpret_cast<const uint8_t*>(data.data()), data.size()));
+Bitmap LoadWithOwnDecoder(const std::string& data, std::string& said, int scale) {
+  const pict::PictResult result = pict::DecodePict(
+      std::span(reinterpret_cast<const uint8_t*>(data.data()), data.size()), {.scale = scale});
   const pict::Image& image = result.image;
   if (image.IsEmpty()) {
     said = result.refusal.empty() ? "no picture" : result.refusal;
@@ -178,6 +178,40 @@ Bitmap LoadWithFreeImage(const std::string& data, std::string& said) {
   return picture;
 }
 
+// FreeImage_Rescale would give the same pixels with its box filter, but makes palette pictures
+// 24-bit, and the depth a picture was loaded at chooses the automatic output depth.
+Bitmap EnlargePicture(Bitmap picture, int scale) {
+  if (!picture || scale == 1) return picture;
+  if (FreeImage_GetBPP(picture.get()) < 8) {
+    Bitmap eight(FreeImage_ConvertTo8Bits(picture.get()));
+    if (!eight) return picture;
+    picture = std::move(eight);
+  }
+  FIBITMAP* source = picture.get();
+  const unsigned width = FreeImage_GetWidth(source), height = FreeImage_GetHeight(source);
+  const unsigned bytes = FreeImage_GetBPP(source) / 8;
+  Bitmap enlarged(FreeImage_AllocateT(FreeImage_GetImageType(source), int(width) * scale,
+                                      int(height) * scale, int(FreeImage_GetBPP(source)),
+                                      FreeImage_GetRedMask(source), FreeImage_GetGreenMask(source),
+                                      FreeImage_GetBlueMask(source)));
+  if (!enlarged) return picture;
+  if (FreeImage_GetColorsUsed(source) > 0)
+    std::memcpy(FreeImage_GetPalette(enlarged.get()), FreeImage_GetPalette(source),
+                FreeImage_GetColorsUsed(source) * sizeof(RGBQUAD));
+  if (FreeImage_GetTransparencyCount(source) > 0)
+    FreeImage_SetTransparencyTable(enlarged.get(), FreeImage_GetTransparencyTable(source),
+                                   int(FreeImage_GetTransparencyCount(source)));
+  FreeImage_CloneMetadata(enlarged.get(), source);
+  for (unsigned y = 0; y < height * unsigned(scale); ++y) {
+    const BYTE* from = FreeImage_GetScanLine(source, int(y / unsigned(scale)));
+    BYTE* to = FreeImage_GetScanLine(enlarged.get(), int(y));
+    for (unsigned x = 0; x < width; ++x)
+      for (int copy = 0; copy < scale; ++copy, to += bytes)
+        std::memcpy(to, from + x * bytes, bytes);
+  }
+  return enlarged;
+}
+
 std::string LoadResult::Account() const {
   if (!problem.empty()) return problem;
   std::string account;
@@ -189,7 +223,7 @@ std::string LoadResult::Account() const {
 }
 
 LoadResult LoadPicture(const std::string& inputPath, const std::string& tempFolder,
-                       int converterDeadlineMs) {
+                       int converterDeadlineMs, int scale) {
   LoadResult result;
   std::string message;
   const std::optional<std::string> data = ReadFileBytes(inputPath, message);
@@ -205,12 +239,15 @@ LoadResult LoadPicture(const std::string& inputPath, const std::string& tempFold
     result.reports.push_back({decoder, std::move(said)});
     return static_cast<bool>(result.picture);
   };
-  if (attempt("our decoder", [&](std::string& said) { return LoadWithOwnDecoder(*data, said); }))
+  if (attempt("our decoder",
+              [&](std::string& said) { return LoadWithOwnDecoder(*data, said, scale); }))
     return result;
-  if (attempt("convert", [&](std::string& said) {
+  // Their 72-dpi pictures are enlarged to the size our decoder would have drawn.
+  if (!attempt("convert", [&](std::string& said) {
         return LoadThroughConverter(inputPath, tempFolder, converterDeadlineMs, said);
       }))
-    return result;
-  attempt("FreeImage's reader", [&](std::string& said) { return LoadWithFreeImage(*data, said); });
+    attempt("FreeImage's reader",
+            [&](std::string& said) { return LoadWithFreeImage(*data, said); });
+  result.picture = EnlargePicture(std::move(result.picture), scale);
   return result;
 }

@@ -27,18 +27,26 @@ struct LoadResult {
 // in tempFolder (a private folder ending in "/"), waiting for it up to converterDeadlineMs,
 // after which the converter and all it started are killed; when that gives no picture, with
 // FreeImage's own reader in an isolated child process limited to 5 seconds.
+// scale (1 to 8, --PICT-SCALE) draws the picture at that many times its frame: our decoder
+// draws it sharp at that size; the other two give a 72-dpi rendering, which is enlarged
+// scale times, each pixel a scale x scale block at the depth it came in, so the size of the
+// result does not depend on which decoder read the file.
 // Never hangs and never brings the caller down; no picture at once for an empty or missing
 // file. Leaves nothing in tempFolder. A 32-bit picture from FreeImage's reader whose alpha is 0
 // everywhere comes back opaque. Safe on a worker thread and in several processes at once.
 LoadResult LoadPicture(const std::string& inputPath, const std::string& tempFolder,
-                       int converterDeadlineMs);
+                       int converterDeadlineMs, int scale = 1);
 
 // The steps of that chain one by one; each says in said why it gives no picture.
-// Our decoder: a 24-bit picture, or empty when it refuses the bytes.
-Bitmap LoadWithOwnDecoder(const std::string& data, std::string& said);
+// Our decoder at scale: a 24-bit picture, or empty when it refuses the bytes.
+Bitmap LoadWithOwnDecoder(const std::string& data, std::string& said, int scale = 1);
 // The external converter, writing its TGA under a plain, unique name in tempFolder (so that
 // conversions running at once may share it); the file is gone afterwards.
 Bitmap LoadThroughConverter(const std::string& inputPath, const std::string& tempFolder,
                             int deadlineMs, std::string& said);
 // FreeImage's reader in its isolated child.
 Bitmap LoadWithFreeImage(const std::string& data, std::string& said);
+// picture with each pixel repeated scale x scale times, at the depth and with the palette it
+// has (1- and 4-bit pictures become 8-bit with the same palette); scale 1 or an empty picture
+// comes back as it is, and so does a picture there is no memory to enlarge.
+Bitmap EnlargePicture(Bitmap picture, int scale);

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 
+#include "platform/pango_font.h"
+
 struct SurfaceState {
   cairo_surface_t* surface = nullptr;
 };
@@ -147,28 +149,15 @@ Font LoadFont(const FontRequest& request) {
   // A font map of its own: the default one differs per thread, and the font is loaded on
   // one thread and drawn with on another.
   std::unique_ptr<FontState, FontStateDeleter> state(new FontState);
-  state->fontMap = pango_cairo_font_map_new();
-  state->description = pango_font_description_new();
-  pango_font_description_set_family(state->description, request.family.c_str());
-  // Absolute size: a size in points would be rescaled for the context's resolution.
-  pango_font_description_set_absolute_size(state->description,
-                                           std::max(request.pixelSize, 1) * PANGO_SCALE);
-  pango_font_description_set_weight(state->description,
-                                    request.bold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
-  pango_font_description_set_style(state->description,
-                                   request.italic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+  state->fontMap = NewFontMap().release();
+  state->description = DescribeFont(request).release();
   state->attributes = pango_attr_list_new();
   if (request.underline)
     pango_attr_list_insert(state->attributes, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
   if (request.strikeout) pango_attr_list_insert(state->attributes, pango_attr_strikethrough_new(TRUE));
 
-  // Pango answers with generic families even when fontconfig has no font at all; only
-  // loading a real font tells.
-  PangoContext* context = pango_font_map_create_context(state->fontMap);
-  PangoFont* loaded = pango_context_load_font(context, state->description);
-  g_object_unref(context);
-  if (!loaded) return {};
-  g_object_unref(loaded);
+  const PangoOwned<PangoContext> context(pango_font_map_create_context(state->fontMap));
+  if (!LoadPangoFont(context.get(), state->description)) return {};
   Font font;
   font.state_ = std::move(state);
   return font;

@@ -28,6 +28,13 @@ inline uint32_t UnpremultiplyChannel(uint32_t value, uint32_t alpha) {
   return straight < 255 ? straight : 255;
 }
 
+// The one grey level a colour weighs to wherever the program makes its own grey (a greyscale
+// watermark, a QuickTime matte's weights): ITU-R BT.601 luma in integer weights that sum to
+// 256, so every grey keeps its level. (--GREYSCALE is FreeImage's own conversion.)
+inline uint32_t GreyLevel(uint32_t red, uint32_t green, uint32_t blue) {
+  return (77 * red + 150 * green + 29 * blue) / 256;
+}
+
 // The pixels of a surface: premultiplied alpha, rows top-down, each pixel one native-endian
 // 32-bit word 0xAARRGGBB, rows `stride` bytes apart.
 struct SurfacePixels {
@@ -76,7 +83,7 @@ bool PaintSurface(Surface& target, Surface& source, int x, int y, int opacity);
 
 struct FontRequest {
   std::string family;  // substituted by fontconfig when not installed
-  int pixelSize = 0;   // character height in pixels
+  double pixelSize = 0;  // character height in pixels (a fraction for the PICT decoder's text)
   bool bold = false, italic = false, underline = false, strikeout = false;
 };
 

@@ -577,8 +577,10 @@ constexpr OptionRow kDecodingAndSpeed[] = {
      .field = [](auto& s, auto&) { return &s.decoding.pictScale; },
      .echo = {"PICT Scale: ", Shown::WhenGiven},
      .check = {CheckKind::Within, 1, kMaxPictScale, "Error: Invalid pict-scale value"},
-     .help = "Draws each picture this many times its size, lines and text sharp (pictures "
-             "that only ImageMagick or FreeImage can read keep their size)."},
+     .help = "Draws each picture this many times its size, as QuickDraw draws into a larger "
+             "rectangle: lines, shapes and text stay sharp, bitmaps and pixmaps become blocks "
+             "of N x N pixels. A picture only ImageMagick or FreeImage can read is enlarged the "
+             "same way, each pixel a block, so the size never depends on the decoder."},
     {.name = "--JOBS",
      .kind = K::Integer,
      .field = [](auto&, auto& j) { return &j.jobs; },

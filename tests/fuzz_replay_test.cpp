@@ -109,9 +109,11 @@ TEST(FuzzReplay, CorpusPicturesCutShortOrWithBytesChangedDecodeOrAreRefused) {
       ASSERT_TRUE(bytes) << path;
       ++pictures;
       const size_t size = bytes->size();
-      // In the header, and at a few places among the opcodes.
+      // In the header, and at a few places among the opcodes; each behind the target's scale
+      // byte, at scale 1, or at 2 for half of the changed pictures.
       for (const size_t cut : {size_t(530), size / 8, size / 3, size / 2, size * 7 / 8, size - 1})
-        if (cut < size) Replay(path + " cut to " + std::to_string(cut), bytes->substr(0, cut));
+        if (cut < size)
+          Replay(path + " cut to " + std::to_string(cut), '\0' + bytes->substr(0, cut));
       for (int variant = 0; variant < 6 && size > 0; ++variant) {
         std::string changed = *bytes;
         std::string name = path + " with bytes changed:";
@@ -121,7 +123,7 @@ TEST(FuzzReplay, CorpusPicturesCutShortOrWithBytesChangedDecodeOrAreRefused) {
           changed[at] = char(uint8_t(changed[at]) ^ mask);
           name += " " + std::to_string(at) + " ^ " + std::to_string(mask);
         }
-        Replay(name, changed);
+        Replay(name + " at scale " + std::to_string(1 + variant % 2), char(variant % 2) + changed);
       }
     }
   EXPECT_GT(pictures, 50) << "pictures found in the corpus";

@@ -1,20 +1,21 @@
 // Loading a PICT picture: through the converter, through the isolated FreeImage reader when
 // the converter gives nothing, and never a hang, a crash or a file left behind.
+#include "pipeline/load.h"
+
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
 
-#include "pipeline/load.h"
 #include "platform/isolated.h"
 #include "platform/process.h"
 #include "settings/settings.h"  // kConverterDeadlineMs
@@ -90,8 +91,8 @@ class LoadPictureTest : public ::testing::Test {
     setenv("PATH", folder.c_str(), 1);
   }
 
-  Bitmap Load(const std::string& path) {
-    return LoadPicture(path, temp_, kConverterDeadlineMs).picture;
+  Bitmap Load(const std::string& path, int scale = 1) {
+    return LoadPicture(path, temp_, kConverterDeadlineMs, scale).picture;
   }
   // The converter alone, as the chain uses it for what our decoder refuses.
   Bitmap LoadWithConverter(const std::string& path, int deadlineMs = kConverterDeadlineMs) {
@@ -375,6 +376,63 @@ TEST_F(LoadPictureTest, OwnDecoderComesFirstAndStartsNoConverter) {
   EXPECT_EQ(FreeImage_GetBPP(picture.get()), 24u);
   EXPECT_EQ(Rows(picture.get()), Rows(Reference(gradient).get()));
   EXPECT_FALSE(fs::exists(marker));
+}
+
+// Whichever decoder reads a file, a scale gives a picture that many times the frame: ours draws
+// it anew, the converter's and the reader's 72-dpi pictures are enlarged pixel by pixel at the
+// depth and with the palette they came in.
+TEST_F(LoadPictureTest, EveryDecoderGivesThePictureAtTheScale) {
+  // Each pixel of small at (x, y) must fill the scale x scale block at (x, y) * scale of large.
+  const auto expectEnlarged = [](FIBITMAP* small, FIBITMAP* large, int scale, const char* what) {
+    ASSERT_EQ(FreeImage_GetWidth(large), FreeImage_GetWidth(small) * unsigned(scale)) << what;
+    ASSERT_EQ(FreeImage_GetHeight(large), FreeImage_GetHeight(small) * unsigned(scale)) << what;
+    ASSERT_EQ(FreeImage_GetBPP(large), FreeImage_GetBPP(small)) << what;
+    ASSERT_EQ(FreeImage_GetColorsUsed(large), FreeImage_GetColorsUsed(small)) << what;
+    if (FreeImage_GetColorsUsed(small) > 0) {
+      EXPECT_EQ(std::memcmp(FreeImage_GetPalette(large), FreeImage_GetPalette(small),
+                            FreeImage_GetColorsUsed(small) * sizeof(RGBQUAD)),
+                0)
+          << what;
+    }
+    const unsigned bytes = FreeImage_GetBPP(small) / 8;
+    for (unsigned y = 0; y < FreeImage_GetHeight(large); ++y)
+      for (unsigned x = 0; x < FreeImage_GetWidth(large); ++x)
+        ASSERT_EQ(
+            std::memcmp(FreeImage_GetScanLine(large, int(y)) + x * bytes,
+                        FreeImage_GetScanLine(small, int(y) / scale) + x / unsigned(scale) * bytes,
+                        bytes),
+            0)
+            << what << ": pixel " << x << "," << y;
+  };
+  struct Case {
+    const char* what;
+    std::string file;
+    bool converter;
+  };
+  const Case cases[] = {
+      {"the converter's picture", Write(TestPicture::ConverterOnly), true},
+      {"the reader's picture", Write(TestPicture::ReaderOnly), false},
+      // An empty frame: our decoder refuses it, the reader reads the pixels all the same.
+      {"the reader's palette picture", Write("indexed.pct", IndexedPict(8).Frame(0, 0, 0, 0)),
+       false},
+  };
+  for (const Case& c : cases) {
+    if (c.converter)
+      UseRealConverter();
+    else
+      UseNoConverter();
+    const Bitmap plain = Load(c.file);
+    ASSERT_TRUE(plain) << c.what;
+    for (int scale : {2, 3}) expectEnlarged(plain.get(), Load(c.file, scale).get(), scale, c.what);
+  }
+  // Our own decoder's picture comes at the scale too (how it draws is its own tests' matter).
+  UseNoConverter();
+  const std::string gradient = Write(TestPicture::Gradient);
+  const Bitmap plain = Load(gradient), scaled = Load(gradient, 3);
+  ASSERT_TRUE(plain);
+  ASSERT_TRUE(scaled);
+  EXPECT_EQ(FreeImage_GetWidth(scaled.get()), 3 * FreeImage_GetWidth(plain.get()));
+  EXPECT_EQ(FreeImage_GetHeight(scaled.get()), 3 * FreeImage_GetHeight(plain.get()));
 }
 
 TEST_F(LoadPictureTest, ReaderAlphaOfZeroEverywhereBecomesOpaque) {

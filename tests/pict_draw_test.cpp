@@ -240,6 +240,89 @@ TEST(PictDraw, PenModesCombineThePatternWithWhatIsThere) {
   }
 }
 
+TEST(PictDraw, HiliteModeTurnsTheNextInversionIntoAHilite) {
+  // Three stripes: the background colour (white), the hilite colour (yellow) and red. A hilite
+  // swaps the first two and leaves red; an inversion inverts all three.
+  constexpr uint32_t kYellow = 0xFFFF00, kRed = 0xFF0000, kBlue = 0x0000FF, kCyan = 0x00FFFF;
+  const auto stripes = [&](PictWriter& w) {
+    RgbColour(w, 0x1A, kYellow).Op(0x31).RectData({0, 4, 12, 8});
+    RgbColour(w, 0x1A, kRed).Op(0x31).RectData({0, 8, 12, 12});
+    RgbColour(w, 0x1D, kYellow);
+  };
+  const auto invert = [](PictWriter& w) { w.Op(0x33).RectData({0, 0, 12, 12}); };
+  const auto hilite = [](PictWriter& w) { w.Op(0x001C); };
+  struct Case {
+    const char* what;
+    std::function<void(PictWriter&)> draw;
+    uint32_t white, yellow, red;  // what each stripe becomes
+  };
+  const Case cases[] = {
+      {"invert", [&](PictWriter& w) { invert(w); }, kBlackRgb, kBlue, kCyan},
+      {"hilite once", [&](PictWriter& w) { hilite(w), invert(w); }, kYellow, kWhiteRgb, kRed},
+      {"hilite, then invert: the flag is used up",
+       [&](PictWriter& w) { hilite(w), invert(w), invert(w); }, kBlue, kBlackRgb, kCyan},
+      {"a drawing that does not invert leaves the flag for the next",
+       [&](PictWriter& w) {
+         hilite(w), w.Op(0x31).RectData({20, 0, 24, 4}), invert(w);
+       },
+       kYellow, kWhiteRgb, kRed},
+      {"an xor pen hilites",
+       [&](PictWriter& w) {
+         hilite(w), w.Op(0x0008).U16(kPatXor).Op(0x31).RectData({0, 0, 12, 12});
+       },
+       kYellow, kWhiteRgb, kRed},
+      {"hilite colour the background's: inverts",
+       [&](PictWriter& w) { RgbColour(w, 0x1D, kWhiteRgb), hilite(w), invert(w); }, kBlackRgb,
+       kBlue, kCyan},
+      {"DefHilite: black, the default", [&](PictWriter& w) { w.Op(0x001E), hilite(w), invert(w); },
+       kBlackRgb, kYellow, kRed},
+  };
+  for (const Case& c : cases) {
+    PictWriter writer;
+    writer.Frame(0, 0, 24, 12);
+    stripes(writer);
+    c.draw(writer);
+    const PictResult result = Decode(writer.End());
+    ExpectDecoded(result, c.what);
+    EXPECT_EQ(At(result, 5, 1), c.white) << c.what;
+    EXPECT_EQ(At(result, 5, 5), c.yellow) << c.what;
+    EXPECT_EQ(At(result, 5, 9), c.red) << c.what;
+  }
+}
+
+TEST(PictDraw, RedTextInvertedAboveAndHilitedBelow) {
+  // As a real file draws it: red text, the top half inverted, the bottom half hilited with the
+  // default hilite colour (black). Inverted, the red ink turns cyan; hilited, it stays red while
+  // the white around it turns black.
+  constexpr uint32_t kRed = 0xFF0000, kCyan = 0x00FFFF;
+  const auto draw = [&](bool mark) {
+    PictWriter writer;
+    writer.Frame(0, 0, 120, 60);
+    RgbColour(writer, 0x1A, kRed).Op(0x0003).U16(21).Op(0x000D).U16(40);  // Helvetica 40
+    Text(writer.Op(0x28).PointData(5, 45), "HEH");
+    if (mark)
+      writer.Op(0x33).RectData({0, 0, 120, 30}).Op(0x001C).Op(0x33).RectData({0, 30, 120, 60});
+    return Decode(writer.End());
+  };
+  const PictResult plain = draw(false), marked = draw(true);
+  ExpectDecoded(plain, "plain text");
+  ExpectDecoded(marked, "marked text");
+  int top = 0, bottom = 0;
+  for (int y = 0; y < 60; ++y)
+    for (int x = 0; x < 120; ++x) {
+      const uint32_t before = At(plain, x, y), after = At(marked, x, y);
+      const uint32_t expected = y < 30                ? before ^ kWhiteRgb
+                                : before == kWhiteRgb ? kBlackRgb
+                                                      : before;
+      ASSERT_EQ(after, expected) << "pixel " << x << "," << y;
+      if (before == kRed) ++(y < 30 ? top : bottom);
+    }
+  EXPECT_GT(top, 50) << "red ink in the top half";
+  EXPECT_GT(bottom, 50) << "red ink in the bottom half";
+  EXPECT_EQ(InkOf(marked, kCyan).count, top);
+  EXPECT_EQ(InkOf(marked, kRed).count, bottom);
+}
+
 TEST(PictDraw, ClipAndOriginMoveWhatIsDrawn) {
   const Case cases[] = {
       {"clip region of two rectangles",

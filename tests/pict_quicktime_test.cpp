@@ -1,7 +1,7 @@
 // The QuickTime opcodes: payloads encoded here with FreeImage and libavcodec's own encoders, or
 // built by hand, wrapped in image descriptions and opcode data, decoded and checked pixel by
-// pixel; payloads carrying ICC profiles made by Little CMS; and the corpus's real QuickTime
-// pictures against their reference renderings.
+// pixel; payloads carrying ICC profiles made by Little CMS, and the same profiles in ColorSync's
+// picture comments; and the corpus's real QuickTime pictures against their reference renderings.
 #include "pict/quicktime.h"
 
 extern "C" {
@@ -16,8 +16,10 @@ extern "C" {
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
+#include "pict/decode.h"
 #include "pict/limits.h"
 #include "tests/support/letter_f.h"
 #include "tests/support/pict_writer.h"
@@ -314,7 +316,7 @@ TEST(ReadQuickTime, KeepsTheMaskAndWeighsByTheMatte) {
   EXPECT_NE(reason.find("matte"), std::string::npos) << reason;
 }
 
-TEST(ReadUncompressedQuickTime, HandsOverTheBitmapOpcode) {
+TEST(ReadUncompressedQuickTime, HandsOverTheBitmapOpcodeAndRefusesAMatteUndecoded) {
   const Bytes bits = {0x00, 0x02, 0, 0, 0, 0, 0, 1, 0, 8};
   Image grey = Letter(kInk, kPaper, 1, 3);
   Bytes matte = QuickTimeDescription("raw ", 3, 5, 40, Raw(grey, 8, 128, 128));
@@ -326,25 +328,28 @@ TEST(ReadUncompressedQuickTime, HandsOverTheBitmapOpcode) {
     w.U32(uint32_t(matteBytes.size())).RectData({}).Raw(matteBytes);
     return w.Op(opcode).Raw(bits).Body();
   };
+  const std::string kWithMatte = "UncompressedQuickTime picture with a matte";
   const struct {
     Bytes data;
-    bool read, hasMatte;
+    bool read;
+    std::string reason;
   } cases[] = {
-      {data(kIdentity, {}, 0x0098), true, false},
-      {data(kIdentity, matte, 0x009A), true, true},
-      {data(QuickTimeScale(2, 1), {}, 0x0098), false, false},
-      {data(kIdentity, {}, 0x00A1), false, false},
+      {data(kIdentity, {}, 0x0098), true, ""},
+      // A matte, decodable or not, is stepped over unread and refuses the picture.
+      {data(kIdentity, matte, 0x009A), false, kWithMatte},
+      {data(kIdentity, {1, 2, 3, 4}, 0x009A), false, kWithMatte},
+      {data(QuickTimeScale(2, 1), {}, 0x0098), false, ""},
+      {data(kIdentity, {}, 0x00A1), false, ""},
   };
   for (const auto& c : cases) {
     std::string reason;
     const auto result = ReadUncompressedQuickTime(ByteReader(c.data), reason);
     ASSERT_EQ(result.has_value(), c.read) << reason;
+    if (!c.reason.empty()) {
+      EXPECT_EQ(reason, c.reason);
+    }
     if (!result) continue;
     EXPECT_EQ(Bytes(result->operands.data().begin(), result->operands.data().end()), bits);
-    ASSERT_EQ(result->matte.has_value(), c.hasMatte);
-    if (c.hasMatte) {
-      EXPECT_EQ(result->matte->At(2, 4), 0x80u << 24);
-    }
   }
 }
 
@@ -497,6 +502,129 @@ TEST(ReadQuickTime, ConvertsColoursFromTheEmbeddedProfileToSrgb) {
     EXPECT_TRUE(difference >= 0 && difference <= (converts ? 1 : 0))
         << c.name << ": " << difference;
   }
+}
+
+// A picture of a 16 x 16 32-bit pixmap of Levels(0xFF), with comments before it; a 1-bit
+// bitmap of black and white beside it when withBitmap.
+PictResult DrawWithComments(const std::function<void(PictWriter&)>& comments,
+                            bool withBitmap = false) {
+  PixmapPlan plan;
+  plan.depth = 32;
+  plan.width = plan.height = 16;
+  plan.pixels = Levels(0xFF).pixels;
+  PictWriter writer;
+  writer.Frame(0, 0, 32, 16);
+  comments(writer);
+  writer.Pixmap(plan);
+  if (withBitmap) {
+    PixmapPlan bits;
+    bits.depth = 1;
+    bits.bitmap = true;
+    bits.width = bits.height = 16;
+    for (int i = 0; i < 256; ++i) bits.pixels.push_back(uint32_t(i % 3 == 0));
+    bits.destination = {16, 0, 32, 16};
+    writer.Pixmap(bits);
+  }
+  const std::vector<uint8_t> bytes = writer.End().Bytes();
+  return DecodePict(bytes);
+}
+
+// ColorSync's comments: kind 224 with a 4-byte selector, then the part of the profile.
+void ProfileComment(PictWriter& w, uint32_t selector, const Bytes& part = {}) {
+  PictWriter data;
+  data.U32(selector).Raw(part);
+  w.LongComment(224, data.Body());
+}
+// A whole profile in comments of at most `piece` bytes: begin, continue..., end.
+void Profile(PictWriter& w, const Bytes& profile, size_t piece = 32763) {
+  for (size_t at = 0; at < profile.size(); at += piece) {
+    const size_t end = std::min(profile.size(), at + piece);
+    ProfileComment(w, at == 0 ? 0 : 1,
+                   Bytes(profile.begin() + ptrdiff_t(at), profile.begin() + ptrdiff_t(end)));
+  }
+  ProfileComment(w, 2);
+}
+void Short(PictWriter& w, uint16_t kind) { w.Op(0x00A0).U16(kind); }
+
+TEST(ColourSyncComments, ConvertThePixmapsDrawnWhileTheProfileIsInForce) {
+  const Gammas mixed{1.0, 1.8, 2.8}, reversed{2.8, 1.8, 1.0}, none{};
+  const Bytes profile = GammaProfile(mixed), other = GammaProfile(reversed);
+  Bytes beyondCap = profile, garbage(600);
+  beyondCap.resize(kMaxIccProfileBytes + 1);
+  for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = uint8_t(i * 37 + 11);
+  const struct {
+    std::string name;
+    std::function<void(PictWriter&)> comments;
+    Gammas gammas;  // of the profile that must apply; none when the pixels must stay as stored
+  } cases[] = {
+      {"none", [](PictWriter&) {}, none},
+      {"one comment", [&](PictWriter& w) { Profile(w, profile); }, mixed},
+      {"in pieces of 100 bytes", [&](PictWriter& w) { Profile(w, profile, 100); }, mixed},
+      {"the later profile counts", [&](PictWriter& w) { Profile(w, profile), Profile(w, other); },
+       reversed},
+      {"never ended", [&](PictWriter& w) { ProfileComment(w, 0, profile); }, none},
+      {"ended by CMEndProfile", [&](PictWriter& w) { Profile(w, profile), Short(w, 221); }, none},
+      {"matching switched off", [&](PictWriter& w) { Profile(w, profile), Short(w, 223); }, none},
+      {"off and on again: the profile is back",
+       [&](PictWriter& w) { Profile(w, profile), Short(w, 223), Short(w, 222); }, mixed},
+      {"a profile while matching is off is ignored",
+       [&](PictWriter& w) { Short(w, 223), Profile(w, profile), Short(w, 222); }, none},
+      {"a ColorSync 1.0 profile is no ICC profile",
+       [&](PictWriter& w) { w.LongComment(220, profile); }, none},
+      {"garbage", [&](PictWriter& w) { Profile(w, garbage); }, none},
+      {"beyond the cap", [&](PictWriter& w) { Profile(w, beyondCap); }, none},
+      {"a damaged comment",
+       [](PictWriter& w) {
+         w.LongComment(224, {0, 0});
+       },
+       none},
+  };
+  const PictResult plain = DrawWithComments([](PictWriter&) {}, true);
+  ASSERT_EQ(plain.refusal, "");
+  for (const auto& c : cases) {
+    const PictResult result = DrawWithComments(c.comments, true);
+    ASSERT_EQ(result.refusal, "") << c.name;
+    Image pixmap(16, 16, 0), bitmap(16, 16, 0), plainPixmap(16, 16, 0);
+    for (int y = 0; y < 16; ++y)
+      for (int x = 0; x < 16; ++x) {
+        pixmap.At(x, y) = result.image.At(x, y);
+        plainPixmap.At(x, y) = plain.image.At(x, y);
+        bitmap.At(x, y) = result.image.At(x + 16, y);
+      }
+    const bool converts = c.gammas != none;
+    const int difference =
+        MaxDifference(pixmap, converts ? InSrgb(plainPixmap, c.gammas) : plainPixmap);
+    EXPECT_TRUE(difference >= 0 && difference <= (converts ? 1 : 0))
+        << c.name << ": " << difference;
+    // A bitmap's black and white are the port's colours, never matched.
+    for (int y = 0; y < 16; ++y)
+      for (int x = 0; x < 16; ++x) ASSERT_EQ(bitmap.At(x, y), plain.image.At(x + 16, y)) << c.name;
+  }
+}
+
+TEST(ReadQuickTime, FindsACodecByLibavcodecsNameWhenQuickTimeHasNoTagForIt) {
+  // H.261 knows only two sizes; the smaller is 176 x 144. Red above, blue below, flat enough
+  // for the lossy codec to keep each half's colour near.
+  Image halves(176, 144, 0);
+  for (int y = 0; y < halves.height; ++y)
+    for (int x = 0; x < halves.width; ++x) halves.At(x, y) = y < 72 ? 0xFFC02020 : 0xFF2020C0;
+  const Bytes data = Encode("h261", AV_PIX_FMT_YUV420P, halves);
+  ASSERT_FALSE(data.empty()) << "libavcodec's h261 encoder";
+  std::string reason;
+  const auto picture =
+      Read(QuickTimeOpcodeData(QuickTimeDescription("h261", 176, 144, 24, data), {0, 0, 176, 144}),
+           reason);
+  ASSERT_TRUE(picture) << reason;
+  ASSERT_EQ(picture->image.width, 176);
+  for (const auto& [x, y] : {std::pair{88, 30}, std::pair{88, 110}}) {
+    const uint32_t got = picture->image.At(x, y), wanted = halves.At(x, y);
+    for (int shift = 0; shift < 24; shift += 8)
+      EXPECT_NEAR(int(got >> shift & 0xFF), int(wanted >> shift & 0xFF), 24) << x << "," << y;
+  }
+  // A name libavcodec gives an audio decoder is no image codec.
+  EXPECT_FALSE(Read(QuickTimeOpcodeData(QuickTimeDescription("aac ", 6, 5, 24, data), {0, 0, 6, 5}),
+                    reason));
+  EXPECT_NE(reason.find("codec 'aac '"), std::string::npos) << reason;
 }
 
 uint16_t Word(const Bytes& b, size_t at) { return uint16_t(b[at] << 8 | b[at + 1]); }
