@@ -54,16 +54,12 @@ std::optional<std::string> NormaliseFolder(std::string path, std::string_view in
 }
 
 // The first failure of a row's check, or nothing. The font is the one value only the pipeline
-// can check: loading it is the check, and the run keeps what was loaded.
+// can check.
 std::optional<std::string> CheckRow(const OptionRow& row, const ConversionSettings& settings,
-                                    const JobRecord& job, Font& watermarkFont) {
-  bool passes = true;
-  if (row.check.kind == CheckKind::FontLoads) {
-    watermarkFont = LoadRunFont(settings.watermark.text);
-    passes = static_cast<bool>(watermarkFont);
-  } else {
-    passes = PassesCheck(row, settings, job);
-  }
+                                    const JobRecord& job) {
+  const bool passes = row.check.kind == CheckKind::FontLoads
+                          ? CanLoadRunFont(settings.watermark.text)
+                          : PassesCheck(row, settings, job);
   if (passes) return std::nullopt;
   return std::string(row.check.error);
 }
@@ -72,13 +68,13 @@ std::optional<std::string> CheckRow(const OptionRow& row, const ConversionSettin
 // row's line before its check; a check of a whole group (the format's, a watermark's) follows
 // the group's last line. Returns the first failure's message, or nothing.
 std::optional<std::string> CheckSettings(const Echo& echo, const ConversionSettings& settings,
-                                         const JobRecord& job, Font& watermarkFont) {
+                                         const JobRecord& job) {
   if (!IsOutputExtension(job.conversion)) return "Error: Invalid conversion type";
   std::vector<const OptionRow*> groupChecks;
   const EchoLine* group = nullptr;
   auto checkGroup = [&]() -> std::optional<std::string> {
     for (const OptionRow* row : groupChecks)
-      if (auto failure = CheckRow(*row, settings, job, watermarkFont)) return failure;
+      if (auto failure = CheckRow(*row, settings, job)) return failure;
     groupChecks.clear();
     return std::nullopt;
   };
@@ -90,7 +86,7 @@ std::optional<std::string> CheckSettings(const Echo& echo, const ConversionSetti
     if (!row.echo.label.empty()) echo(row.echo.label, EchoText(row, settings, job));
     if (row.check.afterGroup) {
       groupChecks.push_back(&row);
-    } else if (auto failure = CheckRow(row, settings, job, watermarkFont)) {
+    } else if (auto failure = CheckRow(row, settings, job)) {
       return failure;
     }
   }
@@ -144,7 +140,7 @@ RunOutcome RunBatch(bool quiet) {
     return RunOutcome::Stopped;
   };
   if (auto failure = CheckInputAndOutput(echo)) return stop(*failure);
-  if (auto failure = CheckSettings(echo, gSettings, gJob, run.watermarkFont)) return stop(*failure);
+  if (auto failure = CheckSettings(echo, gSettings, gJob)) return stop(*failure);
 
   run.settings = gSettings;
   run.outputFolder = gJob.output;

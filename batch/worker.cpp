@@ -50,6 +50,7 @@ bool SettleFile(const Run& run, FileContext& file, FileResult& result, ProgressD
 
 int32_t ConvertOneAfterAnother(const Run& run, const std::vector<InputEntry>& entries,
                                ProgressDisplay& progress) {
+  const RunResources resources = LoadRunResources(run);
   FileNumbers numbers = FirstFileNumbers();
   int32_t converted = 0;
   for (const InputEntry& entry : entries) {
@@ -57,7 +58,7 @@ int32_t ConvertOneAfterAnother(const Run& run, const std::vector<InputEntry>& en
     FileContext file = ContextFor(entry, numbers);
     PrepareOutputFolder(run, entry);
     if (run.debug) progress.PrintLine("Processing: " + file.inputPath);
-    FileResult result = EncodeFile(run, file);
+    FileResult result = EncodeFile(run, resources, file);
     progress.FinishFile();
     if (!SettleFile(run, file, result, progress)) continue;
     ++converted;
@@ -133,6 +134,7 @@ std::string ResultMessage(const FileContext& file, const FileResult& result) {
 
 // The worker's side: converts each file it is given, up to the bytes of its output.
 void Serve(const Run& run, const std::vector<InputEntry>& entries, WorkerChannel& channel) {
+  const RunResources resources = LoadRunResources(run);
   while (const std::optional<std::string> task = channel.NextTask()) {
     MessageReader reader(*task);
     const auto index = static_cast<size_t>(reader.Number());
@@ -141,7 +143,7 @@ void Serve(const Run& run, const std::vector<InputEntry>& entries, WorkerChannel
     numbers.counter = reader.Number();
     if (index >= entries.size()) return;
     FileContext file = ContextFor(entries[index], numbers);
-    const FileResult result = EncodeFile(run, file);
+    const FileResult result = EncodeFile(run, resources, file);
     if (!channel.SendResult(ResultMessage(file, result))) return;
   }
 }
@@ -281,7 +283,8 @@ class ParallelConversion {
     std::erase(again_, index);
     Converted converted{ContextFor(entries_[index], ledger_.Exact()), {}};
     PrepareOutputFolder(run_, entries_[index]);
-    converted.result = EncodeFile(run_, converted.file);
+    if (!resources_) resources_ = LoadRunResources(run_);
+    converted.result = EncodeFile(run_, *resources_, converted.file);
     nextToStart_ = std::max(nextToStart_, index + 1);
     Keep(index, std::move(converted));
   }
@@ -323,6 +326,7 @@ class ParallelConversion {
   FileLedger ledger_;
   std::vector<std::optional<Converted>> waiting_;
   std::deque<size_t> again_;
+  std::optional<RunResources> resources_;  // only when no worker runs and files convert here
   std::vector<Slot> slots_;
   size_t nextToStart_ = 0;
   const size_t window_;

@@ -12,7 +12,7 @@
 #include "platform/drawing.h"
 #include "settings/colour_text.h"
 
-Font LoadWatermarkFont(const TextWatermarkSettings& text) {
+static FontRequest WatermarkFontRequest(const TextWatermarkSettings& text) {
   FontRequest request;
   request.family = text.font;
   request.pixelSize = static_cast<int>(std::lround(text.fontSize * 96.0 / 72.0));
@@ -20,7 +20,15 @@ Font LoadWatermarkFont(const TextWatermarkSettings& text) {
   request.italic = text.fontStyle == FontStyle::Italic || text.fontStyle == FontStyle::BoldItalic;
   request.underline = text.fontEffect == FontEffect::Underline;
   request.strikeout = text.fontEffect == FontEffect::Strikethrough;
-  return LoadFont(request);
+  return request;
+}
+
+Font LoadWatermarkFont(const TextWatermarkSettings& text) {
+  return LoadFont(WatermarkFontRequest(text));
+}
+
+bool CanLoadWatermarkFont(const TextWatermarkSettings& text) {
+  return CanLoadFont(WatermarkFontRequest(text));
 }
 
 // The pieces of the text between line-break markers, which count in any letter case; empty

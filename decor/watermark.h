@@ -13,6 +13,9 @@
 // when no usable font exists at all.
 Font LoadWatermarkFont(const TextWatermarkSettings& text);
 
+// Whether LoadWatermarkFont would give a font, without loading one (see CanLoadFont).
+bool CanLoadWatermarkFont(const TextWatermarkSettings& text);
+
 // With a watermark switched on, returns the 24-bit W x H picture with the watermark
 // composited (the input is consumed); otherwise the input unchanged. The text's tokens stand
 // for file and the run's output extension, and it is drawn with font; the logo file is read

@@ -19,7 +19,14 @@ static int Height(const Bitmap& picture) {
   return picture ? static_cast<int>(FreeImage_GetHeight(picture.get())) : 0;
 }
 
-Font LoadRunFont(const TextWatermarkSettings& text) { return LoadWatermarkFont(text); }
+RunResources LoadRunResources(const Run& run) {
+  RunResources resources;
+  if (run.settings.watermark.kind == WatermarkKind::Text)
+    resources.watermarkFont = LoadWatermarkFont(run.settings.watermark.text);
+  return resources;
+}
+
+bool CanLoadRunFont(const TextWatermarkSettings& text) { return CanLoadWatermarkFont(text); }
 
 // A step that gives back no picture ran out of memory or was handed sizes it cannot make.
 static bool Failed(const Bitmap& picture, std::string_view step, FileResult& result) {
@@ -28,7 +35,7 @@ static bool Failed(const Bitmap& picture, std::string_view step, FileResult& res
   return true;
 }
 
-FileResult EncodeFile(const Run& run, FileContext& file) {
+FileResult EncodeFile(const Run& run, const RunResources& resources, FileContext& file) {
   assert(run.format && "the driver settles the output format before the conversion phase");
   const OutputFormat& format = *run.format;
   const ConversionSettings& settings = run.settings;
@@ -79,7 +86,7 @@ FileResult EncodeFile(const Run& run, FileContext& file) {
   picture = DrawSolidFrame(std::move(picture), width, height, settings.frame);
   if (Failed(picture, "the frame", result)) return result;
   picture = DrawWatermark(std::move(picture), width, height, settings.watermark, settings.frame,
-                          file, run.extension, run.watermarkFont);
+                          file, run.extension, resources.watermarkFont);
   if (Failed(picture, "the watermark", result)) return result;
   picture = ApplyTargetDepth(std::move(picture), format, file.targetBpp);
   if (Failed(picture, "the change to " + std::to_string(file.targetBpp) + " bits", result))
@@ -102,10 +109,4 @@ void WriteFile(const Run& run, FileContext& file, FileResult& result) {
   if (!result.bytes) return;
   result.written = WriteOutputFile(*result.bytes, file.outputPath, *run.format, result.failure);
   result.bytes.reset();
-}
-
-FileResult ConvertFile(const Run& run, FileContext& file) {
-  FileResult result = EncodeFile(run, file);
-  WriteFile(run, file, result);
-  return result;
 }

@@ -21,11 +21,8 @@ struct FileResult {
 // Loads file.inputPath and takes it through every step of the run to the bytes of its output
 // file, filling in the rest of file as it goes (the loaded and target depth, the output size).
 // Leaves nothing behind in the run's temporary folder.
-FileResult EncodeFile(const Run& run, FileContext& file);
+FileResult EncodeFile(const Run& run, const RunResources& resources, FileContext& file);
 
 // Builds file.outputPath (for a file that loaded) from its context, numbers included, and
 // writes the encoded bytes there. Sets result.written, or result.failure.
 void WriteFile(const Run& run, FileContext& file, FileResult& result);
-
-// EncodeFile, then WriteFile: one file, start to end.
-FileResult ConvertFile(const Run& run, FileContext& file);

@@ -18,10 +18,15 @@ struct Run {
   int32_t saveFlags = 0;                 // FreeImage save flags of the output format
   std::string tempFolder;  // private folder (ending in "/") for intermediate files
   int32_t converterDeadlineMs = kConverterDeadlineMs;
-  Font watermarkFont;      // the text watermark's font, loaded once
   bool debug = false;      // -d: the decoders' accounts go to standard error too
 };
 
-// The text watermark's font for a run (see LoadWatermarkFont); empty only when no usable font
-// exists at all.
-Font LoadRunFont(const TextWatermarkSettings& text);
+// What a process that converts files of the run loads once, for all of them, after any fork
+// (a font is a library's object with threads and locks behind it, not to be shared by forking).
+struct RunResources {
+  Font watermarkFont;  // the text watermark's font; empty without a text watermark
+};
+RunResources LoadRunResources(const Run& run);
+
+// Whether the text watermark's font can be had (see CanLoadFont); checked before the run.
+bool CanLoadRunFont(const TextWatermarkSettings& text);

@@ -1,6 +1,7 @@
 #include "platform/drawing.h"
 
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
 #include <glib.h>
 #include <pango/pangocairo.h>
 
@@ -161,6 +162,24 @@ Font LoadFont(const FontRequest& request) {
   Font font;
   font.state_ = std::move(state);
   return font;
+}
+
+bool CanLoadFont(const FontRequest& request) {
+  // Pango loads a font when fontconfig matches the description with a font file: ask the same.
+  FcPattern* pattern = FcPatternCreate();
+  if (!pattern) return false;
+  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(request.family.c_str()));
+  FcPatternAddInteger(pattern, FC_WEIGHT, request.bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(pattern, FC_SLANT, request.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  FcResult result = FcResultNoMatch;
+  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+  FcChar8* file = nullptr;
+  const bool found = match && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch;
+  if (match) FcPatternDestroy(match);
+  FcPatternDestroy(pattern);
+  return found;
 }
 
 struct GObjectUnref {

@@ -106,6 +106,11 @@ class Font {  // owns a loaded font with its own font map, usable from any one t
 // The font for `request`; empty only when no usable font can be found at all.
 Font LoadFont(const FontRequest& request);
 
+// Whether LoadFont(request) would give a font, asked of fontconfig alone: unlike Pango, which
+// starts a thread of its own to read fontconfig's configuration, this leaves the process with
+// no thread it did not have, so that it may still fork workers safely.
+bool CanLoadFont(const FontRequest& request);
+
 // Plain: antialiasing off. Antialiased: glyphs and lines with grey-level antialiasing.
 enum class TextMode { Plain, Antialiased };
 
