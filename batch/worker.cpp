@@ -167,11 +167,14 @@ Converted ReadResult(const std::string& message, const InputEntry& entry) {
   return converted;
 }
 
-// One worker and the file it has in hand.
+// One worker and the files given to it, in the order it converts them: the first is in hand,
+// the next waits in its pipe, so that the worker never waits for the parent between files.
 struct Slot {
   WorkerProcess process;
-  std::optional<size_t> file;
+  std::deque<size_t> files;
 };
+
+constexpr size_t kFilesPerWorker = 2;
 
 class ParallelConversion {
  public:
@@ -183,7 +186,7 @@ class ParallelConversion {
         waiting_(entries.size()),
         // At most this many files are started ahead of the one whose turn it is, which bounds
         // the results held here.
-        window_(2 * static_cast<size_t>(jobs)),
+        window_(16 * static_cast<size_t>(jobs)),
         // Only a watermark that shows the numbers makes a guess that proved wrong cost a
         // conversion: the output name is made with the exact numbers anyway.
         numbered_(run.settings.watermark.kind == WatermarkKind::Text &&
@@ -210,29 +213,29 @@ class ParallelConversion {
     std::string error;
     std::optional<WorkerProcess> process = WorkerProcess::Start(
         [this](WorkerChannel& channel) { Serve(run_, entries_, channel); }, error);
-    if (process) slots_.push_back({std::move(*process), std::nullopt});
+    if (process) slots_.push_back({std::move(*process), {}});
   }
 
   void GiveOutWork() {
-    for (Slot& slot : slots_) {
-      if (slot.file) continue;
-      size_t index;
-      FileNumbers numbers;
-      if (!again_.empty()) {
-        // Only the file whose turn it is goes again, so its numbers are exact now.
-        index = again_.front();
-        again_.pop_front();
-        numbers = ledger_.Exact();
-      } else if (nextToStart_ < entries_.size() && nextToStart_ < ledger_.next() + window_) {
-        index = nextToStart_++;
-        numbers = ledger_.Guess(index);
-        PrepareOutputFolder(run_, entries_[index]);
-      } else {
-        return;
+    for (size_t round = 0; round < kFilesPerWorker; ++round) {
+      for (Slot& slot : slots_) {
+        if (slot.files.size() > round) continue;
+        size_t index;
+        if (!again_.empty()) {
+          // Files to start (again) come first: the one whose turn it is, whose numbers are
+          // exact now, or files a lost worker never began.
+          index = again_.front();
+          again_.pop_front();
+        } else if (nextToStart_ < entries_.size() && nextToStart_ < ledger_.next() + window_) {
+          index = nextToStart_++;
+          PrepareOutputFolder(run_, entries_[index]);
+        } else {
+          return;
+        }
+        slot.files.push_back(index);
+        // A worker that cannot take it has ended: its end is collected with the results.
+        slot.process.SendTask(TaskMessage(index, ledger_.Guess(index)));
       }
-      slot.file = index;
-      // A worker that cannot take it has ended: its end is collected with the results.
-      slot.process.SendTask(TaskMessage(index, numbers));
     }
   }
 
@@ -240,7 +243,7 @@ class ParallelConversion {
     std::vector<int> descriptors;
     std::vector<Slot*> busy;
     for (Slot& slot : slots_) {
-      if (!slot.file) continue;
+      if (slot.files.empty()) continue;
       descriptors.push_back(slot.process.resultDescriptor());
       busy.push_back(&slot);
     }
@@ -249,8 +252,8 @@ class ParallelConversion {
     for (size_t i = 0; i < busy.size(); ++i) {
       if (!readable[i]) continue;
       Slot& slot = *busy[i];
-      const size_t index = *slot.file;
-      slot.file.reset();
+      const size_t index = slot.files.front();
+      slot.files.pop_front();
       if (const std::optional<std::string> message = slot.process.ReceiveResult()) {
         Keep(index, ReadResult(*message, entries_[index]));
         continue;
@@ -259,6 +262,8 @@ class ParallelConversion {
       // worker ended by Ctrl-C or SIGTERM means the run is being ended: so it ends.
       const WorkerEnd end = slot.process.Stop();
       JoinEnding(end.signal);
+      again_.insert(again_.end(), slot.files.begin(), slot.files.end());
+      slot.files.clear();
       Converted lost{ContextFor(entries_[index], ledger_.Exact()), {}};
       lost.result.failure = "the worker process converting it ended " +
                             (end.signal != 0 ? "by signal " + std::to_string(end.signal) + " (" +
@@ -302,7 +307,7 @@ class ParallelConversion {
       if (numbered_ && converted.result.bytes && !(converted.file.numbers == exact)) {
         // Drawn with numbers that an earlier failure made wrong: convert it again.
         waiting_[index].reset();
-        again_.push_back(index);
+        again_.push_front(index);
         return;
       }
       converted.file.numbers = exact;
