@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include <memory>
 #include <optional>
 
 #include "batch/ledger.h"
@@ -33,8 +34,9 @@ void PrepareOutputFolder(const Run& run, const InputEntry& entry) {
 // A file's end, in input order: its output written under its final name, the debug lines on
 // standard output, and on standard error the reason a file failed (and in debug mode what the
 // decoders said of a file that converted); then its file time. True when it was written.
-bool SettleFile(const Run& run, FileContext& file, FileResult& result, ProgressDisplay& progress) {
-  WriteFile(run, file, result);
+bool SettleFile(const Run& run, FileContext& file, FileResult& result, ProgressDisplay& progress,
+                TemporaryFile* draft = nullptr) {
+  WriteFile(run, file, result, draft);
   if (run.debug) {
     progress.PrintLine("Saving As: " + file.outputPath);
     progress.PrintLine(result.written ? "OK" : "Not OK");
@@ -114,21 +116,29 @@ struct Converted {
   FileResult result;
 };
 
-std::string TaskMessage(size_t index, const FileNumbers& numbers) {
+// A task: the file, the numbers to convert it with, and the draft to write its output to (none:
+// the output's bytes come back with the result).
+std::string TaskMessage(size_t index, const FileNumbers& numbers, const std::string& draft) {
   return MessageWriter()
       .Number(static_cast<int64_t>(index))
       .Number(numbers.randomNumber)
       .Number(numbers.counter)
+      .Text(draft)
       .bytes();
 }
 
-std::string ResultMessage(const FileContext& file, const FileResult& result) {
+// Where a worker's result says the encoded output is.
+enum class Encoded : int64_t { Nowhere = 0, InBulk = 1, InDraft = 2 };
+
+// The fields of a worker's result; the bytes of the output file travel as its bulk.
+std::string ResultFields(const FileContext& file, const FileResult& result) {
   MessageWriter message;
   message.Number(file.numbers.randomNumber);
   message.Number(file.numbers.counter).Number(file.loadedBpp).Number(file.targetBpp);
   message.Number(file.outputWidth).Number(file.outputHeight).Number(result.loaded);
-  message.Text(result.failure).Text(result.decoders).Number(result.bytes.has_value());
-  if (result.bytes) message.Text(*result.bytes);
+  const Encoded encoded =
+      result.inDraft ? Encoded::InDraft : result.bytes ? Encoded::InBulk : Encoded::Nowhere;
+  message.Text(result.failure).Text(result.decoders).Number(static_cast<int64_t>(encoded));
   return message.bytes();
 }
 
@@ -141,17 +151,26 @@ void Serve(const Run& run, const std::vector<InputEntry>& entries, WorkerChannel
     FileNumbers numbers;
     numbers.randomNumber = static_cast<int32_t>(reader.Number());
     numbers.counter = reader.Number();
+    const std::string draft = reader.Text();
     if (index >= entries.size()) return;
     FileContext file = ContextFor(entries[index], numbers);
-    const FileResult result = EncodeFile(run, resources, file);
-    if (!channel.SendResult(ResultMessage(file, result))) return;
+    FileResult result = EncodeFile(run, resources, file);
+    // The output goes to its draft beside where it belongs, written here, at the same time as
+    // the other workers write theirs; only when that fails do its bytes travel.
+    std::string message;
+    if (result.bytes && !draft.empty() && WriteFileBytes(draft, *result.bytes, message)) {
+      result.bytes.reset();
+      result.inDraft = true;
+    }
+    if (!channel.SendResult(ResultFields(file, result), result.bytes.value_or(std::string())))
+      return;
   }
 }
 
 // The parent's reading of a worker's result for the file of entry (a worker answers each task
 // before it takes the next).
-Converted ReadResult(const std::string& message, const InputEntry& entry) {
-  MessageReader reader(message);
+Converted ReadResult(WorkerResult message, const InputEntry& entry) {
+  MessageReader reader(message.fields);
   FileNumbers numbers;
   numbers.randomNumber = static_cast<int32_t>(reader.Number());
   numbers.counter = reader.Number();
@@ -163,7 +182,9 @@ Converted ReadResult(const std::string& message, const InputEntry& entry) {
   converted.result.loaded = reader.Number() != 0;
   converted.result.failure = reader.Text();
   converted.result.decoders = reader.Text();
-  if (reader.Number() != 0) converted.result.bytes = reader.Text();
+  const auto encoded = static_cast<Encoded>(reader.Number());
+  if (encoded == Encoded::InBulk) converted.result.bytes = std::move(message.bulk);
+  converted.result.inDraft = encoded == Encoded::InDraft;
   return converted;
 }
 
@@ -184,6 +205,7 @@ class ParallelConversion {
         jobs_(static_cast<size_t>(jobs)),
         ledger_(entries.size()),
         waiting_(entries.size()),
+        drafts_(entries.size()),
         // At most this many files are started ahead of the one whose turn it is, which bounds
         // the results held here.
         window_(16 * static_cast<size_t>(jobs)),
@@ -229,12 +251,16 @@ class ParallelConversion {
         } else if (nextToStart_ < entries_.size() && nextToStart_ < ledger_.next() + window_) {
           index = nextToStart_++;
           PrepareOutputFolder(run_, entries_[index]);
+          drafts_[index] = std::make_unique<TemporaryFile>();
+          if (!MakeDraft(run_, entries_[index].relativeSubfolder, *drafts_[index]))
+            drafts_[index].reset();
         } else {
           return;
         }
         slot.files.push_back(index);
         // A worker that cannot take it has ended: its end is collected with the results.
-        slot.process.SendTask(TaskMessage(index, ledger_.Guess(index)));
+        const std::string draft = drafts_[index] ? drafts_[index]->path() : std::string();
+        slot.process.SendTask(TaskMessage(index, ledger_.Guess(index), draft));
       }
     }
   }
@@ -254,8 +280,8 @@ class ParallelConversion {
       Slot& slot = *busy[i];
       const size_t index = slot.files.front();
       slot.files.pop_front();
-      if (const std::optional<std::string> message = slot.process.ReceiveResult()) {
-        Keep(index, ReadResult(*message, entries_[index]));
+      if (std::optional<WorkerResult> message = slot.process.ReceiveResult()) {
+        Keep(index, ReadResult(std::move(*message), entries_[index]));
         continue;
       }
       // The worker is gone (a crash in a library, say): the file fails, the others go on. A
@@ -295,7 +321,7 @@ class ParallelConversion {
   }
 
   void Keep(size_t index, Converted converted) {
-    if (!converted.result.bytes) ledger_.MarkFailed(index);
+    if (!converted.result.bytes && !converted.result.inDraft) ledger_.MarkFailed(index);
     waiting_[index] = std::move(converted);
   }
 
@@ -304,7 +330,8 @@ class ParallelConversion {
       const size_t index = ledger_.next();
       Converted& converted = *waiting_[index];
       const FileNumbers exact = ledger_.Exact();
-      if (numbered_ && converted.result.bytes && !(converted.file.numbers == exact)) {
+      const bool encoded = converted.result.bytes || converted.result.inDraft;
+      if (numbered_ && encoded && !(converted.file.numbers == exact)) {
         // Drawn with numbers that an earlier failure made wrong: convert it again.
         waiting_[index].reset();
         again_.push_front(index);
@@ -314,7 +341,9 @@ class ParallelConversion {
       progress_->StartFile(converted.file.inputPath);
       if (run_.debug) progress_->PrintLine("Processing: " + converted.file.inputPath);
       progress_->FinishFile();
-      const bool written = SettleFile(run_, converted.file, converted.result, *progress_);
+      const bool written =
+          SettleFile(run_, converted.file, converted.result, *progress_, drafts_[index].get());
+      drafts_[index].reset();  // placed, or removed with it
       converted_ += written ? 1 : 0;
       ledger_.Settle(written);
       waiting_[index].reset();
@@ -330,6 +359,8 @@ class ParallelConversion {
   ProgressDisplay* progress_ = nullptr;
   FileLedger ledger_;
   std::vector<std::optional<Converted>> waiting_;
+  // The temporary files in the output folders that files in hand write their outputs to.
+  std::vector<std::unique_ptr<TemporaryFile>> drafts_;
   std::deque<size_t> again_;
   std::optional<RunResources> resources_;  // only when no worker runs and files convert here
   std::vector<Slot> slots_;

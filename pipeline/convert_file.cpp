@@ -102,10 +102,21 @@ FileResult EncodeFile(const Run& run, const RunResources& resources, FileContext
   return result;
 }
 
-void WriteFile(const Run& run, FileContext& file, FileResult& result) {
+bool MakeDraft(const Run& run, const std::string& relativeSubfolder, TemporaryFile& draft) {
+  std::string failure;
+  const std::string folder =
+      run.outputFolder + (run.settings.naming.keepSubfolders ? relativeSubfolder : "");
+  return draft.Create(folder, run.extension, failure);
+}
+
+void WriteFile(const Run& run, FileContext& file, FileResult& result, TemporaryFile* draft) {
   // A file that did not load has no output path: its "Saving As: " line stays empty.
   if (result.loaded)
     file.outputPath = BuildOutputPath(file, run.outputFolder, run.settings.naming, run.extension);
+  if (result.inDraft && draft) {
+    result.written = PlaceOutputFile(*draft, file.outputPath, *run.format, result.failure);
+    return;
+  }
   if (!result.bytes) return;
   result.written = WriteOutputFile(*result.bytes, file.outputPath, *run.format, result.failure);
   result.bytes.reset();

@@ -7,12 +7,14 @@
 #include <string>
 
 #include "naming/file_context.h"
+#include "pipeline/save.h"
 #include "pipeline/run.h"
 
 // What the conversion of one file came to.
 struct FileResult {
   bool loaded = false;               // a picture was loaded: the file has an output path
   std::optional<std::string> bytes;  // the encoded output file, until it is written
+  bool inDraft = false;  // the encoded output file was written to the caller's draft instead
   std::string failure;               // why the file was not converted, when it was not
   std::string decoders;              // what each decoder tried said, for -d
   bool written = false;              // the output file is in place
@@ -24,5 +26,12 @@ struct FileResult {
 FileResult EncodeFile(const Run& run, const RunResources& resources, FileContext& file);
 
 // Builds file.outputPath (for a file that loaded) from its context, numbers included, and
-// writes the encoded bytes there. Sets result.written, or result.failure.
-void WriteFile(const Run& run, FileContext& file, FileResult& result);
+// writes the encoded bytes there, or puts draft there when the encoded file was written to it.
+// Sets result.written, or result.failure.
+void WriteFile(const Run& run, FileContext& file, FileResult& result,
+               TemporaryFile* draft = nullptr);
+
+// Makes the draft a file that converts elsewhere writes its encoded output to: a temporary file
+// in the folder its output goes to, so that WriteFile only renames it. False when none can be
+// made there (the output is then written from its bytes, and fails as such).
+bool MakeDraft(const Run& run, const std::string& relativeSubfolder, TemporaryFile& draft);

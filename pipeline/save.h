@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "picture/picture.h"
+#include "platform/ending.h"
 #include "settings/settings.h"
 
 struct SaveRequest {
@@ -27,11 +28,37 @@ struct SaveRequest {
 std::optional<std::string> EncodePicture(FIBITMAP* picture, const SaveRequest& request,
                                          std::string& failure);
 
+// A new file of ours under a unique name: made so that a run ended by a signal removes it too,
+// and removed with the object unless Keep() was called (after it was renamed into place).
+class TemporaryFile {
+ public:
+  TemporaryFile() = default;
+  ~TemporaryFile();
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+  // Creates an empty file named prefix + unique letters + "." + extension in folder (ending in
+  // "/"; empty: the system's temporary folder). False, with the reason in failure, when none
+  // can be made there.
+  bool Create(const std::string& folder, std::string_view extension, std::string& failure);
+  const std::string& path() const { return path_; }
+  void Keep();
+
+ private:
+  std::string path_;
+  EndingAction removal_;
+};
+
 // Puts bytes at outputPath: written under a temporary name beside it, then renamed over it, so
 // that the output appears only complete and a failure leaves an existing file as it was and
 // nothing else (a run ended by a signal removes the temporary file too). An existing read-only
 // output is replaced only when the format's writer is DevIL; for the others it is a failure.
 bool WriteOutputFile(const std::string& bytes, const std::string& outputPath,
+                     const OutputFormat& format, std::string& failure);
+
+// Puts the finished file draft (a temporary file made in the folder of outputPath) in place at
+// outputPath, with WriteOutputFile's rule for read-only outputs; the draft is the output's then.
+// On failure the draft is left to its owner, who removes it.
+bool PlaceOutputFile(TemporaryFile& draft, const std::string& outputPath,
                      const OutputFormat& format, std::string& failure);
 
 // EncodePicture, then WriteOutputFile at request.outputPath; true when the file was written.

@@ -52,20 +52,29 @@ void TemporaryFile::Keep() {
 
 bool WriteOutputFile(const std::string& bytes, const std::string& outputPath,
                      const OutputFormat& format, std::string& failure) {
+  TemporaryFile file;
+  std::string message;
+  if (!file.Create(std::string(FolderPart(outputPath)), format.extension, failure)) return false;
+  if (!WriteFileBytes(file.path(), bytes, message)) {
+    failure = "cannot write " + outputPath + ": " + message;
+    return false;
+  }
+  return PlaceOutputFile(file, outputPath, format, failure);
+}
+
+bool PlaceOutputFile(TemporaryFile& draft, const std::string& outputPath,
+                     const OutputFormat& format, std::string& failure) {
   // rename(2) would replace a protected file too; only DevIL's writer ever did.
   if (format.writer != Writer::Devil && IsReadOnlyFile(outputPath)) {
     failure = "cannot replace " + outputPath + ": it is read-only";
     return false;
   }
-  TemporaryFile file;
   std::string message;
-  if (!file.Create(std::string(FolderPart(outputPath)), format.extension, failure)) return false;
-  if (!WriteFileBytes(file.path(), bytes, message) ||
-      !RenameFile(file.path(), outputPath, message)) {
+  if (!RenameFile(draft.path(), outputPath, message)) {
     failure = "cannot write " + outputPath + ": " + message;
     return false;
   }
-  file.Keep();
+  draft.Keep();
   return true;
 }
 

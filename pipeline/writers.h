@@ -35,26 +35,6 @@ std::optional<std::string> EncodeBmp(FIBITMAP* picture, const SaveRequest& reque
 std::optional<std::string> EncodeExactColorTableBmp(FIBITMAP* picture, int saveFlags,
                                                     std::string& failure);
 
-// A new file of ours under a unique name: made so that a run ended by a signal removes it too,
-// and removed with the object unless Keep() was called (after it was renamed into place).
-class TemporaryFile {
- public:
-  TemporaryFile() = default;
-  ~TemporaryFile();
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-  // Creates an empty file named prefix + unique letters + "." + extension in folder (ending in
-  // "/"; empty: the system's temporary folder). False, with the reason in failure, when none
-  // can be made there.
-  bool Create(const std::string& folder, std::string_view extension, std::string& failure);
-  const std::string& path() const { return path_; }
-  void Keep();
-
- private:
-  std::string path_;
-  EndingAction removal_;
-};
-
 // The bitmap a writer hands to its library: the picture itself, or a converted copy owned here.
 struct PreparedBitmap {
   Bitmap copy;

@@ -24,7 +24,7 @@ constexpr int kTaskFd = 3;
 constexpr int kResultFd = 4;
 
 // A message is its length (8 bytes, this machine's order: both ends are this program) and its
-// bytes.
+// bytes; a result is two messages.
 bool WriteMessage(int fd, const std::string& message) {
   const uint64_t size = message.size();
   return WriteAll(fd, &size, sizeof size) && WriteAll(fd, message.data(), message.size());
@@ -63,8 +63,8 @@ std::optional<std::string> ReadMessage(int fd) {
 
 std::optional<std::string> WorkerChannel::NextTask() { return ReadMessage(tasks_); }
 
-bool WorkerChannel::SendResult(const std::string& message) {
-  return WriteMessage(results_, message);
+bool WorkerChannel::SendResult(const std::string& fields, const std::string& bulk) {
+  return WriteMessage(results_, fields) && WriteMessage(results_, bulk);
 }
 
 std::optional<WorkerProcess> WorkerProcess::Start(const std::function<void(WorkerChannel&)>& serve,
@@ -116,9 +116,12 @@ bool WorkerProcess::SendTask(const std::string& message) {
   return tasks_ >= 0 && WriteMessage(tasks_, message);
 }
 
-std::optional<std::string> WorkerProcess::ReceiveResult() {
+std::optional<WorkerResult> WorkerProcess::ReceiveResult() {
   if (results_ < 0) return std::nullopt;
-  return ReadMessage(results_);
+  std::optional<std::string> fields = ReadMessage(results_);
+  std::optional<std::string> bulk = fields ? ReadMessage(results_) : std::nullopt;
+  if (!bulk) return std::nullopt;
+  return WorkerResult{std::move(*fields), std::move(*bulk)};
 }
 
 WorkerEnd WorkerProcess::Stop() {

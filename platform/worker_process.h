@@ -8,12 +8,19 @@
 #include <string>
 #include <vector>
 
+// A result: a few fields, and the bulk (a whole output file, say) apart, so that neither side
+// copies the bulk to frame it.
+struct WorkerResult {
+  std::string fields;
+  std::string bulk;
+};
+
 // The worker's side: the next task, or nothing when no more will come; and its result.
 class WorkerChannel {
  public:
   WorkerChannel(int tasks, int results) : tasks_(tasks), results_(results) {}
   std::optional<std::string> NextTask();
-  bool SendResult(const std::string& message);
+  bool SendResult(const std::string& fields, const std::string& bulk);
 
  private:
   int tasks_, results_;
@@ -44,7 +51,7 @@ class WorkerProcess {
   // False when the worker is gone.
   bool SendTask(const std::string& message);
   // The next result; nothing when the worker ended before it wrote a whole one.
-  std::optional<std::string> ReceiveResult();
+  std::optional<WorkerResult> ReceiveResult();
   // Tells the worker no more tasks come, waits for its end and reaps it.
   WorkerEnd Stop();
 
