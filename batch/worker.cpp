@@ -136,8 +136,9 @@ std::string ResultFields(const FileContext& file, const FileResult& result) {
   message.Number(file.numbers.randomNumber);
   message.Number(file.numbers.counter).Number(file.loadedBpp).Number(file.targetBpp);
   message.Number(file.outputWidth).Number(file.outputHeight).Number(result.loaded);
-  const Encoded encoded =
-      result.inDraft ? Encoded::InDraft : result.bytes ? Encoded::InBulk : Encoded::Nowhere;
+  const Encoded encoded = result.inDraft ? Encoded::InDraft
+                          : result.bytes ? Encoded::InBulk
+                                         : Encoded::Nowhere;
   message.Text(result.failure).Text(result.decoders).Number(static_cast<int64_t>(encoded));
   return message.bytes();
 }

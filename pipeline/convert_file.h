@@ -7,8 +7,8 @@
 #include <string>
 
 #include "naming/file_context.h"
-#include "pipeline/save.h"
 #include "pipeline/run.h"
+#include "pipeline/save.h"
 
 // What the conversion of one file came to.
 struct FileResult {
