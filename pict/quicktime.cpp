@@ -1,12 +1,5 @@
 #include "pict/quicktime.h"
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/log.h>
-#include <libavutil/pixdesc.h>
-#include <libswscale/swscale.h>
-}
 #include <FreeImage.h>
 
 #include <algorithm>
@@ -16,10 +9,10 @@ extern "C" {
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 #include "pict/colour_profile.h"
+#include "pict/libav.h"
 #include "pict/limits.h"
 #include "platform/drawing.h"
 
@@ -256,23 +249,21 @@ static std::optional<DecodedImage> DecodeJpeg(std::span<const uint8_t> data, std
 }
 
 struct CodecContextFree {
-  void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
+  const Libav* av;
+  void operator()(AVCodecContext* context) const { av->avcodec_free_context(&context); }
 };
 struct PacketFree {
-  void operator()(AVPacket* packet) const { av_packet_free(&packet); }
+  const Libav* av;
+  void operator()(AVPacket* packet) const { av->av_packet_free(&packet); }
 };
 struct FrameFree {
-  void operator()(AVFrame* frame) const { av_frame_free(&frame); }
+  const Libav* av;
+  void operator()(AVFrame* frame) const { av->av_frame_free(&frame); }
 };
 struct ScalerFree {
-  void operator()(SwsContext* scaler) const { sws_freeContext(scaler); }
+  const Libav* av;
+  void operator()(SwsContext* scaler) const { av->sws_freeContext(scaler); }
 };
-
-// libavcodec reports damaged data on stderr; a decoder reports it in its result instead.
-static void SilenceLibav() {
-  static std::once_flag once;
-  std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
-}
 
 // Codecs that embed a whole image file: their alpha is the file's own. QuickTime's own codecs at 32
 // bits carry QuickDraw's alpha byte, which QuickDraw does not draw with.
@@ -296,12 +287,13 @@ static Image MonochromeToImage(const AVFrame& frame, const Palette& palette) {
   return image;
 }
 
-static std::optional<Image> FrameToImage(const AVFrame& frame, const Palette& palette,
-                                         bool keepAlpha, std::string& reason) {
+static std::optional<Image> FrameToImage(const Libav& av, const AVFrame& frame,
+                                         const Palette& palette, bool keepAlpha,
+                                         std::string& reason) {
   const auto format = static_cast<AVPixelFormat>(frame.format);
   if (format == AV_PIX_FMT_MONOWHITE || format == AV_PIX_FMT_MONOBLACK)
     return MonochromeToImage(frame, palette);
-  const AVPixFmtDescriptor* descriptor = av_pix_fmt_desc_get(format);
+  const AVPixFmtDescriptor* descriptor = av.av_pix_fmt_desc_get(format);
   if (!descriptor) {
     reason = "QuickTime image decoded to an unknown pixel format";
     return std::nullopt;
@@ -312,24 +304,25 @@ static std::optional<Image> FrameToImage(const AVFrame& frame, const Palette& pa
   const int flags =
       yuv ? SWS_BICUBIC | SWS_FULL_CHR_H_INT | SWS_FULL_CHR_H_INP | SWS_ACCURATE_RND : SWS_POINT;
   const std::unique_ptr<SwsContext, ScalerFree> scaler(
-      sws_getContext(frame.width, frame.height, format, frame.width, frame.height, AV_PIX_FMT_RGB32,
-                     flags, nullptr, nullptr, nullptr));
+      av.sws_getContext(frame.width, frame.height, format, frame.width, frame.height,
+                        AV_PIX_FMT_RGB32, flags, nullptr, nullptr, nullptr),
+      {&av});
   if (!scaler) {
     reason = std::string("cannot convert QuickTime pixels of format ") + descriptor->name;
     return std::nullopt;
   }
   if (yuv) {
     // The frame says which matrix and range its YUV uses; the output is full-range RGB.
-    const int* matrix =
-        sws_getCoefficients(frame.colorspace == AVCOL_SPC_BT709 ? SWS_CS_ITU709 : SWS_CS_DEFAULT);
-    sws_setColorspaceDetails(scaler.get(), matrix, frame.color_range == AVCOL_RANGE_JPEG, matrix, 1,
-                             0, 1 << 16, 1 << 16);
+    const int* matrix = av.sws_getCoefficients(
+        frame.colorspace == AVCOL_SPC_BT709 ? SWS_CS_ITU709 : SWS_CS_DEFAULT);
+    av.sws_setColorspaceDetails(scaler.get(), matrix, frame.color_range == AVCOL_RANGE_JPEG, matrix,
+                                1, 0, 1 << 16, 1 << 16);
   }
   Image image(frame.width, frame.height, 0);
   uint8_t* const planes[4] = {reinterpret_cast<uint8_t*>(image.pixels.data()), nullptr, nullptr,
                               nullptr};
   const int strides[4] = {4 * frame.width, 0, 0, 0};
-  sws_scale(scaler.get(), frame.data, frame.linesize, 0, frame.height, planes, strides);
+  av.sws_scale(scaler.get(), frame.data, frame.linesize, 0, frame.height, planes, strides);
   const bool alpha = (descriptor->flags & AV_PIX_FMT_FLAG_ALPHA) != 0 ||
                      (descriptor->flags & AV_PIX_FMT_FLAG_PAL) != 0;
   if (!keepAlpha || !alpha)
@@ -340,19 +333,20 @@ static std::optional<Image> FrameToImage(const AVFrame& frame, const Palette& pa
 static std::optional<DecodedImage> DecodeWithLibav(const ImageDescription& description,
                                                    std::span<const uint8_t> data,
                                                    std::string& reason) {
-  SilenceLibav();
+  const Libav* const av = LoadLibav(reason);
+  if (!av) return std::nullopt;
   const std::string codec = CodecName(description.codecType);
   // The description's codec type is a QuickTime sample entry tag; libavformat knows which decoder
   // each of them takes (tags are kept little-endian there).
   const uint32_t tag = (description.codecType >> 24) | (description.codecType >> 8 & 0xFF00) |
                        (description.codecType << 8 & 0xFF0000) | description.codecType << 24;
-  const AVCodecTag* const tables[] = {avformat_get_mov_video_tags(), nullptr};
-  const AVCodecID tagged = av_codec_get_id(tables, tag);
+  const AVCodecTag* const tables[] = {av->avformat_get_mov_video_tags(), nullptr};
+  const AVCodecID tagged = av->av_codec_get_id(tables, tag);
   // A codec QuickTime's table does not list may still be libavcodec's by its name ("h261").
   const AVCodec* decoder =
       tagged != AV_CODEC_ID_NONE
-          ? avcodec_find_decoder(tagged)
-          : avcodec_find_decoder_by_name(LibavName(description.codecType).c_str());
+          ? av->avcodec_find_decoder(tagged)
+          : av->avcodec_find_decoder_by_name(LibavName(description.codecType).c_str());
   const AVCodecID id = decoder ? decoder->id : AV_CODEC_ID_NONE;
   if (!decoder || decoder->type != AVMEDIA_TYPE_VIDEO) {
     reason = "no decoder here for QuickTime codec " + codec;
@@ -361,7 +355,8 @@ static std::optional<DecodedImage> DecodeWithLibav(const ImageDescription& descr
   reason = "the " + codec + " data could not be decoded";
   if (data.size() > size_t(INT_MAX) - AV_INPUT_BUFFER_PADDING_SIZE) return std::nullopt;
 
-  const std::unique_ptr<AVCodecContext, CodecContextFree> context(avcodec_alloc_context3(decoder));
+  const std::unique_ptr<AVCodecContext, CodecContextFree> context(
+      av->avcodec_alloc_context3(decoder), {av});
   if (!context) return std::nullopt;
   context->width = description.width;
   context->height = description.height;
@@ -373,31 +368,31 @@ static std::optional<DecodedImage> DecodeWithLibav(const ImageDescription& descr
   context->codec_tag = tag;
   context->max_pixels = kMaxSourcePixels;
   context->thread_count = 1;
-  if (avcodec_open2(context.get(), decoder, nullptr) < 0) return std::nullopt;
+  if (av->avcodec_open2(context.get(), decoder, nullptr) < 0) return std::nullopt;
 
-  const std::unique_ptr<AVPacket, PacketFree> packet(av_packet_alloc());
-  if (!packet || av_new_packet(packet.get(), int(data.size())) < 0) return std::nullopt;
+  const std::unique_ptr<AVPacket, PacketFree> packet(av->av_packet_alloc(), {av});
+  if (!packet || av->av_new_packet(packet.get(), int(data.size())) < 0) return std::nullopt;
   std::memcpy(packet->data, data.data(), data.size());
   packet->flags |= AV_PKT_FLAG_KEY;
   if (palette) {
-    uint8_t* side = av_packet_new_side_data(packet.get(), AV_PKT_DATA_PALETTE, AVPALETTE_SIZE);
+    uint8_t* side = av->av_packet_new_side_data(packet.get(), AV_PKT_DATA_PALETTE, AVPALETTE_SIZE);
     if (!side) return std::nullopt;
     std::memcpy(side, palette->data(), AVPALETTE_SIZE);
   }
 
-  const std::unique_ptr<AVFrame, FrameFree> frame(av_frame_alloc());
-  if (!frame || avcodec_send_packet(context.get(), packet.get()) < 0) return std::nullopt;
-  avcodec_send_packet(context.get(), nullptr);
-  if (avcodec_receive_frame(context.get(), frame.get()) < 0) return std::nullopt;
+  const std::unique_ptr<AVFrame, FrameFree> frame(av->av_frame_alloc(), {av});
+  if (!frame || av->avcodec_send_packet(context.get(), packet.get()) < 0) return std::nullopt;
+  av->avcodec_send_packet(context.get(), nullptr);
+  if (av->avcodec_receive_frame(context.get(), frame.get()) < 0) return std::nullopt;
   if (!IsWithinCaps(frame->width, frame->height)) {
     reason = "QuickTime image beyond the size limit";
     return std::nullopt;
   }
   std::optional<Image> image =
-      FrameToImage(*frame, palette.value_or(StandardTable(1)), HasOwnAlpha(id), reason);
+      FrameToImage(*av, *frame, palette.value_or(StandardTable(1)), HasOwnAlpha(id), reason);
   if (!image) return std::nullopt;
   // TIFF, PNG and other image files hand over their embedded profile as side data.
-  const AVFrameSideData* icc = av_frame_get_side_data(frame.get(), AV_FRAME_DATA_ICC_PROFILE);
+  const AVFrameSideData* icc = av->av_frame_get_side_data(frame.get(), AV_FRAME_DATA_ICC_PROFILE);
   return DecodedImage{std::move(*image),
                       icc ? CopyProfile(icc->data, icc->size) : std::vector<uint8_t>{}};
 }
