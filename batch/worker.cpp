@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -205,8 +206,6 @@ class ParallelConversion {
         entries_(entries),
         jobs_(static_cast<size_t>(jobs)),
         ledger_(entries.size()),
-        waiting_(entries.size()),
-        drafts_(entries.size()),
         // At most this many files are started ahead of the one whose turn it is, which bounds
         // the results held here.
         window_(16 * static_cast<size_t>(jobs)),
@@ -252,16 +251,17 @@ class ParallelConversion {
         } else if (nextToStart_ < entries_.size() && nextToStart_ < ledger_.next() + window_) {
           index = nextToStart_++;
           PrepareOutputFolder(run_, entries_[index]);
-          drafts_[index] = std::make_unique<TemporaryFile>();
-          if (!MakeDraft(run_, entries_[index].relativeSubfolder, *drafts_[index]))
-            drafts_[index].reset();
+          auto draft = std::make_unique<TemporaryFile>();
+          if (MakeDraft(run_, entries_[index].relativeSubfolder, *draft))
+            drafts_.emplace(index, std::move(draft));
         } else {
           return;
         }
         slot.files.push_back(index);
         // A worker that cannot take it has ended: its end is collected with the results.
-        const std::string draft = drafts_[index] ? drafts_[index]->path() : std::string();
-        slot.process.SendTask(TaskMessage(index, ledger_.Guess(index), draft));
+        const auto draft = drafts_.find(index);
+        const std::string draftPath = draft != drafts_.end() ? draft->second->path() : "";
+        slot.process.SendTask(TaskMessage(index, ledger_.Guess(index), draftPath));
       }
     }
   }
@@ -311,7 +311,7 @@ class ParallelConversion {
   // Without any worker (none could be started), the file whose turn it is converts here.
   void ConvertHereWhenNoWorkerRuns() {
     const size_t index = ledger_.next();
-    if (waiting_[index]) return;
+    if (waiting_.contains(index)) return;
     std::erase(again_, index);
     Converted converted{ContextFor(entries_[index], ledger_.Exact()), {}};
     PrepareOutputFolder(run_, entries_[index]);
@@ -323,18 +323,18 @@ class ParallelConversion {
 
   void Keep(size_t index, Converted converted) {
     if (!converted.result.bytes && !converted.result.inDraft) ledger_.MarkFailed(index);
-    waiting_[index] = std::move(converted);
+    waiting_.insert_or_assign(index, std::move(converted));
   }
 
   void SettleInTurn() {
-    while (!ledger_.IsDone() && waiting_[ledger_.next()]) {
+    while (!ledger_.IsDone() && waiting_.contains(ledger_.next())) {
       const size_t index = ledger_.next();
-      Converted& converted = *waiting_[index];
+      Converted& converted = waiting_.at(index);
       const FileNumbers exact = ledger_.Exact();
       const bool encoded = converted.result.bytes || converted.result.inDraft;
       if (numbered_ && encoded && !(converted.file.numbers == exact)) {
         // Drawn with numbers that an earlier failure made wrong: convert it again.
-        waiting_[index].reset();
+        waiting_.erase(index);
         again_.push_front(index);
         return;
       }
@@ -342,12 +342,13 @@ class ParallelConversion {
       progress_->StartFile(converted.file.inputPath);
       if (run_.debug) progress_->PrintLine("Processing: " + converted.file.inputPath);
       progress_->FinishFile();
-      const bool written =
-          SettleFile(run_, converted.file, converted.result, *progress_, drafts_[index].get());
-      drafts_[index].reset();  // placed, or removed with it
+      const auto draft = drafts_.find(index);
+      const bool written = SettleFile(run_, converted.file, converted.result, *progress_,
+                                      draft != drafts_.end() ? draft->second.get() : nullptr);
+      if (draft != drafts_.end()) drafts_.erase(draft);  // placed, or removed with it
       converted_ += written ? 1 : 0;
       ledger_.Settle(written);
-      waiting_[index].reset();
+      waiting_.erase(index);
     }
     if (!ledger_.IsDone()) progress_->StartFile(entries_[ledger_.next()].path);
   }
@@ -359,9 +360,11 @@ class ParallelConversion {
   const size_t jobs_;
   ProgressDisplay* progress_ = nullptr;
   FileLedger ledger_;
-  std::vector<std::optional<Converted>> waiting_;
-  // The temporary files in the output folders that files in hand write their outputs to.
-  std::vector<std::unique_ptr<TemporaryFile>> drafts_;
+  // Only the files in hand, so that nothing here grows with the number of files: the results
+  // waiting for their turn, and the temporary files in the output folders that they write their
+  // outputs to.
+  std::map<size_t, Converted> waiting_;
+  std::map<size_t, std::unique_ptr<TemporaryFile>> drafts_;
   std::deque<size_t> again_;
   std::optional<RunResources> resources_;  // only when no worker runs and files convert here
   std::vector<Slot> slots_;

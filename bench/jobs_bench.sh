@@ -3,8 +3,10 @@
 # marrowickcmd with --jobs=1 and with its default (one job per usable processor), against a
 # plain shell loop of ImageMagick's `convert` and the same loop through `xargs -P<processors>`;
 # wall time, CPU time (user + system of the whole process tree) and peak memory (the resident
-# size of the whole tree, summed, and its proportional share, sampled every 20 ms). Then the
-# files our decoder renders, once each, against the plain `convert` loop.
+# size of the whole tree, summed, and its proportional share, sampled every 100 ms: a sampler
+# that walks /proc more often takes a noticeable share of a two-processor machine). Each run
+# starts once the disk has taken the previous run's outputs (sync), or their writing back would
+# be charged to it.
 #
 #   sh bench/jobs_bench.sh [build-folder] [corpus-folder] [copies]
 set -eu
@@ -66,7 +68,7 @@ peak_rss = peak_pss = 0
 while child.poll() is None:
     rss, pss = memory(tree(child.pid))
     peak_rss, peak_pss = max(peak_rss, rss), max(peak_pss, pss)
-    time.sleep(0.02)
+    time.sleep(0.1)
 wall = time.time() - start
 after = os.times()
 cpu = (after.children_user - before.children_user) + (after.children_system - before.children_system)
@@ -75,17 +77,17 @@ PY
 }
 
 run_ours() {  # format, jobs option, output folder
-  rm -rf "$3" && mkdir -p "$3"
+  rm -rf "$3" && mkdir -p "$3" && sync
   measure env XDG_RUNTIME_DIR="$work/rt" TMPDIR="$work/tmp" "$program" -i "$work/in/" -o "$3/" \
     -c "$1" -q $2
 }
 convert_loop() {  # format, output folder
-  rm -rf "$2" && mkdir -p "$2"
+  rm -rf "$2" && mkdir -p "$2" && sync
   measure sh -c 'for f in "$1"/*/*; do convert -quiet -colorspace sRGB "pict:$f" \
     "$2:$3/$(basename "$f").$2" 2>/dev/null; done; true' sh "$work/in" "$1" "$2"
 }
 convert_xargs() {  # format, output folder
-  rm -rf "$2" && mkdir -p "$2"
+  rm -rf "$2" && mkdir -p "$2" && sync
   measure sh -c 'find "$1" -type f | xargs -P"$4" -I{} sh -c '\''convert -quiet -colorspace sRGB \
     "pict:$1" "$2:$3/$(basename "$1").$2" 2>/dev/null; true'\'' sh {} "$2" "$3"' \
     sh "$work/in" "$1" "$2" "$cores"
