@@ -10,6 +10,8 @@
 #include "pipeline/geometry.h"
 #include "pipeline/load.h"
 #include "pipeline/save.h"
+#include "platform/files.h"
+#include "platform/text.h"
 #include "settings/formats.h"
 
 static int Width(const Bitmap& picture) {
@@ -114,8 +116,18 @@ void WriteFile(const Run& run, FileContext& file, FileResult& result, TemporaryF
   if (result.loaded)
     file.outputPath = BuildOutputPath(file, run.outputFolder, run.settings.naming, run.extension);
   if (result.inDraft && draft) {
-    result.written = PlaceOutputFile(*draft, file.outputPath, *run.format, result.failure);
-    return;
+    if (FolderPart(draft->path()) == FolderPart(file.outputPath)) {
+      result.written = PlaceOutputFile(*draft, file.outputPath, *run.format, result.failure);
+      return;
+    }
+    // A filename mask with a folder in it sends the output elsewhere: its bytes are written
+    // there as with one job, which fails (or crosses file systems) the same way.
+    std::string message;
+    result.bytes = ReadFileBytes(draft->path(), message);
+    if (!result.bytes) {
+      result.failure = "cannot read back the output written to " + draft->path() + ": " + message;
+      return;
+    }
   }
   if (!result.bytes) return;
   result.written = WriteOutputFile(*result.bytes, file.outputPath, *run.format, result.failure);

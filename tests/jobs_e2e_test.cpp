@@ -44,29 +44,38 @@ TEST(Jobs, OneAndThreeJobsGiveTheSameFilesNamesNumbersAndLines) {
       {TestPicture::Garbage, "sub/i.pct"},   {TestPicture::ConverterOnly, "sub/j.pct"},
       {TestPicture::Orange, "sub/k.pct"}};
   for (const auto& [picture, name] : kFiles) ASSERT_TRUE(WriteTestPicture(picture, in + name));
-  std::map<std::string, std::string> files[2];
-  std::string output[2], errors[2];
-  for (int jobs : {1, 3}) {
-    const std::string out = scratch / ("out" + std::to_string(jobs) + "/");
-    fs::create_directories(out);
-    const RunResult run = RunMarrowick(
-        {"-i", in, "-o", out, "-c", "png", "-d", "--filename-mask=%n%_%filename%.%ext%",
-         "--wm-text=No %n% of %filename%", "--wm-font-size=8", "--wm-text-x-offset=0",
-         "--wm-text-y-offset=0", "--jobs=" + std::to_string(jobs)});
-    const int i = jobs == 1 ? 0 : 1;
-    files[i] = FilesBelow(out);
-    // The output folder's name and the echo of --jobs are all that may differ.
-    output[i] = Replaced(Replaced(run.output, out, "OUT/"), "Jobs: " + std::to_string(jobs), "");
-    errors[i] = run.errors;
+  // The second mask puts outputs in a folder of their own: x/ exists in the output folder but
+  // not below sub/, so the files of sub/ fail, with the same reasons for any number of jobs.
+  for (const std::string mask : {"%n%_%filename%.%ext%", "x/%n%_%filename%.%ext%"}) {
+    std::map<std::string, std::string> files[2];
+    std::string output[2], errors[2];
+    for (int jobs : {1, 3}) {
+      const std::string out = scratch / (std::to_string(jobs) + mask.substr(0, 1) + "/");
+      fs::create_directories(out + "x");
+      const RunResult run = RunMarrowick(
+          {"-i", in, "-o", out, "-c", "png", "-d", "--filename-mask=" + mask,
+           "--wm-text=No %n% of %filename%", "--wm-font-size=8", "--wm-text-x-offset=0",
+           "--wm-text-y-offset=0", "--jobs=" + std::to_string(jobs)});
+      const int i = jobs == 1 ? 0 : 1;
+      files[i] = FilesBelow(out);
+      // The output folder's name and the echo of --jobs are all that may differ.
+      output[i] = Replaced(Replaced(run.output, out, "OUT/"), "Jobs: " + std::to_string(jobs), "");
+      errors[i] = Replaced(run.errors, out, "OUT/");
+    }
+    EXPECT_EQ(output[0], output[1]) << mask;
+    EXPECT_EQ(errors[0], errors[1]) << mask;
+    EXPECT_EQ(files[0], files[1]) << mask;
+    if (mask.starts_with("x/")) {
+      EXPECT_NE(errors[0].find("sub/h.pct: cannot create a file in OUT/sub/x/"), std::string::npos)
+          << errors[0];
+      continue;
+    }
+    // Eight written and numbered without gaps, the three that failed skipped.
+    EXPECT_EQ(files[0].size(), 8u);
+    EXPECT_TRUE(files[0].count("sub/00008_k.png"));
+    EXPECT_TRUE(files[0].count("00002_c.png"));
+    EXPECT_NE(output[0].find("Files converted: 8 of 11"), std::string::npos);
   }
-  EXPECT_EQ(output[0], output[1]);
-  EXPECT_EQ(errors[0], errors[1]);
-  EXPECT_EQ(files[0], files[1]);
-  // Eight written and numbered without gaps, the three that failed skipped.
-  EXPECT_EQ(files[0].size(), 8u);
-  EXPECT_TRUE(files[0].count("sub/00008_k.png"));
-  EXPECT_TRUE(files[0].count("00002_c.png"));
-  EXPECT_NE(output[0].find("Files converted: 8 of 11"), std::string::npos);
 }
 
 TEST(Jobs, AWorkerThatCrashesCostsOnlyTheFileItHadInHand) {
