@@ -16,9 +16,11 @@ flags="-std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer,address,undef
   -fno-sanitize-recover=undefined -I."
 libs="$(pkg-config --cflags --libs pixman-1 libavcodec libavformat libavutil libswscale lcms2 \
   pangocairo cairo fontconfig glib-2.0) -lfreeimage"
-# pict/ and the one part of platform/ it links: the Pango font loading its text shares.
+# pict/ and the parts of platform/ it links: the Pango font loading its text shares, and the
+# loading of libavcodec on first use (linked here too, so that it is found already loaded).
 # shellcheck disable=SC2086
-clang++ $flags fuzz/pict_fuzzer.cpp pict/*.cpp platform/pango_font.cpp $libs -o "$out/pict_fuzzer"
+clang++ $flags fuzz/pict_fuzzer.cpp pict/*.cpp platform/pango_font.cpp platform/shared_library.cpp \
+  $libs -o "$out/pict_fuzzer"
 # The seeds: fuzz/seeds/ as they are, and every corpus picture with the scale byte 0 (scale 1)
 # and 3 (scale 4) before it.
 rm -rf "$out/seeds"
