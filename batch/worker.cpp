@@ -144,7 +144,8 @@ std::string ResultFields(const FileContext& file, const FileResult& result) {
   return message.bytes();
 }
 
-// The worker's side: converts each file it is given, up to the bytes of its output.
+// The worker's side: converts each file it is given and writes its output to the draft the task
+// names.
 void Serve(const Run& run, const std::vector<InputEntry>& entries, WorkerChannel& channel) {
   const RunResources resources = LoadRunResources(run);
   while (const std::optional<std::string> task = channel.NextTask()) {

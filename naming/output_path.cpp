@@ -4,11 +4,15 @@
 #include "platform/clock.h"
 #include "platform/files.h"
 
+std::string OutputFolderFor(const std::string& relativeSubfolder, const std::string& outputFolder,
+                            const NamingSettings& naming) {
+  return naming.keepSubfolders ? outputFolder + relativeSubfolder : outputFolder;
+}
+
 std::string BuildOutputPath(const FileContext& file, const std::string& outputFolder,
                             const NamingSettings& naming, std::string_view extension) {
-  std::string path = outputFolder;
-  if (naming.keepSubfolders) path += file.relativeSubfolder;
-  return path + ExpandFilenameMask(naming.filenameMask, file, extension);
+  return OutputFolderFor(file.relativeSubfolder, outputFolder, naming) +
+         ExpandFilenameMask(naming.filenameMask, file, extension);
 }
 
 void EnsureOutputSubfolder(const std::string& outputFolder, const std::string& relativeSubfolder) {

@@ -8,7 +8,11 @@
 #include "settings/settings.h"
 
 // outputFolder (ending in "/"), then the file's relative subfolder when naming keeps
-// subfolders, then the file name from naming's filename mask.
+// subfolders: where its output goes, unless the filename mask names a folder of its own.
+std::string OutputFolderFor(const std::string& relativeSubfolder, const std::string& outputFolder,
+                            const NamingSettings& naming);
+
+// OutputFolderFor the file, then the file name from naming's filename mask.
 std::string BuildOutputPath(const FileContext& file, const std::string& outputFolder,
                             const NamingSettings& naming, std::string_view extension);
 

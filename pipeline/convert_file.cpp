@@ -106,9 +106,8 @@ FileResult EncodeFile(const Run& run, const RunResources& resources, FileContext
 
 bool MakeDraft(const Run& run, const std::string& relativeSubfolder, TemporaryFile& draft) {
   std::string failure;
-  const std::string folder =
-      run.outputFolder + (run.settings.naming.keepSubfolders ? relativeSubfolder : "");
-  return draft.Create(folder, run.extension, failure);
+  return draft.Create(OutputFolderFor(relativeSubfolder, run.outputFolder, run.settings.naming),
+                      run.extension, failure);
 }
 
 void WriteFile(const Run& run, FileContext& file, FileResult& result, TemporaryFile* draft) {

@@ -14,7 +14,7 @@
 struct FileResult {
   bool loaded = false;               // a picture was loaded: the file has an output path
   std::optional<std::string> bytes;  // the encoded output file, until it is written
-  bool inDraft = false;  // the encoded output file was written to the caller's draft instead
+  bool inDraft = false;              // or: it was written to the caller's draft
   std::string failure;               // why the file was not converted, when it was not
   std::string decoders;              // what each decoder tried said, for -d
   bool written = false;              // the output file is in place

@@ -23,13 +23,3 @@ std::optional<std::string> EncodePicture(FIBITMAP* picture, const SaveRequest& r
   }
   return {};
 }
-
-bool SavePicture(FIBITMAP* picture, const SaveRequest& request, std::string& failure) {
-  const std::optional<std::string> bytes = EncodePicture(picture, request, failure);
-  return bytes && WriteOutputFile(*bytes, request.outputPath, *request.format, failure);
-}
-
-bool SavePicture(FIBITMAP* picture, const SaveRequest& request) {
-  std::string failure;
-  return SavePicture(picture, request, failure);
-}

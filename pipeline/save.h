@@ -14,7 +14,6 @@ struct SaveRequest {
   int saveFlags = 0;                     // from SaveFlags
   int targetBpp = 0;                     // the depth the picture was brought to
   ColorTable colorTable = ColorTable::Auto;
-  std::string outputPath;  // the file to write (replaced when it exists)
   // A private folder for the intermediate files of DevIL and JxrEncApp, ending in "/"; empty:
   // the system's temporary folder.
   std::string scratchFolder;
@@ -60,10 +59,6 @@ bool WriteOutputFile(const std::string& bytes, const std::string& outputPath,
 // On failure the draft is left to its owner, who removes it.
 bool PlaceOutputFile(TemporaryFile& draft, const std::string& outputPath,
                      const OutputFormat& format, std::string& failure);
-
-// EncodePicture, then WriteOutputFile at request.outputPath; true when the file was written.
-bool SavePicture(FIBITMAP* picture, const SaveRequest& request, std::string& failure);
-bool SavePicture(FIBITMAP* picture, const SaveRequest& request);
 
 // The highest palette index used by any pixel of an 8-bit picture (0 for none, and for a
 // picture that is not 8-bit).

@@ -15,6 +15,7 @@
 #include "tests/support/formats.h"
 #include "tests/support/letter_f.h"
 #include "tests/support/run_program.h"
+#include "tests/support/save_picture.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ std::vector<int> AllowedDepths(std::string_view extension) {
 bool SaveLetter(const std::string& extension, unsigned width, unsigned height, int bpp,
                 const std::string& path) {
   const Bitmap picture = ApplyTargetDepth(LetterF(width, height, 32, 96), Format(extension), bpp);
-  SaveRequest request;
+  TestSaveRequest request;
   request.format = &Format(extension);
   request.saveFlags = SaveFlags(Format(extension), OutputFormatSettings{});
   request.targetBpp = bpp;

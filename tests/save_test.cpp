@@ -16,6 +16,7 @@
 #include "tests/support/letter_f.h"
 #include "tests/support/pixels.h"
 #include "tests/support/run_program.h"
+#include "tests/support/save_picture.h"
 
 namespace {
 
@@ -35,8 +36,8 @@ void SetIndex(FIBITMAP* picture, unsigned x, unsigned y, BYTE index) {
   FreeImage_SetPixelIndex(picture, x, y, &index);
 }
 
-SaveRequest RequestFor(const std::string& extension, const std::string& path, int flags = 0) {
-  SaveRequest request;
+TestSaveRequest RequestFor(const std::string& extension, const std::string& path, int flags = 0) {
+  TestSaveRequest request;
   request.format = &Format(extension);
   request.saveFlags = flags;
   request.outputPath = path;
@@ -90,7 +91,7 @@ TEST(SavePicture, BmpHeadersAreRightWithAndWithoutRleAndTheExactTableEndsAtTheHi
   for (const ColorTable table : {ColorTable::Auto, ColorTable::Exact})
     for (const int flags : {0, BMP_SAVE_RLE}) {
       const std::string path = folder / ("t" + std::to_string(int(table)) + std::to_string(flags));
-      SaveRequest request = RequestFor("bmp", path + ".bmp", flags);
+      TestSaveRequest request = RequestFor("bmp", path + ".bmp", flags);
       request.targetBpp = 8, request.colorTable = table;
       ASSERT_TRUE(SavePicture(picture.get(), request)) << path;
       const std::string bytes = *ReadFileBytes(path + ".bmp");
