@@ -15,7 +15,7 @@ mkdir -p "$out/corpus" "$out/crashes"
 flags="-std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer,address,undefined \
   -fno-sanitize-recover=undefined -I."
 libs="$(pkg-config --cflags --libs pixman-1 libavcodec libavformat libavutil libswscale lcms2 \
-  pangocairo cairo fontconfig glib-2.0) -lfreeimage"
+  libjpeg pangocairo cairo fontconfig glib-2.0) -lfreeimage"
 # pict/ and the parts of platform/ it links: the Pango font loading its text shares, and the
 # loading of libavcodec on first use (linked here too, so that it is found already loaded).
 # shellcheck disable=SC2086

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <string>
 #include <type_traits>
 
 #include "pict/limits.h"
@@ -30,7 +31,18 @@ struct SrgbConversion::Parts {
   Transform transform;  // RGB profiles: whole pixels
   bool grey = false;
   std::array<uint32_t, 256> levels{};  // grey profiles: each grey level's colour, 0xRRGGBB
+  std::string description;
 };
+
+// The profile's 'desc' tag in English, as Little CMS gives it in ASCII; empty when it has none.
+static std::string DescriptionOf(cmsHPROFILE profile) {
+  char text[256] = "";
+  if (cmsGetProfileInfoASCII(profile, cmsInfoDescription, "en", "US", text, sizeof text) == 0)
+    return {};
+  std::string description(text);
+  description.erase(description.find_last_not_of(" \t\r\n") + 1);
+  return description;
+}
 
 // A damaged profile is an answer (the pixels stay as decoded), not a message.
 static void IgnoreLcmsError(cmsContext, cmsUInt32Number, const char*) {}
@@ -65,6 +77,7 @@ std::unique_ptr<SrgbConversion> SrgbConversion::FromProfile(std::span<const uint
       cmsOpenProfileFromMemTHR(context, profile.data(), cmsUInt32Number(profile.size())));
   const Profile srgb(cmsCreate_sRGBProfileTHR(context));
   if (!source || !srgb) return nullptr;
+  parts->description = DescriptionOf(source.get());
   // Little CMS itself refuses profiles that do not describe the pixels' colours: device links,
   // abstract and named-colour profiles, a colour space other than the pixel format's.
   switch (cmsGetColorSpace(source.get())) {
@@ -97,6 +110,8 @@ std::unique_ptr<SrgbConversion> SrgbConversion::FromProfile(std::span<const uint
 
 bool SrgbConversion::IsGrey() const { return parts_->grey; }
 
+const std::string& SrgbConversion::Description() const { return parts_->description; }
+
 void SrgbConversion::Convert(uint32_t* pixels, size_t count) const {
   if (!parts_->grey) {
     // In place: input and output have the same layout.
@@ -108,7 +123,7 @@ void SrgbConversion::Convert(uint32_t* pixels, size_t count) const {
       pixels[i] = (pixels[i] & 0xFF000000) | parts_->levels[pixels[i] & 0xFF];
 }
 
-bool ConvertToSrgb(Image& image, std::span<const uint8_t> profile) {
+bool ConvertToSrgb(Image& image, std::span<const uint8_t> profile, std::string* description) {
   if (image.IsEmpty()) return false;
   const std::unique_ptr<SrgbConversion> conversion = SrgbConversion::FromProfile(profile);
   if (!conversion) return false;
@@ -116,6 +131,7 @@ bool ConvertToSrgb(Image& image, std::span<const uint8_t> profile) {
     return false;
   // A row at a time: one call's count stays far from cmsUInt32Number's range.
   for (int y = 0; y < image.height; ++y) conversion->Convert(&image.At(0, y), size_t(image.width));
+  if (description) *description = conversion->Description();
   return true;
 }
 

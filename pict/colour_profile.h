@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 
 #include "pict/image.h"
 
@@ -28,6 +29,8 @@ class SrgbConversion {
 
   // True for a grey profile, which describes grey pixels only.
   bool IsGrey() const;
+  // The profile's own description ("Generic RGB Profile"); empty when it has none.
+  const std::string& Description() const;
   // Converts count 0xAARRGGBB pixels in place, alpha untouched. A grey profile converts the
   // grey pixels and leaves the others as they are.
   void Convert(uint32_t* pixels, size_t count) const;
@@ -42,7 +45,9 @@ class SrgbConversion {
 // Converts the colours of image from the space the ICC profile describes to sRGB, alpha
 // untouched. An RGB profile applies to any image, a grey profile only to an image whose pixels
 // are all grey. False, and image unchanged, when SrgbConversion::FromProfile gives none or a grey
-// profile meets a colour pixel. Safe to call from any thread; prints nothing.
-bool ConvertToSrgb(Image& image, std::span<const uint8_t> profile);
+// profile meets a colour pixel; when true, description (if given) gets the profile's. Safe to
+// call from any thread; prints nothing.
+bool ConvertToSrgb(Image& image, std::span<const uint8_t> profile,
+                   std::string* description = nullptr);
 
 }  // namespace pict

@@ -1,5 +1,6 @@
 #include "pict/decode.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <optional>
@@ -9,6 +10,7 @@
 #include "pict/limits.h"
 #include "pict/opcodes.h"
 #include "pict/quicktime.h"
+#include "pict/text.h"
 
 namespace pict {
 
@@ -77,18 +79,52 @@ std::optional<Header> ReadHeader(std::span<const uint8_t> file, ByteReader& read
   return header;
 }
 
-// The canvas shows the picture frame; a picture recorded at another resolution than 72 dpi
-// is shown at its native resolution, so a 300-dpi scan keeps every pixel.
-Rect CanvasRect(const Header& header) {
+// A picture recorded at another resolution than 72 dpi is shown at its native resolution, so a
+// 300-dpi scan keeps every pixel.
+bool AtNativeResolution(const Header& header) {
   const bool native = std::lround(header.hRes) != 72 || std::lround(header.vRes) != 72;
-  if (header.extended && native && !header.source.IsEmpty()) return header.source;
-  return header.frame;
+  return header.extended && native && !header.source.IsEmpty();
+}
+
+// The canvas shows the picture frame, or the source rectangle at the native resolution.
+Rect CanvasRect(const Header& header) {
+  return AtNativeResolution(header) ? header.source : header.frame;
 }
 
 std::string Hex(uint16_t opcode) {
   char text[8];
   std::snprintf(text, sizeof text, "%04X", opcode);
   return text;
+}
+
+// Opcodes the walk reads past that have nothing to draw: NOP, the version, the header and the
+// end. Every other opcode without a handler is one whose drawing the picture loses.
+bool IsStructural(uint16_t opcode) {
+  return opcode == 0x0000 || opcode == 0x0011 || opcode == 0x0C00 || opcode == 0x00FF;
+}
+
+// Opcodes whose data the handler can draw a part of when the file ends inside it: the rows of
+// a QuickTime image that arrived. The others are drawn whole or not at all.
+bool DrawsWhatArrived(uint16_t opcode) { return opcode == 0x8200 || opcode == 0x8201; }
+
+// The text opcodes' font, as the picture names it and as it is drawn.
+void NoteFont(Decoder& decoder) {
+  const TextState& text = decoder.state().text;
+  TextStyle style;
+  style.fontNumber = text.font;
+  if (const auto name = text.fontNames.find(text.font); name != text.fontNames.end())
+    style.fontName = name->second;
+  style.face = text.face;
+  const FontChoice choice = ChooseFont(style);
+  std::string used(choice.family);
+  if (choice.bold) used += " bold";
+  if (choice.italic) used += " italic";
+  decoder.notes.AddFont(FontNamed(style), std::move(used));
+}
+
+bool IsBlank(const Image& image) {
+  return std::all_of(image.pixels.begin(), image.pixels.end(),
+                     [](uint32_t pixel) { return pixel == 0xFFFFFFFF; });
 }
 
 // The walk; the refusal it gives does not yet say at which scale.
@@ -111,7 +147,13 @@ PictResult Decode(std::span<const uint8_t> file, int scale) {
 
   Decoder decoder(header->version, static_cast<int>(width), static_cast<int>(height),
                   {-area.left, -area.top}, scale);
+  const bool native = AtNativeResolution(*header);
+  decoder.notes.horizontalDpi = (native ? header->hRes : 72) * scale;
+  decoder.notes.verticalDpi = (native ? header->vRes : 72) * scale;
   const bool words = header->version == 2;
+  // Where the opcode in hand begins in the file, and what it is, for a damage note.
+  const uint8_t* opcodeStart = nullptr;
+  std::string opcodeName;
   for (int64_t count = 0;; ++count) {
     if (words) reader.AlignToWord();
     if (reader.remaining() == 0) break;  // no end opcode: the picture ends with its data
@@ -119,29 +161,37 @@ PictResult Decode(std::span<const uint8_t> file, int scale) {
       result.refusal = "more opcodes than the decoder allows";
       return result;
     }
+    opcodeStart = reader.data().data() + reader.position();
+    opcodeName = "opcode";
     const uint16_t opcode = words ? reader.U16() : reader.U8();
     if (reader.failed()) {
-      result.refusal = "picture ends inside an opcode";
-      return result;
+      decoder.Damaged("the picture ends inside an opcode");
+      break;
     }
     if (opcode == 0x00FF) break;
     const OpcodeEntry& entry = FindOpcode(opcode);
+    opcodeName = "opcode " + Hex(opcode) + " (" + entry.name + ")";
     const std::optional<size_t> length = DataLength(entry, opcode, reader);
     if (!length || *length > reader.remaining()) {
-      result.refusal = "opcode " + Hex(opcode) + " (" + entry.name + ") runs past the end";
-      return result;
+      if (length && DrawsWhatArrived(opcode)) {
+        // What arrived of it is drawn as far as it is whole.
+        ByteReader arrived = reader.Slice(reader.remaining());
+        entry.handler(decoder, arrived, opcode);
+        decoder.Damaged("runs past the end of the file", file.data() + file.size());
+      } else {
+        decoder.Damaged("runs past the end of the file");
+      }
+      break;
     }
     if (entry.rule == LengthRule::Parsed) {
       ByteReader rest(reader.data().subspan(reader.position()));
       entry.handler(decoder, rest, opcode);
-      if (rest.failed() && !decoder.IsRefused())
-        decoder.Refuse("opcode " + Hex(opcode) + " (" + entry.name + ") runs past the end");
+      if (rest.failed()) decoder.Damaged("runs past the end of the file");
       reader.Skip(rest.position());
     } else {
       ByteReader data = reader.Slice(*length);
       if (entry.handler) entry.handler(decoder, data, opcode);
-      if (data.failed() && !decoder.IsRefused())
-        decoder.Refuse("opcode " + Hex(opcode) + " (" + entry.name + ") has damaged data");
+      if (data.failed()) decoder.Damaged("has damaged data");
     }
     if (decoder.IsRefused()) {
       result.refusal = decoder.refusal();
@@ -151,12 +201,26 @@ PictResult Decode(std::span<const uint8_t> file, int scale) {
       result.refusal = "more drawing than the decoder allows";
       return result;
     }
+    if (decoder.IsDamaged()) break;
+    if (!entry.handler && !IsStructural(opcode)) decoder.notes.AddSkipped(opcode, entry.name);
+    if (opcode >= 0x0028 && opcode <= 0x002B) NoteFont(decoder);
     if (decoder.quickTimeDrawn) {
       if (words) reader.AlignToWord();
       const size_t fallback = QuickTimeFallbackLength(
           reader.data().subspan(reader.position()), *decoder.quickTimeDrawn);
       reader.Skip(std::min(fallback, reader.remaining()));
       decoder.quickTimeDrawn.reset();
+    }
+  }
+  result.notes = std::move(decoder.notes);
+  if (decoder.IsDamaged()) {
+    const uint8_t* at = decoder.damageAt() ? decoder.damageAt() : opcodeStart;
+    result.notes.damage = Damage{static_cast<size_t>(at - file.data()),
+                                 opcodeName + ": " + decoder.damage()};
+    // A picture damaged before anything showed is no picture: it is refused, saying so.
+    if (IsBlank(decoder.canvas().image())) {
+      result.refusal = DamageLine(*result.notes.damage, false);
+      return result;
     }
   }
   result.image = decoder.canvas().TakeImage();
@@ -166,10 +230,12 @@ PictResult Decode(std::span<const uint8_t> file, int scale) {
 }  // namespace
 
 PictResult DecodePict(std::span<const uint8_t> file, const DecodeOptions& options) {
-  if (options.scale < 1 || options.scale > kMaxScale)
-    return {
-        {},
-        "scale " + std::to_string(options.scale) + " outside 1 to " + std::to_string(kMaxScale)};
+  if (options.scale < 1 || options.scale > kMaxScale) {
+    PictResult refused;
+    refused.refusal =
+        "scale " + std::to_string(options.scale) + " outside 1 to " + std::to_string(kMaxScale);
+    return refused;
+  }
   PictResult result = Decode(file, options.scale);
   // The caps count the scaled canvas: a picture refused at one scale may be drawn at another.
   if (!result.refusal.empty() && options.scale != 1)

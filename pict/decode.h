@@ -7,6 +7,7 @@
 #include <string>
 
 #include "pict/image.h"
+#include "pict/notes.h"
 
 namespace pict {
 
@@ -22,12 +23,20 @@ struct DecodeOptions {
 struct PictResult {
   Image image;          // opaque pixels; empty when refused
   std::string refusal;  // why there is no picture, when there is none
+  Notes notes;          // what the decoder says beside the picture; notes.damage on a damaged file
+
+  // Our decoder found the file damaged, whether it drew a part of it or refused it.
+  bool IsDamaged() const { return notes.damage.has_value(); }
 };
 
 // Decodes a PICT file, with or without the 512-byte preamble of a PICT document, at the
 // options' scale. Never reads outside file, and stays within the caps of pict/limits.h, which
 // count the scaled canvas and the work drawing it costs; a picture beyond them at that scale, or
 // a scale outside 1..kMaxScale, is refused with a reason that names the scale.
+// A damaged file (data that ends early, a length or a value that cannot be) gives what was
+// drawn before the damage, with notes.damage saying where; one damaged before anything was
+// drawn is refused, with notes.damage too. A file that is no PICT, whose header cannot be read,
+// or that is beyond a cap is refused without it (docs/pict.md).
 PictResult DecodePict(std::span<const uint8_t> file, const DecodeOptions& options = {});
 
 }  // namespace pict

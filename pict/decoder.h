@@ -9,6 +9,7 @@
 
 #include "pict/canvas.h"
 #include "pict/colour_profile.h"
+#include "pict/notes.h"
 #include "pict/reader.h"
 #include "pict/state.h"
 
@@ -31,12 +32,28 @@ class Decoder {
   GraphicsState& state() { return state_; }
   Canvas& canvas() { return canvas_; }
 
-  // Stops the walk: the picture is refused with this reason (the first one counts).
+  // Stops the walk: the picture is refused with this reason (the first stop counts). For what
+  // cannot be drawn at all: the whole file's caps, what QuickDraw or this decoder cannot place.
   void Refuse(std::string reason) {
-    if (refusal_.empty()) refusal_ = std::move(reason);
+    if (!IsStopped()) refusal_ = std::move(reason);
   }
+  // Stops the walk at damaged data (the first stop counts): data that ends early, a length or
+  // a value that cannot be. The picture keeps what was drawn before. where points into the
+  // file's bytes at the first one not drawn; null: the opcode in hand, of which nothing is.
+  void Damaged(std::string what, const uint8_t* where = nullptr) {
+    if (IsStopped()) return;
+    damage_ = std::move(what);
+    damageAt_ = where;
+  }
+  bool IsStopped() const { return IsRefused() || IsDamaged(); }
   bool IsRefused() const { return !refusal_.empty(); }
+  bool IsDamaged() const { return !damage_.empty(); }
   const std::string& refusal() const { return refusal_; }
+  const std::string& damage() const { return damage_; }
+  const uint8_t* damageAt() const { return damageAt_; }
+
+  // What the picture's notes say so far (pict/notes.h).
+  Notes notes;
 
   // Picture coordinates to canvas pixels: moved to the frame's corner, then scaled.
   Point ToCanvas(Point p) const { return {(p.x + offset_.x) * scale_, (p.y + offset_.y) * scale_}; }
@@ -99,6 +116,8 @@ class Decoder {
   Point offset_;
   Region clip_;
   std::string refusal_;
+  std::string damage_;
+  const uint8_t* damageAt_ = nullptr;
 };
 
 // A handler gets a reader over exactly its opcode's data (for the opcodes whose length only

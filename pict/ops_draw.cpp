@@ -129,12 +129,12 @@ void DrawPolygon(Decoder& decoder, ByteReader& data, uint16_t opcode) {
   if (!IsSame(opcode)) {
     const size_t size = data.U16();
     data.ReadRect();  // the bounding box, which the points make anyway
-    if (data.failed() || size < 10) return decoder.Refuse("damaged polygon");
+    if (data.failed() || size < 10) return decoder.Damaged("damaged polygon");
     const size_t count = (size - 10) / 4;
-    if (count > kMaxPolygonPoints) return decoder.Refuse("polygon with more points than allowed");
+    if (count > kMaxPolygonPoints) return decoder.Damaged("polygon with more points than allowed");
     state.lastPolygon.clear();
     for (size_t i = 0; i < count; ++i) state.lastPolygon.push_back(data.ReadPoint());
-    if (data.failed()) return decoder.Refuse("polygon runs past its data");
+    if (data.failed()) return decoder.Damaged("polygon runs past its data");
   }
   std::vector<Point> points;
   points.reserve(state.lastPolygon.size());
@@ -153,7 +153,7 @@ void DrawRegion(Decoder& decoder, ByteReader& data, uint16_t opcode) {
   if (!IsSame(opcode)) {
     std::string reason;
     std::optional<Region> region = ReadRegion(data, reason);
-    if (!region) return decoder.Refuse("region: " + reason);
+    if (!region) return decoder.Damaged("region: " + reason);
     state.lastRegion = std::move(*region);
   }
   Region area = decoder.ToCanvas(state.lastRegion);

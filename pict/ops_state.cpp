@@ -41,7 +41,7 @@ Point ReadSize(ByteReader& data) {
 void SetClip(Decoder& decoder, ByteReader& data, uint16_t) {
   std::string reason;
   const std::optional<Region> clip = ReadRegion(data, reason);
-  if (!clip) return decoder.Refuse("clip region: " + reason);
+  if (!clip) return decoder.Damaged("clip region: " + reason);
   decoder.SetClip(*clip);
 }
 
@@ -58,7 +58,7 @@ void SetPattern(Decoder& decoder, ByteReader& data, uint16_t opcode) {
 void SetPixelPattern(Decoder& decoder, ByteReader& data, uint16_t opcode) {
   std::string reason;
   std::optional<Pattern> pattern = ReadPixPat(data, reason);
-  if (!pattern) return decoder.Refuse("pixel pattern: " + reason);
+  if (!pattern) return decoder.Damaged("pixel pattern: " + reason);
   GraphicsState& state = decoder.state();
   (opcode == 0x12 ? state.backPattern : opcode == 0x13 ? state.penPattern : state.fillPattern) =
       std::move(*pattern);

@@ -152,19 +152,31 @@ PixelRows::PixelRows(ByteReader& data, const PixMapHeader& header, const ColourT
       stored_(UnpackedRowSize(header, LayoutOf(header))),
       row_(static_cast<size_t>(header.bounds.Width())) {}
 
+// The bytes of a row that hold its pixels; the rest of rowBytes is padding.
+size_t PixelBytes(const PixMapHeader& h, Layout layout) {
+  if (layout != Layout::Indexed && layout != Layout::Direct16) return UnpackedRowSize(h, layout);
+  return (static_cast<size_t>(h.bounds.Width()) * static_cast<size_t>(h.pixelSize) + 7) / 8;
+}
+
 bool PixelRows::Next() {
   const Layout layout = LayoutOf(header_);
   ByteReader& data = *data_;
+  rowStart_ = data.data().data() + data.position();
   if (IsPacked(header_, layout)) {
     const size_t count = header_.rowBytes > 250 ? data.U16() : data.U8();
     const std::span<const uint8_t> packed = data.Bytes(count);
+    if (data.failed()) return damage_ = "ends", false;
     std::fill(stored_.begin(), stored_.end(), 0);
-    UnpackBits(packed, stored_, layout == Layout::Direct16 ? 2 : 1);
+    // Runs that make more bytes than the row holds, or too few for its pixels, are no row
+    // QuickDraw packed: what they would draw is a guess.
+    const std::optional<size_t> made = UnpackBits(packed, stored_, layout == Layout::Direct16 ? 2 : 1);
+    if (!made || *made > stored_.size() || *made < PixelBytes(header_, layout))
+      return damage_ = "has pack runs that do not make it", false;
   } else {
     const std::span<const uint8_t> plain = data.Bytes(stored_.size());
-    if (!plain.empty()) std::copy(plain.begin(), plain.end(), stored_.begin());
+    if (data.failed()) return damage_ = "ends", false;
+    std::copy(plain.begin(), plain.end(), stored_.begin());
   }
-  if (data.failed()) return false;
   ExpandRow(header_, layout, table_, stored_.data(), row_.data());
   ++current_;
   return true;
@@ -178,23 +190,27 @@ const uint32_t* PixelRows::Row(int index) {
 
 bool PixelRows::ReadToEnd(std::string& reason) {
   if (header_.bounds.Height() > 0) Row(header_.bounds.Height() - 1);
-  if (failed_) reason = "pixel data runs past the end of the data";
+  if (failed_)
+    reason = std::string("pixel data ") + damage_ + " in row " + std::to_string(current_ + 2) +
+             " of " + std::to_string(header_.bounds.Height());
   return !failed_;
 }
 
-size_t UnpackBits(std::span<const uint8_t> packed, std::span<uint8_t> out, int unit) {
+std::optional<size_t> UnpackBits(std::span<const uint8_t> packed, std::span<uint8_t> out,
+                                 int unit) {
   size_t in = 0, produced = 0;
   const size_t u = static_cast<size_t>(unit);
   while (in < packed.size()) {
     const int n = static_cast<int8_t>(packed[in++]);
     if (n >= 0) {
-      const size_t count = std::min((size_t(n) + 1) * u, packed.size() - in);
+      const size_t count = (size_t(n) + 1) * u;
+      if (count > packed.size() - in) return std::nullopt;
       const size_t room = produced < out.size() ? out.size() - produced : 0;
       if (room > 0) std::memcpy(out.data() + produced, packed.data() + in, std::min(count, room));
       in += count;
       produced += count;
     } else if (n != -128) {
-      if (packed.size() - in < u) break;
+      if (packed.size() - in < u) return std::nullopt;
       const uint8_t* value = packed.data() + in;
       in += u;
       const size_t count = size_t(1 - n) * u;
@@ -278,7 +294,7 @@ std::optional<Pattern> ReadPixPat(ByteReader& data, std::string& reason) {
   for (int y = 0; y < tile.height; ++y) {
     const uint32_t* row = rows.Row(y);
     if (!row) {
-      reason = "pixel data runs past the end of the data";
+      rows.ReadToEnd(reason);
       return std::nullopt;
     }
     std::copy(row, row + tile.width, &tile.At(0, y));

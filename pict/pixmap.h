@@ -38,10 +38,15 @@ class PixelRows {
  public:
   PixelRows(ByteReader& data, const PixMapHeader& header, const ColourTable& table);
   // Row index (0 = the row at bounds.top) as opaque colours, bounds.Width() of them. Rows come
-  // in order: asking for an earlier row than the last gives null, and so does damaged data.
+  // in order: asking for an earlier row than the last gives null, and so does damaged data: a
+  // row that ends early or whose pack runs do not make its bytes. The rows before a damaged
+  // one keep coming; none after it does.
   const uint32_t* Row(int index);
-  // Reads the rows nobody asked for; false with a reason when the data ends early.
+  // Reads the rows nobody asked for; false with a reason ("pixel data ends in row 301 of 480")
+  // when a row is damaged.
   bool ReadToEnd(std::string& reason);
+  // Where the first damaged row begins in the data's bytes; null while none is.
+  const uint8_t* DamageAt() const { return failed_ ? rowStart_ : nullptr; }
 
  private:
   bool Next();
@@ -52,6 +57,8 @@ class PixelRows {
   std::vector<uint32_t> row_;
   int current_ = -1;
   bool failed_ = false;
+  const char* damage_ = "";            // what is wrong with the damaged row
+  const uint8_t* rowStart_ = nullptr;  // where the row last read begins
 };
 
 // One CopyBits as a picture records it; its pixel rows follow in the data.
@@ -73,8 +80,10 @@ std::optional<CopyBitsData> ReadCopyBits(ByteReader& data, uint16_t opcode, std:
 // with its tile; an RGB pattern as a one-colour tile; an old-style pattern as its bits.
 std::optional<Pattern> ReadPixPat(ByteReader& data, std::string& reason);
 
-// Unpacks PackBits data into out (unit 2: runs of 16-bit pixels). Returns the bytes produced;
-// output beyond out.size() is dropped, missing output stays as it was.
-size_t UnpackBits(std::span<const uint8_t> packed, std::span<uint8_t> out, int unit);
+// Unpacks PackBits data into out (unit 2: runs of 16-bit pixels). Returns the bytes its runs
+// make, which may be more than out holds (those are dropped) or fewer (the rest of out stays as
+// it was); empty when its last run is cut short by the end of packed.
+std::optional<size_t> UnpackBits(std::span<const uint8_t> packed, std::span<uint8_t> out,
+                                 int unit);
 
 }  // namespace pict

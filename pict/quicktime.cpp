@@ -1,7 +1,5 @@
 #include "pict/quicktime.h"
 
-#include <FreeImage.h>
-
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -12,6 +10,7 @@
 #include <vector>
 
 #include "pict/colour_profile.h"
+#include "pict/jpeg.h"
 #include "pict/libav.h"
 #include "pict/limits.h"
 #include "platform/drawing.h"
@@ -143,11 +142,23 @@ static std::optional<Palette> ReadColourTable(ByteReader& reader) {
   return table;
 }
 
+// How the decoding of an image went, beyond its pixels: for the picture's notes, and to tell
+// damaged data from data nothing here decodes.
+struct Decoding {
+  bool undecodable = false;  // the reason is no damage: no decoder here takes the data
+  bool cut = false;          // the compressed data ends before the size its description gives
+  const uint8_t* dataEnd = nullptr;  // where the compressed data that is there ends
+  std::string codec;                 // the description's four characters
+  std::string decoder;               // "libjpeg", or libavcodec's name for its decoder
+};
+
 // Reads an image description and returns the compressed data that follows it, which is dataSize
-// bytes, or all the rest when dataSize is 0 ("unknown").
+// bytes, or all the rest when dataSize is 0 ("unknown"). Data that ends before dataSize is
+// returned as far as it goes, with decoding.cut set.
 static std::optional<std::span<const uint8_t>> ReadDescribedData(ByteReader& reader,
                                                                  ImageDescription& description,
-                                                                 std::string& reason) {
+                                                                 std::string& reason,
+                                                                 Decoding& decoding) {
   ByteReader peek = reader;
   const uint32_t size = peek.U32();
   if (peek.failed() || size < 86) {
@@ -177,11 +188,10 @@ static std::optional<std::span<const uint8_t>> ReadDescribedData(ByteReader& rea
       return std::nullopt;
     }
   }
-  const std::span<const uint8_t> data = reader.Bytes(dataSize == 0 ? reader.remaining() : dataSize);
-  if (reader.failed()) {
-    reason = "QuickTime image data cut short";
-    return std::nullopt;
-  }
+  decoding.cut = dataSize > reader.remaining();
+  const std::span<const uint8_t> data =
+      reader.Bytes(dataSize == 0 || decoding.cut ? reader.remaining() : dataSize);
+  decoding.dataEnd = data.data() + data.size();
   return data;
 }
 
@@ -193,59 +203,13 @@ static bool IsWithinCaps(int64_t width, int64_t height) {
 struct DecodedImage {
   Image image;
   std::vector<uint8_t> iccProfile;  // empty when none came, or one beyond the cap
+  int rowsWhole = 0;                // rows from the top its data made whole
 };
 
 static std::vector<uint8_t> CopyProfile(const void* data, size_t size) {
   if (!data || size > kMaxIccProfileBytes) return {};
   const auto* bytes = static_cast<const uint8_t*>(data);
   return std::vector<uint8_t>(bytes, bytes + size);
-}
-
-struct FreeImageUnloader {
-  void operator()(FIBITMAP* dib) const { FreeImage_Unload(dib); }
-};
-using FiBitmap = std::unique_ptr<FIBITMAP, FreeImageUnloader>;
-struct FreeImageMemoryCloser {
-  void operator()(FIMEMORY* memory) const { FreeImage_CloseMemory(memory); }
-};
-
-// JPEG goes through libjpeg (FreeImage) with its exact DCT and smooth chroma upsampling: that gives
-// the reference renderings to the level, where libavcodec's decoder, or FreeImage's default fast
-// path, is off by up to 96 levels at colour edges.
-static std::optional<DecodedImage> DecodeJpeg(std::span<const uint8_t> data, std::string& reason) {
-  reason = "the JPEG data could not be decoded";
-  if (data.empty() || data.size() > UINT32_MAX) return std::nullopt;
-  const std::unique_ptr<FIMEMORY, FreeImageMemoryCloser> memory(
-      FreeImage_OpenMemory(const_cast<BYTE*>(data.data()), static_cast<DWORD>(data.size())));
-  if (!memory) return std::nullopt;
-  // The header first, so that a huge size is refused before its pixels are allocated.
-  FiBitmap header(FreeImage_LoadFromMemory(FIF_JPEG, memory.get(), FIF_LOAD_NOPIXELS));
-  if (!header) return std::nullopt;
-  if (!IsWithinCaps(FreeImage_GetWidth(header.get()), FreeImage_GetHeight(header.get()))) {
-    reason = "QuickTime JPEG image beyond the size limit";
-    return std::nullopt;
-  }
-  FreeImage_SeekMemory(memory.get(), 0, SEEK_SET);
-  const FiBitmap loaded(FreeImage_LoadFromMemory(FIF_JPEG, memory.get(), JPEG_ACCURATE));
-  if (!loaded) return std::nullopt;
-  const FiBitmap rgba(FreeImage_ConvertTo32Bits(loaded.get()));
-  if (!rgba) return std::nullopt;
-  DecodedImage decoded{
-      Image(int(FreeImage_GetWidth(rgba.get())), int(FreeImage_GetHeight(rgba.get())), 0), {}};
-  Image& image = decoded.image;
-  // FreeImage keeps rows bottom first.
-  for (int y = 0; y < image.height; ++y) {
-    const BYTE* row = FreeImage_GetScanLine(rgba.get(), image.height - 1 - y);
-    for (int x = 0; x < image.width; ++x) {
-      const BYTE* p = row + 4 * x;
-      image.At(x, y) = 0xFF000000 | uint32_t(p[FI_RGBA_RED]) << 16 |
-                       uint32_t(p[FI_RGBA_GREEN]) << 8 | p[FI_RGBA_BLUE];
-    }
-  }
-  // libjpeg hands over the profile the APP2 markers carry.
-  if (const FIICCPROFILE* icc = FreeImage_GetICCProfile(loaded.get()))
-    decoded.iccProfile = CopyProfile(icc->data, icc->size);
-  return decoded;
 }
 
 struct CodecContextFree {
@@ -332,7 +296,8 @@ static std::optional<Image> FrameToImage(const Libav& av, const AVFrame& frame,
 
 static std::optional<DecodedImage> DecodeWithLibav(const ImageDescription& description,
                                                    std::span<const uint8_t> data,
-                                                   std::string& reason) {
+                                                   std::string& reason, Decoding& decoding) {
+  decoding.undecodable = true;  // until a decoder is found
   const Libav* const av = LoadLibav(reason);
   if (!av) return std::nullopt;
   const std::string codec = CodecName(description.codecType);
@@ -350,6 +315,14 @@ static std::optional<DecodedImage> DecodeWithLibav(const ImageDescription& descr
   const AVCodecID id = decoder ? decoder->id : AV_CODEC_ID_NONE;
   if (!decoder || decoder->type != AVMEDIA_TYPE_VIDEO) {
     reason = "no decoder here for QuickTime codec " + codec;
+    return std::nullopt;
+  }
+  decoding.undecodable = false;
+  decoding.decoder = decoder->name;
+  // Which rows of a frame made from data that ends early are whole, libavcodec does not say:
+  // none is drawn rather than a guess.
+  if (decoding.cut) {
+    reason = "the " + codec + " data ends early";
     return std::nullopt;
   }
   reason = "the " + codec + " data could not be decoded";
@@ -390,34 +363,58 @@ static std::optional<DecodedImage> DecodeWithLibav(const ImageDescription& descr
   }
   std::optional<Image> image =
       FrameToImage(*av, *frame, palette.value_or(StandardTable(1)), HasOwnAlpha(id), reason);
-  if (!image) return std::nullopt;
+  // A frame of a pixel format this cannot convert is no damage of the data.
+  if (!image) return decoding.undecodable = true, std::nullopt;
   // TIFF, PNG and other image files hand over their embedded profile as side data.
   const AVFrameSideData* icc = av->av_frame_get_side_data(frame.get(), AV_FRAME_DATA_ICC_PROFILE);
+  const int height = image->height;
   return DecodedImage{std::move(*image),
-                      icc ? CopyProfile(icc->data, icc->size) : std::vector<uint8_t>{}};
+                      icc ? CopyProfile(icc->data, icc->size) : std::vector<uint8_t>{}, height};
 }
 
-static std::optional<DecodedImage> DecodeDescribed(ByteReader& reader, std::string& reason) {
+// JPEG goes through libjpeg with its exact DCT and smooth chroma upsampling: that gives the
+// reference renderings to the level, where libavcodec's decoder is off by up to 96 levels at
+// colour edges. It also tells which rows its data made whole when that ends early.
+static std::optional<DecodedImage> DecodeJpegData(std::span<const uint8_t> data,
+                                                  std::string& reason, Decoding& decoding) {
+  decoding.decoder = "libjpeg";
+  std::optional<JpegImage> jpeg = DecodeJpeg(data, reason);
+  if (!jpeg) return std::nullopt;
+  return DecodedImage{std::move(jpeg->image), std::move(jpeg->iccProfile), jpeg->rowsWhole};
+}
+
+static std::optional<DecodedImage> DecodeDescribed(ByteReader& reader, std::string& reason,
+                                                   Decoding& decoding) {
   ImageDescription description;
   const std::optional<std::span<const uint8_t>> data =
-      ReadDescribedData(reader, description, reason);
+      ReadDescribedData(reader, description, reason, decoding);
   if (!data) return std::nullopt;
+  decoding.codec = CodecName(description.codecType);
+  // The four characters themselves, without the quotes a message puts round them.
+  if (decoding.codec.size() == 6 && decoding.codec.front() == '\'')
+    decoding.codec = decoding.codec.substr(1, 4);
   if (!IsWithinCaps(description.width, description.height)) {
     reason = "QuickTime image of " + std::to_string(description.width) + " x " +
              std::to_string(description.height) + " pixels: empty or beyond the size limit";
     return std::nullopt;
   }
-  if (description.codecType == FourCc("jpeg")) return DecodeJpeg(*data, reason);
-  return DecodeWithLibav(description, *data, reason);
+  if (description.codecType == FourCc("jpeg")) return DecodeJpegData(*data, reason, decoding);
+  return DecodeWithLibav(description, *data, reason, decoding);
 }
 
 // A matte weighs the image: black shows it fully, white not at all, grey blends. The weights go
 // into the alpha of the result, taken from rect of the decoded matte (all of it when rect is
 // empty).
-static std::optional<Image> ReadMatte(ByteReader& reader, Rect rect, std::string& reason) {
-  // Its weights are not colours: any profile it carries is left unused.
-  const std::optional<DecodedImage> decoded = DecodeDescribed(reader, reason);
-  if (!decoded) {
+static std::optional<Image> ReadMatte(ByteReader& reader, Rect rect, std::string& reason,
+                                      bool& undecodable) {
+  // Its weights are not colours: any profile it carries is left unused. A matte is used whole
+  // or not at all.
+  Decoding decoding;
+  const std::optional<DecodedImage> decoded = DecodeDescribed(reader, reason, decoding);
+  undecodable = decoding.undecodable;
+  if (decoded && decoded->rowsWhole < decoded->image.height)
+    reason = "the " + decoding.codec + " data is damaged";
+  if (!decoded || decoded->rowsWhole < decoded->image.height) {
     reason = "matte: " + reason;
     return std::nullopt;
   }
@@ -494,7 +491,14 @@ static std::optional<Rect> Place(const Matrix& m, const Rect& rect, int scale = 
   return Rect{int(edges[0]), int(edges[1]), int(edges[2]), int(edges[3])};
 }
 
-std::optional<QuickTimePicture> ReadQuickTime(ByteReader data, std::string& reason, int scale) {
+std::optional<QuickTimePicture> ReadQuickTime(ByteReader data, std::string& reason, int scale,
+                                              bool* damaged) {
+  // Every reason below is damaged data, but those that say what nothing here can draw.
+  bool undecodable = false;
+  const auto fail = [&]() -> std::optional<QuickTimePicture> {
+    if (damaged) *damaged = !undecodable;
+    return std::nullopt;
+  };
   data.U16();  // version
   const Matrix matrix = ReadMatrix(data);
   const uint32_t matteSize = data.U32();
@@ -508,26 +512,38 @@ std::optional<QuickTimePicture> ReadQuickTime(ByteReader data, std::string& reas
   ByteReader mask = data.Slice(maskSize);
   if (data.failed()) {
     reason = "QuickTime opcode data cut short";
-    return std::nullopt;
+    return fail();
   }
-  if (!CanPlace(matrix, reason)) return std::nullopt;
+  if (!CanPlace(matrix, reason)) return undecodable = true, fail();
 
-  std::optional<DecodedImage> decoded = DecodeDescribed(data, reason);
-  if (!decoded) return std::nullopt;
+  Decoding decoding;
+  std::optional<DecodedImage> decoded = DecodeDescribed(data, reason, decoding);
+  undecodable = decoding.undecodable;
+  if (!decoded) return fail();
   picture.image = std::move(decoded->image);
+  picture.rowsWhole = decoded->rowsWhole;
+  picture.codec = decoding.codec;
+  picture.decoder = decoding.decoder;
+  if (picture.rowsWhole < picture.image.height) {
+    picture.damage = "the " + decoding.codec + " data " + (decoding.cut ? "ends" : "is damaged") +
+                     " in row " + std::to_string(picture.rowsWhole + 1) + " of " +
+                     std::to_string(picture.image.height);
+    picture.damageAt = decoding.dataEnd;
+  }
   // The colours the file's own profile says they are, in sRGB; a profile that cannot be used
   // leaves them as stored.
-  ConvertToSrgb(picture.image, decoded->iccProfile);
+  picture.profileApplied =
+      ConvertToSrgb(picture.image, decoded->iccProfile, &picture.profileDescription);
   picture.source = sourceRect.Intersect({0, 0, picture.image.width, picture.image.height});
   if (picture.source.IsEmpty()) {
     reason = "QuickTime source rectangle outside the image";
-    return std::nullopt;
+    return fail();
   }
   const std::optional<Rect> destination = Place(matrix, picture.source);
   const std::optional<Rect> scaled = Place(matrix, picture.source, scale);
   if (!destination || destination->IsEmpty() || !scaled) {
     reason = "QuickTime matrix places the picture out of range";
-    return std::nullopt;
+    return fail();
   }
   picture.destination = *destination;
   picture.scaledDestination = *scaled;
@@ -536,22 +552,24 @@ std::optional<QuickTimePicture> ReadQuickTime(ByteReader data, std::string& reas
     picture.mask = ReadRegion(mask, reason);
     if (!picture.mask) {
       reason = "QuickTime mask: " + reason;
-      return std::nullopt;
+      return fail();
     }
   }
   if (matteSize > 0) {
-    const std::optional<Image> weights = ReadMatte(matte, matteRect, reason);
-    if (!weights) return std::nullopt;
+    const std::optional<Image> weights = ReadMatte(matte, matteRect, reason, undecodable);
+    if (!weights) return fail();
     if (!ApplyMatte(picture.image, sourceRect, *weights)) {
       reason = "matte rectangle not the size of the source rectangle";
-      return std::nullopt;
+      return fail();
     }
   }
   return picture;
 }
 
 std::optional<UncompressedQuickTime> ReadUncompressedQuickTime(ByteReader data,
-                                                               std::string& reason) {
+                                                               std::string& reason,
+                                                               bool* damaged) {
+  if (damaged) *damaged = false;
   data.U16();  // version
   const Matrix matrix = ReadMatrix(data);
   const uint32_t matteSize = data.U32();
@@ -563,6 +581,7 @@ std::optional<UncompressedQuickTime> ReadUncompressedQuickTime(ByteReader data,
   result.opcode = data.U16();
   if (data.failed()) {
     reason = "UncompressedQuickTime opcode data cut short";
+    if (damaged) *damaged = true;
     return std::nullopt;
   }
   if (!matrix.IsIdentity()) {
@@ -573,6 +592,7 @@ std::optional<UncompressedQuickTime> ReadUncompressedQuickTime(ByteReader data,
   if (std::find(std::begin(kBitmapOpcodes), std::end(kBitmapOpcodes), result.opcode) ==
       std::end(kBitmapOpcodes)) {
     reason = "UncompressedQuickTime without a bitmap opcode";
+    if (damaged) *damaged = true;
     return std::nullopt;
   }
   if (matteSize > 0) {

@@ -1,5 +1,5 @@
 // pict/quicktime.h: the QuickTime opcodes of version-2 pictures. CompressedQuickTime (0x8200)
-// carries an image in any QuickTime codec, which libavcodec (or, for JPEG, FreeImage's libjpeg)
+// carries an image in any QuickTime codec, which libavcodec (or, for JPEG, libjpeg)
 // decodes here; UncompressedQuickTime (0x8201) wraps an ordinary bitmap opcode, which the walk
 // draws itself. Both may come with the QuickDraw fallback a Mac without QuickTime would draw.
 #pragma once
@@ -26,6 +26,17 @@ struct QuickTimePicture {
   Rect scaledDestination;      // where it lands at the decoder's scale: the matrix scaled too
   int mode = 0;                // QuickDraw transfer mode
   std::optional<Region> mask;  // picture coordinates
+  // Rows of image from the top that its compressed data made whole: all of them, unless that
+  // data ends early or is damaged, which damage then says ("the 'jpeg' data ends in row 121 of
+  // 200"), damageAt pointing at the end of the data there is. The other rows are not the
+  // picture's: they are not to be drawn.
+  int rowsWhole = 0;
+  std::string damage;
+  const uint8_t* damageAt = nullptr;
+  std::string codec;    // the image description's four characters: "jpeg"
+  std::string decoder;  // what decoded it: "libjpeg", or libavcodec's decoder ("cinepak")
+  bool profileApplied = false;     // the image's own ICC profile converted its colours
+  std::string profileDescription;  // that profile's description
 };
 
 // Decodes the data of a CompressedQuickTime opcode (after its 32-bit length). When the image's data
@@ -34,8 +45,13 @@ struct QuickTimePicture {
 // rotation, skew, mirroring and perspective; scale (1 or more) scales the matrix for
 // scaledDestination. The codec is found by its QuickTime tag, else by libavcodec's name for its
 // four characters. Empty, with a reason naming the problem (or the codec type no library here
-// decodes), when the data is damaged, beyond the caps of pict/limits.h or not decodable.
-std::optional<QuickTimePicture> ReadQuickTime(ByteReader data, std::string& reason, int scale = 1);
+// decodes), when the data is damaged, beyond the caps of pict/limits.h or not decodable; then
+// damaged, if given, says whether the reason is damaged data (false: what nothing here draws, a
+// codec, a matrix, a pixel format). Compressed data that ends early or is damaged after some
+// rows gives the picture with rowsWhole and damage set: JPEG (through libjpeg) keeps the rows
+// its data made whole, every other codec none, as libavcodec does not tell which are.
+std::optional<QuickTimePicture> ReadQuickTime(ByteReader data, std::string& reason, int scale = 1,
+                                              bool* damaged = nullptr);
 
 // An UncompressedQuickTime opcode: one bitmap opcode the walk draws as usual.
 struct UncompressedQuickTime {
@@ -48,9 +64,11 @@ struct UncompressedQuickTime {
 // reason, when damaged, when the matrix is not the identity (no such picture is known, so where it
 // would land is not), or when a matte comes with it: no such picture is known either, and drawing
 // the bitmap without the matte would show what the matte hides, so the matte is not decoded and
-// the picture goes to the next decoder.
+// the picture goes to the next decoder. damaged, if given, says whether the reason is damaged
+// data rather than a matrix or matte.
 std::optional<UncompressedQuickTime> ReadUncompressedQuickTime(ByteReader data,
-                                                               std::string& reason);
+                                                               std::string& reason,
+                                                               bool* damaged = nullptr);
 
 // Multiplies the alpha of the pixels of image inside source by matte's alpha, matte's (0, 0) at
 // source's top-left corner. False, and image unchanged, when matte is not source's size.

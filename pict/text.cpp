@@ -455,6 +455,12 @@ FontChoice ChooseFont(const TextStyle& style) {
   return choice;
 }
 
+std::string FontNamed(const TextStyle& style) {
+  if (!style.fontName.empty()) return style.fontName;
+  const std::string_view name = NameOfNumber(style.fontNumber);
+  return name.empty() ? "font number " + std::to_string(style.fontNumber) : std::string(name);
+}
+
 std::optional<TextInk> RenderText(std::span<const uint8_t> text, Point origin,
                                   const TextStyle& style, const Rect& bounds, std::string& reason,
                                   const TextTurn& turn) {

@@ -66,6 +66,10 @@ struct FontChoice {
 // families and numbers nobody knows get a sans serif. Never fails.
 FontChoice ChooseFont(const TextStyle& style);
 
+// The font a style names, for a person: its fontName, else the Mac font its number stands for,
+// else "font number N".
+std::string FontNamed(const TextStyle& style);
+
 // The Unicode character a byte stands for in an encoding; 0 for bytes that draw nothing
 // (control characters, codes the encoding leaves empty).
 char32_t ToUnicode(uint8_t byte, TextEncoding encoding);

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <optional>
 #include <thread>
 
@@ -19,8 +20,13 @@ namespace {
 // when it is stuck in one of its skip loops (or is reading a truncated picture).
 constexpr int kMaxEmptyReads = 8;
 
-// Ample: a 4000x3000 picture takes 0.3 s.
-constexpr IsolatedLimits kReaderLimits{.timeoutMilliseconds = 5000};
+// Ample: a 4000x3000 picture takes 0.3 s, and 48 MiB at 32 bits. A picture past the output
+// limit comes back only when the converter's limits have let a larger one through: the parent
+// holds the bytes and the picture made of them at once. On a damaged file the reader
+// can take a gigabyte and more before it gives up; the memory limit stops it well before.
+constexpr IsolatedLimits kReaderLimits{.timeoutMilliseconds = 5000,
+                                       .memoryBytes = uint64_t{256} << 20,
+                                       .maxOutputBytes = size_t{128} << 20};
 
 // The input file as FreeImage's handle IO sees it (fread and fseek semantics).
 struct InputStream {
@@ -110,17 +116,34 @@ static bool HasSize(const Bitmap& picture) {
          FreeImage_GetHeight(picture.get()) > 0;
 }
 
+const char* const kConverterLimits[4] = {"MAGICK_MEMORY_LIMIT=128MiB", "MAGICK_MAP_LIMIT=128MiB",
+                                         "MAGICK_DISK_LIMIT=512MiB", "MAGICK_AREA_LIMIT=64MP"};
+
+// What ImageMagick says when a picture does not fit in the limits it was given.
+static bool SaysBeyondItsLimits(const std::string& errors) {
+  for (const char* words : {"cache resources exhausted", "exceeds limit",
+                            "memory allocation failed", "resource limit"})
+    if (errors.find(words) != std::string::npos) return true;
+  return false;
+}
+
 Bitmap LoadThroughConverter(const std::string& inputPath, const std::string& tempFolder,
                             int deadlineMs, std::string& said) {
   // A plain name of our own making: nothing in the input's name reaches the converter's
   // command line. The file is made empty first, so that only what the converter writes counts.
-  TemporaryFile tga;
-  if (!tga.Create(tempFolder, "tga", said)) return nullptr;
+  TemporaryFile tga, errors;
+  if (!tga.Create(tempFolder, "tga", said) || !errors.Create(tempFolder, "txt", said))
+    return nullptr;
+  // Its limits go in its environment, its argument vector stays as it is. Its disk cache goes
+  // in our private folder, which the end of the run removes even when the converter was killed.
+  ProgramSetting setting{{kConverterLimits, kConverterLimits + std::size(kConverterLimits)},
+                         errors.path()};
+  setting.environment.push_back("MAGICK_TEMPORARY_PATH=" + AbsolutePath(tempFolder));
   // Absolute paths: ImageMagick takes a name that begins with "@" for a list of files to read.
   const ProgramEnd end =
       RunProgram({"convert", "-quiet", "-colorspace", "sRGB", "-orient", "TopLeft",
                   "pict:" + AbsolutePath(inputPath), "tga:" + AbsolutePath(tga.path())},
-                 deadlineMs);
+                 deadlineMs, setting);
   if (end.started) std::this_thread::sleep_for(std::chrono::milliseconds(30));
   Bitmap picture;
   // ImageMagick leaves all-black TGAs behind when it fails on some PICTs: only status 0 counts.
@@ -128,14 +151,22 @@ Bitmap LoadThroughConverter(const std::string& inputPath, const std::string& tem
     picture.reset(FreeImage_Load(FIF_TARGA, tga.path().c_str(), 0));
   if (HasSize(picture)) return picture;
   said = end ? "wrote no picture" : DescribeProgramEnd(end, deadlineMs);
+  // Only the first few lines matter; a converter that writes more is not read further.
+  const std::optional<std::string> message = ReadFileBytes(errors.path());
+  if (end.started && !end.timedOut && message &&
+      SaysBeyondItsLimits(message->substr(0, 4096)))
+    said = "the picture does not fit in the memory and disk it may use (" + said + ")";
   return nullptr;
 }
 
 // Our own decoder runs in-process: it reads only inside the bytes it is given and caps the
 // work a file may cause, so no file can hang or crash it (the fuzz target keeps it so).
-Bitmap LoadWithOwnDecoder(const std::string& data, std::string& said, int scale) {
-  const pict::PictResult result = pict::DecodePict(
+Bitmap LoadWithOwnDecoder(const std::string& data, std::string& said, int scale,
+                          pict::Notes* notes) {
+  pict::PictResult result = pict::DecodePict(
       std::span(reinterpret_cast<const uint8_t*>(data.data()), data.size()), {.scale = scale});
+  if (result.IsDamaged() && result.refusal.empty()) said = pict::DamageLine(*result.notes.damage);
+  if (notes) *notes = std::move(result.notes);
   const pict::Image& image = result.image;
   if (image.IsEmpty()) {
     said = result.refusal.empty() ? "no picture" : result.refusal;
@@ -239,9 +270,13 @@ LoadResult LoadPicture(const std::string& inputPath, const std::string& tempFold
     result.reports.push_back({decoder, std::move(said)});
     return static_cast<bool>(result.picture);
   };
-  if (attempt("our decoder",
-              [&](std::string& said) { return LoadWithOwnDecoder(*data, said, scale); }))
-    return result;
+  if (attempt("our decoder", [&](std::string& said) {
+        return LoadWithOwnDecoder(*data, said, scale, &result.notes);
+      }))
+    return result;  // a damaged file's part too: the others read such files as black or grey
+  // A refusal, also for damage before anything was drawn: the others may read what our decoder
+  // refuses, and the notes told of a drawing there is none of.
+  result.notes = {};
   // Their 72-dpi pictures are enlarged to the size our decoder would have drawn.
   if (!attempt("convert", [&](std::string& said) {
         return LoadThroughConverter(inputPath, tempFolder, converterDeadlineMs, said);

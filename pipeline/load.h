@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "pict/notes.h"
 #include "picture/picture.h"
 
 // What one decoder of the chain made of the file.
@@ -17,6 +18,13 @@ struct LoadResult {
   Bitmap picture;  // empty when no picture could be had
   std::vector<DecoderReport> reports;  // each decoder tried, in order
   std::string problem;  // why no decoder was tried (an empty or unreadable file)
+  // What our decoder said beside its picture (damage, opcodes skipped, fonts substituted, colour
+  // profiles, QuickTime codecs, resolution); the defaults when another decoder read the file, as
+  // those say none of it.
+  pict::Notes notes;
+
+  // Our decoder found the file damaged: the picture, if any, is its part drawn before the damage.
+  bool IsDamaged() const { return notes.damage.has_value(); }
 
   // "our decoder: ...; convert: ...; FreeImage's reader: ..." (or the problem).
   std::string Account() const;
@@ -26,7 +34,10 @@ struct LoadResult {
 // file); what it refuses through the external converter `convert`, found on PATH, into a TGA
 // in tempFolder (a private folder ending in "/"), waiting for it up to converterDeadlineMs,
 // after which the converter and all it started are killed; when that gives no picture, with
-// FreeImage's own reader in an isolated child process limited to 5 seconds.
+// FreeImage's own reader in an isolated child process limited to 5 seconds and 256 MiB.
+// A file our decoder drew a part of before damage in it goes to neither: they read such files
+// as black or grey, or with undefined rows. It comes back as that part, with notes.damage. A file
+// damaged before anything was drawn is a refusal like any other.
 // scale (1 to 8, --PICT-SCALE) draws the picture at that many times its frame: our decoder
 // draws it sharp at that size; the other two give a 72-dpi rendering, which is enlarged
 // scale times, each pixel a scale x scale block at the depth it came in, so the size of the
@@ -38,12 +49,20 @@ LoadResult LoadPicture(const std::string& inputPath, const std::string& tempFold
                        int converterDeadlineMs, int scale = 1);
 
 // The steps of that chain one by one; each says in said why it gives no picture.
-// Our decoder at scale: a 24-bit picture, or empty when it refuses the bytes.
-Bitmap LoadWithOwnDecoder(const std::string& data, std::string& said, int scale = 1);
+// Our decoder at scale: a 24-bit picture, or empty when it refuses the bytes. Its notes go to
+// notes when given; said tells the damage of a picture drawn in part.
+Bitmap LoadWithOwnDecoder(const std::string& data, std::string& said, int scale = 1,
+                          pict::Notes* notes = nullptr);
 // The external converter, writing its TGA under a plain, unique name in tempFolder (so that
-// conversions running at once may share it); the file is gone afterwards.
+// conversions running at once may share it); the file is gone afterwards. It runs within
+// ImageMagick's own limits, kConverterLimits, with its disk cache in tempFolder; a file it
+// cannot read within them gives a said that says so.
 Bitmap LoadThroughConverter(const std::string& inputPath, const std::string& tempFolder,
                             int deadlineMs, std::string& said);
+// The limits the converter runs in, as ImageMagick's environment variables: its pixel cache
+// may take 128 MiB of memory and 128 MiB mapped, and 512 MiB of disk, so the largest picture it
+// holds (64 megapixels at 8 bytes a pixel) is the largest our decoder draws.
+extern const char* const kConverterLimits[4];
 // FreeImage's reader in its isolated child.
 Bitmap LoadWithFreeImage(const std::string& data, std::string& said);
 // picture with each pixel repeated scale x scale times, at the depth and with the palette it

@@ -7,10 +7,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 #include "platform/child.h"
 #include "platform/descriptor.h"
@@ -28,15 +30,37 @@ std::string DescribeProgramEnd(const ProgramEnd& end, int timeoutMilliseconds) {
   return "exit status " + std::to_string(end.exitStatus);
 }
 
-ProgramEnd RunProgram(const std::vector<std::string>& argv, int timeoutMilliseconds) {
+// This process's environment with entries put over the variables of the same names.
+static std::vector<std::string> EnvironmentWith(const std::vector<std::string>& entries) {
+  std::vector<std::string> environment;
+  const auto nameOf = [](std::string_view entry) { return entry.substr(0, entry.find('=')); };
+  for (char** variable = environ; *variable; ++variable) {
+    const std::string_view entry(*variable);
+    if (std::none_of(entries.begin(), entries.end(), [&](const std::string& e) {
+          return nameOf(e) == nameOf(entry);
+        }))
+      environment.emplace_back(entry);
+  }
+  environment.insert(environment.end(), entries.begin(), entries.end());
+  return environment;
+}
+
+ProgramEnd RunProgram(const std::vector<std::string>& argv, int timeoutMilliseconds,
+                      const ProgramSetting& setting) {
   ProgramEnd end;
   if (argv.empty()) return end;
   const auto deadline =
       std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMilliseconds);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  for (int fd : {0, 1, 2})
-    posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
+  for (int fd : {0, 1, 2}) {
+    if (fd == 2 && !setting.errorFile.empty())
+      posix_spawn_file_actions_addopen(&actions, fd, setting.errorFile.c_str(),
+                                       O_WRONLY | O_APPEND, 0);
+    else
+      posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY,
+                                       0);
+  }
   // A group of its own, so that the deadline ends whatever the program starts as well.
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
@@ -47,11 +71,19 @@ ProgramEnd RunProgram(const std::vector<std::string>& argv, int timeoutMilliseco
   std::vector<char*> args;
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
+  const std::vector<std::string> environment =
+      setting.environment.empty() ? std::vector<std::string>{}
+                                  : EnvironmentWith(setting.environment);
+  std::vector<char*> variables;
+  for (const std::string& variable : environment)
+    variables.push_back(const_cast<char*>(variable.c_str()));
+  variables.push_back(nullptr);
   int failure = 0;
   const pid_t pid = StartWatchedChild(
       [&] {
         pid_t started = 0;
-        failure = posix_spawnp(&started, args[0], &actions, &attributes, args.data(), environ);
+        failure = posix_spawnp(&started, args[0], &actions, &attributes, args.data(),
+                               environment.empty() ? environ : variables.data());
         return failure == 0 ? started : -1;
       },
       ChildKind::Group);

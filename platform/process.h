@@ -20,12 +20,23 @@ struct ProgramEnd {
 // "stopped after 60 s" (timeoutMilliseconds being the deadline it was given).
 std::string DescribeProgramEnd(const ProgramEnd& end, int timeoutMilliseconds);
 
+// What a program started by RunProgram gets besides its arguments.
+struct ProgramSetting {
+  // "NAME=value" entries put into its environment, over the variables of the same names this
+  // process has; the rest of this process's environment is passed on as it is.
+  std::vector<std::string> environment;
+  // An existing file its standard error is appended to; empty: /dev/null.
+  std::string errorFile;
+};
+
 // Starts argv[0], found on PATH, in a process group of its own with all three standard streams
-// on /dev/null, and waits for it up to timeoutMilliseconds. At the deadline the whole group is
-// killed; whatever the program leaves running in its group when it exits is killed too, and
-// the program is always reaped. Only an exit status of 0 counts as success. A signal that ends
-// this program ends the group as well (platform/ending.h).
-ProgramEnd RunProgram(const std::vector<std::string>& argv, int timeoutMilliseconds);
+// on /dev/null (standard error in setting.errorFile when one is named), and waits for it up to
+// timeoutMilliseconds. At the deadline the whole group is killed; whatever the program leaves
+// running in its group when it exits is killed too, and the program is always reaped. Only an
+// exit status of 0 counts as success. A signal that ends this program ends the group as well
+// (platform/ending.h).
+ProgramEnd RunProgram(const std::vector<std::string>& argv, int timeoutMilliseconds,
+                      const ProgramSetting& setting = {});
 
 // The outcome of taking the single-instance lock.
 struct InstanceLock {
