@@ -206,16 +206,23 @@ PictResult Decode(std::span<const uint8_t> file, int scale) {
     if (opcode >= 0x0028 && opcode <= 0x002B) NoteFont(decoder);
     if (decoder.quickTimeDrawn) {
       if (words) reader.AlignToWord();
-      const size_t fallback = QuickTimeFallbackLength(
+      opcodeStart = reader.data().data() + reader.position();
+      const std::optional<size_t> fallback = QuickTimeFallbackLength(
           reader.data().subspan(reader.position()), *decoder.quickTimeDrawn);
-      reader.Skip(std::min(fallback, reader.remaining()));
       decoder.quickTimeDrawn.reset();
+      if (!fallback) {
+        opcodeName = "QuickTime's fallback drawing";
+        decoder.Damaged("runs past the end of the file");
+        break;
+      }
+      reader.Skip(std::min(*fallback, reader.remaining()));
     }
   }
   result.notes = std::move(decoder.notes);
   if (decoder.IsDamaged()) {
     const uint8_t* at = decoder.damageAt() ? decoder.damageAt() : opcodeStart;
     result.notes.damage = Damage{static_cast<size_t>(at - file.data()),
+                                 static_cast<size_t>(opcodeStart - file.data()),
                                  opcodeName + ": " + decoder.damage()};
     // A picture damaged before anything showed is no picture: it is refused, saying so.
     if (IsBlank(decoder.canvas().image())) {

@@ -14,6 +14,7 @@ namespace pict {
 // Where a damaged file stops being drawn: everything before offset is drawn, nothing after it.
 struct Damage {
   size_t offset = 0;  // the byte of the file as given (preamble included) where the damage is
+  size_t opcodeOffset = 0;  // where the opcode it is in begins: at most offset
   std::string what;   // what is damaged there: "opcode 009A (PackBits/DirectBits): pixel data
                       // ends in row 301 of 480"
 };

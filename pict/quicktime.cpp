@@ -603,13 +603,15 @@ std::optional<UncompressedQuickTime> ReadUncompressedQuickTime(ByteReader data,
   return result;
 }
 
-size_t QuickTimeFallbackLength(std::span<const uint8_t> rest, const Rect& destination) {
+std::optional<size_t> QuickTimeFallbackLength(std::span<const uint8_t> rest,
+                                              const Rect& destination) {
   ByteReader reader(rest);
   const uint16_t opcode = reader.U16();
   if (opcode == 0x0007) {
     const int v = reader.S16();
     const size_t length = reader.U16();
-    if (reader.failed() || v != 174 || length > reader.remaining()) return 0;
+    if (reader.failed() || v != 174) return 0;
+    if (length > reader.remaining()) return std::nullopt;
     return reader.position() + length;
   }
   if (opcode != 0x0090 && opcode != 0x0098) return 0;
@@ -626,7 +628,8 @@ size_t QuickTimeFallbackLength(std::span<const uint8_t> rest, const Rect& destin
     else
       reader.Skip(rowBytes > 250 ? reader.U16() : reader.U8());
   }
-  return reader.failed() ? 0 : reader.position();
+  if (reader.failed()) return std::nullopt;
+  return reader.position();
 }
 
 }  // namespace pict

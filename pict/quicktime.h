@@ -75,12 +75,14 @@ std::optional<UncompressedQuickTime> ReadUncompressedQuickTime(ByteReader data,
 bool ApplyMatte(Image& image, const Rect& source, const Image& matte);
 
 // How many bytes of drawing, from the opcode right after a QuickTime opcode the walk decoded and
-// drew, are the fallback for viewers without the codec; 0 when none is marked. rest starts at that
+// drew, are the fallback for viewers without the codec; 0 when none is marked, empty when one is
+// marked but runs past the end of rest (a damaged file: drawn, it would cover the image). rest starts at that
 // opcode; destination is where the QuickTime picture landed. Two markers exist:
 // - QuickTime's own: PnSize (0x0007) with v = 174, whose h counts the bytes of fallback after the
 //   PnSize's data (the "QuickTime and a ... decompressor are needed" texts);
 // - a placeholder icon, as Photoshop 3 writes it: a 1-bit BitsRect or PackBitsRect (0x0090,
 //   0x0098) of a "QuickTime PICT" logo stretched over destination, which would cover the image.
-size_t QuickTimeFallbackLength(std::span<const uint8_t> rest, const Rect& destination);
+std::optional<size_t> QuickTimeFallbackLength(std::span<const uint8_t> rest,
+                                              const Rect& destination);
 
 }  // namespace pict

@@ -21,6 +21,7 @@ extern "C" {
 
 #include "pict/decode.h"
 #include "pict/limits.h"
+#include "tests/support/corpus.h"
 #include "tests/support/letter_f.h"
 #include "tests/support/pict_writer.h"
 
@@ -381,13 +382,15 @@ TEST(QuickTimeFallbackLength, SkipsOnlyMarkedFallbacks) {
     for (uint16_t value : values) w.U16(value);
     return w.Body();
   };
+  const Bytes icon = bitmap(0x0098, 10, destination);
   const struct {
     std::string name;
     Bytes rest;
-    size_t length;
+    std::optional<size_t> length;  // empty: marked, but cut short
   } cases[] = {
       {"QuickTime's texts", words({7, 174, 4, 3, 3, 0xFF}), 10},
-      {"marker longer than the data", words({7, 174, 40, 0xFF}), 0},
+      {"marker longer than the data", words({7, 174, 40, 0xFF}), std::nullopt},
+      {"icon cut in its rows", Bytes(icon.begin(), icon.begin() + 30), std::nullopt},
       {"a real pen size", words({7, 1, 1, 0xFF}), 0},
       {"icon, unpacked", bitmap(0x0098, 2, destination), 34},
       {"icon, packed", bitmap(0x0098, 10, destination), 36},
@@ -663,7 +666,7 @@ bool DrawQuickTimeOpcodes(const Bytes& file, Image& canvas, std::string& codecs,
           canvas.At(x, y) = picture->image.At(x - picture->destination.left + picture->source.left,
                                               y - picture->destination.top + picture->source.top);
       at += 4 + length + length % 2;
-      at += QuickTimeFallbackLength(std::span(file).subspan(at), picture->destination);
+      at += QuickTimeFallbackLength(std::span(file).subspan(at), picture->destination).value_or(0);
       continue;
     }
     switch (opcode) {
@@ -709,8 +712,8 @@ Image LoadPng(const std::filesystem::path& path) {
 }
 
 TEST(QuickTimeCorpus, DecodesTheCorpusLikeTheReferences) {
-  const std::filesystem::path corpus = CORPUS_DIR;
-  if (!std::filesystem::exists(corpus / "pict-real")) GTEST_SKIP() << "no corpus at " << corpus;
+  REQUIRE_CORPUS();
+  const std::filesystem::path corpus = Corpus("");
   const struct {
     std::string file;
     std::string codecs;     // of its QuickTime opcodes, in order
