@@ -18,6 +18,7 @@
 
 #include "platform/isolated.h"
 #include "platform/process.h"
+#include "platform/files.h"
 #include "settings/settings.h"  // kConverterDeadlineMs
 #include "tests/support/corpus.h"
 #include "tests/support/pict_writer.h"
@@ -376,6 +377,78 @@ TEST_F(LoadPictureTest, OwnDecoderComesFirstAndStartsNoConverter) {
   EXPECT_EQ(FreeImage_GetBPP(picture.get()), 24u);
   EXPECT_EQ(Rows(picture.get()), Rows(Reference(gradient).get()));
   EXPECT_FALSE(fs::exists(marker));
+}
+
+// A file our decoder drew a part of before damage comes back as that part, with the damage,
+// and no other reader is asked; one damaged before anything was drawn is a refusal like any
+// other, which the converter gets.
+TEST_F(LoadPictureTest, DamagedPictureComesBackWithoutAskingTheOtherReaders) {
+  const std::string marker = scratch_ / "converter-ran";
+  UseFakeConverter(": > '" + marker + "'\nexit 1");
+  PixmapPlan plan;
+  plan.depth = 32;
+  plan.width = 20;
+  plan.height = 40;
+  for (int i = 0; i < 800; ++i) plan.pixels.push_back(uint32_t(i * 0x010203));
+  const std::vector<uint8_t> whole = PictWriter().Frame(0, 0, 20, 40).Pixmap(plan).End().Bytes();
+  const struct {
+    const char* what;
+    size_t size;
+    bool drawn;
+  } cases[] = {
+      {"cut in its rows", whole.size() / 2, true},
+      {"cut before its first row", 512 + 40 + 40, false},
+  };
+  for (const auto& c : cases) {
+    fs::remove(marker);
+    const std::string file = scratch_ / "cut.pct";
+    ASSERT_TRUE(WriteFileBytes(file, std::string(whole.begin(), whole.begin() + ptrdiff_t(c.size))));
+    const LoadResult result = LoadPicture(file, temp_, kConverterDeadlineMs);
+    EXPECT_EQ(static_cast<bool>(result.picture), c.drawn) << c.what;
+    EXPECT_EQ(fs::exists(marker), !c.drawn) << c.what << ": the converter";
+    EXPECT_EQ(result.reports.size(), c.drawn ? 1u : 3u) << c.what << ": " << result.Account();
+    EXPECT_EQ(result.IsDamaged(), c.drawn) << c.what;
+    EXPECT_EQ(result.reports.front().said.rfind("damaged at byte ", 0), 0u) << result.Account();
+    if (c.drawn) {
+      EXPECT_EQ(FreeImage_GetHeight(result.picture.get()), 40u);
+      EXPECT_LE(result.notes.damage->offset, c.size);
+    }
+  }
+}
+
+// The converter runs within ImageMagick's limits, given in its environment, its arguments as
+// they were; a picture that does not fit in them fails with that reason.
+TEST_F(LoadPictureTest, ConverterRunsWithinItsLimitsAndSaysWhenAPictureDoesNotFit) {
+  const std::string seen = scratch_ / "seen";
+  UseFakeConverter("/usr/bin/env | /bin/grep '^MAGICK_' | LC_ALL=C /usr/bin/sort > '" + seen + "'\nprintf '%s\\n' \"$@\" >> '" + seen +
+                   "'\nexec /usr/bin/convert \"$@\"");
+  const std::string gradient = Write(TestPicture::Gradient);
+  ASSERT_TRUE(LoadWithConverter(gradient));
+  std::vector<std::string> lines;
+  std::istringstream text(ReadFileBytes(seen).value_or(""));
+  for (std::string line; std::getline(text, line);) lines.push_back(line);
+  std::vector<std::string> wanted(std::begin(kConverterLimits), std::end(kConverterLimits));
+  wanted.push_back("MAGICK_TEMPORARY_PATH=" + AbsolutePath(temp_));
+  std::sort(wanted.begin(), wanted.end());
+  for (const char* argument : {"-quiet", "-colorspace", "sRGB", "-orient", "TopLeft"})
+    wanted.push_back(argument);
+  wanted.push_back("pict:" + AbsolutePath(gradient));
+  ASSERT_EQ(lines.size(), wanted.size() + 1);
+  EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.end() - 1), wanted);
+  EXPECT_EQ(lines.back().rfind("tga:" + AbsolutePath(temp_), 0), 0u) << lines.back();
+
+  // A frame of 12000 x 12000 pixels: more than our decoder draws, and 1.1 GB of ImageMagick's
+  // pixel cache, which fits in none of its limits.
+  UseRealConverter();
+  const std::string huge = Write("huge.pct", PictWriter().Frame(0, 0, 12000, 12000).End());
+  std::string said;
+  EXPECT_FALSE(LoadThroughConverter(huge, temp_, kConverterDeadlineMs, said));
+  EXPECT_EQ(said, "the picture does not fit in the memory and disk it may use (exit status 1)");
+  // One that fits in them is read within them, its pixel cache on disk in the temp folder.
+  const std::string large = Write("large.pct", PictWriter().Frame(0, 0, 4200, 4200).End());
+  const Bitmap picture = LoadWithConverter(large);
+  ASSERT_TRUE(picture);
+  EXPECT_EQ(FreeImage_GetWidth(picture.get()), 4200u);
 }
 
 // Whichever decoder reads a file, a scale gives a picture that many times the frame: ours draws
