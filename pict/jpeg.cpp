@@ -49,10 +49,10 @@ void NoteWarning(j_common_ptr info, int level) {
   if (level != -1) return;  // trace messages
   const jpeg_error_mgr& errors = *info->err;
   const int code = errors.msg_code;
-  const bool damaged =
-      code == JWRN_HIT_MARKER || code == JWRN_HUFF_BAD_CODE || code == JWRN_MUST_RESYNC ||
-      (code == JWRN_EXTRANEOUS_DATA && errors.msg_parm.i[1] >= JPEG_RST0 &&
-       errors.msg_parm.i[1] <= JPEG_RST0 + 7);
+  const bool damaged = code == JWRN_HIT_MARKER || code == JWRN_HUFF_BAD_CODE ||
+                       code == JWRN_MUST_RESYNC ||
+                       (code == JWRN_EXTRANEOUS_DATA && errors.msg_parm.i[1] >= JPEG_RST0 &&
+                        errors.msg_parm.i[1] <= JPEG_RST0 + 7);
   JpegRun& run = *reinterpret_cast<JpegRun*>(info->err);
   if (damaged && run.rowsBeforeDamage == UINT_MAX) run.rowsBeforeDamage = run.rowsRead;
 }

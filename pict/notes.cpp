@@ -59,8 +59,8 @@ std::vector<std::string> Notes::Lines() const {
     std::string list;
     for (const SkippedOpcode& s : skipped) {
       total += s.count;
-      list += (list.empty() ? "" : ", ") + std::to_string(s.count) + " x " + Hex(s.opcode) +
-              " (" + s.name + ")";
+      list += (list.empty() ? "" : ", ") + std::to_string(s.count) + " x " + Hex(s.opcode) + " (" +
+              s.name + ")";
     }
     lines.push_back("skipped " + std::to_string(total) + (total == 1 ? " opcode: " : " opcodes: ") +
                     list);

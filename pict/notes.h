@@ -13,10 +13,12 @@ namespace pict {
 
 // Where a damaged file stops being drawn: everything before offset is drawn, nothing after it.
 struct Damage {
-  size_t offset = 0;  // the byte of the file as given (preamble included) where the damage is
-  size_t opcodeOffset = 0;  // where the opcode it is in begins: at most offset
-  std::string what;   // what is damaged there: "opcode 009A (PackBits/DirectBits): pixel data
-                      // ends in row 301 of 480"
+  // The byte of the file as given (preamble included) where the part not drawn begins.
+  size_t offset = 0;
+  // Where the opcode the damage is in begins: at most offset.
+  size_t opcodeOffset = 0;
+  // What is damaged there: "opcode 009A (PackBits/DirectBits): pixel data ends in row 301 of 480".
+  std::string what;
 };
 
 // Opcodes of one number the walk read past without drawing them: QuickDraw's reserved ones, and
@@ -46,11 +48,11 @@ struct QuickTimeCodec {
 };
 
 struct Notes {
-  std::optional<Damage> damage;  // also on a refusal: damage before anything was drawn
-  std::vector<SkippedOpcode> skipped;      // by opcode, in the order first met
-  std::vector<FontSubstitution> fonts;     // each pair once, in the order first met
-  std::vector<AppliedProfile> profiles;    // each once
-  std::vector<QuickTimeCodec> codecs;      // each once
+  std::optional<Damage> damage;          // also on a refusal: damage before anything was drawn
+  std::vector<SkippedOpcode> skipped;    // by opcode, in the order first met
+  std::vector<FontSubstitution> fonts;   // each pair once, in the order first met
+  std::vector<AppliedProfile> profiles;  // each once
+  std::vector<QuickTimeCodec> codecs;    // each once
   // The resolution of the picture as drawn, dots per inch: the extended version-2 header's when
   // the picture is drawn at it, 72 otherwise, times the scale.
   double horizontalDpi = 72, verticalDpi = 72;

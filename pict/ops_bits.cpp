@@ -51,13 +51,12 @@ void DrawQuickTime(Decoder& decoder, ByteReader& data, uint16_t opcode) {
     std::optional<UncompressedQuickTime> picture =
         ReadUncompressedQuickTime(data, reason, &damaged);
     if (!picture)
-      return damaged ? decoder.Damaged(reason) : decoder.Refuse("uncompressed QuickTime: " + reason);
+      return damaged ? decoder.Damaged(reason)
+                     : decoder.Refuse("uncompressed QuickTime: " + reason);
     return DrawCopyBits(decoder, picture->operands, picture->opcode);
   }
-  std::optional<QuickTimePicture> picture =
-      ReadQuickTime(data, reason, decoder.scale(), &damaged);
-  if (!picture)
-    return damaged ? decoder.Damaged(reason) : decoder.Refuse("QuickTime: " + reason);
+  std::optional<QuickTimePicture> picture = ReadQuickTime(data, reason, decoder.scale(), &damaged);
+  if (!picture) return damaged ? decoder.Damaged(reason) : decoder.Refuse("QuickTime: " + reason);
   decoder.notes.AddCodec(picture->codec, picture->decoder);
   if (picture->profileApplied)
     decoder.notes.AddProfile("QuickTime image", picture->profileDescription);
@@ -77,8 +76,7 @@ void DrawQuickTime(Decoder& decoder, ByteReader& data, uint16_t opcode) {
       {0, 0, image.width, image.height}, picture->source,
       decoder.ScaledToCanvas(picture->scaledDestination), decoder.HiliteOr(picture->mode), clip,
       decoder.Colours(), hasAlpha);
-  if (!picture->damage.empty())
-    return decoder.Damaged(picture->damage, picture->damageAt);
+  if (!picture->damage.empty()) return decoder.Damaged(picture->damage, picture->damageAt);
   decoder.quickTimeDrawn = picture->destination;
 }
 

@@ -169,7 +169,8 @@ bool PixelRows::Next() {
     std::fill(stored_.begin(), stored_.end(), 0);
     // Runs that make more bytes than the row holds, or too few for its pixels, are no row
     // QuickDraw packed: what they would draw is a guess.
-    const std::optional<size_t> made = UnpackBits(packed, stored_, layout == Layout::Direct16 ? 2 : 1);
+    const std::optional<size_t> made =
+        UnpackBits(packed, stored_, layout == Layout::Direct16 ? 2 : 1);
     if (!made || *made > stored_.size() || *made < PixelBytes(header_, layout))
       return damage_ = "has pack runs that do not make it", false;
   } else {

@@ -83,7 +83,6 @@ std::optional<Pattern> ReadPixPat(ByteReader& data, std::string& reason);
 // Unpacks PackBits data into out (unit 2: runs of 16-bit pixels). Returns the bytes its runs
 // make, which may be more than out holds (those are dropped) or fewer (the rest of out stays as
 // it was); empty when its last run is cut short by the end of packed.
-std::optional<size_t> UnpackBits(std::span<const uint8_t> packed, std::span<uint8_t> out,
-                                 int unit);
+std::optional<size_t> UnpackBits(std::span<const uint8_t> packed, std::span<uint8_t> out, int unit);
 
 }  // namespace pict

@@ -566,8 +566,7 @@ std::optional<QuickTimePicture> ReadQuickTime(ByteReader data, std::string& reas
   return picture;
 }
 
-std::optional<UncompressedQuickTime> ReadUncompressedQuickTime(ByteReader data,
-                                                               std::string& reason,
+std::optional<UncompressedQuickTime> ReadUncompressedQuickTime(ByteReader data, std::string& reason,
                                                                bool* damaged) {
   if (damaged) *damaged = false;
   data.U16();  // version

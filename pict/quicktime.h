@@ -33,9 +33,9 @@ struct QuickTimePicture {
   int rowsWhole = 0;
   std::string damage;
   const uint8_t* damageAt = nullptr;
-  std::string codec;    // the image description's four characters: "jpeg"
-  std::string decoder;  // what decoded it: "libjpeg", or libavcodec's decoder ("cinepak")
-  bool profileApplied = false;     // the image's own ICC profile converted its colours
+  std::string codec;            // the image description's four characters: "jpeg"
+  std::string decoder;          // what decoded it: "libjpeg", or libavcodec's decoder ("cinepak")
+  bool profileApplied = false;  // the image's own ICC profile converted its colours
   std::string profileDescription;  // that profile's description
 };
 
@@ -66,8 +66,7 @@ struct UncompressedQuickTime {
 // the bitmap without the matte would show what the matte hides, so the matte is not decoded and
 // the picture goes to the next decoder. damaged, if given, says whether the reason is damaged
 // data rather than a matrix or matte.
-std::optional<UncompressedQuickTime> ReadUncompressedQuickTime(ByteReader data,
-                                                               std::string& reason,
+std::optional<UncompressedQuickTime> ReadUncompressedQuickTime(ByteReader data, std::string& reason,
                                                                bool* damaged = nullptr);
 
 // Multiplies the alpha of the pixels of image inside source by matte's alpha, matte's (0, 0) at
@@ -76,8 +75,8 @@ bool ApplyMatte(Image& image, const Rect& source, const Image& matte);
 
 // How many bytes of drawing, from the opcode right after a QuickTime opcode the walk decoded and
 // drew, are the fallback for viewers without the codec; 0 when none is marked, empty when one is
-// marked but runs past the end of rest (a damaged file: drawn, it would cover the image). rest starts at that
-// opcode; destination is where the QuickTime picture landed. Two markers exist:
+// marked but runs past the end of rest (a damaged file: drawn, it would cover the image). rest
+// starts at that opcode; destination is where the QuickTime picture landed. Two markers exist:
 // - QuickTime's own: PnSize (0x0007) with v = 174, whose h counts the bytes of fallback after the
 //   PnSize's data (the "QuickTime and a ... decompressor are needed" texts);
 // - a placeholder icon, as Photoshop 3 writes it: a 1-bit BitsRect or PackBitsRect (0x0090,

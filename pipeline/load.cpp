@@ -9,10 +9,10 @@
 
 #include "pict/decode.h"
 #include "picture/transfer.h"
+#include "pipeline/writers.h"
 #include "platform/files.h"
 #include "platform/isolated.h"
 #include "platform/process.h"
-#include "pipeline/writers.h"
 
 namespace {
 
@@ -121,8 +121,8 @@ const char* const kConverterLimits[4] = {"MAGICK_MEMORY_LIMIT=128MiB", "MAGICK_M
 
 // What ImageMagick says when a picture does not fit in the limits it was given.
 static bool SaysBeyondItsLimits(const std::string& errors) {
-  for (const char* words : {"cache resources exhausted", "exceeds limit",
-                            "memory allocation failed", "resource limit"})
+  for (const char* words :
+       {"cache resources exhausted", "exceeds limit", "memory allocation failed", "resource limit"})
     if (errors.find(words) != std::string::npos) return true;
   return false;
 }
@@ -153,8 +153,7 @@ Bitmap LoadThroughConverter(const std::string& inputPath, const std::string& tem
   said = end ? "wrote no picture" : DescribeProgramEnd(end, deadlineMs);
   // Only the first few lines matter; a converter that writes more is not read further.
   const std::optional<std::string> message = ReadFileBytes(errors.path());
-  if (end.started && !end.timedOut && message &&
-      SaysBeyondItsLimits(message->substr(0, 4096)))
+  if (end.started && !end.timedOut && message && SaysBeyondItsLimits(message->substr(0, 4096)))
     said = "the picture does not fit in the memory and disk it may use (" + said + ")";
   return nullptr;
 }

@@ -36,9 +36,8 @@ static std::vector<std::string> EnvironmentWith(const std::vector<std::string>& 
   const auto nameOf = [](std::string_view entry) { return entry.substr(0, entry.find('=')); };
   for (char** variable = environ; *variable; ++variable) {
     const std::string_view entry(*variable);
-    if (std::none_of(entries.begin(), entries.end(), [&](const std::string& e) {
-          return nameOf(e) == nameOf(entry);
-        }))
+    if (std::none_of(entries.begin(), entries.end(),
+                     [&](const std::string& e) { return nameOf(e) == nameOf(entry); }))
       environment.emplace_back(entry);
   }
   environment.insert(environment.end(), entries.begin(), entries.end());
@@ -55,11 +54,10 @@ ProgramEnd RunProgram(const std::vector<std::string>& argv, int timeoutMilliseco
   posix_spawn_file_actions_init(&actions);
   for (int fd : {0, 1, 2}) {
     if (fd == 2 && !setting.errorFile.empty())
-      posix_spawn_file_actions_addopen(&actions, fd, setting.errorFile.c_str(),
-                                       O_WRONLY | O_APPEND, 0);
-    else
-      posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY,
+      posix_spawn_file_actions_addopen(&actions, fd, setting.errorFile.c_str(), O_WRONLY | O_APPEND,
                                        0);
+    else
+      posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY, 0);
   }
   // A group of its own, so that the deadline ends whatever the program starts as well.
   posix_spawnattr_t attributes;
@@ -71,9 +69,9 @@ ProgramEnd RunProgram(const std::vector<std::string>& argv, int timeoutMilliseco
   std::vector<char*> args;
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
-  const std::vector<std::string> environment =
-      setting.environment.empty() ? std::vector<std::string>{}
-                                  : EnvironmentWith(setting.environment);
+  const std::vector<std::string> environment = setting.environment.empty()
+                                                   ? std::vector<std::string>{}
+                                                   : EnvironmentWith(setting.environment);
   std::vector<char*> variables;
   for (const std::string& variable : environment)
     variables.push_back(const_cast<char*>(variable.c_str()));

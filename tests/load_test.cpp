@@ -16,9 +16,9 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/files.h"
 #include "platform/isolated.h"
 #include "platform/process.h"
-#include "platform/files.h"
 #include "settings/settings.h"  // kConverterDeadlineMs
 #include "tests/support/corpus.h"
 #include "tests/support/pict_writer.h"
@@ -402,7 +402,8 @@ TEST_F(LoadPictureTest, DamagedPictureComesBackWithoutAskingTheOtherReaders) {
   for (const auto& c : cases) {
     fs::remove(marker);
     const std::string file = scratch_ / "cut.pct";
-    ASSERT_TRUE(WriteFileBytes(file, std::string(whole.begin(), whole.begin() + ptrdiff_t(c.size))));
+    ASSERT_TRUE(
+        WriteFileBytes(file, std::string(whole.begin(), whole.begin() + ptrdiff_t(c.size))));
     const LoadResult result = LoadPicture(file, temp_, kConverterDeadlineMs);
     EXPECT_EQ(static_cast<bool>(result.picture), c.drawn) << c.what;
     EXPECT_EQ(fs::exists(marker), !c.drawn) << c.what << ": the converter";
@@ -420,8 +421,8 @@ TEST_F(LoadPictureTest, DamagedPictureComesBackWithoutAskingTheOtherReaders) {
 // they were; a picture that does not fit in them fails with that reason.
 TEST_F(LoadPictureTest, ConverterRunsWithinItsLimitsAndSaysWhenAPictureDoesNotFit) {
   const std::string seen = scratch_ / "seen";
-  UseFakeConverter("/usr/bin/env | /bin/grep '^MAGICK_' | LC_ALL=C /usr/bin/sort > '" + seen + "'\nprintf '%s\\n' \"$@\" >> '" + seen +
-                   "'\nexec /usr/bin/convert \"$@\"");
+  UseFakeConverter("/usr/bin/env | /bin/grep '^MAGICK_' | LC_ALL=C /usr/bin/sort > '" + seen +
+                   "'\nprintf '%s\\n' \"$@\" >> '" + seen + "'\nexec /usr/bin/convert \"$@\"");
   const std::string gradient = Write(TestPicture::Gradient);
   ASSERT_TRUE(LoadWithConverter(gradient));
   std::vector<std::string> lines;

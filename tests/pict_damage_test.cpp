@@ -24,7 +24,9 @@ using Bytes = std::vector<uint8_t>;
 
 PictResult Decode(const Bytes& bytes, int scale = 1) { return DecodePict(bytes, {.scale = scale}); }
 
-Bytes Cut(const Bytes& bytes, size_t size) { return Bytes(bytes.begin(), bytes.begin() + ptrdiff_t(size)); }
+Bytes Cut(const Bytes& bytes, size_t size) {
+  return Bytes(bytes.begin(), bytes.begin() + ptrdiff_t(size));
+}
 
 // A direct pixmap whose every pixel differs from its neighbours, so a row out of place shows.
 PixmapPlan Distinct(int depth, int width, int height) {
@@ -70,8 +72,8 @@ Bytes ImageFile(FREE_IMAGE_FORMAT format, int width, int height) {
 constexpr int kWidth = 40, kHeight = 64;
 
 PictWriter& QuickTime(PictWriter& w, const char* codec, const Bytes& image) {
-  const Bytes data = QuickTimeOpcodeData(
-      QuickTimeDescription(codec, kWidth, kHeight, 24, image), {0, 0, kWidth, kHeight});
+  const Bytes data = QuickTimeOpcodeData(QuickTimeDescription(codec, kWidth, kHeight, 24, image),
+                                         {0, 0, kWidth, kHeight});
   return w.Op(0x8200).U32(uint32_t(data.size())).Raw(data);
 }
 
@@ -119,7 +121,8 @@ TEST(PictDamage, EveryOpcodeFamilyCutAtItsEdgesKeepsWhatCameBefore) {
   bitmap.packed = false;
   PixmapPlan indexedPlain = Distinct(4, kWidth, kHeight);
   indexedPlain.packed = false;
-  const Bytes jpeg = ImageFile(FIF_JPEG, kWidth, kHeight), png = ImageFile(FIF_PNG, kWidth, kHeight);
+  const Bytes jpeg = ImageFile(FIF_JPEG, kWidth, kHeight),
+              png = ImageFile(FIF_PNG, kWidth, kHeight);
   PixmapPlan uncompressed = Distinct(32, kWidth, kHeight);
   const struct {
     const char* what;
@@ -127,14 +130,41 @@ TEST(PictDamage, EveryOpcodeFamilyCutAtItsEdgesKeepsWhatCameBefore) {
     bool draws;  // rows of it may arrive
   } families[] = {
       {"pen size", [](PictWriter& w) { w.Op(0x0007).PointData(3, 3); }, false},
-      {"clip region", [](PictWriter& w) { w.Op(0x0001).RegionData({{0, 0, 20, 16}, {25, 0, 40, 8}}); }, false},
-      {"paint rectangle", [](PictWriter& w) { w.Op(0x0031).RectData({2, 2, 30, 12}); }, false},
-      {"polygon", [](PictWriter& w) {
-         w.Op(0x0071).U16(22).RectData({0, 0, 30, 12}).PointData(0, 0).PointData(30, 0).PointData(15, 12);
-       }, false},
-      {"text", [](PictWriter& w) { w.Op(0x0028).PointData(2, 12).U8(5).Raw({'D', 'a', 'm', 'a', 'g'}); }, false},
-      {"long comment", [](PictWriter& w) { w.LongComment(100, {1, 2, 3, 4, 5, 6}); }, false},
-      {"reserved opcode", [](PictWriter& w) { w.Op(0x00A2).U16(6).Raw({1, 2, 3, 4, 5, 6}); }, false},
+      {"clip region",
+       [](PictWriter& w) {
+         w.Op(0x0001).RegionData({{0, 0, 20, 16}, {25, 0, 40, 8}});
+       },
+       false},
+      {"paint rectangle",
+       [](PictWriter& w) {
+         w.Op(0x0031).RectData({2, 2, 30, 12});
+       },
+       false},
+      {"polygon",
+       [](PictWriter& w) {
+         w.Op(0x0071)
+             .U16(22)
+             .RectData({0, 0, 30, 12})
+             .PointData(0, 0)
+             .PointData(30, 0)
+             .PointData(15, 12);
+       },
+       false},
+      {"text",
+       [](PictWriter& w) {
+         w.Op(0x0028).PointData(2, 12).U8(5).Raw({'D', 'a', 'm', 'a', 'g'});
+       },
+       false},
+      {"long comment",
+       [](PictWriter& w) {
+         w.LongComment(100, {1, 2, 3, 4, 5, 6});
+       },
+       false},
+      {"reserved opcode",
+       [](PictWriter& w) {
+         w.Op(0x00A2).U16(6).Raw({1, 2, 3, 4, 5, 6});
+       },
+       false},
       {"pixel pattern", [](PictWriter& w) { w.PixPat(0x0014, Distinct(8, 8, 8)); }, false},
       {"bitmap", [&](PictWriter& w) { w.Pixmap(bitmap); }, true},
       {"indexed unpacked", [&](PictWriter& w) { w.Pixmap(indexedPlain); }, true},
@@ -145,7 +175,8 @@ TEST(PictDamage, EveryOpcodeFamilyCutAtItsEdgesKeepsWhatCameBefore) {
       {"QuickTime JPEG", [&](PictWriter& w) { QuickTime(w, "jpeg", jpeg); }, true},
       // libavcodec does not say which rows of data that ends early are whole: none is drawn.
       {"QuickTime PNG", [&](PictWriter& w) { QuickTime(w, "png ", png); }, false},
-      {"uncompressed QuickTime", [&](PictWriter& w) {
+      {"uncompressed QuickTime",
+       [&](PictWriter& w) {
          PictWriter inner;
          inner.Pixmap(uncompressed);
          PictWriter data;  // version, the identity matrix, no matte, the bitmap opcode
@@ -153,7 +184,8 @@ TEST(PictDamage, EveryOpcodeFamilyCutAtItsEdgesKeepsWhatCameBefore) {
          for (const int32_t m : QuickTimeScale(1, 1)) data.U32(uint32_t(m));
          data.U32(0).RectData({0, 0, 0, 0}).Raw(inner.Body());
          w.Op(0x8201).U32(uint32_t(data.Body().size())).Raw(data.Body());
-       }, true},
+       },
+       true},
   };
   for (const auto& family : families) {
     // Something already drawn, so that a cut is no refusal, and unlike every family's pixels.
@@ -169,7 +201,8 @@ TEST(PictDamage, EveryOpcodeFamilyCutAtItsEdgesKeepsWhatCameBefore) {
     const Image whole = Decode(file).image, before = Before(file, opcode);
     ASSERT_FALSE(whole.IsEmpty()) << family.what;
     const size_t threeQuarters = opcode + 2 + (end - opcode - 2) * 3 / 4;
-    for (const size_t cut : {opcode + 1, opcode + 2, (opcode + 2 + end) / 2, threeQuarters, end - 1}) {
+    for (const size_t cut :
+         {opcode + 1, opcode + 2, (opcode + 2 + end) / 2, threeQuarters, end - 1}) {
       const std::string what = std::string(family.what) + " cut at " + std::to_string(cut);
       const PictResult result = Decode(Cut(file, cut));
       ASSERT_TRUE(result.refusal.empty()) << what << ": " << result.refusal;
@@ -201,7 +234,8 @@ TEST(PictDamage, DamagedRowsAreNotDrawn) {
     w.Op(0x0098).U16(0x8000 | 8).RectData({0, 0, 8, 4}).U16(0).U16(0).U32(0);
     w.U32(72 << 16).U32(72 << 16).U16(0).U16(8).U16(1).U16(8).U32(0).U32(0).U32(0);
     w.U32(0).U16(0).U16(255);  // a colour table of 256 greys
-    for (int i = 0; i < 256; ++i) w.U16(uint16_t(i)).U16(uint16_t(i * 257)).U16(uint16_t(i * 257)).U16(uint16_t(i * 257));
+    for (int i = 0; i < 256; ++i)
+      w.U16(uint16_t(i)).U16(uint16_t(i * 257)).U16(uint16_t(i * 257)).U16(uint16_t(i * 257));
     w.RectData({0, 0, 8, 4}).RectData({0, 0, 8, 4}).U16(0);
     for (int row = 0; row < 2; ++row) w.U8(9).U8(7).Raw({1, 2, 3, 4, 5, 6, 7, 8});
     rowAt = w.Bytes().size();
@@ -229,9 +263,11 @@ TEST(PictDamage, DamagedRowsAreNotDrawn) {
     EXPECT_NE(result.notes.damage->what.find("in row 3 of 4"), std::string::npos)
         << c.what << ": " << result.notes.damage->what;
     ASSERT_FALSE(result.image.IsEmpty()) << c.what;
-    const Image before = Decode(PictWriter().Frame(0, 0, 8, 4).Pixmap(Distinct(32, 8, 4)).End().Bytes()).image;
+    const Image before =
+        Decode(PictWriter().Frame(0, 0, 8, 4).Pixmap(Distinct(32, 8, 4)).End().Bytes()).image;
     for (int y = 0; y < 4; ++y)
-      EXPECT_EQ(RowOf(result.image, y), RowOf(y < 2 ? whole : before, y)) << c.what << ": row " << y;
+      EXPECT_EQ(RowOf(result.image, y), RowOf(y < 2 ? whole : before, y))
+          << c.what << ": row " << y;
   }
 }
 
@@ -239,7 +275,8 @@ TEST(PictDamage, DamagedRowsAreNotDrawn) {
 // that says where; a file that is no PICT, a header cut short or a cap is a refusal without it.
 TEST(PictDamage, DamageBeforeAnythingShowsIsARefusalThatSaysWhere) {
   const Bytes pixmap = PictWriter().Frame(0, 0, 40, 16).Pixmap(Distinct(32, 40, 16)).End().Bytes();
-  const Bytes rect = PictWriter().Frame(0, 0, 40, 16).Op(0x0031).RectData({0, 0, 8, 8}).End().Bytes();
+  const Bytes rect =
+      PictWriter().Frame(0, 0, 40, 16).Op(0x0031).RectData({0, 0, 8, 8}).End().Bytes();
   PictWriter nops;
   nops.Frame(0, 0, 1, 1).Raw(Bytes(size_t{9} << 20, 0));
   const struct {
@@ -262,7 +299,8 @@ TEST(PictDamage, DamageBeforeAnythingShowsIsARefusalThatSaysWhere) {
       EXPECT_EQ(result.IsDamaged(), c.damaged) << c.what;
       EXPECT_EQ(result.image.IsEmpty(), c.refusal != nullptr) << c.what << ": " << result.refusal;
       if (c.refusal) {
-        EXPECT_NE(result.refusal.find(c.refusal), std::string::npos) << c.what << ": " << result.refusal;
+        EXPECT_NE(result.refusal.find(c.refusal), std::string::npos)
+            << c.what << ": " << result.refusal;
       }
       if (c.damaged && c.refusal) {
         EXPECT_EQ(result.refusal.rfind("damaged at byte ", 0), 0u) << result.refusal;
@@ -381,7 +419,8 @@ TEST(PictCorpusCuts, EveryRealFileCutKeepsItsIntactPart) {
     // The version opcode after the frame, with or without the preamble.
     const bool version1 = (file.size() > 523 && file[522] == 0x11 && file[523] == 0x01) ||
                           (file.size() > 11 && file[10] == 0x11 && file[11] == 0x01);
-    for (const size_t cut : {file.size() / 5, file.size() / 2, file.size() * 4 / 5, file.size() - 3}) {
+    for (const size_t cut :
+         {file.size() / 5, file.size() / 2, file.size() * 4 / 5, file.size() - 3}) {
       const std::string what = entry.path().string() + " cut at " + std::to_string(cut);
       const PictResult result = Decode(Cut(file, cut));
       if (!result.notes.damage) {

@@ -245,19 +245,27 @@ TEST(ReadQuickTime, RefusesWhatItCannotPlaceOrDecode) {
     std::string reason;  // a part of the reason given
     bool damaged;
   } cases[] = {
-      {QuickTimeOpcodeData(QuickTimeDescription("zzzz", 6, 5, 24, png), all), "codec 'zzzz'", false},
+      {QuickTimeOpcodeData(QuickTimeDescription("zzzz", 6, 5, 24, png), all), "codec 'zzzz'",
+       false},
       {QuickTimeOpcodeData(QuickTimeDescription("PNTG", 6, 5, 1, png), all), "codec 'PNTG'", false},
       {QuickTimeOpcodeData(image, all, rotation), "rotated", false},
       {QuickTimeOpcodeData(image, all, skew), "skewed", false},
       {QuickTimeOpcodeData(image, all, QuickTimeScale(-1, 1, 6)), "mirrored", false},
       {QuickTimeOpcodeData(image, all, perspective), "perspective", false},
-      {QuickTimeOpcodeData(QuickTimeDescription("raw ", 60000, 60000, 8, Bytes(2)), all), "size limit", true},
+      {QuickTimeOpcodeData(QuickTimeDescription("raw ", 60000, 60000, 8, Bytes(2)), all),
+       "size limit", true},
       {QuickTimeOpcodeData(QuickTimeDescription("raw ", 0, 5, 8, Bytes(2)), all), "empty", true},
-      {QuickTimeOpcodeData(QuickTimeDescription("png ", 6, 5, 24, Claiming(png, 16, 4, 30000)), all), "not be decoded", true},
-      {QuickTimeOpcodeData(QuickTimeDescription("jpeg", 6, 5, 24, Claiming(jpeg, sof + 5, 2, 30000)), all), "size limit", true},
-      {QuickTimeOpcodeData(QuickTimeDescription("png ", 6, 5, 24, Bytes(png.begin(), png.begin() + 40)), all),
+      {QuickTimeOpcodeData(QuickTimeDescription("png ", 6, 5, 24, Claiming(png, 16, 4, 30000)),
+                           all),
        "not be decoded", true},
-      {QuickTimeOpcodeData(Bytes(image.begin(), image.begin() + 60), all), "image description", true},
+      {QuickTimeOpcodeData(
+           QuickTimeDescription("jpeg", 6, 5, 24, Claiming(jpeg, sof + 5, 2, 30000)), all),
+       "size limit", true},
+      {QuickTimeOpcodeData(
+           QuickTimeDescription("png ", 6, 5, 24, Bytes(png.begin(), png.begin() + 40)), all),
+       "not be decoded", true},
+      {QuickTimeOpcodeData(Bytes(image.begin(), image.begin() + 60), all), "image description",
+       true},
       {cut, "'png ' data ends early", true},
       {QuickTimeOpcodeData(image, {10, 10, 20, 20}), "outside the image", true},
       {QuickTimeOpcodeData(image, all, kIdentity, {0, 4, 0, 0}), "mask", true},
@@ -301,9 +309,10 @@ TEST(ReadQuickTime, SurvivesDataCutAnywhere) {
       // for JPEG, the rows libjpeg made whole and the damage said.
       const size_t size = (opcode.size() - 1) * keep / c.whole.size();
       const auto cut = Read(Bytes(opcode.begin(), opcode.begin() + ptrdiff_t(size)), reason);
-      EXPECT_TRUE(!cut || (std::string(c.codec) == "jpeg" &&
-                           (cut->rowsWhole == 20 ? cut->damage.empty()
-                                                 : cut->damage.find("ends in row") != std::string::npos)))
+      EXPECT_TRUE(!cut ||
+                  (std::string(c.codec) == "jpeg" &&
+                   (cut->rowsWhole == 20 ? cut->damage.empty()
+                                         : cut->damage.find("ends in row") != std::string::npos)))
           << c.codec << keep;
     }
   }
