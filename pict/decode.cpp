@@ -79,16 +79,18 @@ std::optional<Header> ReadHeader(std::span<const uint8_t> file, ByteReader& read
   return header;
 }
 
-// A picture recorded at another resolution than 72 dpi is shown at its native resolution, so a
-// 300-dpi scan keeps every pixel.
-bool AtNativeResolution(const Header& header) {
+// The canvas shows the picture frame; a picture recorded at another resolution than 72 dpi
+// is shown at its native resolution, so a 300-dpi scan keeps every pixel.
+bool IsNative(const Header& header) {
   const bool native = std::lround(header.hRes) != 72 || std::lround(header.vRes) != 72;
   return header.extended && native && !header.source.IsEmpty();
 }
 
-// The canvas shows the picture frame, or the source rectangle at the native resolution.
-Rect CanvasRect(const Header& header) {
-  return AtNativeResolution(header) ? header.source : header.frame;
+Rect CanvasRect(const Header& header) { return IsNative(header) ? header.source : header.frame; }
+
+// Canvas pixels per inch at scale 1; a resolution no picture can have counts as 72 dpi.
+double PixelsPerInch(const Header& header, double resolution) {
+  return IsNative(header) && resolution >= 1 && resolution <= 65535 ? resolution : 72;
 }
 
 std::string Hex(uint16_t opcode) {
@@ -147,9 +149,8 @@ PictResult Decode(std::span<const uint8_t> file, int scale) {
 
   Decoder decoder(header->version, static_cast<int>(width), static_cast<int>(height),
                   {-area.left, -area.top}, scale);
-  const bool native = AtNativeResolution(*header);
-  decoder.notes.horizontalDpi = (native ? header->hRes : 72) * scale;
-  decoder.notes.verticalDpi = (native ? header->vRes : 72) * scale;
+  decoder.notes.horizontalDpi = PixelsPerInch(*header, header->hRes) * scale;
+  decoder.notes.verticalDpi = PixelsPerInch(*header, header->vRes) * scale;
   const bool words = header->version == 2;
   // Where the opcode in hand begins in the file, and what it is, for a damage note.
   const uint8_t* opcodeStart = nullptr;
