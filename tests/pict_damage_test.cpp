@@ -93,19 +93,18 @@ Image Before(const Bytes& file, size_t offset, bool version1 = false) {
 
 // The cut picture keeps what came before the damaged opcode, and of a pixel operation the rows
 // that arrived: each of its rows is the row of the picture before that opcode, or the row of
-// the whole picture; never anything else.
-void ExpectIntactPart(const Image& cut, const Image& before, const Image& whole,
-                      const std::string& what, int* arrived = nullptr) {
-  ASSERT_EQ(cut.width, whole.width) << what;
-  ASSERT_EQ(cut.height, whole.height) << what;
+// the whole picture; never anything else. How many rows are the whole picture's and not the one
+// before; -1 when a row is neither (or the sizes differ).
+int IntactRows(const Image& cut, const Image& before, const Image& whole) {
+  if (cut.width != whole.width || cut.height != whole.height) return -1;
   int rows = 0;
   for (int y = 0; y < cut.height; ++y) {
     const std::vector<uint32_t> row = RowOf(cut, y);
     const bool asBefore = row == RowOf(before, y), asWhole = row == RowOf(whole, y);
-    ASSERT_TRUE(asBefore || asWhole) << what << ": row " << y << " is neither";
+    if (!asBefore && !asWhole) return -1;
     rows += asWhole && !asBefore;
   }
-  if (arrived) *arrived = rows;
+  return rows;
 }
 
 }  // namespace
@@ -209,8 +208,8 @@ TEST(PictDamage, EveryOpcodeFamilyCutAtItsEdgesKeepsWhatCameBefore) {
       ASSERT_TRUE(result.notes.damage) << what;
       EXPECT_EQ(result.notes.damage->opcodeOffset, opcode) << what;
       EXPECT_LE(result.notes.damage->offset, cut) << what;
-      int arrived = 0;
-      ExpectIntactPart(result.image, before, whole, what, &arrived);
+      const int arrived = IntactRows(result.image, before, whole);
+      EXPECT_GE(arrived, 0) << what;
       if (!family.draws) {
         EXPECT_EQ(arrived, 0) << what;
         EXPECT_EQ(result.notes.damage->offset, opcode) << what;
@@ -441,12 +440,15 @@ TEST(PictCorpusCuts, EveryRealFileCutKeepsItsIntactPart) {
       }
       ++partial;
       const Image before = Before(file, damage.opcodeOffset, version1);
-      int arrived = 0;
       if (result.image.pixels == before.pixels) continue;  // nothing of the damaged opcode
-      ExpectIntactPart(result.image, before,
-                       Before(file, EndOfOpcode(file, damage.opcodeOffset), version1), what,
-                       &arrived);
-      rows += arrived;
+      // Where a later opcode draws over the rows that arrived, they are the rows of the picture
+      // once the damaged opcode is whole instead (slow to find: only then).
+      int arrived = IntactRows(result.image, before, whole.image);
+      if (arrived < 0)
+        arrived = IntactRows(result.image, before,
+                             Before(file, EndOfOpcode(file, damage.opcodeOffset), version1));
+      EXPECT_GE(arrived, 0) << what << ": a row is neither";
+      rows += std::max(arrived, 0);
     }
   }
   EXPECT_GT(files, 50) << "pictures decoded in the corpus";
