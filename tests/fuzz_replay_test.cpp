@@ -4,11 +4,7 @@
 // bounds or undefined behaviour in the decoder fails the suite here, not only in a fuzz run.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <csignal>
 #include <cstdint>
-#include <cstdio>
-#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -16,54 +12,14 @@
 #include "platform/files.h"
 #include "platform/text.h"
 #include "tests/support/corpus.h"
+#include "tests/support/fuzz_replay.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
-// Sanitizer runtimes call this back when a report ends the process; without them it is absent.
-extern "C" void __sanitizer_set_death_callback(void (*callback)()) __attribute__((weak));
-
 namespace {
 
-// The input in hand. A crash or a sanitizer's report ends the process before the test can say
-// which input it was on, so the process says it on its way out.
-char gInput[1024] = "";
-
-void NameTheInput() { std::fprintf(stderr, "\nFuzzReplay: the input was %s\n", gInput); }
-
-void NameTheInputAndDie(int signal) {
-  NameTheInput();
-  std::signal(signal, SIG_DFL);
-  std::raise(signal);
-}
-
-class InputNamer : public ::testing::Environment {
-  void SetUp() override {
-    // AddressSanitizer reports the faults of memory itself; the fuzz target's trap and an abort
-    // are left to the handlers here.
-    std::vector<int> signals = {SIGILL, SIGABRT};
-    if (__sanitizer_set_death_callback)
-      __sanitizer_set_death_callback(NameTheInput);
-    else
-      signals.insert(signals.end(), {SIGSEGV, SIGBUS, SIGFPE});
-    for (const int signal : signals) std::signal(signal, NameTheInputAndDie);
-  }
-};
-const auto* const kInputNamer = ::testing::AddGlobalTestEnvironment(new InputNamer);
-
 void Replay(const std::string& name, const std::string& bytes) {
-  std::snprintf(gInput, sizeof gInput, "%s", name.c_str());
-  EXPECT_EQ(LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), 0)
-      << name;
-}
-
-// The files below folder, sorted, so that every run feeds the same inputs in the same order.
-std::vector<std::string> FilesBelow(const std::string& folder) {
-  std::vector<std::string> files;
-  std::error_code error;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, error))
-    if (entry.is_regular_file()) files.push_back(entry.path().string());
-  std::sort(files.begin(), files.end());
-  return files;
+  ::Replay(LLVMFuzzerTestOneInput, name, bytes);
 }
 
 TEST(FuzzReplay, DamagedPicturesOfEveryOpcodeFamilyDecodeOrAreRefused) {

@@ -1,0 +1,55 @@
+#include "tests/support/fuzz_replay.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+
+// Sanitizer runtimes call this back when a report ends the process; without them it is absent.
+extern "C" void __sanitizer_set_death_callback(void (*callback)()) __attribute__((weak));
+
+namespace {
+
+// The input in hand.
+char gInput[1024] = "";
+
+void NameTheInput() { std::fprintf(stderr, "\nFuzzReplay: the input was %s\n", gInput); }
+
+void NameTheInputAndDie(int signal) {
+  NameTheInput();
+  std::signal(signal, SIG_DFL);
+  std::raise(signal);
+}
+
+class InputNamer : public ::testing::Environment {
+  void SetUp() override {
+    // AddressSanitizer reports the faults of memory itself; the fuzz target's trap and an abort
+    // are left to the handlers here.
+    std::vector<int> signals = {SIGILL, SIGABRT};
+    if (__sanitizer_set_death_callback)
+      __sanitizer_set_death_callback(NameTheInput);
+    else
+      signals.insert(signals.end(), {SIGSEGV, SIGBUS, SIGFPE});
+    for (const int signal : signals) std::signal(signal, NameTheInputAndDie);
+  }
+};
+// Linked into a test with Replay, which lives in this file.
+const auto* const kInputNamer = ::testing::AddGlobalTestEnvironment(new InputNamer);
+
+}  // namespace
+
+void Replay(FuzzTarget target, const std::string& name, const std::string& bytes) {
+  std::snprintf(gInput, sizeof gInput, "%s", name.c_str());
+  EXPECT_EQ(target(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), 0) << name;
+}
+
+std::vector<std::string> FilesBelow(const std::string& folder) {
+  std::vector<std::string> files;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, error))
+    if (entry.is_regular_file()) files.push_back(entry.path().string());
+  std::sort(files.begin(), files.end());
+  return files;
+}
