@@ -28,7 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto picts = macfile::ReadPictResources(fork, message);
     if (picts && picts->size() != listing.picts.size()) __builtin_trap();
     int previous = -32769;
-    for (const macfile::PictResource& resource : picts.value_or(std::vector<macfile::PictResource>{})) {
+    for (const macfile::PictResource& resource :
+         picts.value_or(std::vector<macfile::PictResource>{})) {
       // In strictly rising id order, each with its data inside the fork.
       if (resource.id <= previous) __builtin_trap();
       previous = resource.id;

@@ -30,7 +30,8 @@ int main(int argc, char** argv) {
   std::vector<std::pair<std::string, std::string>> files;
   for (const WrappedFile& wrapped : EveryWrapper(forks)) {
     std::string name;
-    for (const char c : wrapped.label) name += std::isalnum(uint8_t(c)) ? char(std::tolower(c)) : '-';
+    for (const char c : wrapped.label)
+      name += std::isalnum(uint8_t(c)) ? char(std::tolower(c)) : '-';
     const std::string& bytes = wrapped.bytes;
     files.emplace_back(whole + name, bytes);
     // Cut in the header, in the middle and just before the end.
@@ -49,9 +50,10 @@ int main(int argc, char** argv) {
   // The bare fork with each field of its map's header and type list changed: offsets, counts.
   const std::string& fork = forks.resourceFork;
   const ForkLayout layout = LayoutOf(fork);
-  const size_t kFields[] = {layout.mapOffset + 24, layout.mapOffset + 26, layout.typeList,
-                            layout.typeList + 2 + 4, layout.typeList + 2 + 6,
-                            layout.typeList + 2 + 8 * 3, layout.nameList};
+  const size_t kFields[] = {layout.mapOffset + 24,   layout.mapOffset + 26,
+                            layout.typeList,         layout.typeList + 2 + 4,
+                            layout.typeList + 2 + 6, layout.typeList + 2 + 8 * 3,
+                            layout.nameList};
   for (size_t i = 0; i < std::size(kFields); ++i) {
     std::string changed = fork;
     changed[kFields[i]] ^= char(0x81);

@@ -86,11 +86,9 @@ std::optional<MacFile> UnwrapAppleSingle(ByteView file, Wrapper kind, std::strin
       return std::nullopt;
     }
     seen[id] = true;
-    if ((id == kDataFork || id == kResourceFork) && entry->size() > kMaxForkBytes) {
-      message = what + " has " + std::to_string(entry->size()) +
-                " bytes, more than the reader allows (" + std::to_string(kMaxForkBytes) + ")";
+    if ((id == kDataFork || id == kResourceFork) &&
+        !IsForkWithinCap(kind, id == kDataFork ? "data" : "resource", entry->size(), message))
       return std::nullopt;
-    }
     if (id == kRealName && entry->size() > kMaxNameBytes) {
       message = what + " has " + std::to_string(entry->size()) + " bytes, more than a name has";
       return std::nullopt;

@@ -150,7 +150,8 @@ std::optional<MacFile> UnwrapBinHex(ByteView file, std::string& message) {
   if (!fill(1, "header")) return std::nullopt;
   const size_t nameLength = uint8_t(stream[0]);
   if (nameLength < 1 || nameLength > 63) {
-    message = "BinHex 4.0: a name of " + std::to_string(nameLength) + " bytes (1 to 63 are allowed)";
+    message =
+        "BinHex 4.0: a name of " + std::to_string(nameLength) + " bytes (1 to 63 are allowed)";
     return std::nullopt;
   }
   const size_t headerSize = 1 + nameLength + kHeaderAfterName;
@@ -159,12 +160,9 @@ std::optional<MacFile> UnwrapBinHex(ByteView file, std::string& message) {
   const ByteView header = ToBytes(stream).first(headerSize);
   const size_t fields = 1 + nameLength + 1;
   const uint32_t dataSize = U32At(header, fields + 10), resourceSize = U32At(header, fields + 14);
-  for (const auto& [size, fork] : {std::pair{dataSize, "data"}, {resourceSize, "resource"}})
-    if (size > kMaxForkBytes) {
-      message = "BinHex 4.0: a " + std::string(fork) + " fork of " + std::to_string(size) +
-                " bytes, more than the reader allows (" + std::to_string(kMaxForkBytes) + ")";
-      return std::nullopt;
-    }
+  if (!IsForkWithinCap(Wrapper::BinHex, "data", dataSize, message) ||
+      !IsForkWithinCap(Wrapper::BinHex, "resource", resourceSize, message))
+    return std::nullopt;
 
   MacFile result;
   result.wrapper = Wrapper::BinHex;
@@ -172,8 +170,7 @@ std::optional<MacFile> UnwrapBinHex(ByteView file, std::string& message) {
   result.type = FourBytes(header, fields);
   result.creator = FourBytes(header, fields + 4);
   const size_t dataAt = headerSize, resourceAt = dataAt + dataSize + 2;
-  if (!fill(resourceAt, "data fork") ||
-      !CheckCrc(stream, dataAt, dataSize, "data fork", message) ||
+  if (!fill(resourceAt, "data fork") || !CheckCrc(stream, dataAt, dataSize, "data fork", message) ||
       !fill(resourceAt + resourceSize + 2, "resource fork") ||
       !CheckCrc(stream, resourceAt, resourceSize, "resource fork", message))
     return std::nullopt;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "macfile/bytes.h"
 #include "macfile/wrapper.h"
@@ -34,6 +35,9 @@ struct ForkHeader {
 // own header and the map's copy of the header (when start reaches it) matches or is zero.
 // Nothing, with the reason in message, otherwise.
 std::optional<ForkHeader> ReadForkHeader(ByteView start, uint64_t forkSize, std::string& message);
+
+// True when a fork of size bytes is within kMaxForkBytes; else false, with the reason.
+bool IsForkWithinCap(Wrapper wrapper, std::string_view fork, uint64_t size, std::string& message);
 
 // The four bytes of a Finder type or creator; empty when they are all zero (none said).
 std::string FourBytes(ByteView bytes, size_t offset);

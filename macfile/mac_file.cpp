@@ -67,8 +67,7 @@ MacFileListing ListMacFile(const std::string& path) {
   return file ? ListMacFile(ToBytes(*file)) : listing;
 }
 
-std::optional<std::string> ReadPictResource(const std::string& path, int id,
-                                            std::string& message) {
+std::optional<std::string> ReadPictResource(const std::string& path, int id, std::string& message) {
   const std::optional<MacFile> file = Unwrap(path, message);
   if (!file) return std::nullopt;
   const ByteView fork = ToBytes(file->resourceFork);

@@ -40,8 +40,7 @@ MacFileListing ListMacFile(const std::string& path);
 // The data of the 'PICT' resource with this id in the wrapper at path, as the listing showed it.
 // Nothing, with the reason in message, when the file cannot be read, is no wrapper, is
 // damaged, holds no 'PICT' resource of that id, or holds a compressed one.
-std::optional<std::string> ReadPictResource(const std::string& path, int id,
-                                            std::string& message);
+std::optional<std::string> ReadPictResource(const std::string& path, int id, std::string& message);
 
 // The data fork of the wrapper at path: the picture itself when the wrapper says its type is
 // 'PICT'. Nothing, with the reason in message, when the file cannot be read, is no wrapper or

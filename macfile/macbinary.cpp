@@ -7,7 +7,6 @@
 #include <string_view>
 
 #include "macfile/formats.h"
-#include "macfile/limits.h"
 #include "platform/text.h"
 
 namespace macfile {
@@ -43,9 +42,7 @@ bool FitsIn(const Layout& layout, uint64_t fileSize) {
          (layout.resourceSize == 0 || layout.resourceAt + layout.resourceSize <= fileSize);
 }
 
-bool HasCrc(ByteView header) {
-  return Crc16(header.first(kCrc)) == U16At(header, kCrc);
-}
+bool HasCrc(ByteView header) { return Crc16(header.first(kCrc)) == U16At(header, kCrc); }
 
 bool HasSignature(ByteView header) {
   return std::string_view(reinterpret_cast<const char*>(header.data()) + kSignature, 4) == "mBIN";
@@ -67,9 +64,9 @@ Wrapper RecogniseMacBinary(ByteView start, uint64_t fileSize) {
   const Layout layout = LayoutOf(header);
   // A header that says it is II or III and whose forks fit, with a CRC that does not match:
   // unwrapping says so.
-  const bool saysLater = (header[kWriterVersion] == kVersion2 ||
-                          header[kWriterVersion] == kVersion3) &&
-                         header[kReaderVersion] == kVersion2;
+  const bool saysLater =
+      (header[kWriterVersion] == kVersion2 || header[kWriterVersion] == kVersion3) &&
+      header[kReaderVersion] == kVersion2;
   if (saysLater && FitsIn(layout, fileSize)) return later;
   // MacBinary I left everything after the dates zero.
   if (IsAllZero(header.subspan(99)) && layout.dataSize <= kMaxVersion1Fork &&
@@ -90,23 +87,21 @@ std::optional<MacFile> UnwrapMacBinary(ByteView file, Wrapper version, std::stri
     return std::nullopt;
   }
   const Layout layout = LayoutOf(header);
-  for (const auto& [size, fork] :
-       {std::pair{layout.dataSize, "data"}, {layout.resourceSize, "resource"}})
-    if (size > kMaxForkBytes) {
-      message = name + ": a " + fork + " fork of " + std::to_string(size) +
-                " bytes, more than the reader allows (" + std::to_string(kMaxForkBytes) + ")";
-      return std::nullopt;
-    }
+  if (!IsForkWithinCap(version, "data", layout.dataSize, message) ||
+      !IsForkWithinCap(version, "resource", layout.resourceSize, message))
+    return std::nullopt;
   const std::optional<ByteView> data = Part(file, layout.dataAt, layout.dataSize);
   const std::optional<ByteView> resources =
       layout.resourceSize == 0 ? ByteView() : Part(file, layout.resourceAt, layout.resourceSize);
   if (!data || !resources) {
-    message = name + ": the " + (data ? "resource" : "data") + " fork runs past the end of the file";
+    message =
+        name + ": the " + (data ? "resource" : "data") + " fork runs past the end of the file";
     return std::nullopt;
   }
   MacFile result;
   result.wrapper = version;
-  result.name = MacRomanToUtf8(ToString(header.subspan(kName, std::min<size_t>(header[kNameLength], 63))));
+  result.name =
+      MacRomanToUtf8(ToString(header.subspan(kName, std::min<size_t>(header[kNameLength], 63))));
   result.type = FourBytes(header, kType);
   result.creator = FourBytes(header, kCreator);
   result.dataFork = ToString(*data);

@@ -43,8 +43,7 @@ std::string TypeText(ByteView type) {
 
 }  // namespace
 
-std::optional<ForkHeader> ReadForkHeader(ByteView start, uint64_t forkSize,
-                                         std::string& message) {
+std::optional<ForkHeader> ReadForkHeader(ByteView start, uint64_t forkSize, std::string& message) {
   if (start.size() < kForkHeaderSize || forkSize < kForkHeaderSize) {
     message = "resource fork: shorter than its header";
     return std::nullopt;
@@ -141,11 +140,11 @@ std::optional<std::vector<PictResource>> ReadPictResources(std::span<const uint8
       }
       const uint32_t at = U24At(reference, 5);
       const std::optional<ByteView> length = Part(data, at, 4);
-      const std::optional<ByteView> bytes = length ? Part(data, at + 4, U32At(*length, 0))
-                                                   : std::nullopt;
+      const std::optional<ByteView> bytes =
+          length ? Part(data, at + 4, U32At(*length, 0)) : std::nullopt;
       if (!bytes) {
-        message = Refusal("the data of " + Describe(resource.id) +
-                          " run past the end of the data area");
+        message =
+            Refusal("the data of " + Describe(resource.id) + " run past the end of the data area");
         return std::nullopt;
       }
       pictBytes += bytes->size();
@@ -163,9 +162,9 @@ std::optional<std::vector<PictResource>> ReadPictResources(std::span<const uint8
   }
   std::sort(picts.begin(), picts.end(),
             [](const PictResource& a, const PictResource& b) { return a.id < b.id; });
-  const auto twin = std::adjacent_find(
-      picts.begin(), picts.end(),
-      [](const PictResource& a, const PictResource& b) { return a.id == b.id; });
+  const auto twin =
+      std::adjacent_find(picts.begin(), picts.end(),
+                         [](const PictResource& a, const PictResource& b) { return a.id == b.id; });
   if (twin != picts.end()) {
     message = Refusal("two resources are " + Describe(twin->id));
     return std::nullopt;
@@ -173,8 +172,7 @@ std::optional<std::vector<PictResource>> ReadPictResources(std::span<const uint8
   return picts;
 }
 
-std::span<const uint8_t> ResourceData(std::span<const uint8_t> fork,
-                                      const PictResource& resource) {
+std::span<const uint8_t> ResourceData(std::span<const uint8_t> fork, const PictResource& resource) {
   return Part(fork, resource.offset, resource.size).value_or(ByteView());
 }
 

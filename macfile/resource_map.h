@@ -14,8 +14,8 @@ namespace macfile {
 
 // One 'PICT' resource: what the map says of it, and where its data lies in the fork.
 struct PictResource {
-  int id = 0;        // -32768 to 32767
-  std::string name;  // UTF-8 (from Mac OS Roman); empty when the resource has none
+  int id = 0;                     // -32768 to 32767
+  std::string name;               // UTF-8 (from Mac OS Roman); empty when the resource has none
   uint64_t offset = 0, size = 0;  // its data: the bytes after the data's length word
   // Compressed by System 7's resource compression (the attribute and the signature): its data
   // is no PICT until expanded, which this reader does not do.

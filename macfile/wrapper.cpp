@@ -59,15 +59,19 @@ std::optional<MacFile> UnwrapMacFile(std::span<const uint8_t> file, std::string&
     case Wrapper::ResourceFork:
       break;
   }
-  if (file.size() > kMaxForkBytes) {
-    message = "resource fork: " + std::to_string(file.size()) +
-              " bytes, more than the reader allows (" + std::to_string(kMaxForkBytes) + ")";
-    return std::nullopt;
-  }
+  if (!IsForkWithinCap(wrapper, "resource", file.size(), message)) return std::nullopt;
   MacFile result;
   result.wrapper = Wrapper::ResourceFork;
   result.resourceFork = ToString(file);
   return result;
+}
+
+bool IsForkWithinCap(Wrapper wrapper, std::string_view fork, uint64_t size, std::string& message) {
+  if (size <= kMaxForkBytes) return true;
+  message = std::string(WrapperName(wrapper)) + ": a " + std::string(fork) + " fork of " +
+            std::to_string(size) + " bytes, more than the reader allows (" +
+            std::to_string(kMaxForkBytes) + ")";
+  return false;
 }
 
 std::string FourBytes(ByteView bytes, size_t offset) {

@@ -39,9 +39,9 @@ Wrapper RecogniseWrapper(std::span<const uint8_t> start, uint64_t fileSize);
 // A Macintosh file taken out of its wrapper.
 struct MacFile {
   Wrapper wrapper = Wrapper::None;
-  std::string name;     // UTF-8 (from Mac OS Roman); empty when the wrapper holds none
-  std::string type;     // the Finder's four bytes ("PICT", "APPL"); empty when not said
-  std::string creator;  // four bytes as well; empty when not said
+  std::string name;          // UTF-8 (from Mac OS Roman); empty when the wrapper holds none
+  std::string type;          // the Finder's four bytes ("PICT", "APPL"); empty when not said
+  std::string creator;       // four bytes as well; empty when not said
   std::string dataFork;      // empty for AppleDouble and a bare resource fork
   std::string resourceFork;  // empty when the file has none
 };

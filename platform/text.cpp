@@ -150,7 +150,8 @@ std::string MacRomanToUtf8(std::string_view bytes) {
   std::string result;
   const iconv_t converter = iconv_open("UTF-8", "MACINTOSH");
   if (converter == reinterpret_cast<iconv_t>(-1)) {
-    for (const char c : bytes) result += static_cast<unsigned char>(c) < 0x80 ? std::string(1, c) : "\uFFFD";
+    for (const char c : bytes)
+      result += static_cast<unsigned char>(c) < 0x80 ? std::string(1, c) : "\uFFFD";
     return result;
   }
   // No character of Mac OS Roman takes more than three bytes in UTF-8.

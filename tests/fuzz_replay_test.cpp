@@ -2,6 +2,8 @@
 // each whole one there with every bit flipped in turn, and, with the corpus, every corpus picture
 // cut short and with bytes changed. Under the sanitizers (make check-sanitize) a read out of
 // bounds or undefined behaviour in the decoder fails the suite here, not only in a fuzz run.
+#include "tests/support/fuzz_replay.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -12,7 +14,6 @@
 #include "platform/files.h"
 #include "platform/text.h"
 #include "tests/support/corpus.h"
-#include "tests/support/fuzz_replay.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
@@ -23,38 +24,17 @@ void Replay(const std::string& name, const std::string& bytes) {
 }
 
 TEST(FuzzReplay, DamagedPicturesOfEveryOpcodeFamilyDecodeOrAreRefused) {
-  const std::vector<std::string> files = FilesBelow(FUZZ_SEEDS_DIR);
-  ASSERT_GE(files.size(), 250u) << "the pictures belong in " << FUZZ_SEEDS_DIR;
-  for (const std::string& path : files) {
-    const auto bytes = ReadFileBytes(path);
-    ASSERT_TRUE(bytes) << path;
-    Replay(path, *bytes);
-  }
+  ReplayFilesBelow(LLVMFuzzerTestOneInput, FUZZ_SEEDS_DIR, 250);
 }
 
-// Small pictures of every family, so each of their fields, lengths and counts comes out too
-// large, too small, negative or zero somewhere.
+// Small pictures of every family.
 TEST(FuzzReplay, WholePicturesWithEveryBitFlippedInTurnDecodeOrAreRefused) {
-  const std::vector<std::string> files = FilesBelow(FUZZ_SEEDS_DIR "/whole");
-  ASSERT_GE(files.size(), 20u) << "the whole pictures belong in " << FUZZ_SEEDS_DIR "/whole";
-  for (const std::string& path : files) {
-    const auto bytes = ReadFileBytes(path);
-    ASSERT_TRUE(bytes) << path;
-    for (size_t at = 0; at < bytes->size(); ++at)
-      for (int bit = 0; bit < 8; ++bit) {
-        std::string changed = *bytes;
-        changed[at] = char(changed[at] ^ (1 << bit));
-        Replay(path + " with bit " + std::to_string(bit) + " of byte " + std::to_string(at) +
-                   " flipped",
-               changed);
-      }
-  }
+  ReplayEveryBitFlipped(LLVMFuzzerTestOneInput, FUZZ_SEEDS_DIR "/whole", 20);
 }
 
 TEST(FuzzReplay, CorpusPicturesCutShortOrWithBytesChangedDecodeOrAreRefused) {
   REQUIRE_CORPUS();
-  // A fixed seed and the engine's own numbers (no distribution, whose results the standard
-  // leaves open), so that every machine replays the same inputs.
+  // A fixed seed, so that every machine replays the same inputs.
   std::mt19937 random(16);
   int pictures = 0;
   for (const char* folder : {"pict-synthetic", "pict-real"})
@@ -71,14 +51,8 @@ TEST(FuzzReplay, CorpusPicturesCutShortOrWithBytesChangedDecodeOrAreRefused) {
         if (cut < size)
           Replay(path + " cut to " + std::to_string(cut), '\0' + bytes->substr(0, cut));
       for (int variant = 0; variant < 6 && size > 0; ++variant) {
-        std::string changed = *bytes;
         std::string name = path + " with bytes changed:";
-        for (int change = 0; change <= variant % 3; ++change) {
-          const size_t at = random() % size;
-          const uint8_t mask = uint8_t(1 + random() % 255);
-          changed[at] = char(uint8_t(changed[at]) ^ mask);
-          name += " " + std::to_string(at) + " ^ " + std::to_string(mask);
-        }
+        const std::string changed = WithBytesChanged(*bytes, 1 + variant % 3, random, name);
         Replay(name + " at scale " + std::to_string(1 + variant % 2), char(variant % 2) + changed);
       }
     }

@@ -1,8 +1,8 @@
 // The Macintosh file reader's fuzz entry point on damaged files, in every build: the wrappers of
 // fuzz/macfile_seeds/, each whole one there with every bit flipped in turn, and, with the
-// corpus, the house files cut short and with bytes changed, and their resource maps changed. Under the sanitizers (make
-// check-sanitize) a read out of bounds or undefined behaviour in the reader fails the suite
-// here, not only in a fuzz run.
+// corpus, the house files cut short and with bytes changed, and their resource maps changed. Under
+// the sanitizers (make check-sanitize) a read out of bounds or undefined behaviour in the reader
+// fails the suite here, not only in a fuzz run.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -25,37 +25,17 @@ void Replay(const std::string& name, const std::string& bytes) {
 }
 
 TEST(MacFileFuzzReplay, SeedsOfEveryWrapperAreReadOrRefused) {
-  const std::vector<std::string> files = FilesBelow(FUZZ_SEEDS_DIR);
-  ASSERT_GE(files.size(), 80u) << "the wrappers belong in " << FUZZ_SEEDS_DIR;
-  for (const std::string& path : files) {
-    const auto bytes = ReadFileBytes(path);
-    ASSERT_TRUE(bytes) << path;
-    Replay(path, *bytes);
-  }
+  ReplayFilesBelow(LLVMFuzzerTestOneInput, FUZZ_SEEDS_DIR, 80);
 }
 
-// Every length, offset, count and CRC of every wrapper and of the map comes out too large, too
-// small or wrong somewhere.
+// Every length, offset, count and CRC of every wrapper and of the map.
 TEST(MacFileFuzzReplay, WholeWrappersWithEveryBitFlippedInTurnAreReadOrRefused) {
-  const std::vector<std::string> files = FilesBelow(FUZZ_SEEDS_DIR "/whole");
-  ASSERT_GE(files.size(), 10u) << "the whole wrappers belong in " << FUZZ_SEEDS_DIR "/whole";
-  for (const std::string& path : files) {
-    const auto bytes = ReadFileBytes(path);
-    ASSERT_TRUE(bytes) << path;
-    for (size_t at = 0; at < bytes->size(); ++at)
-      for (int bit = 0; bit < 8; ++bit) {
-        std::string changed = *bytes;
-        changed[at] = char(changed[at] ^ (1 << bit));
-        Replay(path + " with bit " + std::to_string(bit) + " of byte " + std::to_string(at) +
-                   " flipped",
-               changed);
-      }
-  }
+  ReplayEveryBitFlipped(LLVMFuzzerTestOneInput, FUZZ_SEEDS_DIR "/whole", 10);
 }
 
 TEST(MacFileFuzzReplay, CorpusHousesCutShortOrWithBytesChangedAreReadOrRefused) {
   REQUIRE_CORPUS();
-  // A fixed seed and the engine's own numbers, so that every machine replays the same inputs.
+  // A fixed seed, so that every machine replays the same inputs.
   std::mt19937 random(25);
   const std::vector<std::string> files = FilesBelow(Corpus("containers"));
   ASSERT_GE(files.size(), 2u);
@@ -74,17 +54,14 @@ TEST(MacFileFuzzReplay, CorpusHousesCutShortOrWithBytesChangedAreReadOrRefused) 
     ASSERT_TRUE(file) << path << ": " << message;
     const std::string& fork = file->resourceFork;
     const size_t mapOffset = LayoutOf(fork).mapOffset;
-    for (int variant = 0; variant < 16; ++variant) {
-      const bool inMap = variant % 2;
-      std::string changed = inMap ? fork : *bytes;
-      std::string name = path + (inMap ? "'s resource fork" : "") + " with bytes changed:";
-      for (int change = 0; change <= variant % 3; ++change) {
-        const size_t at = inMap ? mapOffset + random() % (fork.size() - mapOffset) : random() % size;
-        const uint8_t mask = uint8_t(1 + random() % 255);
-        changed[at] = char(uint8_t(changed[at]) ^ mask);
-        name += " " + std::to_string(at) + " ^ " + std::to_string(mask);
-      }
-      Replay(name, changed);
+    for (int variant = 0; variant < 8; ++variant) {
+      std::string name = path + " with bytes changed:";
+      Replay(name, WithBytesChanged(*bytes, 1 + variant % 3, random, name));
+      name = path + "'s resource fork with bytes of its map changed (from " +
+             std::to_string(mapOffset) + "):";
+      const std::string map =
+          WithBytesChanged(fork.substr(mapOffset), 1 + variant % 3, random, name);
+      Replay(name, fork.substr(0, mapOffset) + map);
     }
   }
 }

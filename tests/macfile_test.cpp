@@ -40,7 +40,8 @@ std::vector<Pict> PictsOf(const std::string& fork) {
   const auto resources = macfile::ReadPictResources(Span(fork), message);
   EXPECT_TRUE(resources) << message;
   std::vector<Pict> picts;
-  for (const macfile::PictResource& resource : resources.value_or(std::vector<macfile::PictResource>{})) {
+  for (const macfile::PictResource& resource :
+       resources.value_or(std::vector<macfile::PictResource>{})) {
     const auto data = macfile::ResourceData(Span(fork), resource);
     picts.push_back({resource.id, resource.name, std::string(data.begin(), data.end())});
   }
@@ -70,16 +71,15 @@ TEST(MacFile, EveryWrapperGivesTheSameForksAndResourcesByteForByte) {
 
   for (const WrappedFile& wrapped : EveryWrapper(forks)) {
     const std::string& label = wrapped.label;
-    EXPECT_EQ(macfile::RecogniseWrapper(Span(wrapped.bytes), wrapped.bytes.size()),
-              wrapped.wrapper)
+    EXPECT_EQ(macfile::RecogniseWrapper(Span(wrapped.bytes), wrapped.bytes.size()), wrapped.wrapper)
         << label;
     const macfile::MacFile file = Unwrapped(wrapped.bytes, label);
     EXPECT_EQ(file.wrapper, wrapped.wrapper) << label;
     EXPECT_EQ(file.resourceFork, forks.resourceFork) << label;
     EXPECT_EQ(PictsOf(file.resourceFork), expected) << label;
     // What each wrapper says besides the resource fork.
-    const bool named = wrapped.wrapper != Wrapper::AppleDouble &&
-                       wrapped.wrapper != Wrapper::ResourceFork;
+    const bool named =
+        wrapped.wrapper != Wrapper::AppleDouble && wrapped.wrapper != Wrapper::ResourceFork;
     const bool typed = wrapped.wrapper != Wrapper::ResourceFork;
     EXPECT_EQ(file.name, named ? "Sample • House" : "") << label;
     EXPECT_EQ(file.type, typed ? "PICT" : "") << label;
@@ -194,7 +194,8 @@ TEST(MacFile, DamagedFilesAreRefusedWithOneReasonEach) {
     return MacBinary(changed, 2);
   };
   ResourceForkWriter manyResources;
-  for (int id = 0; id < 100000; ++id) manyResources.Add(id < 50000 ? "PICT" : "junk", id % 50000, "");
+  for (int id = 0; id < 100000; ++id)
+    manyResources.Add(id < 50000 ? "PICT" : "junk", id % 50000, "");
   const std::string many = manyResources.Bytes();
 
   const struct {
@@ -217,11 +218,13 @@ TEST(MacFile, DamagedFilesAreRefusedWithOneReasonEach) {
        "BinHex 4.0: the data end inside the resource fork"},
       {"BinHex with a character outside its alphabet", badCharacter,
        "BinHex 4.0: a character that is no BinHex (byte 126 on line 3)"},
-      {"BinHex with no colon", text.substr(0, textStart), "BinHex 4.0: no colon begins the data after the first line"},
+      {"BinHex with no colon", text.substr(0, textStart),
+       "BinHex 4.0: no colon begins the data after the first line"},
       {"BinHex with a name of 64 bytes", BinHexText(Patched(stream, 0, "\x40")),
        "BinHex 4.0: a name of 64 bytes (1 to 63 are allowed)"},
       {"BinHex with a data fork of 2 GiB",
-       BinHexText(WithHeaderCrc(Patched(stream, headerSize - 10, U32Bytes(0x80000000)), headerSize - 2)),
+       BinHexText(
+           WithHeaderCrc(Patched(stream, headerSize - 10, U32Bytes(0x80000000)), headerSize - 2)),
        "BinHex 4.0: a data fork of 2147483648 bytes, more than the reader allows (268435456)"},
       {"BinHex that begins with a run", BinHexText("\x90\x05" + stream.substr(2), "\n", "", false),
        "BinHex 4.0: a run that repeats no byte"},
@@ -249,7 +252,8 @@ TEST(MacFile, DamagedFilesAreRefusedWithOneReasonEach) {
       {"a data area that overlaps the map",
        inMacBinary(Patched(fork, 8, U32Bytes(uint32_t(layout.mapOffset - 200)))),
        "resource fork: the data area and the map overlap"},
-      {"a map whose copy of the header differs", inMacBinary(Patched(fork, layout.mapOffset + 2, "\x07")),
+      {"a map whose copy of the header differs",
+       inMacBinary(Patched(fork, layout.mapOffset + 2, "\x07")),
        "resource fork: the map's copy of the header differs from the header"},
       {"a type list outside the map",
        inMacBinary(Patched(fork, layout.mapOffset + 24, U16Bytes(0xFFF0))),
@@ -262,7 +266,8 @@ TEST(MacFile, DamagedFilesAreRefusedWithOneReasonEach) {
       {"a resource whose data begin past the data area",
        inMacBinary(Patched(fork, pictReference + 5, std::string("\x7F\0\0", 3))),
        "resource map: the data of 'PICT' 128 run past the end of the data area"},
-      {"a name that runs outside the name list", inMacBinary(Patched(fork, fork.size() - 4, "\x04")),
+      {"a name that runs outside the name list",
+       inMacBinary(Patched(fork, fork.size() - 4, "\x04")),
        "resource map: the name of 'PICT' 128 runs past the end of the name list"},
       {"a name that begins outside the name list",
        inMacBinary(Patched(fork, pictReference + 2, U16Bytes(4))),
@@ -404,8 +409,7 @@ TEST(PictSniff, PicturesAreKnownWithOrWithoutThePreamble) {
       {"a PNG", "\x89PNG\r\n\x1A\n" + std::string(600, '\0'), false},
       {"nothing", "", false},
   };
-  for (const auto& c : kCases)
-    EXPECT_EQ(pict::IsPictFile(Span(c.bytes)), c.picture) << c.label;
+  for (const auto& c : kCases) EXPECT_EQ(pict::IsPictFile(Span(c.bytes)), c.picture) << c.label;
 
   REQUIRE_CORPUS();
   int pictures = 0;
@@ -450,9 +454,8 @@ TEST(MacFile, CorpusBinHexFilesHoldTheirPicturesInEveryWrapper) {
 
 // The forks hexbin writes for a BinHex file in folder (name.data and name.rsrc).
 MacForks HexbinForks(const ScratchFolder& folder, const std::string& hqx, const std::string& name) {
-  const ProgramEnd end =
-      RunProgram({"sh", "-c", "cd \"$1\" && exec hexbin -3 \"$2\"", "sh", folder.path(), hqx},
-                 60000);
+  const ProgramEnd end = RunProgram(
+      {"sh", "-c", "cd \"$1\" && exec hexbin -3 \"$2\"", "sh", folder.path(), hqx}, 60000);
   EXPECT_TRUE(end) << "hexbin (Debian: macutils): " << DescribeProgramEnd(end, 60000);
   MacForks forks;
   forks.dataFork = ReadFileBytes(folder / (name + ".data")).value_or("no data fork");
@@ -482,8 +485,8 @@ TEST(MacFile, DebianHexbinAgreesWithTheReader) {
   EXPECT_EQ(theirs.dataFork, ours.dataFork);
   EXPECT_EQ(theirs.resourceFork, ours.resourceFork);
 
-  const ProgramEnd end = RunProgram(
-      {"sh", "-c", "cd \"$1\" && exec hexbin \"$2\"", "sh", folder.path(), hqx}, 60000);
+  const ProgramEnd end =
+      RunProgram({"sh", "-c", "cd \"$1\" && exec hexbin \"$2\"", "sh", folder.path(), hqx}, 60000);
   ASSERT_TRUE(end) << DescribeProgramEnd(end, 60000);
   const auto macBinary = ReadFileBytes(folder / "Demo_House.bin");
   ASSERT_TRUE(macBinary);

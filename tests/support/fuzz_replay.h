@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -17,3 +18,15 @@ void Replay(FuzzTarget target, const std::string& name, const std::string& bytes
 
 // The files below folder, sorted, so that every run feeds the same inputs in the same order.
 std::vector<std::string> FilesBelow(const std::string& folder);
+
+// Replays every file below folder whole; there must be at least atLeast of them.
+void ReplayFilesBelow(FuzzTarget target, const std::string& folder, size_t atLeast);
+
+// Replays every file below folder with each of its bits flipped in turn, so that each of its
+// fields, lengths and counts comes out too large, too small, negative or zero somewhere; there
+// must be at least atLeast files.
+void ReplayEveryBitFlipped(FuzzTarget target, const std::string& folder, size_t atLeast);
+
+// bytes (not empty) with count bytes changed, at places and by masks that random chooses; name
+// gets the changes appended (" AT ^ MASK").
+std::string WithBytesChanged(std::string bytes, int count, std::mt19937& random, std::string& name);

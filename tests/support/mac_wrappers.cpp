@@ -168,15 +168,14 @@ static std::string FinderInfo(const MacForks& forks) {
 }
 
 std::string AppleSingle(const MacForks& forks, int version) {
-  return AppleFile(0x00051600, version, version == 1 ? "Macintosh       " : std::string(16, '\0'),
-                   {{3, forks.name},
-                    {9, FinderInfo(forks)},
-                    {1, forks.dataFork},
-                    {2, forks.resourceFork}});
+  return AppleFile(
+      0x00051600, version, version == 1 ? "Macintosh       " : std::string(16, '\0'),
+      {{3, forks.name}, {9, FinderInfo(forks)}, {1, forks.dataFork}, {2, forks.resourceFork}});
 }
 
 std::string AppleDouble(const MacForks& forks) {
-  return AppleFile(0x00051607, 2, "Mac OS X        ", {{9, FinderInfo(forks)}, {2, forks.resourceFork}});
+  return AppleFile(0x00051607, 2, "Mac OS X        ",
+                   {{9, FinderInfo(forks)}, {2, forks.resourceFork}});
 }
 
 // Runs of three or more bytes become the byte, 0x90 and the count; 0x90 itself is 0x90 0.
@@ -215,8 +214,8 @@ std::string BinHexStream(const MacForks& forks) {
   return stream;
 }
 
-std::string BinHexText(std::string_view stream, std::string_view lineEnd,
-                       std::string_view before, bool shortenRuns) {
+std::string BinHexText(std::string_view stream, std::string_view lineEnd, std::string_view before,
+                       bool shortenRuns) {
   constexpr std::string_view kAlphabet =
       "!\"#$%&'()*+,-012345689@ABCDEFGHIJKLMNPQRSTUVXYZ[`abcdefhijklmpqr";
   std::string text = ":";
