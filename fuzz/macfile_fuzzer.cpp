@@ -10,23 +10,27 @@
 #include "macfile/mac_file.h"
 #include "pict/sniff.h"
 
+namespace {
+
+std::span<const uint8_t> Span(const std::string& bytes) {
+  return {reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()};
+}
+
+// A reason is one line.
+bool IsOneLine(const std::string& reason) { return reason.find('\n') == std::string::npos; }
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::span<const uint8_t> file(data, size);
-  const macfile::MacFileListing listing = macfile::ListMacFile(file);
-  // A refusal and resources come only with a wrapper; a refusal is one line.
-  if (listing.wrapper == macfile::Wrapper::None && !listing.refusal.empty()) __builtin_trap();
-  if (!listing.refusal.empty() && !listing.picts.empty()) __builtin_trap();
-  if (listing.refusal.find('\n') != std::string::npos) __builtin_trap();
-
   std::string message;
   const std::optional<macfile::MacFile> unwrapped = macfile::UnwrapMacFile(file, message);
-  if (unwrapped.has_value() == !message.empty()) __builtin_trap();
+  if (unwrapped.has_value() == !message.empty() || !IsOneLine(message)) __builtin_trap();
+  std::optional<std::vector<macfile::PictResource>> picts;
   if (unwrapped) {
-    const std::span<const uint8_t> fork(
-        reinterpret_cast<const uint8_t*>(unwrapped->resourceFork.data()),
-        unwrapped->resourceFork.size());
-    const auto picts = macfile::ReadPictResources(fork, message);
-    if (picts && picts->size() != listing.picts.size()) __builtin_trap();
+    const std::span<const uint8_t> fork = Span(unwrapped->resourceFork);
+    picts = macfile::ReadPictResources(fork, message);
+    if (!picts && (message.empty() || !IsOneLine(message))) __builtin_trap();
     int previous = -32769;
     for (const macfile::PictResource& resource :
          picts.value_or(std::vector<macfile::PictResource>{})) {
@@ -37,8 +41,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (bytes.size() != resource.size) __builtin_trap();
       pict::IsPictFile(bytes);
     }
-    pict::IsPictFile(std::span(reinterpret_cast<const uint8_t*>(unwrapped->dataFork.data()),
-                               unwrapped->dataFork.size()));
+    pict::IsPictFile(Span(unwrapped->dataFork));
+  }
+  // The listing is the same work again: a wrapper's refusal or its resources, never both, and
+  // nothing without a wrapper. Large inputs, which are slow to read twice, are left to the
+  // calls above.
+  if (size <= 65536) {
+    const macfile::MacFileListing listing = macfile::ListMacFile(file);
+    if (listing.wrapper == macfile::Wrapper::None) {
+      if (!listing.refusal.empty() || unwrapped) __builtin_trap();
+    } else if (listing.refusal.empty() != picts.has_value() ||
+               listing.picts.size() !=
+                   picts.value_or(std::vector<macfile::PictResource>{}).size()) {
+      __builtin_trap();
+    }
   }
   macfile::SidecarDataForkPath(std::string_view(reinterpret_cast<const char*>(data), size));
   return 0;

@@ -31,8 +31,8 @@ largest=$(find "$out/macfile-seeds" -type f -printf '%s\n' | sort -n | tail -n 1
 max_len=$((${largest:-0} > 65536 ? ${largest:-0} : 65536))
 cd "$out"
 jobs=${FUZZ_JOBS:-$(nproc)}
-# -len_control=0: the length limit is max_len from the start, so the house files are mutated
-# whole in a short run too.
-./macfile_fuzzer -max_total_time="$seconds" -max_len="$max_len" -len_control=0 -timeout=30 \
+# The house files are mutated whole from the start (an input is never cut below its own size),
+# while new inputs grow from small ones, which read fastest.
+./macfile_fuzzer -max_total_time="$seconds" -max_len="$max_len" -timeout=30 \
   -rss_limit_mb=3072 -jobs="$jobs" -workers="$jobs" -artifact_prefix=macfile-crashes/ \
   -print_final_stats=1 macfile-corpus macfile-seeds

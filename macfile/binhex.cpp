@@ -2,6 +2,7 @@
 // printable characters, six bits each, with runs of a byte shortened to the byte, 0x90 and a
 // count. The decoded stream is a header (name, type, creator, Finder flags, the two forks'
 // lengths), the data fork and the resource fork, each followed by its CRC.
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -21,11 +22,13 @@ constexpr uint8_t kRunMarker = 0x90;
 bool IsLineEnd(uint8_t c) { return c == '\r' || c == '\n'; }
 bool IsBlank(uint8_t c) { return c == ' ' || c == '\t' || IsLineEnd(c); }
 
-// Where the first line begins: at the start or after a line end, within the recognition bytes,
-// with nothing but blanks after it on its line.
-std::optional<size_t> FirstLineAt(ByteView bytes) {
+// Where the first line begins: at the start or after a line end, with nothing but blanks after
+// it on its line. Only the recognition bytes are searched, so that the file's start and the
+// whole file give the same answer.
+std::optional<size_t> FirstLineAt(ByteView file) {
+  const ByteView bytes = file.first(std::min<size_t>(file.size(), kRecognitionBytes));
   const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-  for (size_t at = text.find(kFirstLine); at != std::string_view::npos && at < kRecognitionBytes;
+  for (size_t at = text.find(kFirstLine); at != std::string_view::npos;
        at = text.find(kFirstLine, at + 1)) {
     if (at > 0 && !IsLineEnd(bytes[at - 1])) continue;
     size_t end = at + kFirstLine.size();

@@ -13,7 +13,8 @@
 
 namespace macfile {
 
-// BinHex 4.0: true when its first line begins a line within kRecognitionBytes of start.
+// BinHex 4.0: true when its first line stands on a line of its own within the first
+// kRecognitionBytes of start.
 bool IsBinHex(ByteView start);
 std::optional<MacFile> UnwrapBinHex(ByteView file, std::string& message);
 

@@ -23,9 +23,11 @@ constexpr size_t kForkHeaderSize = 16;
 // Offsets in the map: its own copy of the header, then those of the type and name lists.
 constexpr size_t kTypeListOffset = 24, kNameListOffset = 26, kMapHeaderSize = 28;
 constexpr size_t kTypeSize = 8, kReferenceSize = 12;
-// Attribute bit 0 and the signature of System 7's compressed resources.
-constexpr uint8_t kCompressedAttribute = 0x01;
+// System 7's compressed resources begin with a header of their own: this signature, its
+// length, a version, and attributes whose bit 0 says the data are compressed. No PICT begins
+// so, since its frame would start at row 0x6572 and the header opcode could not follow.
 constexpr uint32_t kCompressedSignature = 0xA89F6572;
+constexpr size_t kCompressedAttributes = 7;
 
 std::string Refusal(std::string_view what) { return "resource map: " + std::string(what); }
 
@@ -155,8 +157,9 @@ std::optional<std::vector<PictResource>> ReadPictResources(std::span<const uint8
       }
       resource.offset = header->dataOffset + at + 4;
       resource.size = bytes->size();
-      resource.compressed = (reference[4] & kCompressedAttribute) && bytes->size() >= 4 &&
-                            U32At(*bytes, 0) == kCompressedSignature;
+      resource.compressed = bytes->size() > kCompressedAttributes &&
+                            U32At(*bytes, 0) == kCompressedSignature &&
+                            ((*bytes)[kCompressedAttributes] & 0x01);
       picts.push_back(std::move(resource));
     }
   }

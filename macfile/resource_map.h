@@ -17,8 +17,8 @@ struct PictResource {
   int id = 0;                     // -32768 to 32767
   std::string name;               // UTF-8 (from Mac OS Roman); empty when the resource has none
   uint64_t offset = 0, size = 0;  // its data: the bytes after the data's length word
-  // Compressed by System 7's resource compression (the attribute and the signature): its data
-  // is no PICT until expanded, which this reader does not do.
+  // Compressed by System 7's resource compression (its data begin with that compression's
+  // header): no PICT until expanded, which this reader does not do.
   bool compressed = false;
 };
 

@@ -27,7 +27,7 @@ enum class Wrapper {
 std::string_view WrapperName(Wrapper wrapper);
 
 // Which wrapper a file is, by its content alone: BinHex by its first line (any text may come
-// before it, if the line begins within kRecognitionBytes), MacBinary by its header (II and III
+// before it, if the line lies within kRecognitionBytes), MacBinary by its header (II and III
 // by its CRC, I by zeros where they must be, a name of 1 to 63 bytes and forks that fit the
 // file), AppleSingle and AppleDouble by their magic numbers, versions and entry tables, a bare
 // resource fork by a header whose offsets and lengths fit the file and match the map's copy.

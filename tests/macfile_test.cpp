@@ -316,7 +316,7 @@ TEST(MacFile, ThePathCallsReadWhatTheProgramAsksFor) {
   const std::string compressed = std::string("\xA8\x9F\x65\x72\x00\x12\x08\x01", 8) + "packed";
   forks.resourceFork = ResourceForkWriter()
                            .Add("PICT", 2, "picture two", "Two")
-                           .Add("PICT", 1, compressed, std::nullopt, 0x01)
+                           .Add("PICT", 1, compressed)
                            .Add("PICT", 3, std::string(100000, 'x'))
                            .Bytes();
   const std::string hqx = folder / "House.hqx", rsrc = folder / "Big.rsrc";

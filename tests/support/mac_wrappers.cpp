@@ -46,9 +46,9 @@ uint16_t XmodemCrc(std::string_view bytes) {
 }
 
 ResourceForkWriter& ResourceForkWriter::Add(std::string_view type, int id, std::string data,
-                                            std::optional<std::string> name, uint8_t attributes) {
+                                            std::optional<std::string> name) {
   assert(type.size() == 4 && "a resource type has four bytes");
-  entries_.push_back({std::string(type), id, std::move(data), std::move(name), attributes});
+  entries_.push_back({std::string(type), id, std::move(data), std::move(name)});
   return *this;
 }
 
@@ -78,7 +78,7 @@ std::string ResourceForkWriter::Bytes() const {
       } else {
         PutU16(references, 0xFFFF);
       }
-      references += char(entry->attributes);
+      references += '\0';  // attributes
       const uint32_t at = uint32_t(data.size());
       references += {char(at >> 16), char(at >> 8), char(at)};
       PutU32(references, 0);

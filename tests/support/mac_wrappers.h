@@ -26,7 +26,7 @@ class ResourceForkWriter {
  public:
   // A resource of a four-byte type; without a name, its reference says it has none.
   ResourceForkWriter& Add(std::string_view type, int id, std::string data,
-                          std::optional<std::string> name = std::nullopt, uint8_t attributes = 0);
+                          std::optional<std::string> name = std::nullopt);
   // The map's copy of the header left zero, as some tools write it.
   ResourceForkWriter& ZeroCopy() {
     zeroCopy_ = true;
@@ -40,7 +40,6 @@ class ResourceForkWriter {
     int id;
     std::string data;
     std::optional<std::string> name;
-    uint8_t attributes;
   };
   std::vector<Entry> entries_;
   bool zeroCopy_ = false;
