@@ -22,7 +22,7 @@ constexpr size_t kMaxNameBytes = 1024;
 // information, ...) say nothing of the pictures.
 enum EntryId : uint32_t { kDataFork = 1, kResourceFork = 2, kRealName = 3, kFinderInfo = 9 };
 
-std::string_view EntryName(uint32_t id) {
+std::string EntryName(uint32_t id) {
   switch (id) {
     case kDataFork:
       return "data fork";
@@ -33,7 +33,7 @@ std::string_view EntryName(uint32_t id) {
     case kFinderInfo:
       return "Finder info";
     default:
-      return "entry";
+      return "entry of kind " + std::to_string(id);
   }
 }
 
@@ -72,15 +72,16 @@ std::optional<MacFile> UnwrapAppleSingle(ByteView file, Wrapper kind, std::strin
     const uint32_t id = U32At(*table, i * kEntrySize);
     const std::optional<ByteView> entry =
         Part(file, U32At(*table, i * kEntrySize + 4), U32At(*table, i * kEntrySize + 8));
-    // AppleDouble keeps the data fork in the file beside it; an entry for it is not ours.
-    const bool wanted = id == kResourceFork || id == kRealName || id == kFinderInfo ||
-                        (id == kDataFork && kind == Wrapper::AppleSingle);
-    if (!wanted) continue;
-    const std::string what = name + ": the " + std::string(EntryName(id));
+    const std::string what = name + ": the " + EntryName(id);
+    // Every entry lies inside the file, whether this reader takes it or not.
     if (!entry) {
       message = what + " runs past the end of the file";
       return std::nullopt;
     }
+    // AppleDouble keeps the data fork in the file beside it; an entry for it is not ours.
+    const bool wanted = id == kResourceFork || id == kRealName || id == kFinderInfo ||
+                        (id == kDataFork && kind == Wrapper::AppleSingle);
+    if (!wanted) continue;
     if (seen[id]) {
       message = what + " is there twice";
       return std::nullopt;
