@@ -35,9 +35,10 @@ std::optional<std::string> ReadWrapper(const std::string& path, Wrapper& wrapper
 // The file at path taken out of its wrapper; nothing, with the reason, otherwise.
 std::optional<MacFile> Unwrap(const std::string& path, std::string& message) {
   Wrapper wrapper = Wrapper::None;
-  const std::optional<std::string> file = ReadWrapper(path, wrapper, message);
+  std::string why;
+  const std::optional<std::string> file = ReadWrapper(path, wrapper, why);
   if (!file) {
-    if (message.empty()) message = "not a Macintosh file in a wrapper the reader knows";
+    message = why.empty() ? "not a Macintosh file in a wrapper the reader knows" : why;
     return std::nullopt;
   }
   return UnwrapMacFile(ToBytes(*file), message);

@@ -354,7 +354,7 @@ TEST(MacFile, ThePathCallsReadWhatTheProgramAsksFor) {
     std::string path, refusal;
   } kNoWrappers[] = {
       {folder / "notes", ""},
-      {folder / "late.hqx", ""},  // its first line begins too late
+      {folder / "late.hqx", ""},  // its first line lies too late
       {folder / "missing", "cannot read it: No such file or directory"},
       {folder.path(), "cannot read it: Is a directory"},
   };
@@ -363,6 +363,9 @@ TEST(MacFile, ThePathCallsReadWhatTheProgramAsksFor) {
     EXPECT_EQ(listing.wrapper, Wrapper::None) << c.path;
     EXPECT_EQ(listing.refusal, c.refusal) << c.path;
     EXPECT_FALSE(macfile::ReadPictResource(c.path, 2, message)) << c.path;
+    EXPECT_EQ(message,
+              c.refusal.empty() ? "not a Macintosh file in a wrapper the reader knows" : c.refusal)
+        << c.path;
   }
 }
 
