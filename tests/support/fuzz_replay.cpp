@@ -47,32 +47,40 @@ void Replay(FuzzTarget target, const std::string& name, const std::string& bytes
   EXPECT_EQ(target(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), 0) << name;
 }
 
-void ReplayFilesBelow(FuzzTarget target, const std::string& folder, size_t atLeast) {
+namespace {
+
+// Calls replay with each file below folder and its bytes; there must be at least atLeast.
+template <typename Replayer>
+void ForEachFileBelow(const std::string& folder, size_t atLeast, Replayer replay) {
   const std::vector<std::string> files = FilesBelow(folder);
   ASSERT_GE(files.size(), atLeast) << "the inputs belong in " << folder;
   for (const std::string& path : files) {
     const auto bytes = ReadFileBytes(path);
     ASSERT_TRUE(bytes) << path;
-    Replay(target, path, *bytes);
+    replay(path, *bytes);
   }
 }
 
+}  // namespace
+
+void ReplayFilesBelow(FuzzTarget target, const std::string& folder, size_t atLeast) {
+  ForEachFileBelow(folder, atLeast, [target](const std::string& path, const std::string& bytes) {
+    Replay(target, path, bytes);
+  });
+}
+
 void ReplayEveryBitFlipped(FuzzTarget target, const std::string& folder, size_t atLeast) {
-  const std::vector<std::string> files = FilesBelow(folder);
-  ASSERT_GE(files.size(), atLeast) << "the whole inputs belong in " << folder;
-  for (const std::string& path : files) {
-    const auto bytes = ReadFileBytes(path);
-    ASSERT_TRUE(bytes) << path;
-    for (size_t at = 0; at < bytes->size(); ++at)
+  ForEachFileBelow(folder, atLeast, [target](const std::string& path, const std::string& bytes) {
+    for (size_t at = 0; at < bytes.size(); ++at)
       for (int bit = 0; bit < 8; ++bit) {
-        std::string changed = *bytes;
+        std::string changed = bytes;
         changed[at] = char(changed[at] ^ (1 << bit));
         Replay(target,
                path + " with bit " + std::to_string(bit) + " of byte " + std::to_string(at) +
                    " flipped",
                changed);
       }
-  }
+  });
 }
 
 // The engine's own numbers (no distribution, whose results the standard leaves open), so that
