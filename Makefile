@@ -5,7 +5,8 @@ PACKAGES := libfreeimage-dev libdevil-dev libjxr-dev libjxr-tools libpango1.0-de
   libcairo2-dev libpixman-1-dev libavcodec-dev libavformat-dev libswscale-dev liblcms2-dev \
   libjpeg62-turbo-dev \
   imagemagick fonts-liberation fonts-dejavu-core libgtest-dev cmake g++ make pkg-config \
-  parallel man-db
+  parallel man-db macutils
+# macutils: its hexbin checks the reading of BinHex and MacBinary from outside, in the tests.
 # What `make deb` needs besides: dpkg-shlibdeps, and file, by which CPack finds the programs.
 DEB_PACKAGES := dpkg-dev file
 
@@ -72,12 +73,13 @@ deb:
 demo: build
 	@sh samples/demo.sh $(BUILD)/bin/marrowickcmd
 
-# The decoder's fuzz target (needs clang; not part of `make check`). FUZZ_SECONDS=1800 for a
-# long run.
+# The fuzz targets of the PICT decoder and of the reader of Macintosh files, one after the other
+# (need clang; not part of `make check`). FUZZ_SECONDS, for each target: 1800 for a long run.
 FUZZ_SECONDS ?= 60
 fuzz: deps
 	@command -v clang++ >/dev/null || { echo "make fuzz needs clang++ (Debian: clang)"; exit 1; }
 	sh fuzz/run.sh $(FUZZ_SECONDS)
+	sh fuzz/run_macfile.sh $(FUZZ_SECONDS)
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) build-fuzz

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -91,6 +92,11 @@ std::optional<std::string> ReadFileBytes(const std::string& path) {
 }
 
 std::optional<std::string> ReadFileBytes(const std::string& path, std::string& message) {
+  return ReadFileStart(path, std::string::npos, message);
+}
+
+std::optional<std::string> ReadFileStart(const std::string& path, size_t maxBytes,
+                                         std::string& message) {
   const UniqueFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
   struct stat info {};
   if (fd.get() < 0 || fstat(fd.get(), &info) != 0) {
@@ -103,8 +109,8 @@ std::optional<std::string> ReadFileBytes(const std::string& path, std::string& m
   }
   std::string data;
   char buffer[65536];
-  for (;;) {
-    const ssize_t n = read(fd.get(), buffer, sizeof buffer);
+  while (data.size() < maxBytes) {
+    const ssize_t n = read(fd.get(), buffer, std::min(sizeof buffer, maxBytes - data.size()));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
       message = ErrorText(errno);

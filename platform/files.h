@@ -2,6 +2,7 @@
 // use "/" as separator.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -51,6 +52,11 @@ bool RenameFile(const std::string& from, const std::string& to, std::string& mes
 // The whole content of a file; nothing when it cannot be read (the second form says why).
 std::optional<std::string> ReadFileBytes(const std::string& path);
 std::optional<std::string> ReadFileBytes(const std::string& path, std::string& message);
+
+// The first maxBytes bytes of a file, all of it when it is shorter; nothing when it cannot be
+// read, and message says why. For a look at a file's start before it is read whole.
+std::optional<std::string> ReadFileStart(const std::string& path, size_t maxBytes,
+                                         std::string& message);
 
 // Creates or replaces the file with data; true when every byte was written. The second form
 // says why not in message ("Permission denied", "No space left on device").

@@ -1,6 +1,7 @@
 #include "platform/text.h"
 
 #include <glib.h>
+#include <iconv.h>
 
 // Maps every valid UTF-8 character through `map`; invalid bytes pass unchanged.
 template <typename Map>
@@ -141,4 +142,26 @@ std::vector<std::string> TextLines(std::string_view bytes, TextEncoding withoutM
     bytes.remove_prefix(bytes.compare(end, 2, "\r\n") == 0 ? end + 2 : end + 1);
   }
   return lines;
+}
+
+// glibc's iconv knows Mac OS Roman as "MACINTOSH". Should its converters be missing, ASCII
+// stays and every other byte becomes U+FFFD, so a name is never lost whole.
+std::string MacRomanToUtf8(std::string_view bytes) {
+  std::string result;
+  const iconv_t converter = iconv_open("UTF-8", "MACINTOSH");
+  if (converter == reinterpret_cast<iconv_t>(-1)) {
+    for (const char c : bytes)
+      result += static_cast<unsigned char>(c) < 0x80 ? std::string(1, c) : "\uFFFD";
+    return result;
+  }
+  // No character of Mac OS Roman takes more than three bytes in UTF-8.
+  result.resize(3 * bytes.size());
+  char* in = const_cast<char*>(bytes.data());
+  size_t inLeft = bytes.size();
+  char* out = result.data();
+  size_t outLeft = result.size();
+  iconv(converter, &in, &inLeft, &out, &outLeft);
+  iconv_close(converter);
+  result.resize(result.size() - outLeft);
+  return result;
 }

@@ -39,5 +39,9 @@ enum class TextEncoding { Utf8, Latin1 };
 // line; text after the last line end is a line too, and an empty text has none.
 std::vector<std::string> TextLines(std::string_view bytes, TextEncoding withoutMark);
 
+// Mac OS Roman bytes (the names of classic Macintosh files and resources) as UTF-8. Every byte
+// has a character; bytes below 0x20 stay the control characters they are.
+std::string MacRomanToUtf8(std::string_view bytes);
+
 // Removes leading and trailing characters found in `characters`.
 std::string_view Trim(std::string_view text, std::string_view characters = " ");
