@@ -79,10 +79,16 @@ std::optional<Header> ReadHeader(std::span<const uint8_t> file, ByteReader& read
 
 // The canvas shows the picture frame; a picture recorded at another resolution than 72 dpi
 // is shown at its native resolution, so a 300-dpi scan keeps every pixel.
-Rect CanvasRect(const Header& header) {
+bool IsNative(const Header& header) {
   const bool native = std::lround(header.hRes) != 72 || std::lround(header.vRes) != 72;
-  if (header.extended && native && !header.source.IsEmpty()) return header.source;
-  return header.frame;
+  return header.extended && native && !header.source.IsEmpty();
+}
+
+Rect CanvasRect(const Header& header) { return IsNative(header) ? header.source : header.frame; }
+
+// Canvas pixels per inch at scale 1; a resolution no picture can have counts as 72 dpi.
+double PixelsPerInch(const Header& header, double resolution) {
+  return IsNative(header) && resolution >= 1 && resolution <= 65535 ? resolution : 72;
 }
 
 std::string Hex(uint16_t opcode) {
@@ -92,7 +98,8 @@ std::string Hex(uint16_t opcode) {
 }
 
 // The walk; the refusal it gives does not yet say at which scale.
-PictResult Decode(std::span<const uint8_t> file, int scale) {
+PictResult Decode(std::span<const uint8_t> file, const DecodeOptions& options) {
+  const int scale = options.scale;
   PictResult result;
   ByteReader reader;
   const std::optional<Header> header = ReadHeader(file, reader, result.refusal);
@@ -111,6 +118,11 @@ PictResult Decode(std::span<const uint8_t> file, int scale) {
 
   Decoder decoder(header->version, static_cast<int>(width), static_cast<int>(height),
                   {-area.left, -area.top}, scale);
+  // The page keeps the picture's physical size: the frame at 72 dpi, or the source rectangle at
+  // its own resolution.
+  if (options.vector)
+    decoder.StartDrawing(PixelsPerInch(*header, header->hRes) * scale,
+                         PixelsPerInch(*header, header->vRes) * scale);
   const bool words = header->version == 2;
   for (int64_t count = 0;; ++count) {
     if (words) reader.AlignToWord();
@@ -160,6 +172,7 @@ PictResult Decode(std::span<const uint8_t> file, int scale) {
     }
   }
   result.image = decoder.canvas().TakeImage();
+  if (decoder.vector()) result.drawing = decoder.vector()->Take();
   return result;
 }
 
@@ -170,7 +183,7 @@ PictResult DecodePict(std::span<const uint8_t> file, const DecodeOptions& option
     return {
         {},
         "scale " + std::to_string(options.scale) + " outside 1 to " + std::to_string(kMaxScale)};
-  PictResult result = Decode(file, options.scale);
+  PictResult result = Decode(file, options);
   // The caps count the scaled canvas: a picture refused at one scale may be drawn at another.
   if (!result.refusal.empty() && options.scale != 1)
     result.refusal += " (at scale " + std::to_string(options.scale) + ")";

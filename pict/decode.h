@@ -3,10 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
 #include "pict/image.h"
+#include "vector/drawing.h"
 
 namespace pict {
 
@@ -17,11 +19,28 @@ struct DecodeOptions {
   // lines and letters stay sharp; bitmaps and pixmaps are stretched, each pixel scale x scale;
   // 8x8 patterns keep their device size. Scale 1 draws the frame pixel for pixel.
   int scale = 1;
+  // Also make the picture a drawing (PictResult::drawing) from the same operations: shapes,
+  // text and images as QuickDraw drew them, on a page of the canvas's size whose units are its
+  // pixels, at the frame's physical size.
+  bool vector = false;
+};
+
+// The picture as a drawing. Its units are the canvas's pixels at the options' scale, so an 8x8
+// pattern keeps its device size: one unit a cell at scale 1, a quarter of one at scale 4, as
+// the pixels have it. What it cannot say as shapes, text and images (the parts drawn in xor,
+// hilite, blend and the arithmetic modes, whose result depends on what was there) it holds as
+// the canvas's pixels of just those parts.
+struct PictDrawing {
+  vector::Drawing drawing;
+  // Empty, or why some of the drawing is pixels: "parts drawn in srcXor and addMax modes are
+  // pixels".
+  std::string note;
 };
 
 struct PictResult {
   Image image;          // opaque pixels; empty when refused
   std::string refusal;  // why there is no picture, when there is none
+  std::optional<PictDrawing> drawing = std::nullopt;  // with DecodeOptions::vector, when drawn
 };
 
 // Decodes a PICT file, with or without the 512-byte preamble of a PICT document, at the

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -9,8 +10,11 @@
 
 #include "pict/canvas.h"
 #include "pict/colour_profile.h"
+#include "pict/outlines.h"
 #include "pict/reader.h"
 #include "pict/state.h"
+#include "pict/text.h"
+#include "pict/vector_device.h"
 
 namespace pict {
 
@@ -59,13 +63,27 @@ class Decoder {
   const Region& clip() const { return clip_; }
   void SetClip(const Region& local) { clip_ = ToCanvas(local); }
 
+  // Makes the picture a drawing too, on a page of the canvas's size at so many canvas pixels
+  // per inch; called before the first opcode.
+  void StartDrawing(double unitsPerInchX, double unitsPerInchY) {
+    vector_ = std::make_unique<VectorDevice>(canvas_.Bounds().Width(), canvas_.Bounds().Height(),
+                                             unitsPerInchX, unitsPerInchY);
+  }
+  // The drawing, when one is being made.
+  VectorDevice* vector() { return vector_.get(); }
+
+  // A shape's outline for the drawing, asked for only when one is made.
+  using OutlineOf = std::function<Outline()>;
   // What a shape verb does with the region it covers (canvas pixels): frame and paint with the
   // pen's pattern and mode, erase with the background pattern, invert, fill with the fill
-  // pattern. The clip applies; the work counts against the file's budget.
+  // pattern. The clip applies; the work counts against the file's budget. outline is the
+  // shape for the drawing; without one, the region's own edges are.
   enum class Verb { Frame, Paint, Erase, Invert, Fill };
-  void Draw(Verb verb, Region area);
+  void Draw(Verb verb, Region area, const OutlineOf& outline = {});
   // Paints area (canvas pixels) through the clip with pattern in mode.
-  void Paint(Region area, const Pattern& pattern, int mode);
+  void Paint(Region area, const Pattern& pattern, int mode, const OutlineOf& outline = {});
+  // Paints text's ink through the clip in mode; the drawing gets it as text in face.
+  void PaintText(TextInk text, int face, int mode);
   // The clip's bounds on the canvas: shapes need not be worked out beyond them.
   Rect ClipBounds() const { return clip_.Bounds().Intersect(canvas_.Bounds()); }
 
@@ -99,6 +117,10 @@ class Decoder {
   Point offset_;
   Region clip_;
   std::string refusal_;
+  std::unique_ptr<VectorDevice> vector_;
+
+  // Paints area, cut to the clip, on the canvas; gives the mode it painted in.
+  int PaintCanvas(Region& area, const Pattern& pattern, int mode);
 };
 
 // A handler gets a reader over exactly its opcode's data (for the opcodes whose length only

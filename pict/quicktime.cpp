@@ -193,6 +193,7 @@ static bool IsWithinCaps(int64_t width, int64_t height) {
 struct DecodedImage {
   Image image;
   std::vector<uint8_t> iccProfile;  // empty when none came, or one beyond the cap
+  std::span<const uint8_t> jpeg = {};  // the JPEG file it came from, when it was one
 };
 
 static std::vector<uint8_t> CopyProfile(const void* data, size_t size) {
@@ -407,7 +408,11 @@ static std::optional<DecodedImage> DecodeDescribed(ByteReader& reader, std::stri
              std::to_string(description.height) + " pixels: empty or beyond the size limit";
     return std::nullopt;
   }
-  if (description.codecType == FourCc("jpeg")) return DecodeJpeg(*data, reason);
+  if (description.codecType == FourCc("jpeg")) {
+    std::optional<DecodedImage> decoded = DecodeJpeg(*data, reason);
+    if (decoded) decoded->jpeg = *data;
+    return decoded;
+  }
   return DecodeWithLibav(description, *data, reason);
 }
 
@@ -517,7 +522,7 @@ std::optional<QuickTimePicture> ReadQuickTime(ByteReader data, std::string& reas
   picture.image = std::move(decoded->image);
   // The colours the file's own profile says they are, in sRGB; a profile that cannot be used
   // leaves them as stored.
-  ConvertToSrgb(picture.image, decoded->iccProfile);
+  if (!ConvertToSrgb(picture.image, decoded->iccProfile)) picture.jpeg = decoded->jpeg;
   picture.source = sourceRect.Intersect({0, 0, picture.image.width, picture.image.height});
   if (picture.source.IsEmpty()) {
     reason = "QuickTime source rectangle outside the image";

@@ -26,6 +26,9 @@ struct QuickTimePicture {
   Rect scaledDestination;      // where it lands at the decoder's scale: the matrix scaled too
   int mode = 0;                // QuickDraw transfer mode
   std::optional<Region> mask;  // picture coordinates
+  // The JPEG file image was decoded from, when it was one and its colours are as it stores
+  // them; a view of the data ReadQuickTime read.
+  std::span<const uint8_t> jpeg = {};
 };
 
 // Decodes the data of a CompressedQuickTime opcode (after its 32-bit length). When the image's data
