@@ -171,8 +171,8 @@ PictResult Decode(std::span<const uint8_t> file, const DecodeOptions& options) {
       decoder.quickTimeDrawn.reset();
     }
   }
+  if (decoder.vector()) result.drawing = decoder.vector()->Take(decoder.canvas());
   result.image = decoder.canvas().TakeImage();
-  if (decoder.vector()) result.drawing = decoder.vector()->Take();
   return result;
 }
 

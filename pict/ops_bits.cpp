@@ -40,12 +40,11 @@ void DrawCopyBits(Decoder& decoder, ByteReader& data, uint16_t opcode) {
   if (!decoder.vector()) {
     canvas.CopyBits(source, copy->bounds, copy->source, destination, mode, clip,
                     decoder.Colours());
-  } else {
+  } else if (const Rect kept = copy->source.Intersect(copy->bounds);
+             !kept.IsEmpty() && canvas.Charge(int64_t{kept.Width()} * kept.Height())) {
     // The drawing keeps the pixels the copy shows at their own resolution: the rows of the
     // source rectangle are read once, for both. The canvas then copies from them as it would
     // from the rows themselves (those outside the bounds show nothing either way).
-    const Rect kept = copy->source.Intersect(copy->bounds);
-    if (kept.IsEmpty() || !canvas.Charge(int64_t{kept.Width()} * kept.Height())) return;
     vector::Pixels pixels(kept.Width(), kept.Height(), 0);
     std::vector<bool> present(size_t(kept.Height()), false);
     for (int y = 0; y < kept.Height(); ++y) {

@@ -4,6 +4,7 @@
 #include <optional>
 #include <utility>
 
+#include "pict/limits.h"
 #include "pict/modes.h"
 
 namespace pict {
@@ -64,6 +65,24 @@ std::optional<vector::Paint> PaintOf(const Pattern& pattern, int mode, const Pai
   return paint;
 }
 
+// About how much memory an operation holds.
+size_t BytesOf(const vector::FillOp& op) {
+  return sizeof(vector::Operation) + op.path.Segments().size() * sizeof(vector::Path::Segment) +
+         op.paint.tile.argb.size() * sizeof(vector::Colour);
+}
+size_t BytesOf(const vector::ClipOp& op) {
+  return sizeof(vector::Operation) + op.path.Segments().size() * sizeof(vector::Path::Segment);
+}
+size_t BytesOf(const vector::UnclipOp&) { return sizeof(vector::Operation); }
+size_t BytesOf(const vector::TextOp& op) {
+  return sizeof(vector::Operation) + op.run.utf8.size() + op.run.font.family.size() +
+         op.run.extras.size() * sizeof(double);
+}
+size_t BytesOf(const vector::ImageOp& op) {
+  return sizeof(vector::Operation) + op.pixels.argb.size() * sizeof(vector::Colour) +
+         op.jpeg.size();
+}
+
 // The corners of pixels placed by placement, as an outline.
 vector::Path PlacedRectangle(const vector::Pixels& pixels, const vector::Matrix& placement) {
   const double w = pixels.width, h = pixels.height;
@@ -77,22 +96,22 @@ vector::Path PlacedRectangle(const vector::Pixels& pixels, const vector::Matrix&
 VectorDevice::VectorDevice(int width, int height, double unitsPerInchX, double unitsPerInchY)
     : page_{0, 0, width, height} {
   drawing_.page = {double(width), double(height), unitsPerInchX, unitsPerInchY};
-  drawing_.operations.push_back(vector::FillOp{vector::Path().Rectangle(0, 0, width, height),
-                                               vector::FillRule::Winding,
-                                               vector::Paint::Solid(0xFFFFFFFF)});
+  Add(vector::FillOp{vector::Path().Rectangle(0, 0, width, height), vector::FillRule::Winding,
+                     vector::Paint::Solid(0xFFFFFFFF)});
 }
 
 void VectorDevice::UseClip(const Region& clip) {
+  if (overflowed_) return;
   Region inside(page_);
   inside.Intersect(clip);
   const bool whole = inside == Region(page_);
   if (clipped_ && !whole && inside == clip_) return;
   if (!clipped_ && whole) return;
-  if (clipped_) drawing_.operations.push_back(vector::UnclipOp{});
+  if (clipped_) Add(vector::UnclipOp{});
   clipped_ = !whole;
   if (!clipped_) return;
   Outline outline = RegionOutline(inside);
-  drawing_.operations.push_back(vector::ClipOp{std::move(outline.path), outline.rule});
+  Add(vector::ClipOp{std::move(outline.path), outline.rule});
   clip_ = std::move(inside);
 }
 
@@ -108,8 +127,7 @@ void VectorDevice::KeepPixels(const Region& touched, const Canvas& canvas, int m
     std::copy(row + left, row + right, &pixels.At(left - box.left, y - box.top));
   });
   // The pixels hold exactly what was touched: no clip is needed, and the one in force stays.
-  drawing_.operations.push_back(
-      vector::ImageOp{std::move(pixels), vector::Matrix::Translation(box.left, box.top)});
+  Add(vector::ImageOp{std::move(pixels), vector::Matrix::Translation(box.left, box.top)});
   pixelModes_.insert(ModeName(mode));
 }
 
@@ -123,8 +141,7 @@ void VectorDevice::Fill(const std::function<Outline()>& outline, const Pattern& 
   Outline shape = outline();
   if (shape.path.IsEmpty()) return;
   UseClip(clip);
-  drawing_.operations.push_back(
-      vector::FillOp{std::move(shape.path), shape.rule, std::move(*paint)});
+  Add(vector::FillOp{std::move(shape.path), shape.rule, std::move(*paint)});
 }
 
 void VectorDevice::Copy(vector::Pixels pixels, const vector::Matrix& placement, int mode,
@@ -174,8 +191,8 @@ void VectorDevice::Copy(vector::Pixels pixels, const vector::Matrix& placement, 
   const bool twoColours = colourCount == 2 && !partial && !anyClear;
   const bool mask = !partial && (colourCount == 1 || twoColours);
   if (unchanged && !mask) {
-    drawing_.operations.push_back(vector::ImageOp{std::move(pixels), placement, std::nullopt,
-                                                  vector::Sampling::Nearest, std::move(jpeg)});
+    Add(vector::ImageOp{std::move(pixels), placement, std::nullopt, vector::Sampling::Nearest,
+                        std::move(jpeg)});
     return;
   }
   pixels.argb = std::move(covers);
@@ -183,16 +200,15 @@ void VectorDevice::Copy(vector::Pixels pixels, const vector::Matrix& placement, 
     // The commoner colour under, the other as a mask over it.
     const int under = opaqueCount[0] >= opaqueCount[1] ? 0 : 1;
     if (twoColours) {
-      drawing_.operations.push_back(vector::FillOp{PlacedRectangle(pixels, placement),
-                                                   vector::FillRule::Winding,
-                                                   vector::Paint::Solid(opaque[under])});
+      Add(vector::FillOp{PlacedRectangle(pixels, placement), vector::FillRule::Winding,
+                         vector::Paint::Solid(opaque[under])});
       for (Argb& c : pixels.argb) c = c == opaque[under] ? 0 : c;
     }
     const Argb mask = twoColours ? opaque[1 - under] : opaque[0];
-    drawing_.operations.push_back(vector::ImageOp{std::move(pixels), placement, mask});
+    Add(vector::ImageOp{std::move(pixels), placement, mask});
     return;
   }
-  drawing_.operations.push_back(vector::ImageOp{std::move(pixels), placement});
+  Add(vector::ImageOp{std::move(pixels), placement});
 }
 
 void VectorDevice::Text(const TextInk& text, int face, int mode, const PaintColours& colours,
@@ -204,16 +220,35 @@ void VectorDevice::Text(const TextInk& text, int face, int mode, const PaintColo
   if (IsClear(*cover)) return;
   UseClip(clip);
   if (!text.run.utf8.empty())
-    drawing_.operations.push_back(vector::TextOp{
-        text.run, text.placement, *cover, (face & kFaceOutline) != 0, (face & kFaceShadow) != 0});
+    Add(vector::TextOp{text.run, text.placement, *cover, (face & kFaceOutline) != 0,
+                       (face & kFaceShadow) != 0});
   if (!text.underline.IsEmpty())
-    drawing_.operations.push_back(
-        vector::FillOp{text.underline, vector::FillRule::Winding, vector::Paint::Solid(*cover)});
+    Add(vector::FillOp{text.underline, vector::FillRule::Winding, vector::Paint::Solid(*cover)});
 }
 
-PictDrawing VectorDevice::Take() {
-  if (clipped_) drawing_.operations.push_back(vector::UnclipOp{});
+void VectorDevice::Add(vector::Operation operation) {
+  if (overflowed_) return;
+  bytes_ += std::visit([](const auto& op) { return BytesOf(op); }, operation);
+  if (bytes_ > kMaxDrawingBytes) {
+    overflowed_ = true;
+    drawing_.operations = {};
+    return;
+  }
+  drawing_.operations.push_back(std::move(operation));
+}
+
+PictDrawing VectorDevice::Take(const Canvas& canvas) {
+  if (clipped_) Add(vector::UnclipOp{});
   clipped_ = false;
+  if (overflowed_) {
+    // Beyond its cap the drawing holds the canvas's pixels, and says so.
+    const Image& image = canvas.image();
+    vector::Pixels pixels(image.width, image.height, 0);
+    pixels.argb = image.pixels;
+    drawing_.operations.clear();
+    drawing_.operations.push_back(vector::ImageOp{std::move(pixels), {}});
+    return {std::move(drawing_), "more shapes than a drawing may hold: the picture is pixels"};
+  }
   PictDrawing result{std::move(drawing_), {}};
   if (!pixelModes_.empty()) {
     std::string names;

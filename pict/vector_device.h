@@ -44,20 +44,25 @@ class VectorDevice {
   void Text(const TextInk& text, int face, int mode, const PaintColours& colours,
             const Region& clip, const Region& touched, const Canvas& canvas);
 
-  // The drawing so far, and what of it is pixels for want of a mode a drawing can say.
-  PictDrawing Take();
+  // The drawing so far, and what of it is pixels for want of a mode a drawing can say. A drawing
+  // that grew beyond kMaxDrawingBytes is the canvas's pixels instead, with a note that says so.
+  PictDrawing Take(const Canvas& canvas);
 
  private:
   // Clips what follows to clip (nothing when it holds the whole page).
   void UseClip(const Region& clip);
   // The pixels of the canvas in touched, as they are now; mode is why.
   void KeepPixels(const Region& touched, const Canvas& canvas, int mode);
+  // Appends an operation, counting the memory it holds.
+  void Add(vector::Operation operation);
 
   vector::Drawing drawing_;
   Rect page_;
   Region clip_;  // the clip pushed on the drawing, when clipped_
   bool clipped_ = false;
   std::set<std::string> pixelModes_;
+  size_t bytes_ = 0;
+  bool overflowed_ = false;  // beyond kMaxDrawingBytes: no more operations are kept
 };
 
 }  // namespace pict

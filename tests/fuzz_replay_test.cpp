@@ -73,6 +73,11 @@ TEST(FuzzReplay, DamagedPicturesOfEveryOpcodeFamilyDecodeOrAreRefused) {
     const auto bytes = ReadFileBytes(path);
     ASSERT_TRUE(bytes) << path;
     Replay(path, *bytes);
+    // Once more with the first byte's top bit set: drawn beside the pixels, and rendered.
+    if (bytes->empty()) continue;
+    std::string drawn = *bytes;
+    drawn[0] = char(drawn[0] | 0x80);
+    Replay(path + " as a drawing", drawn);
   }
 }
 
@@ -124,6 +129,10 @@ TEST(FuzzReplay, CorpusPicturesCutShortOrWithBytesChangedDecodeOrAreRefused) {
           name += " " + std::to_string(at) + " ^ " + std::to_string(mask);
         }
         Replay(name + " at scale " + std::to_string(1 + variant % 2), char(variant % 2) + changed);
+        // A third of them drawn beside the pixels as well (the first byte's top bit).
+        if (variant < 2)
+          Replay(name + " at scale " + std::to_string(1 + variant) + " as a drawing",
+                 char(0x80 | variant) + changed);
       }
     }
   EXPECT_GT(pictures, 50) << "pictures found in the corpus";

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -103,10 +104,10 @@ class Renderer {
         cr_, rule == FillRule::EvenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
   }
 
-  // A surface of the pixels of area (colours mapped), or of ink wherever they have any alpha;
-  // RGB24 when they are all opaque.
+  // A surface of the pixels of area (colours mapped), or of ink wherever they have any alpha,
+  // each pixel a block of enlarge x enlarge; RGB24 when they are all opaque.
   SurfaceOwner Surface(const Pixels& pixels, int left, int top, int width, int height,
-                       std::optional<Colour> ink = std::nullopt) {
+                       std::optional<Colour> ink = std::nullopt, int enlarge = 1) {
     const auto colourAt = [&](int x, int y) {
       const Colour c = pixels.At(x, y);
       return !ink ? c : c >> 24 ? *ink : 0;
@@ -119,54 +120,22 @@ class Renderer {
           break;
         }
     SurfaceOwner surface(cairo_image_surface_create(
-        opaque ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32, width, height));
+        opaque ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32, width * enlarge, height * enlarge));
     if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
     uint8_t* data = cairo_image_surface_get_data(surface.get());
     const int stride = cairo_image_surface_get_stride(surface.get());
-    for (int y = 0; y < height; ++y) {
+    for (int y = 0; y < height * enlarge; ++y) {
       auto* row = reinterpret_cast<uint32_t*>(data + ptrdiff_t(y) * stride);
       for (int x = 0; x < width; ++x) {
-        const Colour c = Map(colourAt(left + x, top + y));
+        const Colour c = Map(colourAt(left + x, top + y / enlarge));
         const uint32_t a = c >> 24;
-        row[x] = a << 24 | PremultiplyChannel(c >> 16 & 0xFF, a) << 16 |
-                 PremultiplyChannel(c >> 8 & 0xFF, a) << 8 | PremultiplyChannel(c & 0xFF, a);
+        const uint32_t premultiplied = a << 24 | PremultiplyChannel(c >> 16 & 0xFF, a) << 16 |
+                                       PremultiplyChannel(c >> 8 & 0xFF, a) << 8 |
+                                       PremultiplyChannel(c & 0xFF, a);
+        std::fill(row + x * enlarge, row + (x + 1) * enlarge, premultiplied);
       }
     }
     cairo_surface_mark_dirty(surface.get());
-    return surface;
-  }
-
-  // A tile of up to kMaxVectorTile pixels is drawn as rectangles, one path a colour: viewers
-  // then show its cells sharp at any size (an image tile is smoothed by some, poppler's among
-  // them, unless it is enlarged four times or more). A larger one is an image.
-  SurfaceOwner TileSurface(const Pixels& tile) {
-    constexpr size_t kMaxVectorTile = 64 * 64;
-    if (tile.argb.size() > kMaxVectorTile) return Surface(tile, 0, 0, tile.width, tile.height);
-    const cairo_rectangle_t extents{0, 0, double(tile.width), double(tile.height)};
-    SurfaceOwner surface(cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, &extents));
-    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
-    const std::unique_ptr<cairo_t, CairoDestroy> cr(cairo_create(surface.get()));
-    std::vector<Colour> colours(tile.argb.begin(), tile.argb.end());
-    std::sort(colours.begin(), colours.end());
-    colours.erase(std::unique(colours.begin(), colours.end()), colours.end());
-    for (const Colour colour : colours) {
-      if ((colour >> 24) == 0) continue;
-      cairo_new_path(cr.get());
-      for (int y = 0; y < tile.height; ++y)
-        for (int x = 0; x < tile.width;) {
-          if (tile.At(x, y) != colour) {
-            ++x;
-            continue;
-          }
-          const int start = x;
-          while (x < tile.width && tile.At(x, y) == colour) ++x;
-          cairo_rectangle(cr.get(), start, y, x - start, 1);
-        }
-      const Colour c = Map(colour);
-      cairo_set_source_rgba(cr.get(), (c >> 16 & 0xFF) / 255.0, (c >> 8 & 0xFF) / 255.0,
-                            (c & 0xFF) / 255.0, (c >> 24) / 255.0);
-      cairo_fill(cr.get());
-    }
     return surface;
   }
 
@@ -199,7 +168,7 @@ class Renderer {
       return true;
     }
     const Pixels& tile = op.paint.tile;
-    const SurfaceOwner surface = TileSurface(tile);
+    const SurfaceOwner surface = Surface(tile, 0, 0, tile.width, tile.height);
     if (!surface) return OutOfMemory(message);
     const PatternOwner pattern(cairo_pattern_create_for_surface(surface.get()));
     cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_REPEAT);
@@ -289,16 +258,26 @@ class Renderer {
     const cairo_filter_t filter =
         op.sampling == Sampling::Nearest ? CAIRO_FILTER_NEAREST : CAIRO_FILTER_GOOD;
     // Cairo's SVG surface puts a mask at the origin whatever the transformation: there a mask
-    // is an image in its colour.
-    const bool asMask =
-        op.mask && cairo_surface_get_type(cairo_get_target(cr_)) != CAIRO_SURFACE_TYPE_SVG;
+    // is an image in its colour. Nor can it ask for nearest sampling, and viewers smooth an
+    // image they enlarge: in SVG an image the drawing enlarges is stored enlarged by the whole
+    // factor, each pixel a block, so that it shows sharp at the size of the drawing's units.
+    const bool svg = cairo_surface_get_type(cairo_get_target(cr_)) == CAIRO_SURFACE_TYPE_SVG;
+    const bool asMask = op.mask && !svg;
+    int enlarge = 1;
+    if (svg && op.sampling == Sampling::Nearest) {
+      const double scale = std::min(std::hypot(op.placement.xx, op.placement.yx),
+                                    std::hypot(op.placement.xy, op.placement.yy));
+      enlarge = static_cast<int>(std::clamp(std::floor(scale + 1e-6), 1.0, 16.0));
+    }
+    const int side = kTileSide / enlarge;
     bool ok = true;
-    for (int top = 0; top < pixels.height && ok; top += kTileSide)
-      for (int left = 0; left < pixels.width && ok; left += kTileSide) {
-        const int width = std::min(kTileSide, pixels.width - left);
-        const int height = std::min(kTileSide, pixels.height - top);
-        const SurfaceOwner surface = asMask ? MaskSurface(pixels, left, top, width, height)
-                                            : Surface(pixels, left, top, width, height, op.mask);
+    for (int top = 0; top < pixels.height && ok; top += side)
+      for (int left = 0; left < pixels.width && ok; left += side) {
+        const int width = std::min(side, pixels.width - left);
+        const int height = std::min(side, pixels.height - top);
+        const SurfaceOwner surface =
+            asMask ? MaskSurface(pixels, left, top, width, height)
+                   : Surface(pixels, left, top, width, height, op.mask, enlarge);
         if (!surface) {
           ok = false;
           break;
@@ -310,7 +289,8 @@ class Renderer {
         const PatternOwner pattern(cairo_pattern_create_for_surface(surface.get()));
         cairo_pattern_set_filter(pattern.get(), filter);
         cairo_matrix_t at;
-        cairo_matrix_init_translate(&at, -left, -top);
+        cairo_matrix_init_scale(&at, enlarge, enlarge);
+        cairo_matrix_translate(&at, -left, -top);
         cairo_pattern_set_matrix(pattern.get(), &at);
         cairo_new_path(cr_);
         if (asMask) {

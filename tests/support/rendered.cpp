@@ -25,19 +25,26 @@ std::optional<std::string> WriteDocument(const vector::Drawing& drawing, Documen
   return path;
 }
 
-PictureFile RenderBack(const std::string& document, Document format, int width, int height) {
+PictureFile RenderBack(const std::string& document, Renderer renderer, const vector::Page& page) {
+  // By resolution rather than by size: rsvg-convert asked for a size smooths pattern tiles that
+  // its rounding of the page to whole pixels leaves a hair off their size.
+  const auto dpi = [](double unitsPerInch) { return std::to_string(unitsPerInch); };
+  const std::string x = dpi(page.unitsPerInchX), y = dpi(page.unitsPerInchY);
   const std::string png = document + ".png";
-  const std::string w = std::to_string(width), h = std::to_string(height);
-  if (format == Document::Svg) {
-    if (!RunProgram({"rsvg-convert", "-w", w, "-h", h, "-o", png, document}, kRenderMilliseconds))
-      return {};
-  } else {
-    // pdftoppm adds the extension to the name it is given.
-    if (!RunProgram({"pdftoppm", "-png", "-singlefile", "-scale-to-x", w, "-scale-to-y", h,
-                     document, document},
-                    kRenderMilliseconds))
-      return {};
+  std::vector<std::string> argv;
+  switch (renderer) {
+    case Renderer::Librsvg:
+      argv = {"rsvg-convert", "--dpi-x", x, "--dpi-y", y, "-o", png, document};
+      break;
+    // Both poppler programs add the extension to the name they are given.
+    case Renderer::PopplerCairo:
+      argv = {"pdftocairo", "-png", "-singlefile", "-rx", x, "-ry", y, document, document};
+      break;
+    case Renderer::PopplerSplash:
+      argv = {"pdftoppm", "-png", "-singlefile", "-rx", x, "-ry", y, document, document};
+      break;
   }
+  if (!RunProgram(argv, kRenderMilliseconds)) return {};
   return PictureFile(png);
 }
 

@@ -18,9 +18,16 @@ enum class Document { Svg, Pdf };
 std::optional<std::string> WriteDocument(const vector::Drawing& drawing, Document format,
                                          const std::string& folder, std::string& message);
 
-// The document rendered back at exactly width x height pixels: SVG by rsvg-convert, PDF by
-// pdftoppm. Not loaded when the program fails.
-PictureFile RenderBack(const std::string& document, Document format, int width, int height);
+// The programs that render a document back.
+enum class Renderer {
+  Librsvg,        // rsvg-convert, for SVG
+  PopplerCairo,   // pdftocairo, for PDF: poppler through Cairo
+  PopplerSplash,  // pdftoppm, for PDF: poppler's own rasteriser
+};
+
+// The document rendered back with one pixel for each unit of page (so the canvas's size when
+// page is a decoded picture's). Not loaded when the program fails.
+PictureFile RenderBack(const std::string& document, Renderer renderer, const vector::Page& page);
 
 // The text pdftotext finds in a PDF file; empty when it fails.
 std::string PdfText(const std::string& pdf);
