@@ -22,6 +22,8 @@ template <class... Lambdas>
 struct Overloads : Lambdas... {
   using Lambdas::operator()...;
 };
+template <class... Lambdas>
+Overloads(Lambdas...) -> Overloads<Lambdas...>;
 
 // The "same" opcodes (the second eight of each group) draw the last shape again.
 bool IsSame(uint16_t opcode) { return (opcode & 8) != 0; }
