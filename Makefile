@@ -4,7 +4,7 @@ JOBS ?= $(shell nproc)
 PACKAGES := libfreeimage-dev libdevil-dev libjxr-dev libjxr-tools libpango1.0-dev \
   libcairo2-dev libpixman-1-dev libavcodec-dev libavformat-dev libswscale-dev liblcms2-dev \
   imagemagick fonts-liberation fonts-dejavu-core libgtest-dev cmake g++ make pkg-config \
-  parallel man-db
+  parallel man-db librsvg2-bin poppler-utils libxml2-utils
 # What `make deb` needs besides: dpkg-shlibdeps, and file, by which CPack finds the programs.
 DEB_PACKAGES := dpkg-dev file
 

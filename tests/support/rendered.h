@@ -10,6 +10,7 @@
 #include "pict/image.h"
 #include "tests/support/pixels.h"
 #include "vector/drawing.h"
+#include "vector/render.h"
 
 enum class Document { Svg, Pdf };
 
@@ -25,8 +26,10 @@ enum class Renderer {
   PopplerSplash,  // pdftoppm, for PDF: poppler's own rasteriser
 };
 
-// The document rendered back with one pixel for each unit of page (so the canvas's size when
-// page is a decoded picture's). Not loaded when the program fails.
+// The document rendered back with one pixel for each unit of page, page.width x page.height
+// pixels (the canvas's size when page is a decoded picture's); rsvg-convert may give a row or
+// column more, when the page's size in points is rounded up. Not loaded when the program
+// fails.
 PictureFile RenderBack(const std::string& document, Renderer renderer, const vector::Page& page);
 
 // The text pdftotext finds in a PDF file; empty when it fails.
@@ -35,10 +38,22 @@ std::string PdfText(const std::string& pdf);
 // True when xmllint reads the file as well-formed XML.
 bool IsWellFormedXml(const std::string& path);
 
-// The share (0 to 1) of rendered's pixels whose colour lies within 64 levels in every channel of
-// the same pixel of reference or of one of its eight neighbours (so that antialiased edges
-// count); 0 when the sizes differ.
+// The drawing rendered by Cairo onto a white picture of width x height pixels (the page's size
+// when 0), through options, without antialiasing: every pixel whose centre a shape encloses
+// takes its colour, as the decoder's canvas paints.
+pict::Image RenderAliased(const vector::Drawing& drawing, const vector::RenderOptions& options = {},
+                          int width = 0, int height = 0);
+
+// The number of pixels whose colours differ by more than tolerance in some channel; -1 when the
+// sizes differ.
+long DifferingPixels(const pict::Image& a, const pict::Image& b, int tolerance);
+
+// The share (0 to 1) of reference's pixels where rendered's colour lies within 64 levels in
+// every channel of that pixel of reference or of one of its eight neighbours (so that
+// antialiased edges count); 0 when rendered is smaller than reference or more than a pixel
+// larger either way.
 double Agreement(const pict::Image& reference, const PictureFile& rendered);
 
-// The number of rendered's pixels that differ from reference's at all; -1 when the sizes differ.
+// The number of reference's pixels that rendered does not show exactly; -1 when the sizes are
+// as Agreement does not take them.
 long DifferingPixels(const pict::Image& reference, const PictureFile& rendered);
