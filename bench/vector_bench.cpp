@@ -91,7 +91,7 @@ int main(int argc, char** argv) {
                 std::filesystem::path(argv[i]).filename().string().substr(0, 28).c_str(), ms[0],
                 size[0], ms[1], size[1], ms[2], size[2]);
   }
-  std::printf("%-28s %8.1f %9zu %8.1f %9zu %8.1f %9zu\n", "total", totals[0], sizes[0],
-              totals[1], sizes[1], totals[2], sizes[2]);
+  std::printf("%-28s %8.1f %9zu %8.1f %9zu %8.1f %9zu\n", "total", totals[0], sizes[0], totals[1],
+              sizes[1], totals[2], sizes[2]);
   return 0;
 }

@@ -120,7 +120,9 @@ std::optional<uint32_t> Weighed(uint32_t c, uint32_t weights) {
   return w == 0 ? 0 : w << 24 | (c & kRgb);
 }
 
-bool IsGrey(uint32_t c) { return Channel(c, 0) == Channel(c, 8) && Channel(c, 8) == Channel(c, 16); }
+bool IsGrey(uint32_t c) {
+  return Channel(c, 0) == Channel(c, 8) && Channel(c, 8) == Channel(c, 16);
+}
 
 // As Apply, for a result that does not depend on d beyond a weight: Between(x, d, s) lays x
 // over d at 255 minus s's weight, when s is grey.
@@ -130,7 +132,8 @@ std::optional<uint32_t> Cover(const Rule& rule, uint32_t s, const PaintColours& 
   const uint32_t fg = colourise ? c.foreground : 0x000000;
   const uint32_t bg = colourise ? c.background : kRgb;
   switch (rule.op) {
-    case Op::Copy: return 0xFF000000 | Between(fg, bg, s);
+    case Op::Copy:
+      return 0xFF000000 | Between(fg, bg, s);
     case Op::Or:
     case Op::Bic:
       if (!IsGrey(s)) return std::nullopt;
@@ -139,13 +142,17 @@ std::optional<uint32_t> Cover(const Rule& rule, uint32_t s, const PaintColours& 
     case Op::Hilite:
       if (s == kRgb) return 0;
       return std::nullopt;
-    default: break;
+    default:
+      break;
   }
   const uint32_t v = Between(fg, bg, s);
   switch (rule.op) {
-    case Op::Blend: return Weighed(v, c.operand & kRgb);
-    case Op::Transparent: return v == (c.background & kRgb) ? 0 : 0xFF000000 | v;
-    default: return std::nullopt;
+    case Op::Blend:
+      return Weighed(v, c.operand & kRgb);
+    case Op::Transparent:
+      return v == (c.background & kRgb) ? 0 : 0xFF000000 | v;
+    default:
+      return std::nullopt;
   }
 }
 
@@ -153,7 +160,8 @@ std::optional<uint32_t> Cover(const Rule& rule, uint32_t s, const PaintColours& 
 
 std::optional<uint32_t> CoverOf(ModeUse use, int mode, uint32_t s, const PaintColours& colours,
                                 bool colourise) {
-  const Rule rule = use == ModeUse::Paint ? RuleFor(mode < 16 ? mode & 7 : mode) : RuleFor(mode & ~8);
+  const Rule rule =
+      use == ModeUse::Paint ? RuleFor(mode < 16 ? mode & 7 : mode) : RuleFor(mode & ~8);
   return Cover(rule, s, colours, colourise);
 }
 

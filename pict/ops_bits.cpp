@@ -38,8 +38,7 @@ void DrawCopyBits(Decoder& decoder, ByteReader& data, uint16_t opcode) {
   const Rect destination = decoder.ToCanvas(copy->destination);
   const int mode = decoder.HiliteOr(copy->mode);
   if (!decoder.vector()) {
-    canvas.CopyBits(source, copy->bounds, copy->source, destination, mode, clip,
-                    decoder.Colours());
+    canvas.CopyBits(source, copy->bounds, copy->source, destination, mode, clip, decoder.Colours());
   } else if (const Rect kept = copy->source.Intersect(copy->bounds);
              !kept.IsEmpty() && canvas.Charge(int64_t{kept.Width()} * kept.Height())) {
     // The drawing keeps the pixels the copy shows at their own resolution: the rows of the
@@ -61,7 +60,11 @@ void DrawCopyBits(Decoder& decoder, ByteReader& data, uint16_t opcode) {
         kept, copy->source, destination, mode, clip, decoder.Colours());
     const double sx = double(destination.Width()) / copy->source.Width();
     const double sy = double(destination.Height()) / copy->source.Height();
-    const vector::Matrix placement{sx, 0, 0, sy, destination.left + (kept.left - copy->source.left) * sx,
+    const vector::Matrix placement{sx,
+                                   0,
+                                   0,
+                                   sy,
+                                   destination.left + (kept.left - copy->source.left) * sx,
                                    destination.top + (kept.top - copy->source.top) * sy};
     Region touched(destination);
     touched.Intersect(clip);
@@ -122,10 +125,9 @@ void DrawQuickTime(Decoder& decoder, ByteReader& data, uint16_t opcode) {
     const double sy = double(destination.Height()) / source.Height();
     Region touched(destination);
     touched.Intersect(clip);
-    decoder.vector()->Copy(std::move(pixels),
-                           {sx, 0, 0, sy, double(destination.left), double(destination.top)},
-                           mode, decoder.Colours(), hasAlpha, std::move(jpeg), clip, touched,
-                           decoder.canvas());
+    decoder.vector()->Copy(
+        std::move(pixels), {sx, 0, 0, sy, double(destination.left), double(destination.top)}, mode,
+        decoder.Colours(), hasAlpha, std::move(jpeg), clip, touched, decoder.canvas());
   }
 }
 

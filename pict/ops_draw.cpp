@@ -17,14 +17,6 @@ namespace {
 // Within each group of five opcodes: frame, paint, erase, invert, fill.
 Verb VerbOf(uint16_t opcode) { return static_cast<Verb>(opcode & 7); }
 
-// One callable of several lambdas, each taking its own arguments.
-template <class... Lambdas>
-struct Overloads : Lambdas... {
-  using Lambdas::operator()...;
-};
-template <class... Lambdas>
-Overloads(Lambdas...) -> Overloads<Lambdas...>;
-
 // The "same" opcodes (the second eight of each group) draw the last shape again.
 bool IsSame(uint16_t opcode) { return (opcode & 8) != 0; }
 
@@ -76,10 +68,14 @@ void Decoder::PaintText(TextInk text, int face, int mode) {
 void Decoder::Draw(Verb verb, Region area, const OutlineOf& outline) {
   switch (verb) {
     case Verb::Frame:
-    case Verb::Paint: return Paint(std::move(area), state_.penPattern, state_.penMode, outline);
-    case Verb::Erase: return Paint(std::move(area), state_.backPattern, kPatCopy, outline);
-    case Verb::Invert: return Paint(std::move(area), Pattern::Solid(true), kPatXor, outline);
-    case Verb::Fill: return Paint(std::move(area), state_.fillPattern, kPatCopy, outline);
+    case Verb::Paint:
+      return Paint(std::move(area), state_.penPattern, state_.penMode, outline);
+    case Verb::Erase:
+      return Paint(std::move(area), state_.backPattern, kPatCopy, outline);
+    case Verb::Invert:
+      return Paint(std::move(area), Pattern::Solid(true), kPatXor, outline);
+    case Verb::Fill:
+      return Paint(std::move(area), state_.fillPattern, kPatCopy, outline);
   }
 }
 
@@ -104,29 +100,31 @@ void DrawLine(Decoder& decoder, ByteReader& data, uint16_t opcode) {
 }
 
 // Frames a shape with the pen or paints, erases, inverts or fills it, as the opcode's verb
-// says. shape(pen, clip) gives the region, shape(pen) its outline for the drawing, pen null
-// for the shape itself and the pen's size for its frame.
-template <class Shape>
-void DrawShape(Decoder& decoder, uint16_t opcode, Shape shape) {
+// says. region(pen, clip) gives its pixels and outline(pen) its outline for the drawing, pen
+// null for the shape itself and the pen's size for its frame.
+template <class RegionOf, class OutlineOf>
+void DrawShape(Decoder& decoder, uint16_t opcode, RegionOf region, OutlineOf outline) {
   const Verb verb = VerbOf(opcode);
   const Point pen = decoder.ScaleSize(decoder.state().penSize);
   const Point* framePen = verb == Verb::Frame ? &pen : nullptr;
-  decoder.Draw(verb, shape(framePen, decoder.ClipBounds()), [&] { return shape(framePen); });
+  decoder.Draw(verb, region(framePen, decoder.ClipBounds()), [&] { return outline(framePen); });
 }
 
 void DrawRect(Decoder& decoder, ByteReader& data, uint16_t opcode) {
   const Rect r = ReadShapeRect(decoder, data, opcode);
-  DrawShape(decoder, opcode, Overloads{
+  DrawShape(
+      decoder, opcode,
       [&](const Point* pen, const Rect& clip) {
         return pen ? FrameRect(r, *pen, clip) : PaintRect(r, clip);
       },
-      [&](const Point* pen) { return pen ? FrameRectOutline(r, *pen) : RectOutline(r); }});
+      [&](const Point* pen) { return pen ? FrameRectOutline(r, *pen) : RectOutline(r); });
 }
 
 void DrawRoundRect(Decoder& decoder, ByteReader& data, uint16_t opcode) {
   const Rect r = ReadShapeRect(decoder, data, opcode);
   const Point oval = decoder.ScaleSize(decoder.state().ovalSize);
-  DrawShape(decoder, opcode, Overloads{
+  DrawShape(
+      decoder, opcode,
       [&](const Point* pen, const Rect& clip) {
         return pen ? FrameRoundRect(r, oval.x, oval.y, *pen, clip)
                    : PaintRoundRect(r, oval.x, oval.y, clip);
@@ -134,16 +132,17 @@ void DrawRoundRect(Decoder& decoder, ByteReader& data, uint16_t opcode) {
       [&](const Point* pen) {
         return pen ? FrameRoundRectOutline(r, oval.x, oval.y, *pen)
                    : RoundRectOutline(r, oval.x, oval.y);
-      }});
+      });
 }
 
 void DrawOval(Decoder& decoder, ByteReader& data, uint16_t opcode) {
   const Rect r = ReadShapeRect(decoder, data, opcode);
-  DrawShape(decoder, opcode, Overloads{
+  DrawShape(
+      decoder, opcode,
       [&](const Point* pen, const Rect& clip) {
         return pen ? FrameOval(r, *pen, clip) : PaintOval(r, clip);
       },
-      [&](const Point* pen) { return pen ? FrameOvalOutline(r, *pen) : OvalOutline(r); }});
+      [&](const Point* pen) { return pen ? FrameOvalOutline(r, *pen) : OvalOutline(r); });
 }
 
 void DrawArc(Decoder& decoder, ByteReader& data, uint16_t opcode) {
@@ -153,13 +152,14 @@ void DrawArc(Decoder& decoder, ByteReader& data, uint16_t opcode) {
   state.lastArcAngle = data.S16();
   if (data.failed()) return;
   const int start = state.lastArcStart, angle = state.lastArcAngle;
-  DrawShape(decoder, opcode, Overloads{
+  DrawShape(
+      decoder, opcode,
       [&](const Point* pen, const Rect& clip) {
         return pen ? FrameArc(r, start, angle, *pen, clip) : PaintArc(r, start, angle, clip);
       },
       [&](const Point* pen) {
         return pen ? FrameArcOutline(r, start, angle, *pen) : ArcOutline(r, start, angle);
-      }});
+      });
 }
 
 void DrawPolygon(Decoder& decoder, ByteReader& data, uint16_t opcode) {
@@ -180,13 +180,14 @@ void DrawPolygon(Decoder& decoder, ByteReader& data, uint16_t opcode) {
   // Filling steps every edge through every row it crosses.
   const int64_t rows = decoder.ClipBounds().Height();
   if (!decoder.canvas().Charge(rows * int64_t(points.size()))) return;
-  DrawShape(decoder, opcode, Overloads{
+  DrawShape(
+      decoder, opcode,
       [&](const Point* pen, const Rect& clip) {
         return pen ? FramePolygon(points, *pen, clip) : PaintPolygon(points, clip);
       },
       [&](const Point* pen) {
         return pen ? FramePolygonOutline(points, *pen) : PolygonOutline(points);
-      }});
+      });
 }
 
 void DrawRegion(Decoder& decoder, ByteReader& data, uint16_t opcode) {

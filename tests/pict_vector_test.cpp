@@ -105,8 +105,8 @@ TEST(PictVector, CoversLayWhatTheCanvasPaints) {
     canvas.Paint(pixel, Pattern::Solid(false), kPatCopy, {0, under, 0, 0}, {});
     if (use == ModeUse::Copy) {
       const uint32_t row = 0xFF000000 | source;
-      canvas.CopyBits([&row](int) { return &row; }, {0, 0, 1, 1}, {0, 0, 1, 1}, {0, 0, 1, 1},
-                      mode, pixel, colours);
+      canvas.CopyBits([&row](int) { return &row; }, {0, 0, 1, 1}, {0, 0, 1, 1}, {0, 0, 1, 1}, mode,
+                      pixel, colours);
     } else {
       Pattern pattern = Pattern::Solid(source == 0);
       if (!colourise) pattern.tile = Image(1, 1, 0xFF000000 | source);
@@ -131,9 +131,10 @@ TEST(PictVector, CoversLayWhatTheCanvasPaints) {
               const uint32_t laid = Composite(*cover, under);
               for (int shift = 0; shift <= 16; shift += 8)
                 ASSERT_LE(std::abs(int(painted >> shift & 0xFF) - int(laid >> shift & 0xFF)), 1)
-                    << (use == ModeUse::Copy ? "copy" : colourise ? "pattern" : "colour pattern")
-                    << " mode " << mode << " source " << std::hex << source << " under "
-                    << under;
+                    << (use == ModeUse::Copy ? "copy"
+                        : colourise          ? "pattern"
+                                             : "colour pattern")
+                    << " mode " << mode << " source " << std::hex << source << " under " << under;
             }
           }
     }
@@ -146,11 +147,11 @@ TEST(PictVector, CoversLayWhatTheCanvasPaints) {
     uint32_t source;
     const PaintColours& colours;
     bool covered;
-  } kExpected[] = {{kSrcXor, 0x000000, grey, false},      {kSrcXor, 0xFFFFFF, grey, true},
-                   {kNotSrcXor, 0x000000, grey, true},    {kAddMax, 0x000000, grey, false},
-                   {kSubPin, 0x000000, grey, false},      {kHilite, 0x000000, grey, false},
-                   {kSrcOr, 0x404040, grey, true},        {kSrcOr, 0x10C080, grey, false},
-                   {kTransparent, 0x10C080, grey, true},  {kBlend, 0x000000, grey, true},
+  } kExpected[] = {{kSrcXor, 0x000000, grey, false},     {kSrcXor, 0xFFFFFF, grey, true},
+                   {kNotSrcXor, 0x000000, grey, true},   {kAddMax, 0x000000, grey, false},
+                   {kSubPin, 0x000000, grey, false},     {kHilite, 0x000000, grey, false},
+                   {kSrcOr, 0x404040, grey, true},       {kSrcOr, 0x10C080, grey, false},
+                   {kTransparent, 0x10C080, grey, true}, {kBlend, 0x000000, grey, true},
                    {kBlend, 0x000000, coloured, false}};
   for (const auto& e : kExpected)
     EXPECT_EQ(CoverOf(ModeUse::Copy, e.mode, e.source, e.colours, true).has_value(), e.covered)
@@ -216,7 +217,9 @@ TEST(PictVector, EachOpcodeBecomesWhatADrawingSaysItWith) {
          EXPECT_EQ(fills[1]->paint.colour | *images[0]->mask, 0xFFFFFFC0u);
        }},
       {"xor is the canvas's pixels of what it touched, with a note",
-       [](PictWriter& w) { w.Op(0x0008).U16(kPatXor).Op(0x31).RectData({4, 2, 12, 7}); },
+       [](PictWriter& w) {
+         w.Op(0x0008).U16(kPatXor).Op(0x31).RectData({4, 2, 12, 7});
+       },
        1,
        [](const PictResult& r) {
          const auto images = All<vector::ImageOp>(r);
@@ -311,8 +314,10 @@ TEST(PictVector, ThePageIsThePictureAtItsPhysicalSize) {
   Case cases[] = {
       {"72 dpi", PictWriter().Frame(10, 20, 110, 70), 1, {100, 50, 72, 72}},
       {"72 dpi at scale 3", PictWriter().Frame(10, 20, 110, 70), 3, {300, 150, 216, 216}},
-      {"144 dpi at scale 2", PictWriter().ExtendedVersion2(144, 144, {0, 0, 40, 20}).Frame(0, 0, 20, 10),
-       2, {80, 40, 288, 288}},
+      {"144 dpi at scale 2",
+       PictWriter().ExtendedVersion2(144, 144, {0, 0, 40, 20}).Frame(0, 0, 20, 10),
+       2,
+       {80, 40, 288, 288}},
   };
   for (Case& c : cases) {
     const PictResult result = Decode(c.writer.End(), c.scale);

@@ -91,8 +91,8 @@ TEST_P(VectorConformance, RendersBackAsTheCanvasShowsIt) {
 
 INSTANTIATE_TEST_SUITE_P(Pictures, VectorConformance, ::testing::ValuesIn(Renditions()),
                          [](const ::testing::TestParamInfo<Rendition>& info) {
-                           std::string name = info.param.name + "_at_" +
-                                              std::to_string(info.param.scale) + "x";
+                           std::string name =
+                               info.param.name + "_at_" + std::to_string(info.param.scale) + "x";
                            for (char& c : name)
                              if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
                            return name;

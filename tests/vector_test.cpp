@@ -25,8 +25,8 @@ using vector::Pixels;
 
 namespace {
 
-constexpr Colour kWhite = 0xFFFFFFFF, kRed = 0xFFFF0000, kGreen = 0xFF00FF00,
-                 kBlue = 0xFF0000FF, kBlack = 0xFF000000;
+constexpr Colour kWhite = 0xFFFFFFFF, kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF,
+                 kBlack = 0xFF000000;
 
 Drawing Page(int width, int height) {
   Drawing drawing;
@@ -173,11 +173,14 @@ TEST(Render, EachOperationCoversThePixelsItSays) {
          d.operations.push_back(vector::UnclipOp{});
          d.operations.push_back(Fill(Path().Rectangle(0, 6, 12, 12), kGreen));
        },
-       [](int x, int y) { return y >= 6 ? kGreen : x < 5 ? kRed : kWhite; }},
+       [](int x, int y) { return y >= 6  ? kGreen
+                                 : x < 5 ? kRed
+                                         : kWhite; }},
       {"an image is sampled nearest where it is placed",
        [](Drawing& d) {
-         d.operations.push_back(vector::ImageOp{Tile(2, 2, {kRed, kGreen, kBlue, kBlack}),
-                                                Matrix::Scaling(3, 3).Then(Matrix::Translation(1, 2))});
+         d.operations.push_back(
+             vector::ImageOp{Tile(2, 2, {kRed, kGreen, kBlue, kBlack}),
+                             Matrix::Scaling(3, 3).Then(Matrix::Translation(1, 2))});
        },
        [](int x, int y) {
          if (!InRect(x, y, 1, 2, 7, 8)) return kWhite;
@@ -186,9 +189,9 @@ TEST(Render, EachOperationCoversThePixelsItSays) {
        }},
       {"a mask lays its colour where its pixels have alpha",
        [](Drawing& d) {
-         d.operations.push_back(vector::ImageOp{Tile(2, 1, {kBlack, 0}),
-                                                Matrix::Scaling(2, 2).Then(Matrix::Translation(2, 2)),
-                                                kGreen});
+         d.operations.push_back(
+             vector::ImageOp{Tile(2, 1, {kBlack, 0}),
+                             Matrix::Scaling(2, 2).Then(Matrix::Translation(2, 2)), kGreen});
        },
        [](int x, int y) { return InRect(x, y, 2, 2, 4, 4) ? kGreen : kWhite; }},
       {"the transformation moves everything",
@@ -201,8 +204,8 @@ TEST(Render, EachOperationCoversThePixelsItSays) {
          vector::Paint paint;
          paint.tile = Tile(1, 2, {kGreen, kBlue});
          d.operations.push_back({vector::FillOp{Path().Rectangle(4, 0, 8, 12), {}, paint}});
-         d.operations.push_back(
-             vector::ImageOp{Tile(1, 1, {kBlack}), Matrix::Scaling(4, 12).Then(Matrix::Translation(8, 0))});
+         d.operations.push_back(vector::ImageOp{
+             Tile(1, 1, {kBlack}), Matrix::Scaling(4, 12).Then(Matrix::Translation(8, 0))});
        },
        [](int x, int y) -> Colour {
          if (x < 4) return 0xFF00FFFF;
@@ -249,8 +252,10 @@ TEST(Encode, EveryKindOfOperationMakesWellFormedSvgAndSearchablePdf) {
   vector::Paint paint;
   paint.tile = Tile(2, 1, {kRed, 0});
   drawing.operations.push_back({vector::FillOp{Path().Rectangle(0, 0, 50, 20), {}, paint}});
-  drawing.operations.push_back(vector::ImageOp{Tile(2, 1, {kBlack, 0}), Matrix::Scaling(4, 4), kBlue});
-  drawing.operations.push_back(vector::ImageOp{Tile(1, 2, {kGreen, kRed}), Matrix::Translation(60, 0)});
+  drawing.operations.push_back(
+      vector::ImageOp{Tile(2, 1, {kBlack, 0}), Matrix::Scaling(4, 4), kBlue});
+  drawing.operations.push_back(
+      vector::ImageOp{Tile(1, 2, {kGreen, kRed}), Matrix::Translation(60, 0)});
   vector::TextOp text;
   text.run = {"Plain words", {"Liberation Sans", 14, false, false}, {}};
   text.placement = Matrix::Translation(10, 40);

@@ -37,17 +37,23 @@ PictureFile RenderBack(const std::string& document, Renderer renderer, const vec
     // By resolution rather than by size: rsvg-convert asked for a size smooths pattern tiles that
     // its rounding of the page to whole pixels leaves a hair off their size.
     case Renderer::Librsvg:
-      argv = {"rsvg-convert", "--dpi-x", std::to_string(page.unitsPerInchX), "--dpi-y",
-              std::to_string(page.unitsPerInchY), "-o", png, document};
+      argv = {"rsvg-convert",
+              "--dpi-x",
+              std::to_string(page.unitsPerInchX),
+              "--dpi-y",
+              std::to_string(page.unitsPerInchY),
+              "-o",
+              png,
+              document};
       break;
     // Both poppler programs add the extension to the name they are given.
     case Renderer::PopplerCairo:
-      argv = {"pdftocairo", "-png", "-singlefile", "-scale-to-x", width, "-scale-to-y", height,
-              document, document};
+      argv = {"pdftocairo",  "-png", "-singlefile", "-scale-to-x", width,
+              "-scale-to-y", height, document,      document};
       break;
     case Renderer::PopplerSplash:
-      argv = {"pdftoppm", "-png", "-singlefile", "-scale-to-x", width, "-scale-to-y", height,
-              document, document};
+      argv = {"pdftoppm",    "-png", "-singlefile", "-scale-to-x", width,
+              "-scale-to-y", height, document,      document};
       break;
   }
   if (!RunProgram(argv, kRenderMilliseconds)) return {};
