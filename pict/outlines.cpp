@@ -136,54 +136,54 @@ void AddLine(vector::Path& path, Point from, Point to, Point pen) {
   path.Polygon(box);
 }
 
+// The shape add(path, rect, pen) puts in r; a frame is that shape less the shape in r inset by
+// the pen, which add gets to make its corners smaller.
+template <class Add>
+Outline Shape(const Rect& r, Add add) {
+  Outline outline;
+  add(outline.path, r, Point{0, 0});
+  return outline;
+}
+
+template <class Add>
+Outline Framed(const Rect& r, Point pen, Add add) {
+  pen = UsablePen(pen);
+  Outline outline{{}, FillRule::EvenOdd};
+  add(outline.path, r, Point{0, 0});
+  add(outline.path, r.Inset(pen.x, pen.y), pen);
+  return outline;
+}
+
+void AddRectTo(vector::Path& path, const Rect& r, Point) { AddRect(path, r); }
+void AddOvalTo(vector::Path& path, const Rect& r, Point) { AddOval(path, r); }
+
+// The inner corners of a frame are smaller by twice the pen, as QuickDraw's are.
+auto RoundRectAdder(int ovalWidth, int ovalHeight) {
+  return [ovalWidth, ovalHeight](vector::Path& path, const Rect& r, Point pen) {
+    const auto smaller = [](int size, int by) {
+      return static_cast<int>(
+          std::clamp<int64_t>(int64_t{size} - 2 * int64_t{by}, INT32_MIN, INT32_MAX));
+    };
+    AddRoundRect(path, r, smaller(ovalWidth, pen.x), smaller(ovalHeight, pen.y));
+  };
+}
+
 }  // namespace
 
-Outline RectOutline(const Rect& r) {
-  Outline outline;
-  AddRect(outline.path, r);
-  return outline;
-}
+Outline RectOutline(const Rect& r) { return Shape(r, AddRectTo); }
 
-Outline FrameRectOutline(const Rect& r, Point pen) {
-  pen = UsablePen(pen);
-  Outline outline{{}, FillRule::EvenOdd};
-  AddRect(outline.path, r);
-  AddRect(outline.path, r.Inset(pen.x, pen.y));
-  return outline;
-}
+Outline FrameRectOutline(const Rect& r, Point pen) { return Framed(r, pen, AddRectTo); }
 
-Outline OvalOutline(const Rect& r) {
-  Outline outline;
-  AddOval(outline.path, r);
-  return outline;
-}
+Outline OvalOutline(const Rect& r) { return Shape(r, AddOvalTo); }
 
-Outline FrameOvalOutline(const Rect& r, Point pen) {
-  pen = UsablePen(pen);
-  Outline outline{{}, FillRule::EvenOdd};
-  AddOval(outline.path, r);
-  AddOval(outline.path, r.Inset(pen.x, pen.y));
-  return outline;
-}
+Outline FrameOvalOutline(const Rect& r, Point pen) { return Framed(r, pen, AddOvalTo); }
 
 Outline RoundRectOutline(const Rect& r, int ovalWidth, int ovalHeight) {
-  Outline outline;
-  AddRoundRect(outline.path, r, ovalWidth, ovalHeight);
-  return outline;
+  return Shape(r, RoundRectAdder(ovalWidth, ovalHeight));
 }
 
 Outline FrameRoundRectOutline(const Rect& r, int ovalWidth, int ovalHeight, Point pen) {
-  pen = UsablePen(pen);
-  Outline outline{{}, FillRule::EvenOdd};
-  AddRoundRect(outline.path, r, ovalWidth, ovalHeight);
-  // The inner corners are smaller by twice the pen, as QuickDraw's are.
-  const auto smaller = [](int size, int by) {
-    return static_cast<int>(
-        std::clamp<int64_t>(int64_t{size} - 2 * int64_t{by}, INT32_MIN, INT32_MAX));
-  };
-  AddRoundRect(outline.path, r.Inset(pen.x, pen.y), smaller(ovalWidth, pen.x),
-               smaller(ovalHeight, pen.y));
-  return outline;
+  return Framed(r, pen, RoundRectAdder(ovalWidth, ovalHeight));
 }
 
 Outline ArcOutline(const Rect& r, int startAngle, int arcAngle) {

@@ -3,7 +3,6 @@
 // agrees with the decoder's pixels at the same scale on at least 97 % of its pixels (within 64
 // levels of the pixel or a neighbour); its SVG is well-formed and pdftotext finds every string
 // it draws. A file that holds a single pixmap gives a PDF whose image is the decoder's pixels.
-// PDF goes through pdftocairo, for the reason tests/vector_conformance_test.cpp gives.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -121,28 +120,17 @@ TEST_P(VectorCorpus, DrawingRendersBackAsTheCanvasShowsIt) {
   ASSERT_TRUE(result.drawing) << result.refusal;
   const double least = rendition.scale == 1 ? rendition.drawing->floorAt1x : 0.97;
   ScratchFolder scratch;
-  std::string message;
-  for (const auto& [format, renderer] : {std::pair{Document::Svg, Renderer::Librsvg},
-                                         std::pair{Document::Pdf, Renderer::PopplerCairo}}) {
-    const auto path = WriteDocument(result.drawing->drawing, format, scratch.path(), message);
-    ASSERT_TRUE(path) << message;
-    const PictureFile back = RenderBack(*path, renderer, result.drawing->drawing.page);
-    ASSERT_TRUE(back.IsLoaded()) << *path << " was not rendered";
-    EXPECT_GE(Agreement(result.image, back), least) << *path;
-    if (format == Document::Svg) {
-      EXPECT_TRUE(IsWellFormedXml(*path));
-      continue;
-    }
-    if (rendition.scale != 1) continue;
-    // Every string the picture draws, as pdftotext reads it (which may break a line or space
-    // letters apart).
-    const std::string words = WithoutSpaces(PdfText(*path));
-    for (const vector::Operation& operation : result.drawing->drawing.operations) {
-      const auto* text = std::get_if<vector::TextOp>(&operation);
-      if (!text) continue;
-      EXPECT_NE(words.find(WithoutSpaces(text->run.utf8)), std::string::npos)
-          << '"' << text->run.utf8 << "\" is not in the PDF's text";
-    }
+  std::string pdf;
+  ASSERT_TRUE(RendersBackAsTheCanvas(result, least, scratch.path(), pdf));
+  if (rendition.scale != 1) return;
+  // Every string the picture draws, as pdftotext reads it (which may break a line or space
+  // letters apart).
+  const std::string words = WithoutSpaces(PdfText(pdf));
+  for (const vector::Operation& operation : result.drawing->drawing.operations) {
+    const auto* text = std::get_if<vector::TextOp>(&operation);
+    if (!text) continue;
+    EXPECT_NE(words.find(WithoutSpaces(text->run.utf8)), std::string::npos)
+        << '"' << text->run.utf8 << "\" is not in the PDF's text";
   }
 }
 

@@ -145,3 +145,24 @@ long DifferingPixels(const pict::Image& a, const pict::Image& b, int tolerance) 
       }
   return differing;
 }
+
+::testing::AssertionResult RendersBackAsTheCanvas(const pict::PictResult& result, double least,
+                                                  const std::string& folder, std::string& pdf) {
+  if (!result.drawing) return ::testing::AssertionFailure() << "no drawing: " << result.refusal;
+  for (const auto& [format, renderer] : {std::pair{Document::Svg, Renderer::Librsvg},
+                                         std::pair{Document::Pdf, Renderer::PopplerCairo}}) {
+    std::string message;
+    const auto path = WriteDocument(result.drawing->drawing, format, folder, message);
+    if (!path) return ::testing::AssertionFailure() << message;
+    const PictureFile back = RenderBack(*path, renderer, result.drawing->drawing.page);
+    if (!back.IsLoaded()) return ::testing::AssertionFailure() << *path << " was not rendered";
+    const double agreement = Agreement(result.image, back);
+    if (agreement < least)
+      return ::testing::AssertionFailure()
+             << *path << " agrees with the canvas on " << agreement << " of its pixels";
+    if (format == Document::Svg && !IsWellFormedXml(*path))
+      return ::testing::AssertionFailure() << *path << " is not well-formed XML";
+    if (format == Document::Pdf) pdf = *path;
+  }
+  return ::testing::AssertionSuccess();
+}

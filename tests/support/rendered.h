@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "pict/decode.h"
 #include "pict/image.h"
 #include "tests/support/pixels.h"
 #include "vector/drawing.h"
@@ -37,6 +38,15 @@ std::string PdfText(const std::string& pdf);
 
 // True when xmllint reads the file as well-formed XML.
 bool IsWellFormedXml(const std::string& path);
+
+// The decoded picture's drawing as SVG and PDF in folder, rendered back by rsvg-convert and by
+// pdftocairo (poppler's own rasteriser, pdftoppm, smooths every image and pattern cell it draws
+// at under four times its size, whatever the PDF asks, so it does not show what a document
+// holds): fails when either cannot be written or rendered, when either agrees with the canvas on
+// less than the share least of its pixels, or when the SVG is not well-formed XML. pdf gets the
+// PDF's path.
+::testing::AssertionResult RendersBackAsTheCanvas(const pict::PictResult& result, double least,
+                                                  const std::string& folder, std::string& pdf);
 
 // The drawing rendered by Cairo onto a white picture of width x height pixels (the page's size
 // when 0), through options, without antialiasing: every pixel whose centre a shape encloses
