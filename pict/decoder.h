@@ -61,13 +61,16 @@ class Decoder {
   void MoveOrigin(int dh, int dv);
   // The clip region, in canvas pixels.
   const Region& clip() const { return clip_; }
-  void SetClip(const Region& local) { clip_ = ToCanvas(local); }
+  void SetClip(const Region& local) {
+    clip_ = ToCanvas(local);
+    if (vector_) vector_->ClipChanged();
+  }
 
   // Makes the picture a drawing too, on a page of the canvas's size at so many canvas pixels
   // per inch; called before the first opcode.
   void StartDrawing(double unitsPerInchX, double unitsPerInchY) {
     vector_ = std::make_unique<VectorDevice>(canvas_.Bounds().Width(), canvas_.Bounds().Height(),
-                                             unitsPerInchX, unitsPerInchY);
+                                             unitsPerInchX, unitsPerInchY, clip_);
   }
   // The drawing, when one is being made.
   VectorDevice* vector() { return vector_.get(); }

@@ -68,8 +68,9 @@ void DrawCopyBits(Decoder& decoder, ByteReader& data, uint16_t opcode) {
                                    destination.top + (kept.top - copy->source.top) * sy};
     Region touched(destination);
     touched.Intersect(clip);
-    decoder.vector()->Copy(std::move(pixels), placement, mode, decoder.Colours(), false, {}, clip,
-                           touched, canvas);
+    // Without a mask the clip is the decoder's own, which the device knows unchanged.
+    decoder.vector()->Copy(std::move(pixels), placement, mode, decoder.Colours(), false, {},
+                           copy->mask ? clip : decoder.clip(), touched, canvas);
   }
   // Rows outside the clip are read all the same: the next opcode follows them.
   if (!rows.ReadToEnd(reason)) decoder.Refuse("pixels: " + reason);
@@ -127,7 +128,8 @@ void DrawQuickTime(Decoder& decoder, ByteReader& data, uint16_t opcode) {
     touched.Intersect(clip);
     decoder.vector()->Copy(
         std::move(pixels), {sx, 0, 0, sy, double(destination.left), double(destination.top)}, mode,
-        decoder.Colours(), hasAlpha, std::move(jpeg), clip, touched, decoder.canvas());
+        decoder.Colours(), hasAlpha, std::move(jpeg), picture->mask ? clip : decoder.clip(),
+        touched, decoder.canvas());
   }
 }
 

@@ -34,6 +34,7 @@ void Decoder::MoveOrigin(int dh, int dv) {
     return Refuse("origin moved out of range");
   offset_ = {static_cast<int>(x), static_cast<int>(y)};
   clip_.Offset(-dh * scale_, -dv * scale_);
+  if (vector_) vector_->ClipChanged();
 }
 
 int Decoder::HiliteOr(int mode) {

@@ -93,15 +93,21 @@ vector::Path PlacedRectangle(const vector::Pixels& pixels, const vector::Matrix&
 
 }  // namespace
 
-VectorDevice::VectorDevice(int width, int height, double unitsPerInchX, double unitsPerInchY)
-    : page_{0, 0, width, height} {
+VectorDevice::VectorDevice(int width, int height, double unitsPerInchX, double unitsPerInchY,
+                           const Region& clip)
+    : page_{0, 0, width, height}, decoderClip_(clip) {
   drawing_.page = {double(width), double(height), unitsPerInchX, unitsPerInchY};
   Add(vector::FillOp{vector::Path().Rectangle(0, 0, width, height), vector::FillRule::Winding,
                      vector::Paint::Solid(0xFFFFFFFF)});
 }
 
-void VectorDevice::UseClip(const Region& clip) {
-  if (overflowed_) return;
+void VectorDevice::UseClip(const Region& clip, Canvas& canvas) {
+  // The decoder's clip, unchanged, is in force already; any other is compared in full, and the
+  // decoder's is compared again after it.
+  const bool decoders = &clip == &decoderClip_;
+  if (overflowed_ || (decoders && !clipChanged_)) return;
+  clipChanged_ = !decoders;
+  canvas.Charge(static_cast<int64_t>(clip.RectCount()));
   Region inside(page_);
   inside.Intersect(clip);
   const bool whole = inside == Region(page_);
@@ -133,21 +139,23 @@ void VectorDevice::KeepPixels(const Region& touched, const Canvas& canvas, int m
 
 void VectorDevice::Fill(const std::function<Outline()>& outline, const Pattern& pattern, int mode,
                         const PaintColours& colours, Point patternOrigin, const Region& clip,
-                        const Region& touched, const Canvas& canvas) {
-  if (touched.IsEmpty()) return;
+                        const Region& touched, Canvas& canvas) {
+  if (overflowed_ || touched.IsEmpty()) return;
+  // A pixel pattern's tile is worked out again for each shape.
+  if (!canvas.Charge(static_cast<int64_t>(pattern.tile.pixels.size()))) return;
   std::optional<vector::Paint> paint = PaintOf(pattern, mode, colours, patternOrigin);
   if (!paint) return KeepPixels(touched, canvas, mode);
   if (paint->tile.IsEmpty() && IsClear(paint->colour)) return;
   Outline shape = outline();
   if (shape.path.IsEmpty()) return;
-  UseClip(clip);
+  UseClip(clip, canvas);
   Add(vector::FillOp{std::move(shape.path), shape.rule, std::move(*paint)});
 }
 
 void VectorDevice::Copy(vector::Pixels pixels, const vector::Matrix& placement, int mode,
                         const PaintColours& colours, bool blendAlpha, std::vector<uint8_t> jpeg,
-                        const Region& clip, const Region& touched, const Canvas& canvas) {
-  if (touched.IsEmpty() || pixels.IsEmpty()) return;
+                        const Region& clip, const Region& touched, Canvas& canvas) {
+  if (overflowed_ || touched.IsEmpty() || pixels.IsEmpty()) return;
   // Each pixel's cover, counting the colours: when they are one colour and clear, or two
   // colours, the image is a mask; when they are the pixels themselves, it stays as it is.
   bool unchanged = true, anyClear = false, partial = false;
@@ -187,7 +195,7 @@ void VectorDevice::Copy(vector::Pixels pixels, const vector::Matrix& placement, 
     }
   }
   if (colourCount == 0 && !partial) return;
-  UseClip(clip);
+  UseClip(clip, canvas);
   const bool twoColours = colourCount == 2 && !partial && !anyClear;
   const bool mask = !partial && (colourCount == 1 || twoColours);
   if (unchanged && !mask) {
@@ -212,13 +220,13 @@ void VectorDevice::Copy(vector::Pixels pixels, const vector::Matrix& placement, 
 }
 
 void VectorDevice::Text(const TextInk& text, int face, int mode, const PaintColours& colours,
-                        const Region& clip, const Region& touched, const Canvas& canvas) {
-  if (touched.IsEmpty()) return;
+                        const Region& clip, const Region& touched, Canvas& canvas) {
+  if (overflowed_ || touched.IsEmpty()) return;
   // Glyphs are black source pixels, as the canvas paints them.
   const std::optional<uint32_t> cover = CoverOf(ModeUse::Paint, mode, 0x000000, colours, true);
   if (!cover) return KeepPixels(touched, canvas, mode);
   if (IsClear(*cover)) return;
-  UseClip(clip);
+  UseClip(clip, canvas);
   if (!text.run.utf8.empty())
     Add(vector::TextOp{text.run, text.placement, *cover, (face & kFaceOutline) != 0,
                        (face & kFaceShadow) != 0});
