@@ -1,5 +1,6 @@
 // Writes the pictures of fuzz/seeds/: in whole/, a small valid picture of each opcode family the
-// decoder knows; in damaged/, each of them cut short and with single bytes changed. The replay
+// decoder knows; in drawings/, a drawing of each family; in damaged/, each of them cut short and
+// with single bytes changed. The replay
 // test feeds them to the fuzz entry point in every build, and `make fuzz` starts from them. Each
 // run writes the same names, so a rerun replaces its own files and leaves fuzz/seeds/crashes/
 // alone. Run by hand after the decoder learns a new family (docs/pict.md):
@@ -24,18 +25,24 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string whole = std::string(argv[1]) + "/whole/";
+  const std::string drawings = std::string(argv[1]) + "/drawings/";
   const std::string damaged = std::string(argv[1]) + "/damaged/";
-  if (!MakeFolder(whole) || !MakeFolder(damaged)) {
+  if (!MakeFolder(whole) || !MakeFolder(drawings) || !MakeFolder(damaged)) {
     std::fprintf(stderr, "cannot make the folders in %s\n", argv[1]);
     return 1;
   }
+  // The drawings, larger, go to a folder of their own: the replay test flips every bit of the
+  // pictures in whole/ only.
+  std::vector<std::pair<std::string, ConformancePicture>> seeds;
+  for (ConformancePicture& picture : OpcodeFamilyPictures())
+    seeds.emplace_back(whole, std::move(picture));
+  for (ConformancePicture& picture : DrawingPictures())
+    seeds.emplace_back(drawings, std::move(picture));
   std::vector<std::pair<std::string, Bytes>> files;
-  std::vector<ConformancePicture> seeds = OpcodeFamilyPictures();
-  for (ConformancePicture& drawing : DrawingPictures()) seeds.push_back(std::move(drawing));
-  for (const ConformancePicture& seed : seeds) {
+  for (const auto& [folder, seed] : seeds) {
     const Bytes bytes = seed.picture.Bytes();
     const size_t body = seed.picture.Body().size(), header = bytes.size() - body;
-    files.emplace_back(whole + seed.name, bytes);
+    files.emplace_back(folder + seed.name, bytes);
     // Cut in the header, inside the opcodes, and just before the end opcode's last byte.
     const size_t cuts[] = {header - 3, header + body / 3, header + 2 * body / 3, bytes.size() - 1};
     for (size_t i = 0; i < std::size(cuts); ++i)
