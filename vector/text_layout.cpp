@@ -4,7 +4,7 @@
 #include <cmath>
 #include <map>
 #include <memory>
-#include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "platform/pango_font.h"
