@@ -73,8 +73,8 @@ int main(int argc, char** argv) {
       const pict::PictResult result = pict::DecodePict(bytes, {.scale = scale, .vector = true});
       const vector::Drawing& drawing = result.drawing->drawing;
       std::string message;
-      const auto document = svg ? vector::EncodeSvg(drawing, vector::PageOf(drawing.page), message)
-                                : vector::EncodePdf(drawing, vector::PageOf(drawing.page), message);
+      const vector::OutputPage page = vector::PageOf(drawing);
+      const auto document = svg ? vector::EncodeSvg(page, message) : vector::EncodePdf(page, message);
       return document ? document->size() : 0;
     };
     size_t size[3];

@@ -235,14 +235,14 @@ TEST(Encode, DocumentsHaveThePagesPhysicalSize) {
   drawing.page.unitsPerInchX = drawing.page.unitsPerInchY = 300;
   drawing.operations.push_back(Fill(Path().Rectangle(0, 0, 300, 150), kRed));
   std::string message;
-  const auto svg = vector::EncodeSvg(drawing, vector::PageOf(drawing.page), message);
-  const auto pdf = vector::EncodePdf(drawing, vector::PageOf(drawing.page), message);
+  const auto svg = vector::EncodeSvg(vector::PageOf(drawing), message);
+  const auto pdf = vector::EncodePdf(vector::PageOf(drawing), message);
   ASSERT_TRUE(svg && pdf) << message;
   EXPECT_NE(DocumentText(*svg).find("width=\"72pt\" height=\"36pt\""), std::string::npos);
   EXPECT_NE(DocumentText(*pdf).find("/MediaBox [ 0 0 72 36 ]"), std::string::npos);
 
   drawing.page.width = 0;
-  EXPECT_FALSE(vector::EncodePdf(drawing, vector::PageOf(drawing.page), message));
+  EXPECT_FALSE(vector::EncodePdf(vector::PageOf(drawing), message));
   EXPECT_NE(message.find("empty"), std::string::npos) << message;
 }
 
@@ -296,12 +296,49 @@ TEST(Encode, AJpegGoesIntoThePdfAsItCameUnlessItsColoursChange) {
     return std::search(pdf.begin(), pdf.end(), jpeg.begin(), jpeg.end()) != pdf.end();
   };
   std::string message;
-  vector::OutputPage page = vector::PageOf(drawing.page);
-  const auto kept = vector::EncodePdf(drawing, page, message);
+  vector::OutputPage page = vector::PageOf(drawing);
+  const auto kept = vector::EncodePdf(page, message);
   ASSERT_TRUE(kept) << message;
   EXPECT_TRUE(contains(*kept));
-  page.render.colour = [](uint32_t rgb) { return rgb ^ 0xFFFFFFu; };
-  const auto changed = vector::EncodePdf(drawing, page, message);
+  page.layers[0].render.colour = [](uint32_t rgb) { return rgb ^ 0xFFFFFFu; };
+  const auto changed = vector::EncodePdf(page, message);
   ASSERT_TRUE(changed) << message;
   EXPECT_FALSE(contains(*changed));
+}
+
+// A page of several drawings, as the conversion steps will make one: the picture turned a
+// quarter and in its colours inverted, a frame over it in the page's own points, on a background.
+TEST(Encode, APageLaysItsDrawingsInOrderEachWithItsOwnTransformationAndColours) {
+  Drawing picture = Page(20, 10);
+  picture.operations.push_back(Fill(Path().Rectangle(0, 0, 20, 10), kWhite));
+  picture.operations.push_back(Fill(Path().Rectangle(0, 0, 5, 10), kBlack));
+  Drawing frame = Page(14, 24);
+  frame.operations.push_back(Fill(Path().Rectangle(0, 0, 14, 24).Rectangle(2, 2, 12, 22), kRed,
+                                  vector::FillRule::EvenOdd));
+  vector::OutputPage page;
+  page.width = 14;
+  page.height = 24;
+  page.background = kGreen;
+  page.layers.push_back({&picture,
+                         {Matrix::Rotation(90).Then(Matrix::Translation(12, 2)),
+                          [](uint32_t rgb) { return rgb ^ 0xFFFFFFu; }}});
+  page.layers.push_back({&frame, {}});
+  ScratchFolder scratch;
+  std::string message;
+  const auto pdf = vector::EncodePdf(page, message);
+  ASSERT_TRUE(pdf) << message;
+  ASSERT_TRUE(WriteFileBytes(scratch / "page.pdf", std::string(pdf->begin(), pdf->end())));
+  const PictureFile back = RenderBack(scratch / "page.pdf", Renderer::PopplerCairo, {14, 24, 72, 72});
+  ASSERT_TRUE(back.IsLoaded());
+  EXPECT_EQ(back.At(0, 0), (Rgb{255, 0, 0})) << "the frame";
+  EXPECT_EQ(back.At(8, 4), (Rgb{255, 255, 255})) << "the picture's black end, turned and inverted";
+  EXPECT_EQ(back.At(4, 18), (Rgb{0, 0, 0})) << "the rest of it";
+
+  page.layers.clear();
+  const auto bare = vector::EncodePdf(page, message);
+  ASSERT_TRUE(bare) << message;
+  ASSERT_TRUE(WriteFileBytes(scratch / "bare.pdf", std::string(bare->begin(), bare->end())));
+  EXPECT_EQ(RenderBack(scratch / "bare.pdf", Renderer::PopplerCairo, {14, 24, 72, 72}).At(4, 4),
+            (Rgb{0, 255, 0}))
+      << "the background";
 }

@@ -337,9 +337,9 @@ cairo_status_t Append(void* closure, const unsigned char* data, unsigned int len
 
 using SurfaceMaker = cairo_surface_t* (*)(std::vector<uint8_t>& bytes, double width, double height);
 
-// The drawing onto the surface maker's document, finished and in memory.
-std::optional<std::vector<uint8_t>> Encode(const Drawing& drawing, const OutputPage& page,
-                                           SurfaceMaker make, std::string& message) {
+// The page onto the surface maker's document, finished and in memory.
+std::optional<std::vector<uint8_t>> Encode(const OutputPage& page, SurfaceMaker make,
+                                           std::string& message) {
   // Cairo's documents hold pages of up to 32767 points a side, as its image surfaces do.
   if (!(page.width >= 1 && page.height >= 1 && page.width <= 32767 && page.height <= 32767)) {
     message = "page of " + std::to_string(page.width) + " x " + std::to_string(page.height) +
@@ -357,7 +357,8 @@ std::optional<std::vector<uint8_t>> Encode(const Drawing& drawing, const OutputP
                             (c & 0xFF) / 255.0, (c >> 24) / 255.0);
       cairo_paint(cr.get());
     }
-    ok = Render(drawing, cr.get(), page.render, message);
+    for (const Layer& layer : page.layers)
+      if (ok && layer.drawing) ok = Render(*layer.drawing, cr.get(), layer.render, message);
   }
   cairo_surface_finish(surface.get());
   if (ok && cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
@@ -391,24 +392,23 @@ bool Render(const Drawing& drawing, cairo_t* cr, const RenderOptions& options,
   return Renderer(cr, options).Draw(drawing, message);
 }
 
-OutputPage PageOf(const Page& page) {
-  OutputPage output;
+OutputPage PageOf(const Drawing& drawing) {
+  const Page& page = drawing.page;
   const double sx = page.unitsPerInchX > 0 ? 72 / page.unitsPerInchX : 1;
   const double sy = page.unitsPerInchY > 0 ? 72 / page.unitsPerInchY : 1;
+  OutputPage output;
   output.width = page.width * sx;
   output.height = page.height * sy;
-  output.render.transform = Matrix::Scaling(sx, sy);
+  output.layers.push_back({&drawing, {Matrix::Scaling(sx, sy), {}}});
   return output;
 }
 
-std::optional<std::vector<uint8_t>> EncodeSvg(const Drawing& drawing, const OutputPage& page,
-                                              std::string& message) {
-  return Encode(drawing, page, MakeSvg, message);
+std::optional<std::vector<uint8_t>> EncodeSvg(const OutputPage& page, std::string& message) {
+  return Encode(page, MakeSvg, message);
 }
 
-std::optional<std::vector<uint8_t>> EncodePdf(const Drawing& drawing, const OutputPage& page,
-                                              std::string& message) {
-  return Encode(drawing, page, MakePdf, message);
+std::optional<std::vector<uint8_t>> EncodePdf(const OutputPage& page, std::string& message) {
+  return Encode(page, MakePdf, message);
 }
 
 }  // namespace vector

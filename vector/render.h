@@ -35,24 +35,30 @@ struct RenderOptions {
 bool Render(const Drawing& drawing, cairo_t* cr, const RenderOptions& options,
             std::string& message);
 
-// One page of output and what lands on it.
-struct OutputPage {
-  double width = 0, height = 0;      // in points
-  RenderOptions render;              // its transform takes drawing units to points
-  std::optional<Colour> background;  // laid over the whole page first, as it is
+// A drawing and how it lands on a page.
+struct Layer {
+  const Drawing* drawing = nullptr;  // the caller's, kept alive until the page is written
+  RenderOptions render;              // its transform takes the drawing's units to points
 };
 
-// The drawing's own page at its physical size (its units per inch to 72 points an inch), with
-// no colour function and no background.
-OutputPage PageOf(const Page& page);
+// One page of output: its size, a colour laid over it first (as it is), and the drawings on it
+// in order (a picture, then a frame or a watermark over it, each with its own transformation
+// and colours).
+struct OutputPage {
+  double width = 0, height = 0;  // in points
+  std::optional<Colour> background;
+  std::vector<Layer> layers;
+};
 
-// The drawing on one page of an SVG document (SVG 1.1, sizes in points; Cairo writes text as
-// glyph outlines) or a PDF document (text as text, images at their own resolution, JPEG bytes
-// as they came). Empty with a reason when the page is empty or larger than Cairo allows, when
-// Render fails, or when Cairo cannot write the document.
-std::optional<std::vector<uint8_t>> EncodeSvg(const Drawing& drawing, const OutputPage& page,
-                                              std::string& message);
-std::optional<std::vector<uint8_t>> EncodePdf(const Drawing& drawing, const OutputPage& page,
-                                              std::string& message);
+// A page of the drawing's own page at its physical size (its units per inch to 72 points an
+// inch) with the drawing on it, with no colour function and no background.
+OutputPage PageOf(const Drawing& drawing);
+
+// The page as one page of an SVG document (SVG 1.1, sizes in points; Cairo writes text as glyph
+// outlines) or a PDF document (text as text, images at their own resolution, JPEG bytes as they
+// came). Empty with a reason when the page is empty or larger than Cairo allows, when Render
+// fails for a layer, or when Cairo cannot write the document.
+std::optional<std::vector<uint8_t>> EncodeSvg(const OutputPage& page, std::string& message);
+std::optional<std::vector<uint8_t>> EncodePdf(const OutputPage& page, std::string& message);
 
 }  // namespace vector

@@ -17,10 +17,10 @@ constexpr int kRenderMilliseconds = 120000;
 
 std::optional<std::string> WriteDocument(const vector::Drawing& drawing, Document format,
                                          const std::string& folder, std::string& message) {
-  const vector::OutputPage page = vector::PageOf(drawing.page);
+  const vector::OutputPage page = vector::PageOf(drawing);
   const std::optional<std::vector<uint8_t>> bytes = format == Document::Svg
-                                                        ? vector::EncodeSvg(drawing, page, message)
-                                                        : vector::EncodePdf(drawing, page, message);
+                                                        ? vector::EncodeSvg(page, message)
+                                                        : vector::EncodePdf(page, message);
   if (!bytes) return std::nullopt;
   const std::string path = folder + (format == Document::Svg ? "drawing.svg" : "drawing.pdf");
   if (!WriteFileBytes(path, std::string(bytes->begin(), bytes->end()), message))
