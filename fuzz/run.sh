@@ -16,17 +16,21 @@ flags="-std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer,address,undef
   -fno-sanitize-recover=undefined -I."
 libs="$(pkg-config --cflags --libs pixman-1 libavcodec libavformat libavutil libswscale lcms2 \
   libjpeg pangocairo cairo fontconfig glib-2.0) -lfreeimage"
-# pict/ and the parts of platform/ it links: the Pango font loading its text shares, and the
-# loading of libavcodec on first use (linked here too, so that it is found already loaded).
+# pict/, vector/ and the parts of platform/ they link: the Pango font loading their text shares,
+# and the loading of libavcodec on first use (linked here too, so that it is found already
+# loaded).
 # shellcheck disable=SC2086
-clang++ $flags fuzz/pict_fuzzer.cpp pict/*.cpp platform/pango_font.cpp platform/shared_library.cpp \
-  $libs -o "$out/pict_fuzzer"
-# The seeds: fuzz/seeds/ as they are, and every corpus picture with the scale byte 0 (scale 1)
-# and 3 (scale 4) before it.
+clang++ $flags fuzz/pict_fuzzer.cpp pict/*.cpp vector/*.cpp platform/pango_font.cpp \
+  platform/shared_library.cpp $libs -o "$out/pict_fuzzer"
+# The seeds: fuzz/seeds/ as they are and once more as drawings (the first byte's top bit set),
+# and every corpus picture with the first byte 0 (scale 1), 3 (scale 4), 128 (scale 1, drawn)
+# and 131 (scale 4, drawn) before it.
 rm -rf "$out/seeds"
 mkdir -p "$out/seeds"
 find fuzz/seeds -type f | while IFS= read -r file; do
-  cp "$file" "$out/seeds/$(printf %s "$file" | tr / _)"
+  name=$(printf %s "$file" | tr / _)
+  cp "$file" "$out/seeds/$name"
+  { printf '\200'; tail -c +2 "$file"; } >"$out/seeds/drawn-$name"
 done
 for folder in ../shared/corpus/pict-real ../shared/corpus/pict-synthetic; do
   [ -d "$folder" ] || continue
@@ -34,6 +38,8 @@ for folder in ../shared/corpus/pict-real ../shared/corpus/pict-synthetic; do
     name=$(printf %s "$file" | tr / _)
     { printf '\000'; cat "$file"; } >"$out/seeds/1-$name"
     { printf '\003'; cat "$file"; } >"$out/seeds/4-$name"
+    { printf '\200'; cat "$file"; } >"$out/seeds/1-drawn-$name"
+    { printf '\203'; cat "$file"; } >"$out/seeds/4-drawn-$name"
   done
 done
 largest=$(find "$out/seeds" -type f -printf '%s\n' | sort -n | tail -n 1)

@@ -113,7 +113,57 @@ int Modulo(int value, int divisor) {
   return m < 0 ? m + divisor : m;
 }
 
+// A colour c at weight w (0 to 255) of each channel, when the three weights are the same.
+std::optional<uint32_t> Weighed(uint32_t c, uint32_t weights) {
+  const uint32_t w = Channel(weights, 0);
+  if (Channel(weights, 8) != w || Channel(weights, 16) != w) return std::nullopt;
+  return w == 0 ? 0 : w << 24 | (c & kRgb);
+}
+
+bool IsGrey(uint32_t c) {
+  return Channel(c, 0) == Channel(c, 8) && Channel(c, 8) == Channel(c, 16);
+}
+
+// As Apply, for a result that does not depend on d beyond a weight: Between(x, d, s) lays x
+// over d at 255 minus s's weight, when s is grey.
+std::optional<uint32_t> Cover(const Rule& rule, uint32_t s, const PaintColours& c, bool colourise) {
+  s &= kRgb;
+  if (rule.notSource) s ^= kRgb;
+  const uint32_t fg = colourise ? c.foreground : 0x000000;
+  const uint32_t bg = colourise ? c.background : kRgb;
+  switch (rule.op) {
+    case Op::Copy:
+      return 0xFF000000 | Between(fg, bg, s);
+    case Op::Or:
+    case Op::Bic:
+      if (!IsGrey(s)) return std::nullopt;
+      return Weighed(rule.op == Op::Or ? fg : bg, (s ^ kRgb) & kRgb);
+    case Op::Xor:
+    case Op::Hilite:
+      if (s == kRgb) return 0;
+      return std::nullopt;
+    default:
+      break;
+  }
+  const uint32_t v = Between(fg, bg, s);
+  switch (rule.op) {
+    case Op::Blend:
+      return Weighed(v, c.operand & kRgb);
+    case Op::Transparent:
+      return v == (c.background & kRgb) ? 0 : 0xFF000000 | v;
+    default:
+      return std::nullopt;
+  }
+}
+
 }  // namespace
+
+std::optional<uint32_t> CoverOf(ModeUse use, int mode, uint32_t s, const PaintColours& colours,
+                                bool colourise) {
+  const Rule rule =
+      use == ModeUse::Paint ? RuleFor(mode < 16 ? mode & 7 : mode) : RuleFor(mode & ~8);
+  return Cover(rule, s, colours, colourise);
+}
 
 Canvas::Canvas(int width, int height) : image_(width, height, 0xFFFFFFFF) {}
 

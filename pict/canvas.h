@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "pict/geometry.h"
 #include "pict/image.h"
@@ -20,6 +21,21 @@ struct PaintColours {
   uint32_t operand = 0x000000;  // QuickDraw's OpColor: blend weights and pin values
   uint32_t hilite = 0x000000;
 };
+
+// Whether painting (a pattern mode, as Canvas::Paint takes it) or copying (a source mode, as
+// Canvas::CopyBits takes it).
+enum class ModeUse { Paint, Copy };
+
+// What drawing the source colour s (0xRRGGBB) in mode does to whatever lies under it, when
+// that does not depend on what lies there beyond being covered: a colour laid over it,
+// 0xAARRGGBB with alpha 0xFF (replaces it), 0 (leaves it) or between (blends with it by that
+// weight), the way Paint and CopyBits would draw it (give or take one level in a blend).
+// colourise: black and white in s stand for the foreground and background colours, as for
+// bitmaps, pixmaps and one-bit patterns. Empty when the result depends on the colour under it
+// otherwise: xor, hilite, the arithmetic modes but transparent and a blend by a grey OpColor,
+// and the or and bic modes with a source that is neither black, white nor grey.
+std::optional<uint32_t> CoverOf(ModeUse use, int mode, uint32_t s, const PaintColours& colours,
+                                bool colourise);
 
 class Canvas {
  public:

@@ -130,7 +130,8 @@ bool IsBlank(const Image& image) {
 }
 
 // The walk; the refusal it gives does not yet say at which scale.
-PictResult Decode(std::span<const uint8_t> file, int scale) {
+PictResult Decode(std::span<const uint8_t> file, const DecodeOptions& options) {
+  const int scale = options.scale;
   PictResult result;
   ByteReader reader;
   const std::optional<Header> header = ReadHeader(file, reader, result.refusal);
@@ -151,6 +152,9 @@ PictResult Decode(std::span<const uint8_t> file, int scale) {
                   {-area.left, -area.top}, scale);
   decoder.notes.horizontalDpi = PixelsPerInch(*header, header->hRes) * scale;
   decoder.notes.verticalDpi = PixelsPerInch(*header, header->vRes) * scale;
+  // The page keeps the picture's physical size: the frame at 72 dpi, or the source rectangle at
+  // its own resolution.
+  if (options.vector) decoder.StartDrawing(decoder.notes.horizontalDpi, decoder.notes.verticalDpi);
   const bool words = header->version == 2;
   // Where the opcode in hand begins in the file, and what it is, for a damage note.
   const uint8_t* opcodeStart = nullptr;
@@ -231,6 +235,7 @@ PictResult Decode(std::span<const uint8_t> file, int scale) {
       return result;
     }
   }
+  if (decoder.vector()) result.drawing = decoder.vector()->Take(decoder.canvas());
   result.image = decoder.canvas().TakeImage();
   return result;
 }
@@ -244,7 +249,7 @@ PictResult DecodePict(std::span<const uint8_t> file, const DecodeOptions& option
         "scale " + std::to_string(options.scale) + " outside 1 to " + std::to_string(kMaxScale);
     return refused;
   }
-  PictResult result = Decode(file, options.scale);
+  PictResult result = Decode(file, options);
   // The caps count the scaled canvas: a picture refused at one scale may be drawn at another.
   if (!result.refusal.empty() && options.scale != 1)
     result.refusal += " (at scale " + std::to_string(options.scale) + ")";

@@ -3,11 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
 #include "pict/image.h"
 #include "pict/notes.h"
+#include "vector/drawing.h"
 
 namespace pict {
 
@@ -18,12 +20,29 @@ struct DecodeOptions {
   // lines and letters stay sharp; bitmaps and pixmaps are stretched, each pixel scale x scale;
   // 8x8 patterns keep their device size. Scale 1 draws the frame pixel for pixel.
   int scale = 1;
+  // Also make the picture a drawing (PictResult::drawing) from the same operations: shapes,
+  // text and images as QuickDraw drew them, on a page of the canvas's size whose units are its
+  // pixels, at the frame's physical size.
+  bool vector = false;
+};
+
+// The picture as a drawing. Its units are the canvas's pixels at the options' scale, so an 8x8
+// pattern keeps its device size: one unit a cell at scale 1, a quarter of one at scale 4, as
+// the pixels have it. What it cannot say as shapes, text and images (the parts drawn in xor,
+// hilite, blend and the arithmetic modes, whose result depends on what was there) it holds as
+// the canvas's pixels of just those parts.
+struct PictDrawing {
+  vector::Drawing drawing;
+  // Empty, or why some of the drawing is pixels: "parts drawn in srcXor and addMax modes are
+  // pixels".
+  std::string note;
 };
 
 struct PictResult {
   Image image;          // opaque pixels; empty when refused
   std::string refusal;  // why there is no picture, when there is none
   Notes notes;          // what the decoder says beside the picture; notes.damage on a damaged file
+  std::optional<PictDrawing> drawing = std::nullopt;  // with DecodeOptions::vector, when drawn
 
   // Our decoder found the file damaged, whether it drew a part of it or refused it.
   bool IsDamaged() const { return notes.damage.has_value(); }
@@ -34,9 +53,9 @@ struct PictResult {
 // count the scaled canvas and the work drawing it costs; a picture beyond them at that scale, or
 // a scale outside 1..kMaxScale, is refused with a reason that names the scale.
 // A damaged file (data that ends early, a length or a value that cannot be) gives what was
-// drawn before the damage, with notes.damage saying where; one damaged before anything was
-// drawn is refused, with notes.damage too. A file that is no PICT, whose header cannot be read,
-// or that is beyond a cap is refused without it (docs/pict.md).
+// drawn before the damage, with notes.damage saying where, and a drawing of the same part when
+// asked; one damaged before anything was drawn is refused, with notes.damage too. A file that is no
+// PICT, whose header cannot be read, or that is beyond a cap is refused without it (docs/pict.md).
 PictResult DecodePict(std::span<const uint8_t> file, const DecodeOptions& options = {});
 
 }  // namespace pict

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -10,8 +11,11 @@
 #include "pict/canvas.h"
 #include "pict/colour_profile.h"
 #include "pict/notes.h"
+#include "pict/outlines.h"
 #include "pict/reader.h"
 #include "pict/state.h"
+#include "pict/text.h"
+#include "pict/vector_device.h"
 
 namespace pict {
 
@@ -74,15 +78,32 @@ class Decoder {
   void MoveOrigin(int dh, int dv);
   // The clip region, in canvas pixels.
   const Region& clip() const { return clip_; }
-  void SetClip(const Region& local) { clip_ = ToCanvas(local); }
+  void SetClip(const Region& local) {
+    clip_ = ToCanvas(local);
+    if (vector_) vector_->ClipChanged();
+  }
 
+  // Makes the picture a drawing too, on a page of the canvas's size at so many canvas pixels
+  // per inch; called before the first opcode.
+  void StartDrawing(double unitsPerInchX, double unitsPerInchY) {
+    vector_ = std::make_unique<VectorDevice>(canvas_.Bounds().Width(), canvas_.Bounds().Height(),
+                                             unitsPerInchX, unitsPerInchY, clip_);
+  }
+  // The drawing, when one is being made.
+  VectorDevice* vector() { return vector_.get(); }
+
+  // A shape's outline for the drawing, asked for only when one is made.
+  using OutlineOf = std::function<Outline()>;
   // What a shape verb does with the region it covers (canvas pixels): frame and paint with the
   // pen's pattern and mode, erase with the background pattern, invert, fill with the fill
-  // pattern. The clip applies; the work counts against the file's budget.
+  // pattern. The clip applies; the work counts against the file's budget. outline is the
+  // shape for the drawing; without one, the region's own edges are.
   enum class Verb { Frame, Paint, Erase, Invert, Fill };
-  void Draw(Verb verb, Region area);
+  void Draw(Verb verb, Region area, const OutlineOf& outline = {});
   // Paints area (canvas pixels) through the clip with pattern in mode.
-  void Paint(Region area, const Pattern& pattern, int mode);
+  void Paint(Region area, const Pattern& pattern, int mode, const OutlineOf& outline = {});
+  // Paints text's ink through the clip in mode; the drawing gets it as text in face.
+  void PaintText(TextInk text, int face, int mode);
   // The clip's bounds on the canvas: shapes need not be worked out beyond them.
   Rect ClipBounds() const { return clip_.Bounds().Intersect(canvas_.Bounds()); }
 
@@ -118,6 +139,10 @@ class Decoder {
   std::string refusal_;
   std::string damage_;
   const uint8_t* damageAt_ = nullptr;
+  std::unique_ptr<VectorDevice> vector_;
+
+  // Paints area, cut to the clip, on the canvas; gives the mode it painted in.
+  int PaintCanvas(Region& area, const Pattern& pattern, int mode);
 };
 
 // A handler gets a reader over exactly its opcode's data (for the opcodes whose length only

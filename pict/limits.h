@@ -33,6 +33,9 @@ constexpr size_t kMaxPolygonPoints = 16384;
 constexpr size_t kMaxTextBytes = 255;
 constexpr double kMaxTextPixelSize = 2048;
 constexpr double kMaxTextExtra = 2048;
+// A drawing made beside the canvas (DecodeOptions::vector) holds no more than the largest
+// canvas; a picture of more shapes than that becomes the canvas's pixels in the drawing.
+constexpr size_t kMaxDrawingBytes = size_t{256} << 20;
 // An ICC profile embedded in a QuickTime image or in a picture's ColorSync comments: displays'
 // profiles take a few KiB, the table-based ones of scanners and printers seldom more than 1 MiB. A
 // larger one is not used.

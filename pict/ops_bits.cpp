@@ -9,6 +9,20 @@
 
 namespace pict {
 
+namespace {
+
+// The part of destination that shows the first rows of a source sourceHeight rows high, which
+// is stretched over it nearest, as Canvas::CopyBits does: row y shows source row
+// (y - destination.top) * sourceHeight / destination.Height(), rounded down.
+Rect RowsShowing(const Rect& destination, int64_t sourceHeight, int64_t rows) {
+  const int64_t bottom =
+      destination.top + (rows * destination.Height() + sourceHeight - 1) / sourceHeight;
+  return {destination.left, destination.top, destination.right,
+          static_cast<int>(std::min<int64_t>(bottom, destination.bottom))};
+}
+
+}  // namespace
+
 void DrawCopyBits(Decoder& decoder, ByteReader& data, uint16_t opcode) {
   std::string reason;
   std::optional<CopyBitsData> copy = ReadCopyBits(data, opcode, reason);
@@ -35,8 +49,46 @@ void DrawCopyBits(Decoder& decoder, ByteReader& data, uint16_t opcode) {
     }
     return converted.data();
   };
-  canvas.CopyBits(source, copy->bounds, copy->source, decoder.ToCanvas(copy->destination),
-                  decoder.HiliteOr(copy->mode), clip, decoder.Colours());
+  const Rect destination = decoder.ToCanvas(copy->destination);
+  const int mode = decoder.HiliteOr(copy->mode);
+  if (!decoder.vector()) {
+    canvas.CopyBits(source, copy->bounds, copy->source, destination, mode, clip, decoder.Colours());
+  } else if (const Rect kept = copy->source.Intersect(copy->bounds);
+             !kept.IsEmpty() && canvas.Charge(int64_t{kept.Width()} * kept.Height())) {
+    // The drawing keeps the pixels the copy shows at their own resolution: the rows of the
+    // source rectangle are read once, for both. The canvas then copies from them as it would
+    // from the rows themselves (those outside the bounds show nothing either way). Rows come in
+    // order, and none after a damaged one: both get the rows before it.
+    vector::Pixels pixels(kept.Width(), kept.Height(), 0);
+    int whole = 0;
+    for (; whole < kept.Height(); ++whole) {
+      const uint32_t* row = source(kept.top + whole - copy->bounds.top);
+      if (!row) break;
+      std::copy(row + (kept.left - copy->bounds.left), row + (kept.right - copy->bounds.left),
+                &pixels.At(0, whole));
+    }
+    canvas.CopyBits(
+        [&](int index) -> const uint32_t* {
+          return index < whole ? &pixels.At(0, index) : nullptr;
+        },
+        kept, copy->source, destination, mode, clip, decoder.Colours());
+    pixels.height = whole;
+    pixels.argb.resize(size_t(kept.Width()) * size_t(whole));
+    const double sx = double(destination.Width()) / copy->source.Width();
+    const double sy = double(destination.Height()) / copy->source.Height();
+    const vector::Matrix placement{sx,
+                                   0,
+                                   0,
+                                   sy,
+                                   destination.left + (kept.left - copy->source.left) * sx,
+                                   destination.top + (kept.top - copy->source.top) * sy};
+    Region touched(
+        RowsShowing(destination, copy->source.Height(), kept.top - copy->source.top + whole));
+    touched.Intersect(clip);
+    // Without a mask the clip is the decoder's own, which the device knows unchanged.
+    decoder.vector()->Copy(std::move(pixels), placement, mode, decoder.Colours(), false, {},
+                           copy->mask ? clip : decoder.clip(), touched, canvas);
+  }
   if (profile) decoder.notes.AddProfile("ColorSync comment", profile->Description());
   // Rows outside the clip are read all the same: the next opcode follows them. The rows before
   // a damaged one are drawn; the picture ends where it begins.
@@ -69,13 +121,43 @@ void DrawQuickTime(Decoder& decoder, ByteReader& data, uint16_t opcode) {
                                     [](uint32_t p) { return (p >> 24) != 0xFF; });
   // Only the rows its data made whole: the others are not the picture's.
   const int rows = picture->rowsWhole;
+  const Rect destination = decoder.ScaledToCanvas(picture->scaledDestination);
+  const int mode = decoder.HiliteOr(picture->mode);
   decoder.canvas().CopyBits(
       [&image, rows](int index) -> const uint32_t* {
         return index < rows ? &image.pixels[size_t(index) * size_t(image.width)] : nullptr;
       },
-      {0, 0, image.width, image.height}, picture->source,
-      decoder.ScaledToCanvas(picture->scaledDestination), decoder.HiliteOr(picture->mode), clip,
+      {0, 0, image.width, image.height}, picture->source, destination, mode, clip,
       decoder.Colours(), hasAlpha);
+  if (decoder.vector()) {
+    const Rect& source = picture->source;
+    // The image goes into the drawing as it came, the source rectangle of it only when that is
+    // not all of it (which leaves the JPEG behind), and of that the rows the canvas showed.
+    const Rect shown = source.Intersect({0, 0, image.width, rows});
+    vector::Pixels pixels;
+    std::vector<uint8_t> jpeg;
+    if (shown == Rect{0, 0, image.width, image.height}) {
+      pixels.width = image.width;
+      pixels.height = image.height;
+      pixels.argb = std::move(picture->image.pixels);
+      jpeg.assign(picture->jpeg.begin(), picture->jpeg.end());
+    } else if (!shown.IsEmpty()) {
+      pixels = vector::Pixels(shown.Width(), shown.Height(), 0);
+      for (int y = 0; y < shown.Height(); ++y) {
+        const uint32_t* row =
+            image.pixels.data() + size_t(shown.top + y) * size_t(image.width) + shown.left;
+        std::copy(row, row + shown.Width(), &pixels.At(0, y));
+      }
+    }
+    const double sx = double(destination.Width()) / source.Width();
+    const double sy = double(destination.Height()) / source.Height();
+    Region touched(RowsShowing(destination, source.Height(), std::max(0, rows - source.top)));
+    touched.Intersect(clip);
+    decoder.vector()->Copy(std::move(pixels),
+                           {sx, 0, 0, sy, double(destination.left), double(destination.top)}, mode,
+                           decoder.Colours(), hasAlpha, std::move(jpeg),
+                           picture->mask ? clip : decoder.clip(), touched, decoder.canvas());
+  }
   if (!picture->damage.empty()) return decoder.Damaged(picture->damage, picture->damageAt);
   decoder.quickTimeDrawn = picture->destination;
 }

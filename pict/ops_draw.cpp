@@ -5,6 +5,7 @@
 
 #include "pict/decoder.h"
 #include "pict/limits.h"
+#include "pict/outlines.h"
 #include "pict/shapes.h"
 
 namespace pict {
@@ -33,6 +34,7 @@ void Decoder::MoveOrigin(int dh, int dv) {
     return Refuse("origin moved out of range");
   offset_ = {static_cast<int>(x), static_cast<int>(y)};
   clip_.Offset(-dh * scale_, -dv * scale_);
+  if (vector_) vector_->ClipChanged();
 }
 
 int Decoder::HiliteOr(int mode) {
@@ -41,22 +43,40 @@ int Decoder::HiliteOr(int mode) {
   return kHilite;
 }
 
-void Decoder::Paint(Region area, const Pattern& pattern, int mode) {
+int Decoder::PaintCanvas(Region& area, const Pattern& pattern, int mode) {
   mode = HiliteOr(mode);
   area.Intersect(clip_);
   canvas_.Charge(static_cast<int64_t>(area.RectCount()));
   // Patterns tile from the picture's coordinate origin, as they did in the port the picture was
   // recorded in (an Origin opcode moves them with the coordinates), not from the frame's corner.
   canvas_.Paint(area, pattern, mode, Colours(), ToCanvas(Point{0, 0}));
+  return mode;
 }
 
-void Decoder::Draw(Verb verb, Region area) {
+void Decoder::Paint(Region area, const Pattern& pattern, int mode, const OutlineOf& outline) {
+  mode = PaintCanvas(area, pattern, mode);
+  if (!vector_) return;
+  const auto outlineOrArea = [&] { return outline ? outline() : RegionOutline(area); };
+  vector_->Fill(outlineOrArea, pattern, mode, Colours(), ToCanvas(Point{0, 0}), clip_, area,
+                canvas_);
+}
+
+void Decoder::PaintText(TextInk text, int face, int mode) {
+  mode = PaintCanvas(text.ink, Pattern::Solid(true), mode);
+  if (vector_) vector_->Text(text, face, mode, Colours(), clip_, text.ink, canvas_);
+}
+
+void Decoder::Draw(Verb verb, Region area, const OutlineOf& outline) {
   switch (verb) {
     case Verb::Frame:
-    case Verb::Paint: return Paint(std::move(area), state_.penPattern, state_.penMode);
-    case Verb::Erase: return Paint(std::move(area), state_.backPattern, kPatCopy);
-    case Verb::Invert: return Paint(std::move(area), Pattern::Solid(true), kPatXor);
-    case Verb::Fill: return Paint(std::move(area), state_.fillPattern, kPatCopy);
+    case Verb::Paint:
+      return Paint(std::move(area), state_.penPattern, state_.penMode, outline);
+    case Verb::Erase:
+      return Paint(std::move(area), state_.backPattern, kPatCopy, outline);
+    case Verb::Invert:
+      return Paint(std::move(area), Pattern::Solid(true), kPatXor, outline);
+    case Verb::Fill:
+      return Paint(std::move(area), state_.fillPattern, kPatCopy, outline);
   }
 }
 
@@ -74,25 +94,31 @@ void DrawLine(Decoder& decoder, ByteReader& data, uint16_t opcode) {
   }
   if (data.failed()) return;
   state.penLocation = to;
-  decoder.Draw(Verb::Paint, LineRegion(decoder.ToCanvas(from), decoder.ToCanvas(to),
-                                       decoder.ScaleSize(state.penSize), decoder.ClipBounds()));
+  const Point start = decoder.ToCanvas(from), end = decoder.ToCanvas(to);
+  const Point pen = decoder.ScaleSize(state.penSize);
+  decoder.Draw(Verb::Paint, LineRegion(start, end, pen, decoder.ClipBounds()),
+               [&] { return LineOutline(start, end, pen); });
 }
 
 // Frames a shape with the pen or paints, erases, inverts or fills it, as the opcode's verb
-// says; frame(pen, clip) and paint(clip) give the regions.
-template <class Frame, class Paint>
-void DrawShape(Decoder& decoder, uint16_t opcode, Frame frame, Paint paint) {
+// says. region(pen, clip) gives its pixels and outline(pen) its outline for the drawing, pen
+// null for the shape itself and the pen's size for its frame.
+template <class RegionOf, class OutlineOf>
+void DrawShape(Decoder& decoder, uint16_t opcode, RegionOf region, OutlineOf outline) {
   const Verb verb = VerbOf(opcode);
-  const Rect clip = decoder.ClipBounds();
-  decoder.Draw(verb, verb == Verb::Frame ? frame(decoder.ScaleSize(decoder.state().penSize), clip)
-                                         : paint(clip));
+  const Point pen = decoder.ScaleSize(decoder.state().penSize);
+  const Point* framePen = verb == Verb::Frame ? &pen : nullptr;
+  decoder.Draw(verb, region(framePen, decoder.ClipBounds()), [&] { return outline(framePen); });
 }
 
 void DrawRect(Decoder& decoder, ByteReader& data, uint16_t opcode) {
   const Rect r = ReadShapeRect(decoder, data, opcode);
   DrawShape(
-      decoder, opcode, [&](Point pen, const Rect& clip) { return FrameRect(r, pen, clip); },
-      [&](const Rect& clip) { return PaintRect(r, clip); });
+      decoder, opcode,
+      [&](const Point* pen, const Rect& clip) {
+        return pen ? FrameRect(r, *pen, clip) : PaintRect(r, clip);
+      },
+      [&](const Point* pen) { return pen ? FrameRectOutline(r, *pen) : RectOutline(r); });
 }
 
 void DrawRoundRect(Decoder& decoder, ByteReader& data, uint16_t opcode) {
@@ -100,15 +126,24 @@ void DrawRoundRect(Decoder& decoder, ByteReader& data, uint16_t opcode) {
   const Point oval = decoder.ScaleSize(decoder.state().ovalSize);
   DrawShape(
       decoder, opcode,
-      [&](Point pen, const Rect& clip) { return FrameRoundRect(r, oval.x, oval.y, pen, clip); },
-      [&](const Rect& clip) { return PaintRoundRect(r, oval.x, oval.y, clip); });
+      [&](const Point* pen, const Rect& clip) {
+        return pen ? FrameRoundRect(r, oval.x, oval.y, *pen, clip)
+                   : PaintRoundRect(r, oval.x, oval.y, clip);
+      },
+      [&](const Point* pen) {
+        return pen ? FrameRoundRectOutline(r, oval.x, oval.y, *pen)
+                   : RoundRectOutline(r, oval.x, oval.y);
+      });
 }
 
 void DrawOval(Decoder& decoder, ByteReader& data, uint16_t opcode) {
   const Rect r = ReadShapeRect(decoder, data, opcode);
   DrawShape(
-      decoder, opcode, [&](Point pen, const Rect& clip) { return FrameOval(r, pen, clip); },
-      [&](const Rect& clip) { return PaintOval(r, clip); });
+      decoder, opcode,
+      [&](const Point* pen, const Rect& clip) {
+        return pen ? FrameOval(r, *pen, clip) : PaintOval(r, clip);
+      },
+      [&](const Point* pen) { return pen ? FrameOvalOutline(r, *pen) : OvalOutline(r); });
 }
 
 void DrawArc(Decoder& decoder, ByteReader& data, uint16_t opcode) {
@@ -120,8 +155,12 @@ void DrawArc(Decoder& decoder, ByteReader& data, uint16_t opcode) {
   const int start = state.lastArcStart, angle = state.lastArcAngle;
   DrawShape(
       decoder, opcode,
-      [&](Point pen, const Rect& clip) { return FrameArc(r, start, angle, pen, clip); },
-      [&](const Rect& clip) { return PaintArc(r, start, angle, clip); });
+      [&](const Point* pen, const Rect& clip) {
+        return pen ? FrameArc(r, start, angle, *pen, clip) : PaintArc(r, start, angle, clip);
+      },
+      [&](const Point* pen) {
+        return pen ? FrameArcOutline(r, start, angle, *pen) : ArcOutline(r, start, angle);
+      });
 }
 
 void DrawPolygon(Decoder& decoder, ByteReader& data, uint16_t opcode) {
@@ -144,8 +183,12 @@ void DrawPolygon(Decoder& decoder, ByteReader& data, uint16_t opcode) {
   if (!decoder.canvas().Charge(rows * int64_t(points.size()))) return;
   DrawShape(
       decoder, opcode,
-      [&](Point pen, const Rect& clip) { return FramePolygon(points, pen, clip); },
-      [&](const Rect& clip) { return PaintPolygon(points, clip); });
+      [&](const Point* pen, const Rect& clip) {
+        return pen ? FramePolygon(points, *pen, clip) : PaintPolygon(points, clip);
+      },
+      [&](const Point* pen) {
+        return pen ? FramePolygonOutline(points, *pen) : PolygonOutline(points);
+      });
 }
 
 void DrawRegion(Decoder& decoder, ByteReader& data, uint16_t opcode) {

@@ -4,6 +4,7 @@
 
 #include "pict/decoder.h"
 #include "pict/limits.h"
+#include "pict/outlines.h"
 #include "pict/text.h"
 
 namespace pict {
@@ -76,13 +77,22 @@ void DrawText(Decoder& decoder, ByteReader& data, uint16_t opcode) {
       text.location.x + static_cast<int>(std::lround(ink->advance / scale)), text.location.y};
   // The glyphs are the source: ink where they are, background in the rest of their cell.
   if (!LeavesBackground(text.mode) && text.angle == 0) {
-    Region cell(Rect{origin.x, origin.y - ink->ascent,
-                     origin.x + static_cast<int>(std::lround(ink->advance)),
-                     origin.y + ink->descent});
+    const Rect cellRect{origin.x, origin.y - ink->ascent,
+                        origin.x + static_cast<int>(std::lround(ink->advance)),
+                        origin.y + ink->descent};
+    Region cell(cellRect);
     cell.Subtract(ink->ink);
-    decoder.Paint(std::move(cell), Pattern::Solid(false), text.mode);
+    // The drawing sets opaque glyphs over the whole cell, which keeps the cell one rectangle;
+    // glyphs that let the cell show through need it drawn around them.
+    const std::optional<uint32_t> glyphs =
+        CoverOf(ModeUse::Paint, text.mode, 0x000000, decoder.Colours(), true);
+    if (glyphs && (*glyphs >> 24) == 0xFF)
+      decoder.Paint(std::move(cell), Pattern::Solid(false), text.mode,
+                    [&] { return RectOutline(cellRect); });
+    else
+      decoder.Paint(std::move(cell), Pattern::Solid(false), text.mode);
   }
-  decoder.Paint(std::move(ink->ink), Pattern::Solid(true), text.mode);
+  decoder.PaintText(std::move(*ink), text.face, text.mode);
 }
 
 namespace {

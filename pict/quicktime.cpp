@@ -202,8 +202,9 @@ static bool IsWithinCaps(int64_t width, int64_t height) {
 // A decoded image and the ICC profile its data carried, which its colours are in.
 struct DecodedImage {
   Image image;
-  std::vector<uint8_t> iccProfile;  // empty when none came, or one beyond the cap
-  int rowsWhole = 0;                // rows from the top its data made whole
+  std::vector<uint8_t> iccProfile;     // empty when none came, or one beyond the cap
+  int rowsWhole = 0;                   // rows from the top its data made whole
+  std::span<const uint8_t> jpeg = {};  // the JPEG file it came from, when it was one
 };
 
 static std::vector<uint8_t> CopyProfile(const void* data, size_t size) {
@@ -380,7 +381,7 @@ static std::optional<DecodedImage> DecodeJpegData(std::span<const uint8_t> data,
   decoding.decoder = "libjpeg";
   std::optional<JpegImage> jpeg = DecodeJpeg(data, reason);
   if (!jpeg) return std::nullopt;
-  return DecodedImage{std::move(jpeg->image), std::move(jpeg->iccProfile), jpeg->rowsWhole};
+  return DecodedImage{std::move(jpeg->image), std::move(jpeg->iccProfile), jpeg->rowsWhole, data};
 }
 
 static std::optional<DecodedImage> DecodeDescribed(ByteReader& reader, std::string& reason,
@@ -534,6 +535,8 @@ std::optional<QuickTimePicture> ReadQuickTime(ByteReader data, std::string& reas
   // leaves them as stored.
   picture.profileApplied =
       ConvertToSrgb(picture.image, decoded->iccProfile, &picture.profileDescription);
+  if (!picture.profileApplied && picture.rowsWhole == picture.image.height)
+    picture.jpeg = decoded->jpeg;
   picture.source = sourceRect.Intersect({0, 0, picture.image.width, picture.image.height});
   if (picture.source.IsEmpty()) {
     reason = "QuickTime source rectangle outside the image";

@@ -37,6 +37,10 @@ struct QuickTimePicture {
   std::string decoder;          // what decoded it: "libjpeg", or libavcodec's decoder ("cinepak")
   bool profileApplied = false;  // the image's own ICC profile converted its colours
   std::string profileDescription;  // that profile's description
+  // The JPEG file image was decoded from, when it was one, all its rows are whole and its
+  // colours are as it stores them; a view of the data ReadQuickTime read. Empty otherwise: the
+  // JPEG of a damaged image would show rows that are not the picture's.
+  std::span<const uint8_t> jpeg = {};
 };
 
 // Decodes the data of a CompressedQuickTime opcode (after its 32-bit length). When the image's data

@@ -7,13 +7,12 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <map>
 #include <memory>
 #include <numbers>
 #include <vector>
 
 #include "pict/limits.h"
-#include "platform/pango_font.h"
+#include "vector/text_layout.h"
 
 namespace pict {
 
@@ -147,102 +146,12 @@ double StyleExtra(int face) {
   return extra;
 }
 
-struct MetricsUnref {
-  void operator()(PangoFontMetrics* metrics) const { pango_font_metrics_unref(metrics); }
-};
-struct AttributesUnref {
-  void operator()(PangoAttrList* list) const { pango_attr_list_unref(list); }
-};
 struct SurfaceDestroy {
   void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
 };
 struct CairoDestroy {
   void operator()(cairo_t* cr) const { cairo_destroy(cr); }
 };
-
-// One font at one size, with a layout to shape text in it.
-struct LoadedFont {
-  PangoOwned<PangoLayout> layout;  // empty when no font could be loaded
-  double ascent = 0, descent = 0;
-  double underlineTop = 1, underlineThickness = 1;  // below the baseline, in pixels
-};
-
-// The fonts of one thread. Pango's font maps are not shared between threads, so every thread
-// that draws text gets a font map, a context and loaded fonts of its own.
-class ThreadFonts {
- public:
-  ThreadFonts() : fontMap_(NewFontMap()) {
-    context_.reset(pango_font_map_create_context(fontMap_.get()));
-    // Bitmap text as QuickDraw draws it: no antialiasing, outlines fitted to the pixel grid and
-    // whole-pixel advances. Set here rather than taken from the machine's fontconfig settings,
-    // so that every machine draws the same pixels.
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_NONE);
-    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_FULL);
-    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
-    pango_cairo_context_set_font_options(context_.get(), options);
-    cairo_font_options_destroy(options);
-    pango_context_set_language(context_.get(), pango_language_from_string("en"));
-    pango_context_set_base_dir(context_.get(), PANGO_DIRECTION_LTR);
-  }
-
-  // The font, loaded on first use. Its layout is shared by every call on this thread.
-  const LoadedFont& Get(std::string_view family, double size, bool bold, bool italic) {
-    const long units = std::lround(size * PANGO_SCALE);
-    std::string key(family);
-    key += bold ? "|b" : "|";
-    key += italic ? "i|" : "|";
-    key += std::to_string(units);
-    if (const auto found = fonts_.find(key); found != fonts_.end()) return found->second;
-    // A picture uses a handful of fonts; a file that keeps changing sizes only costs reloads.
-    if (fonts_.size() >= kMaxFonts) fonts_.clear();
-    FontRequest request;
-    request.family = family;
-    request.pixelSize = size;
-    request.bold = bold;
-    request.italic = italic;
-    return fonts_[key] = Load(request);
-  }
-
- private:
-  static constexpr size_t kMaxFonts = 64;
-
-  LoadedFont Load(const FontRequest& request) {
-    const PangoDescription description = DescribeFont(request);
-    LoadedFont font;
-    const PangoOwned<PangoFont> loaded = LoadPangoFont(context_.get(), description.get());
-    if (!loaded) return font;
-    const std::unique_ptr<PangoFontMetrics, MetricsUnref> metrics(
-        pango_font_get_metrics(loaded.get(), nullptr));
-    const auto pixels = [](int value) { return static_cast<double>(value) / PANGO_SCALE; };
-    font.ascent = pixels(pango_font_metrics_get_ascent(metrics.get()));
-    font.descent = pixels(pango_font_metrics_get_descent(metrics.get()));
-    // The font's own underline, kept at least one pixel clear of the baseline as QuickDraw
-    // keeps it.
-    font.underlineTop = std::max(
-        1.0, std::floor(-pixels(pango_font_metrics_get_underline_position(metrics.get()))));
-    font.underlineThickness = std::max(
-        1.0, std::round(pixels(pango_font_metrics_get_underline_thickness(metrics.get()))));
-
-    font.layout.reset(pango_layout_new(context_.get()));
-    pango_layout_set_font_description(font.layout.get(), description.get());
-    pango_layout_set_single_paragraph_mode(font.layout.get(), TRUE);
-    // QuickDraw neither kerns nor joins letters into ligatures.
-    const std::unique_ptr<PangoAttrList, AttributesUnref> attributes(pango_attr_list_new());
-    pango_attr_list_insert(attributes.get(), pango_attr_font_features_new("-kern, -liga, -clig"));
-    pango_layout_set_attributes(font.layout.get(), attributes.get());
-    return font;
-  }
-
-  PangoOwned<PangoFontMap> fontMap_;
-  PangoOwned<PangoContext> context_;
-  std::map<std::string, LoadedFont> fonts_;
-};
-
-ThreadFonts& FontsOfThisThread() {
-  static thread_local ThreadFonts fonts;
-  return fonts;
-}
 
 bool IsWithin(double value, double low, double high) { return value >= low && value <= high; }
 
@@ -263,12 +172,6 @@ std::string CheckStyle(std::span<const uint8_t> text, const TextStyle& style,
   return {};
 }
 
-// The bytes as UTF-8, and for each UTF-8 byte the extra width of the character starting there.
-struct ShapedText {
-  std::string utf8;
-  std::vector<double> extraAt;
-};
-
 void AppendUtf8(std::string& out, char32_t c) {
   if (c < 0x80) {
     out += static_cast<char>(c);
@@ -282,63 +185,22 @@ void AppendUtf8(std::string& out, char32_t c) {
   }
 }
 
-ShapedText ConvertText(std::span<const uint8_t> text, TextEncoding encoding,
-                       const TextStyle& style) {
-  ShapedText shaped;
+// The bytes as UTF-8 in the chosen font, with the extra width of each character at the UTF-8
+// byte it starts at.
+vector::TextRun RunOf(std::span<const uint8_t> text, const FontChoice& choice,
+                      const TextStyle& style) {
+  vector::TextRun run;
+  run.font = {std::string(choice.family), style.size, choice.bold, choice.italic};
   const double styleExtra = StyleExtra(style.face);
   for (const uint8_t byte : text) {
-    const char32_t c = ToUnicode(byte, encoding);
+    const char32_t c = ToUnicode(byte, choice.encoding);
     if (c == 0) continue;
-    const size_t start = shaped.utf8.size();
-    AppendUtf8(shaped.utf8, c);
-    shaped.extraAt.resize(shaped.utf8.size(), 0);
-    shaped.extraAt[start] = (byte == ' ' ? style.spaceExtra : style.charExtra) + styleExtra;
+    const size_t start = run.utf8.size();
+    AppendUtf8(run.utf8, c);
+    run.extras.resize(run.utf8.size(), 0);
+    run.extras[start] = (byte == ' ' ? style.spaceExtra : style.charExtra) + styleExtra;
   }
-  return shaped;
-}
-
-// The horizontal span, relative to the origin, that the extras can move glyphs over.
-struct ExtraSpread {
-  double total = 0, least = 0, most = 0;
-};
-
-// Widens each cluster's last glyph by the extras of its characters, so the glyphs after it move
-// as QuickDraw moves them. The layout's line is changed in place; it stays so until the next
-// text is set.
-ExtraSpread ApplyExtras(PangoLayout* layout, const std::vector<double>& extraAt) {
-  ExtraSpread spread;
-  PangoLayoutLine* line = pango_layout_get_line(layout, 0);
-  if (!line) return spread;
-  for (GSList* run = line->runs; run; run = run->next) {
-    const auto* item = static_cast<PangoGlyphItem*>(run->data);
-    PangoGlyphString* glyphs = item->glyphs;
-    int i = 0;
-    while (i < glyphs->num_glyphs) {
-      const int start = glyphs->log_clusters[i];
-      int next = i + 1;
-      while (next < glyphs->num_glyphs && glyphs->log_clusters[next] == start) ++next;
-      const int end = next < glyphs->num_glyphs ? glyphs->log_clusters[next] : item->item->length;
-      double extra = 0;
-      for (int k = item->item->offset + start; k < item->item->offset + end; ++k)
-        extra += k < static_cast<int>(extraAt.size()) ? extraAt[static_cast<size_t>(k)] : 0;
-      glyphs->glyphs[next - 1].geometry.width += static_cast<int>(std::lround(extra * PANGO_SCALE));
-      spread.total += extra;
-      spread.least = std::min(spread.least, spread.total);
-      spread.most = std::max(spread.most, spread.total);
-      i = next;
-    }
-  }
-  return spread;
-}
-
-double LineWidth(PangoLayout* layout) {
-  PangoLayoutLine* line = pango_layout_get_line(layout, 0);
-  int64_t width = 0;
-  for (GSList* run = line ? line->runs : nullptr; run; run = run->next) {
-    const PangoGlyphString* glyphs = static_cast<PangoGlyphItem*>(run->data)->glyphs;
-    for (int i = 0; i < glyphs->num_glyphs; ++i) width += glyphs->glyphs[i].geometry.width;
-  }
-  return static_cast<double>(width) / PANGO_SCALE;
+  return run;
 }
 
 struct Box {
@@ -467,35 +329,22 @@ std::optional<TextInk> RenderText(std::span<const uint8_t> text, Point origin,
   reason = CheckStyle(text, style, turn);
   if (!reason.empty()) return std::nullopt;
   const FontChoice choice = ChooseFont(style);
-  const LoadedFont& font =
-      FontsOfThisThread().Get(choice.family, style.size, choice.bold, choice.italic);
-  if (!font.layout) {
-    reason = "no usable font";
-    return std::nullopt;
-  }
-  PangoLayout* layout = font.layout.get();
-  const ShapedText shaped = ConvertText(text, choice.encoding, style);
-  pango_layout_set_text(layout, shaped.utf8.data(), static_cast<int>(shaped.utf8.size()));
-
   TextInk result;
+  result.run = RunOf(text, choice, style);
+  const std::optional<vector::LaidOutText> laidOut = vector::LayOutText(result.run, reason);
+  if (!laidOut) return std::nullopt;
+  const vector::FontMetrics& font = laidOut->metrics;
   result.ascent = static_cast<int>(std::lround(font.ascent * style.ratioV));
   result.descent = static_cast<int>(std::lround(font.descent * style.ratioV));
-  if (shaped.utf8.empty()) return result;
+  if (!laidOut->line) return result;
 
-  // The ink box before the extras move the glyphs apart, relative to the baseline's left end.
-  PangoRectangle inkRect;
-  pango_layout_get_extents(layout, &inkRect, nullptr);
-  const double baseline = static_cast<double>(pango_layout_get_baseline(layout)) / PANGO_SCALE;
-  const ExtraSpread spread = ApplyExtras(layout, shaped.extraAt);
-  const double width = LineWidth(layout);
+  // The ink box, relative to the baseline's left end, wherever the extras move the glyphs.
+  const double width = laidOut->width;
   result.advance = width * style.ratioH;
-
   const bool underline = style.face & kFaceUnderline;
   const double underlineBottom = font.underlineTop + font.underlineThickness;
-  Box box{static_cast<double>(inkRect.x) / PANGO_SCALE + spread.least,
-          static_cast<double>(inkRect.y) / PANGO_SCALE - baseline,
-          static_cast<double>(inkRect.x + inkRect.width) / PANGO_SCALE + spread.most,
-          static_cast<double>(inkRect.y + inkRect.height) / PANGO_SCALE - baseline};
+  Box box{laidOut->inkLeft + laidOut->leastShift, laidOut->inkTop,
+          laidOut->inkRight + laidOut->mostShift, laidOut->inkBottom};
   if (underline) {
     box.left = std::min(box.left, 0.0);
     box.right = std::max(box.right, width);
@@ -504,7 +353,7 @@ std::optional<TextInk> RenderText(std::span<const uint8_t> text, Point origin,
 
   // Text space to canvas: TxRatio, then the origin, then the turn.
   InkJob job;
-  job.line = pango_layout_get_line(layout, 0);
+  job.line = laidOut->line;
   job.face = style.face;
   if (underline) {
     job.underlineTop = font.underlineTop;
@@ -520,6 +369,16 @@ std::optional<TextInk> RenderText(std::span<const uint8_t> text, Point origin,
   }
   cairo_matrix_translate(&toCanvas, origin.x, origin.y);
   cairo_matrix_scale(&toCanvas, style.ratioH, style.ratioV);
+  result.placement = {toCanvas.xx, toCanvas.yx, toCanvas.xy, toCanvas.yy, toCanvas.x0, toCanvas.y0};
+  if (underline) {
+    const vector::Point corners[] = {{0, font.underlineTop},
+                                     {width, font.underlineTop},
+                                     {width, underlineBottom},
+                                     {0, underlineBottom}};
+    std::vector<vector::Point> placed;
+    for (const vector::Point& corner : corners) placed.push_back(result.placement.Apply(corner));
+    result.underline.Polygon(placed);
+  }
 
   // The canvas pixels the ink may reach, with room for the outline, within reach of bounds.
   constexpr double kFar = std::numeric_limits<double>::infinity();

@@ -12,6 +12,7 @@
 
 #include "pict/geometry.h"
 #include "pict/region.h"
+#include "vector/drawing.h"
 
 namespace pict {
 
@@ -52,6 +53,11 @@ struct TextInk {
   double advance = 0;  // how far QuickDraw moves the pen: the width with all extras, unturned
   int ascent = 0;      // the font's ascent and descent, for modes that paint the text's cell
   int descent = 0;
+  // The same text for a drawing: the run as vector/text_layout.h sets it, its placement (text
+  // space to canvas pixels), and the underline's outline on the canvas when the face has one.
+  vector::TextRun run;
+  vector::Matrix placement;
+  vector::Path underline;
 };
 
 // The installed family a style is drawn with, the encoding of its bytes, and the bold and

@@ -1,7 +1,8 @@
 // The decoder's fuzz entry point on damaged pictures, in every build: the pictures of fuzz/seeds/,
-// each whole one there with every bit flipped in turn, and, with the corpus, every corpus picture
-// cut short and with bytes changed. Under the sanitizers (make check-sanitize) a read out of
-// bounds or undefined behaviour in the decoder fails the suite here, not only in a fuzz run.
+// each also drawn as a drawing, each whole one there with every bit flipped in turn, and, with the
+// corpus, every corpus picture cut short and with bytes changed. Under the sanitizers (make
+// check-sanitize) a read out of bounds or undefined behaviour in the decoder fails the suite here,
+// not only in a fuzz run.
 #include "tests/support/fuzz_replay.h"
 
 #include <gtest/gtest.h>
@@ -24,7 +25,14 @@ void Replay(const std::string& name, const std::string& bytes) {
 }
 
 TEST(FuzzReplay, DamagedPicturesOfEveryOpcodeFamilyDecodeOrAreRefused) {
-  ReplayFilesBelow(LLVMFuzzerTestOneInput, FUZZ_SEEDS_DIR, 250);
+  ForEachFileBelow(FUZZ_SEEDS_DIR, 250, [](const std::string& path, const std::string& bytes) {
+    Replay(path, bytes);
+    // Once more with the first byte's top bit set: drawn beside the pixels, and rendered.
+    if (bytes.empty()) return;
+    std::string drawn = bytes;
+    drawn[0] = char(drawn[0] | 0x80);
+    Replay(path + " as a drawing", drawn);
+  });
 }
 
 // Small pictures of every family.
@@ -54,6 +62,10 @@ TEST(FuzzReplay, CorpusPicturesCutShortOrWithBytesChangedDecodeOrAreRefused) {
         std::string name = path + " with bytes changed:";
         const std::string changed = WithBytesChanged(*bytes, 1 + variant % 3, random, name);
         Replay(name + " at scale " + std::to_string(1 + variant % 2), char(variant % 2) + changed);
+        // A third of them drawn beside the pixels as well (the first byte's top bit).
+        if (variant < 2)
+          Replay(name + " at scale " + std::to_string(1 + variant) + " as a drawing",
+                 char(0x80 | variant) + changed);
       }
     }
   EXPECT_GT(pictures, 50) << "pictures found in the corpus";

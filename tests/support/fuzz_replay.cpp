@@ -47,11 +47,7 @@ void Replay(FuzzTarget target, const std::string& name, const std::string& bytes
   EXPECT_EQ(target(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), 0) << name;
 }
 
-namespace {
-
-// Calls replay with each file below folder and its bytes; there must be at least atLeast.
-template <typename Replayer>
-void ForEachFileBelow(const std::string& folder, size_t atLeast, Replayer replay) {
+void ForEachFileBelow(const std::string& folder, size_t atLeast, const FileReplayer& replay) {
   const std::vector<std::string> files = FilesBelow(folder);
   ASSERT_GE(files.size(), atLeast) << "the inputs belong in " << folder;
   for (const std::string& path : files) {
@@ -60,8 +56,6 @@ void ForEachFileBelow(const std::string& folder, size_t atLeast, Replayer replay
     replay(path, *bytes);
   }
 }
-
-}  // namespace
 
 void ReplayFilesBelow(FuzzTarget target, const std::string& folder, size_t atLeast) {
   ForEachFileBelow(folder, atLeast, [target](const std::string& path, const std::string& bytes) {

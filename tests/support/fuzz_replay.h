@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -18,6 +19,13 @@ void Replay(FuzzTarget target, const std::string& name, const std::string& bytes
 
 // The files below folder, sorted, so that every run feeds the same inputs in the same order.
 std::vector<std::string> FilesBelow(const std::string& folder);
+
+// What a replay is given of each file: its path and its bytes.
+using FileReplayer = std::function<void(const std::string& path, const std::string& bytes)>;
+
+// Calls replay with each file below folder and its bytes, in the order of FilesBelow; there must
+// be at least atLeast files.
+void ForEachFileBelow(const std::string& folder, size_t atLeast, const FileReplayer& replay);
 
 // Replays every file below folder whole; there must be at least atLeast of them.
 void ReplayFilesBelow(FuzzTarget target, const std::string& folder, size_t atLeast);
