@@ -1,6 +1,6 @@
 // Damaged pictures: every opcode family cut at its edges, damaged rows, what is a refusal and what
-// a picture drawn up to the damage; the notes beside the picture; and every real corpus file cut
-// at several places against its whole rendering.
+// a picture drawn up to the damage; the notes beside the picture; the drawing made beside a
+// damaged picture; and every real corpus file cut at several places against its whole rendering.
 #include <FreeImage.h>
 #include <gtest/gtest.h>
 #include <lcms2.h>
@@ -9,12 +9,15 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "pict/decode.h"
 #include "platform/files.h"
+#include "tests/support/conformance_pictures.h"
 #include "tests/support/corpus.h"
 #include "tests/support/pict_writer.h"
+#include "tests/support/rendered.h"
 
 using namespace pict;  // the decoder's own types
 
@@ -384,6 +387,100 @@ TEST(PictNotes, SayWhatTheDecoderDrewWith) {
       PictWriter().ExtendedVersion2(300, 150, {0, 0, 80, 40}).Frame(0, 0, 20, 20).End().Bytes(), 2);
   EXPECT_EQ(native.notes.horizontalDpi, 600);
   EXPECT_EQ(native.notes.verticalDpi, 300);
+}
+
+namespace {
+
+// Pixels that arrive in rows after a grey picture: a direct pixmap, then a QuickTime JPEG.
+PictWriter PixelsAfterGrey(const Bytes& jpeg) {
+  PixmapPlan grey = Distinct(32, kWidth, kHeight);
+  std::fill(grey.pixels.begin(), grey.pixels.end(), 0x808080);
+  PictWriter w;
+  w.Frame(0, 0, kWidth, kHeight).Pixmap(grey).Pixmap(Distinct(32, kWidth, kHeight));
+  QuickTime(w, "jpeg", jpeg).End();
+  return w;
+}
+
+// The images of a drawing, in order.
+std::vector<const vector::ImageOp*> Images(const PictResult& result) {
+  std::vector<const vector::ImageOp*> images;
+  if (result.drawing)
+    for (const vector::Operation& operation : result.drawing->drawing.operations)
+      if (const auto* image = std::get_if<vector::ImageOp>(&operation)) images.push_back(image);
+  return images;
+}
+
+}  // namespace
+
+// Asked for a drawing too, a damaged picture comes with the same pixels, refusal and notes, and
+// with a drawing of what was drawn up to the damage (none when refused): rendered, it shows what
+// the canvas shows, the rows of a pixel operation or a JPEG that arrived and nothing of the rest.
+// Each drawing of a family, and pixels arriving in rows, cut every few bytes.
+TEST(PictDamage, ADrawingOfADamagedPictureShowsWhatTheCanvasShows) {
+  std::vector<ConformancePicture> pictures = DrawingPictures();
+  pictures.push_back({"pixels", PixelsAfterGrey(ImageFile(FIF_JPEG, kWidth, kHeight))});
+  int drawnInPart = 0, fonts = 0;
+  for (const ConformancePicture& picture : pictures) {
+    const Bytes file = picture.picture.Bytes();
+    const size_t first = 512 + 40, step = std::max<size_t>(1, (file.size() - first) / 40);
+    for (size_t cut = first; cut < file.size(); cut += step) {
+      const std::string what = picture.name + " cut at " + std::to_string(cut);
+      const Bytes bytes = Cut(file, cut);
+      const PictResult plain = Decode(bytes), drawn = DecodePict(bytes, {.vector = true});
+      EXPECT_EQ(drawn.refusal, plain.refusal) << what;
+      EXPECT_EQ(drawn.image.pixels, plain.image.pixels) << what;
+      EXPECT_EQ(drawn.notes.Lines(), plain.notes.Lines()) << what;
+      ASSERT_EQ(drawn.drawing.has_value(), drawn.refusal.empty()) << what;
+      if (!drawn.drawing) continue;
+      drawnInPart += drawn.IsDamaged();
+      for (const std::string& line : drawn.notes.Lines()) fonts += line.rfind("font ", 0) == 0;
+      // As close as the whole drawings come (PictVector.ShapesCoverThePixelsTheCanvasPaints).
+      const long differing = DifferingPixels(RenderAliased(drawn.drawing->drawing), drawn.image, 2);
+      const double allowed = picture.name == "drawing-text" ? 0.04 : 0.01;
+      EXPECT_LE(double(differing) / double(drawn.image.pixels.size()), allowed)
+          << what << ": " << differing << " pixels differ";
+    }
+  }
+  EXPECT_GT(drawnInPart, 200) << "cut pictures drawn in part";
+  EXPECT_GT(fonts, 50) << "font notes on cut drawings";
+}
+
+// A QuickTime JPEG whose data ends early or is damaged goes into the drawing as the rows libjpeg
+// made whole, never as its own bytes, which would show libjpeg's grey rows in a PDF; a whole one
+// keeps its bytes.
+TEST(PictDamage, ADamagedJpegGoesIntoTheDrawingAsItsWholeRowsNotItsBytes) {
+  const Bytes jpeg = ImageFile(FIF_JPEG, kWidth, kHeight);
+  // An end-of-image marker in the middle of the entropy-coded data: the file stays whole.
+  Bytes broken = jpeg;
+  broken[broken.size() * 3 / 5] = 0xFF;
+  broken[broken.size() * 3 / 5 + 1] = 0xD9;
+  const Bytes whole = PixelsAfterGrey(jpeg).Bytes();
+  const struct {
+    const char* what;
+    Bytes file;
+    bool damaged;
+  } cases[] = {
+      {"whole", whole, false},
+      {"cut", Cut(whole, whole.size() - jpeg.size() / 3), true},
+      {"damaged", PixelsAfterGrey(broken).Bytes(), true},
+  };
+  for (const auto& c : cases) {
+    const PictResult result = DecodePict(c.file, {.vector = true});
+    ASSERT_TRUE(result.drawing) << c.what << ": " << result.refusal;
+    EXPECT_EQ(result.IsDamaged(), c.damaged) << c.what;
+    const std::vector<const vector::ImageOp*> images = Images(result);
+    ASSERT_EQ(images.size(), 3u) << c.what;  // the grey, the pixmap, the JPEG
+    const vector::ImageOp& image = *images.back();
+    EXPECT_EQ(image.jpeg.empty(), c.damaged) << c.what;
+    if (c.damaged) {
+      EXPECT_GT(image.pixels.height, 0) << c.what;
+      EXPECT_LT(image.pixels.height, kHeight) << c.what;
+    } else {
+      EXPECT_EQ(image.pixels.height, kHeight) << c.what;
+    }
+    EXPECT_EQ(DifferingPixels(RenderAliased(result.drawing->drawing), result.image, 0), 0)
+        << c.what;
+  }
 }
 
 // Where the opcode that begins at start ends in file: the shortest cut after start that is no
