@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "app/options.h"
@@ -91,13 +92,6 @@ static ExitStatus RunMainFlow(const std::vector<std::string>& parameters) {
   const std::string title = TitleText(kProductName, kVersionNumber);
   if (parameters.empty()) return kStopped;  // the interactive edition is not part of this build
 
-  ResetJob();
-  SetDefaultSettings(true);
-#ifdef QUILLMERE_TEST_CONVERTER_DEADLINE_MS
-  // Only in the copy of the program built for the tests of a converter that never ends.
-  gJob.converterDeadlineMs = QUILLMERE_TEST_CONVERTER_DEADLINE_MS;
-#endif
-
   const std::string first = OptionName(parameters, 0);
   if (first == "-U" || first == "-T") return kStopped;
   if (first == "-V" || first == "--VERSION") {
@@ -110,14 +104,18 @@ static ExitStatus RunMainFlow(const std::vector<std::string>& parameters) {
     return kAllConverted;
   }
 
-  const OptionPassResult pass = RunOptionPass(parameters);
+  OptionPassResult pass = RunOptionPass(parameters);
+#ifdef QUILLMERE_TEST_CONVERTER_DEADLINE_MS
+  // Only in the copy of the program built for the tests of a converter that never ends.
+  pass.job.converterDeadlineMs = QUILLMERE_TEST_CONVERTER_DEADLINE_MS;
+#endif
   if (!pass.error.empty()) {
     SetConsoleTitle(title);
     PrintLine("Error: " + pass.error);
     if (pass.pause) WaitForKey();
     return kStopped;
   }
-  if (!gJob.inputGiven) return kStopped;
+  if (!pass.job.inputGiven) return kStopped;
 
   SetConsoleTitle(title);
   if (!pass.quiet) {
@@ -126,7 +124,7 @@ static ExitStatus RunMainFlow(const std::vector<std::string>& parameters) {
     PrintLine(kWebAddressLine);
     PrintLine(" ");
   }
-  const RunOutcome outcome = RunBatch(pass.quiet);
+  const RunOutcome outcome = RunBatch(pass.settings, std::move(pass.job), pass.quiet);
   if (pass.pause) {
     PrintLine("Press any key to exit.");
     WaitForKey();

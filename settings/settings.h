@@ -1,6 +1,7 @@
 // settings/settings.h: the two records of a run, the Conversion settings and the job record,
-// with every default in its declaration. Keyword fields hold the codes of their keyword
-// tables (settings/keywords.h); the enums name those codes.
+// with every default in its declaration. The option pass makes them (app/options.h) and the
+// driver hands them down; nothing holds them globally. Keyword fields hold the codes of their
+// keyword tables (settings/keywords.h); the enums name those codes.
 #pragma once
 
 #include <array>
@@ -193,17 +194,14 @@ struct JobRecord {
   std::string output;              // --OUTPUT; the normalised output folder
   std::string conversion;          // --CONVERSION, stored unchanged
   bool inputGiven = false;         // -I/--INPUT was met
-  std::string debug;               // "DEBUG" after -D/--DEBUG
+  bool debug = false;              // -D/--DEBUG
   int32_t converterDeadlineMs = kConverterDeadlineMs;  // then the converter is stopped
   std::optional<int32_t> jobs;     // --JOBS: files converted at once; none = one per usable CPU
 };
 
-inline ConversionSettings gSettings;  // written by the option pass only
-inline JobRecord gJob;
+// The Conversion settings with every default; commandLine selects the flavour (keep-aspect-ratio
+// off). The custom timestamp takes the local time of the call.
+ConversionSettings DefaultSettings(bool commandLine);
 
-// Writes every Conversion settings field with its default; commandLine selects the flavour
-// (keep-aspect-ratio off). The custom timestamp takes the local time of the call.
-void SetDefaultSettings(bool commandLine);
-
-// Writes the job record's initial values: the program folder, everything else cleared.
-void ResetJob();
+// A job record before any option: the program folder, everything else empty.
+JobRecord NewJobRecord();

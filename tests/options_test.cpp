@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/option_table.h"
 #include "settings/settings.h"
 
 using Parameters = std::vector<std::string>;
@@ -17,15 +18,7 @@ static std::string Joined(const Parameters& parameters) {
   return text;
 }
 
-class Options : public testing::Test {
- protected:
-  void SetUp() override {
-    ResetJob();
-    SetDefaultSettings(true);
-  }
-};
-
-TEST_F(Options, NumbersAreReadUpToTheFirstMisfit) {
+TEST(Options, NumbersAreReadUpToTheFirstMisfit) {
   const std::pair<std::string, int32_t> kIntegers[] = {
       {"$1F4", 500}, {"%111110100", 500}, {"800px", 800}, {"abc", 0},         {" \t-20", -20},
       {"+7", 7},     {"-$10", -16},       {"--20", 0},    {"4294967295", -1}, {"4294967296", 0}};
@@ -35,7 +28,7 @@ TEST_F(Options, NumbersAreReadUpToTheFirstMisfit) {
   for (const auto& [text, value] : kDecimals) EXPECT_FLOAT_EQ(ReadDecimal(text), value) << text;
 }
 
-TEST_F(Options, MissingOrMalformedValuesAreReported) {
+TEST(Options, MissingOrMalformedValuesAreReported) {
   const Parameters kCases[] = {{"--input", "photo.pic"},
                                {"-i"},
                                {"-i", "-o", "out"},
@@ -48,103 +41,138 @@ TEST_F(Options, MissingOrMalformedValuesAreReported) {
                                {"--wm-text="},
                                {"--profile"}};
   for (const Parameters& parameters : kCases) {
-    SetUp();
     EXPECT_EQ(RunOptionPass(parameters).error, "Incorrect number of parameters")
         << Joined(parameters);
   }
 }
 
-TEST_F(Options, StopsAtTheFirstErrorKeepingWhatCameBefore) {
+TEST(Options, StopsAtTheFirstErrorKeepingWhatCameBefore) {
   const OptionPassResult pass =
       RunOptionPass({"--pause", "--jpg-quality=50", "--input", "--jpg-quality=60", "--quiet"});
   EXPECT_EQ(pass.error, "Incorrect number of parameters");
   EXPECT_TRUE(pass.pause);
   EXPECT_FALSE(pass.quiet);
-  EXPECT_EQ(gSettings.output.jpgQuality, 50);
+  EXPECT_EQ(pass.settings.output.jpgQuality, 50);
 }
 
 // The parameters of a pass, a field they write and its expected value.
 struct NumberCase {
   Parameters parameters;
-  int32_t (*field)();
+  int32_t (*field)(const OptionPassResult& pass);
   int32_t expected;
 };
 
-TEST_F(Options, NumbersKeywordsAndFlagsStoreTheirValues) {
+TEST(Options, NumbersKeywordsAndFlagsStoreTheirValues) {
   const NumberCase kCases[] = {
-      {{"--width=$1F4"}, [] { return gSettings.resize.width; }, 500},
-      {{"--width=800px"}, [] { return gSettings.resize.width; }, 800},
-      {{"--brightness=-20"}, [] { return gSettings.color.brightness; }, -20},
-      {{"--jpg-quality=80", "--JPG-Quality=60"}, [] { return gSettings.output.jpgQuality; }, 60},
-      {{"--jpg-qual=10"}, [] { return gSettings.output.jpgQuality; }, 95},
+      {{"--width=$1F4"}, [](const auto& p) { return p.settings.resize.width; }, 500},
+      {{"--width=800px"}, [](const auto& p) { return p.settings.resize.width; }, 800},
+      {{"--brightness=-20"}, [](const auto& p) { return p.settings.color.brightness; }, -20},
+      {{"--jpg-quality=80", "--JPG-Quality=60"},
+       [](const auto& p) { return p.settings.output.jpgQuality; },
+       60},
+      {{"--jpg-qual=10"}, [](const auto& p) { return p.settings.output.jpgQuality; }, 95},
       {{"x", "--unknown=5", "-v", "-h", "--jpg-quality=70"},
-       [] { return gSettings.output.jpgQuality; },
+       [](const auto& p) { return p.settings.output.jpgQuality; },
        70},
-      {{"--png-compression=RLE"}, [] { return gSettings.output.pngCompression; }, 1},
-      {{"--resize-algorithm= lanczos"}, [] { return int32_t(gSettings.resize.algorithm); }, 5},
-      {{"--resize-algorithm=sinc"}, [] { return int32_t(gSettings.resize.algorithm); }, 0},
-      {{"--png-interlaced=0"}, [] { return int32_t(gSettings.output.pngInterlaced); }, 1},
-      {{"--no-subfolders"}, [] { return int32_t(gSettings.naming.keepSubfolders); }, 0},
-      {{"--xpm-bpp=24"}, [] { return gSettings.output.bpp[*OutputFormatIndex("xpm")]; }, 24},
-      {{"--fr-solid-opacity=128"}, [] { return gSettings.frame.opacity; }, 128},
-      {{"--wm-solid-opacity=128"}, [] { return gSettings.frame.opacity; }, 255},
-      {{"-i=photo.pic"}, [] { return int32_t(gJob.inputGiven); }, 0},
+      {{"--png-compression=RLE"},
+       [](const auto& p) { return p.settings.output.pngCompression; },
+       1},
+      {{"--resize-algorithm= lanczos"},
+       [](const auto& p) { return int32_t(p.settings.resize.algorithm); },
+       5},
+      {{"--resize-algorithm=sinc"},
+       [](const auto& p) { return int32_t(p.settings.resize.algorithm); },
+       0},
+      {{"--png-interlaced=0"},
+       [](const auto& p) { return int32_t(p.settings.output.pngInterlaced); },
+       1},
+      {{"--no-subfolders"},
+       [](const auto& p) { return int32_t(p.settings.naming.keepSubfolders); },
+       0},
+      {{"--xpm-bpp=24"},
+       [](const auto& p) { return p.settings.output.bpp[*OutputFormatIndex("xpm")]; },
+       24},
+      {{"--fr-solid-opacity=128"}, [](const auto& p) { return p.settings.frame.opacity; }, 128},
+      {{"--wm-solid-opacity=128"}, [](const auto& p) { return p.settings.frame.opacity; }, 255},
+      {{"-i=photo.pic"}, [](const auto& p) { return int32_t(p.job.inputGiven); }, 0},
       // Step flags: set only by their own options, and never cleared again.
-      {{"--width-unit=percent"}, [] { return int32_t(gSettings.resize.enabled); }, 0},
-      {{"--height=10", "--height=0"}, [] { return int32_t(gSettings.resize.enabled); }, 1},
-      {{"--rotation-type=advanced"}, [] { return int32_t(gSettings.rotation.enabled); }, 0},
-      {{"--rotation=0"}, [] { return int32_t(gSettings.rotation.enabled); }, 1},
-      {{"--invert"}, [] { return int32_t(gSettings.color.enabled); }, 1},
-      {{"--fr-solid-top-color=FF0000"}, [] { return int32_t(gSettings.frame.kind); }, 0},
-      {{"--fr-solid-top=0"}, [] { return int32_t(gSettings.frame.kind); }, 1},
-      {{"--wm-text=abc", "--wm-image=a.png"}, [] { return int32_t(gSettings.watermark.kind); }, 2},
-      {{"--wm-image=a.png", "--wm-text=abc"}, [] { return int32_t(gSettings.watermark.kind); }, 1},
+      {{"--width-unit=percent"},
+       [](const auto& p) { return int32_t(p.settings.resize.enabled); },
+       0},
+      {{"--height=10", "--height=0"},
+       [](const auto& p) { return int32_t(p.settings.resize.enabled); },
+       1},
+      {{"--rotation-type=advanced"},
+       [](const auto& p) { return int32_t(p.settings.rotation.enabled); },
+       0},
+      {{"--rotation=0"}, [](const auto& p) { return int32_t(p.settings.rotation.enabled); }, 1},
+      {{"--invert"}, [](const auto& p) { return int32_t(p.settings.color.enabled); }, 1},
+      {{"--fr-solid-top-color=FF0000"},
+       [](const auto& p) { return int32_t(p.settings.frame.kind); },
+       0},
+      {{"--fr-solid-top=0"}, [](const auto& p) { return int32_t(p.settings.frame.kind); }, 1},
+      {{"--wm-text=abc", "--wm-image=a.png"},
+       [](const auto& p) { return int32_t(p.settings.watermark.kind); },
+       2},
+      {{"--wm-image=a.png", "--wm-text=abc"},
+       [](const auto& p) { return int32_t(p.settings.watermark.kind); },
+       1},
   };
   for (const NumberCase& testCase : kCases) {
-    SetUp();
-    EXPECT_EQ(RunOptionPass(testCase.parameters).error, "") << Joined(testCase.parameters);
-    EXPECT_EQ(testCase.field(), testCase.expected) << Joined(testCase.parameters);
+    const OptionPassResult pass = RunOptionPass(testCase.parameters);
+    EXPECT_EQ(pass.error, "") << Joined(testCase.parameters);
+    EXPECT_EQ(testCase.field(pass), testCase.expected) << Joined(testCase.parameters);
   }
 }
 
 struct TextCase {
   Parameters parameters;
-  std::string (*field)();
+  std::string (*field)(const OptionPassResult& pass);
   std::string expected;
 };
 
-TEST_F(Options, PathsAndTextsJoinSplitQuotesAndLoseTheirQuotes) {
+TEST(Options, PathsAndTextsJoinSplitQuotesAndLoseTheirQuotes) {
   const TextCase kCases[] = {
-      {{"-i", "photo.pic"}, [] { return gJob.input; }, "photo.pic"},
-      {{"--input=photo.pic"}, [] { return gJob.input; }, "photo.pic"},
-      {{"-i", "\"my", "photo.pic\""}, [] { return gJob.input; }, "my photo.pic"},
-      {{"-o", "/a", "--OUTPUT=\"/b\""}, [] { return gJob.output; }, "/b"},
-      {{"-c", "\"png\""}, [] { return gJob.conversion; }, "png"},
-      {{"-c", "png jpg"}, [] { return gJob.conversion; }, "png jpg"},
-      {{"-c", "\"png", "jpg\""}, [] { return gJob.conversion; }, "png"},  // no joining
-      {{"-c", "JPG"}, [] { return gJob.conversion; }, "JPG"},
+      {{"-i", "photo.pic"}, [](const auto& p) { return p.job.input; }, "photo.pic"},
+      {{"--input=photo.pic"}, [](const auto& p) { return p.job.input; }, "photo.pic"},
+      {{"-i", "\"my", "photo.pic\""}, [](const auto& p) { return p.job.input; }, "my photo.pic"},
+      {{"-o", "/a", "--OUTPUT=\"/b\""}, [](const auto& p) { return p.job.output; }, "/b"},
+      {{"-c", "\"png\""}, [](const auto& p) { return p.job.conversion; }, "png"},
+      {{"-c", "png jpg"}, [](const auto& p) { return p.job.conversion; }, "png jpg"},
+      {{"-c", "\"png", "jpg\""},
+       [](const auto& p) { return p.job.conversion; },
+       "png"},  // no joining
+      {{"-c", "JPG"}, [](const auto& p) { return p.job.conversion; }, "JPG"},
       {{"--wm-text=\"Hello", "big", "world\""},
-       [] { return gSettings.watermark.text.text; },
+       [](const auto& p) { return p.settings.watermark.text.text; },
        "Hello big world"},
-      {{"--wm-text=\"  padded  \""}, [] { return gSettings.watermark.text.text; }, "  padded  "},
-      {{"--wm-text=\"Hello", "big"}, [] { return gSettings.watermark.text.text; }, "Hello big"},
+      {{"--wm-text=\"  padded  \""},
+       [](const auto& p) { return p.settings.watermark.text.text; },
+       "  padded  "},
+      {{"--wm-text=\"Hello", "big"},
+       [](const auto& p) { return p.settings.watermark.text.text; },
+       "Hello big"},
       // Joined parameters are consumed: no quality option is seen here.
       {{"--wm-text=\"a", "--jpg-quality=5\""},
-       [] { return gSettings.watermark.text.text + std::to_string(gSettings.output.jpgQuality); },
+       [](const auto& p) {
+         return p.settings.watermark.text.text + std::to_string(p.settings.output.jpgQuality);
+       },
        "a 595"},
-      {{"--filename-mask=\"%n%\""}, [] { return gSettings.naming.filenameMask; }, "%n%"},
-      {{"-d"}, [] { return gJob.debug; }, "DEBUG"},
+      {{"--filename-mask=\"%n%\""},
+       [](const auto& p) { return p.settings.naming.filenameMask; },
+       "%n%"},
+      {{"-d"}, [](const auto& p) { return std::string(p.job.debug ? "on" : "off"); }, "on"},
   };
   for (const TextCase& testCase : kCases) {
-    SetUp();
-    EXPECT_EQ(RunOptionPass(testCase.parameters).error, "") << Joined(testCase.parameters);
-    EXPECT_EQ(testCase.field(), testCase.expected) << Joined(testCase.parameters);
+    const OptionPassResult pass = RunOptionPass(testCase.parameters);
+    EXPECT_EQ(pass.error, "") << Joined(testCase.parameters);
+    EXPECT_EQ(testCase.field(pass), testCase.expected) << Joined(testCase.parameters);
   }
 }
 
-TEST_F(Options, QuietAndPauseReachTheMainFlow) {
+TEST(Options, QuietAndPauseReachTheMainFlow) {
   const OptionPassResult pass = RunOptionPass({"-Q", "--pause=no", "-i", "a.pic"});
   EXPECT_TRUE(pass.quiet);
   EXPECT_TRUE(pass.pause);
-  EXPECT_TRUE(gJob.inputGiven);
+  EXPECT_TRUE(pass.job.inputGiven);
 }

@@ -90,13 +90,17 @@ std::string Number(double value) {
   return text;
 }
 
-// The default as the reset records hold it; empty when there is nothing to say.
+// The records of a command-line run before any option: the defaults the documentation shows.
+const ConversionSettings kDefaultSettings = DefaultSettings(true);
+const JobRecord kDefaultJob = NewJobRecord();
+
+// The default as the fresh records hold it; empty when there is nothing to say.
 std::string DefaultOf(const OptionRow& row) {
   if (!row.defaultText.empty()) return std::string(row.defaultText);
   // A flag is off until given, and a text that switches its step on has no default to speak of.
   if (row.kind == OptionKind::Flag || (row.kind == OptionKind::Text && row.step != StepFlag::None))
     return {};
-  const std::string text = FieldText(row, gSettings, gJob);
+  const std::string text = FieldText(row, kDefaultSettings, kDefaultJob);
   if (text.empty()) return {};
   return Literal(row.kind == OptionKind::Keyword ? ToUpper(text) : text);
 }
@@ -391,9 +395,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: quillmere_docs MAN_PAGE MARKDOWN COMPLETION | --version\n");
     return 2;
   }
-  // The defaults the documentation shows are those of a command-line run.
-  ResetJob();
-  SetDefaultSettings(true);
   const Document manual = Manual();
   const bool written =
       Write(arguments[0], RenderMan(manual)) &&
