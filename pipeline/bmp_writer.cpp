@@ -1,15 +1,14 @@
+#include "pipeline/bmp_writer.h"
+
 #include <algorithm>
 
-#include "pipeline/writers.h"
+#include "pipeline/freeimage_file.h"
+#include "pipeline/freeimage_writer.h"
+#include "pipeline/little_endian.h"
 
-std::optional<std::string> EncodeBmp(FIBITMAP* picture, const SaveRequest& request,
-                                     std::string& failure) {
-  if (request.targetBpp == 8 && request.colorTable == ColorTable::Exact)
-    return EncodeExactColorTableBmp(picture, request.saveFlags, failure);
-  return EncodeWithFreeImageWriter(picture, request, failure);
-}
-
-int HighestUsedIndex(FIBITMAP* picture) {
+// The highest palette index used by any pixel of an 8-bit picture (0 for none, and for a
+// picture that is not 8-bit).
+static int HighestUsedIndex(FIBITMAP* picture) {
   if (!picture || FreeImage_GetImageType(picture) != FIT_BITMAP || FreeImage_GetBPP(picture) != 8)
     return 0;
   // Only the first width bytes of a row are pixels; the padding to the row stride never counts.
@@ -22,10 +21,13 @@ int HighestUsedIndex(FIBITMAP* picture) {
   return highest;
 }
 
-std::optional<std::string> EncodeExactColorTableBmp(FIBITMAP* picture, int saveFlags,
-                                                    std::string& failure) {
+// An 8-bit BMP whose colour table holds only the entries up to HighestUsedIndex, with
+// RLE8-compressed pixels when saveFlags hold BMP_SAVE_RLE; nothing for a picture that is not
+// 8-bit.
+static std::optional<std::string> EncodeExactColorTableBmp(FIBITMAP* picture, int saveFlags,
+                                                           std::string& message) {
   constexpr uint32_t kFileHeader = 14, kInfoHeader = 40, kTableStart = kFileHeader + kInfoHeader;
-  failure = "FreeImage could not write the 8-bit bmp";
+  message = "FreeImage could not write the 8-bit bmp";
   if (!picture || FreeImage_GetImageType(picture) != FIT_BITMAP || FreeImage_GetBPP(picture) != 8)
     return {};
 
@@ -67,4 +69,11 @@ std::optional<std::string> EncodeExactColorTableBmp(FIBITMAP* picture, int saveF
   }
   file.replace(pixelStart, pixelBytes, *written, writtenPixelStart, pixelBytes);
   return file;
+}
+
+std::optional<std::string> EncodeBmp(FIBITMAP* picture, const SaveRequest& request,
+                                     std::string& message) {
+  if (request.targetBpp == 8 && request.colorTable == ColorTable::Exact)
+    return EncodeExactColorTableBmp(picture, request.saveFlags, message);
+  return EncodeWithFreeImageWriter(picture, request, message);
 }

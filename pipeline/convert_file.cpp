@@ -21,15 +21,6 @@ static int Height(const Bitmap& picture) {
   return picture ? static_cast<int>(FreeImage_GetHeight(picture.get())) : 0;
 }
 
-RunResources LoadRunResources(const Run& run) {
-  RunResources resources;
-  if (run.settings.watermark.kind == WatermarkKind::Text)
-    resources.watermarkFont = LoadWatermarkFont(run.settings.watermark.text);
-  return resources;
-}
-
-bool CanLoadRunFont(const TextWatermarkSettings& text) { return CanLoadWatermarkFont(text); }
-
 // A step that gives back no picture ran out of memory or was handed sizes it cannot make.
 static bool Failed(const Bitmap& picture, std::string_view step, FileResult& result) {
   if (picture) return false;
@@ -105,9 +96,9 @@ FileResult EncodeFile(const Run& run, const RunResources& resources, FileContext
 }
 
 bool MakeDraft(const Run& run, const std::string& relativeSubfolder, TemporaryFile& draft) {
-  std::string failure;
+  std::string message;
   return draft.Create(OutputFolderFor(relativeSubfolder, run.outputFolder, run.settings.naming),
-                      run.extension, failure);
+                      run.extension, message);
 }
 
 void WriteFile(const Run& run, FileContext& file, FileResult& result, TemporaryFile* draft) {

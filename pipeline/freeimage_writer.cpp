@@ -1,24 +1,11 @@
+#include "pipeline/freeimage_writer.h"
+
 #include <algorithm>
+#include <utility>
 
-#include "pipeline/writers.h"
-
-PreparedBitmap AsGreyLevels(FIBITMAP* picture) {
-  if (FreeImage_GetBPP(picture) != 8 || FreeImage_GetColorType(picture) == FIC_MINISBLACK)
-    return {Bitmap(), picture};
-  Bitmap grey(FreeImage_ConvertToGreyscale(picture));
-  FIBITMAP* bitmap = grey.get();
-  return {std::move(grey), bitmap};
-}
-
-PreparedBitmap As16BitLayout(FIBITMAP* picture, bool layout565) {
-  if (FreeImage_GetBPP(picture) != 16 ||
-      (FreeImage_GetGreenMask(picture) == FI16_565_GREEN_MASK) == layout565)
-    return {Bitmap(), picture};
-  Bitmap converted(layout565 ? FreeImage_ConvertTo16Bits565(picture)
-                             : FreeImage_ConvertTo16Bits555(picture));
-  FIBITMAP* bitmap = converted.get();
-  return {std::move(converted), bitmap};
-}
+#include "pipeline/freeimage_file.h"
+#include "pipeline/little_endian.h"
+#include "pipeline/prepared_bitmap.h"
 
 static unsigned Luminance(const RGBQUAD& colour) {
   return 54u * colour.rgbRed + 182u * colour.rgbGreen + 18u * colour.rgbBlue;
@@ -158,25 +145,25 @@ static void MendCompressedBmpHeader(std::string& bmp) {
 }
 
 std::optional<std::string> EncodeWithFreeImageWriter(FIBITMAP* picture, const SaveRequest& request,
-                                                     std::string& failure) {
+                                                     std::string& message) {
   const OutputFormat& format = *request.format;
   const PreparedBitmap prepared = PrepareForFormat(picture, request);
   if (!prepared.bitmap) {
-    failure = "the picture could not be prepared for " + std::string(format.extension);
+    message = "the picture could not be prepared for " + std::string(format.extension);
     return {};
   }
   const std::string described = " (" + std::to_string(FreeImage_GetWidth(prepared.bitmap)) +
                                 " x " + std::to_string(FreeImage_GetHeight(prepared.bitmap)) +
                                 ", " + std::to_string(FreeImage_GetBPP(prepared.bitmap)) + " bits)";
   if (!CanFormatTake(format, prepared.bitmap)) {
-    failure = std::string(format.extension) + " cannot hold this picture" + described;
+    message = std::string(format.extension) + " cannot hold this picture" + described;
     return {};
   }
   const auto id = static_cast<FREE_IMAGE_FORMAT>(format.formatId);
   std::optional<std::string> bytes = EncodeWithFreeImage(id, prepared.bitmap, request.saveFlags);
   if (!bytes) {
-    failure = "FreeImage could not write this picture as " + std::string(format.extension) +
-              described;
+    message =
+        "FreeImage could not write this picture as " + std::string(format.extension) + described;
     return {};
   }
   if (id == FIF_BMP) MendCompressedBmpHeader(*bytes);

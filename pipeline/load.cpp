@@ -11,7 +11,7 @@
 #include "platform/files.h"
 #include "platform/isolated.h"
 #include "platform/process.h"
-#include "pipeline/writers.h"
+#include "platform/temporary_file.h"
 
 namespace {
 
@@ -111,11 +111,11 @@ static bool HasSize(const Bitmap& picture) {
 }
 
 Bitmap LoadThroughConverter(const std::string& inputPath, const std::string& tempFolder,
-                            int deadlineMs, std::string& said) {
+                            int deadlineMs, std::string& message) {
   // A plain name of our own making: nothing in the input's name reaches the converter's
   // command line. The file is made empty first, so that only what the converter writes counts.
   TemporaryFile tga;
-  if (!tga.Create(tempFolder, "tga", said)) return nullptr;
+  if (!tga.Create(tempFolder, "tga", message)) return nullptr;
   // Absolute paths: ImageMagick takes a name that begins with "@" for a list of files to read.
   const ProgramEnd end =
       RunProgram({"convert", "-quiet", "-colorspace", "sRGB", "-orient", "TopLeft",
@@ -127,24 +127,24 @@ Bitmap LoadThroughConverter(const std::string& inputPath, const std::string& tem
   if (end && FileSize(tga.path()).value_or(0) > 0)
     picture.reset(FreeImage_Load(FIF_TARGA, tga.path().c_str(), 0));
   if (HasSize(picture)) return picture;
-  said = end ? "wrote no picture" : DescribeProgramEnd(end, deadlineMs);
+  message = end ? "wrote no picture" : DescribeProgramEnd(end, deadlineMs);
   return nullptr;
 }
 
 // Our own decoder runs in-process: it reads only inside the bytes it is given and caps the
 // work a file may cause, so no file can hang or crash it (the fuzz target keeps it so).
-Bitmap LoadWithOwnDecoder(const std::string& data, std::string& said, int scale) {
+Bitmap LoadWithOwnDecoder(const std::string& data, std::string& message, int scale) {
   const pict::PictResult result = pict::DecodePict(
       std::span(reinterpret_cast<const uint8_t*>(data.data()), data.size()), {.scale = scale});
   const pict::Image& image = result.image;
   if (image.IsEmpty()) {
-    said = result.refusal.empty() ? "no picture" : result.refusal;
+    message = result.refusal.empty() ? "no picture" : result.refusal;
     return nullptr;
   }
   Bitmap picture(FreeImage_Allocate(image.width, image.height, 24));
   if (!picture) {
-    said = "no memory for a " + std::to_string(image.width) + " x " +
-           std::to_string(image.height) + " picture";
+    message = "no memory for a " + std::to_string(image.width) + " x " +
+              std::to_string(image.height) + " picture";
     return nullptr;
   }
   for (int y = 0; y < image.height; ++y) {
@@ -160,18 +160,18 @@ Bitmap LoadWithOwnDecoder(const std::string& data, std::string& said, int scale)
   return picture;
 }
 
-Bitmap LoadWithFreeImage(const std::string& data, std::string& said) {
+Bitmap LoadWithFreeImage(const std::string& data, std::string& message) {
   // The reader hangs and overflows its heap on bad files: it runs in a child of its own.
   const IsolatedResult run = RunIsolated(
       [&data](const IsolatedWriter& write) { return DecodeAndSend(data, write); }, kReaderLimits);
   Bitmap picture = run.completed ? ReadBitmapBytes(run.output) : nullptr;
   if (!picture) {
     if (run.timedOut)
-      said = "stopped after " + std::to_string(kReaderLimits.timeoutMilliseconds / 1000) + " s";
+      message = "stopped after " + std::to_string(kReaderLimits.timeoutMilliseconds / 1000) + " s";
     else if (run.signal != 0)
-      said = "crashed (signal " + std::to_string(run.signal) + ")";
+      message = "crashed (signal " + std::to_string(run.signal) + ")";
     else
-      said = "found no picture";
+      message = "found no picture";
     return nullptr;
   }
   MakeZeroAlphaOpaque(picture.get());
@@ -225,11 +225,11 @@ std::string LoadResult::Account() const {
 LoadResult LoadPicture(const std::string& inputPath, const std::string& tempFolder,
                        int converterDeadlineMs, int scale) {
   LoadResult result;
-  std::string message;
-  const std::optional<std::string> data = ReadFileBytes(inputPath, message);
+  std::string unreadable;
+  const std::optional<std::string> data = ReadFileBytes(inputPath, unreadable);
   // An empty file can hold no picture, and FreeImage's reader would only spin on it.
   if (!data || data->empty()) {
-    result.problem = data ? "the file is empty" : "cannot read it: " + message;
+    result.problem = data ? "the file is empty" : "cannot read it: " + unreadable;
     return result;
   }
   // What our decoder refuses goes to the external converter, then to FreeImage's reader.
@@ -240,14 +240,14 @@ LoadResult LoadPicture(const std::string& inputPath, const std::string& tempFold
     return static_cast<bool>(result.picture);
   };
   if (attempt("our decoder",
-              [&](std::string& said) { return LoadWithOwnDecoder(*data, said, scale); }))
+              [&](std::string& message) { return LoadWithOwnDecoder(*data, message, scale); }))
     return result;
   // Their 72-dpi pictures are enlarged to the size our decoder would have drawn.
-  if (!attempt("convert", [&](std::string& said) {
-        return LoadThroughConverter(inputPath, tempFolder, converterDeadlineMs, said);
+  if (!attempt("convert", [&](std::string& message) {
+        return LoadThroughConverter(inputPath, tempFolder, converterDeadlineMs, message);
       }))
     attempt("FreeImage's reader",
-            [&](std::string& said) { return LoadWithFreeImage(*data, said); });
+            [&](std::string& message) { return LoadWithFreeImage(*data, message); });
   result.picture = EnlargePicture(std::move(result.picture), scale);
   return result;
 }

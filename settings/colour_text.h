@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "platform/drawing.h"  // Rgba
+#include "platform/colour.h"
 
 // RRGGBB with the given alpha, clamped to 0..255. The text must be six characters (not
 // bytes); each pair reads as hexadecimal up to its first other character, so "1G" is 1 and "G1"

@@ -1,0 +1,12 @@
+// pipeline/freeimage_file.h (private to pipeline/): a file as FreeImage writes it, kept in
+// memory.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "picture/picture.h"
+
+// The file FreeImage writes for the bitmap in format with flags; nothing when it fails.
+std::optional<std::string> EncodeWithFreeImage(FREE_IMAGE_FORMAT format, FIBITMAP* picture,
+                                               int flags);
