@@ -1,6 +1,8 @@
 #include "pipeline/convert_file.h"
 
 #include <cassert>
+#include <optional>
+#include <utility>
 
 #include "decor/frame.h"
 #include "decor/watermark.h"
@@ -91,7 +93,11 @@ FileResult EncodeFile(const Run& run, const RunResources& resources, FileContext
   request.targetBpp = file.targetBpp;
   request.colorTable = settings.output.bmpColorTable;
   request.scratchFolder = run.tempFolder;
-  result.bytes = EncodePicture(picture.get(), request, result.failure);
+  std::optional<std::string> bytes = EncodePicture(picture.get(), request, result.failure);
+  if (bytes) {
+    result.bytes = std::move(*bytes);
+    result.encoded = Encoded::InMemory;
+  }
   return result;
 }
 
@@ -105,7 +111,7 @@ void WriteFile(const Run& run, FileContext& file, FileResult& result, TemporaryF
   // A file that did not load has no output path: its "Saving As: " line stays empty.
   if (result.loaded)
     file.outputPath = BuildOutputPath(file, run.outputFolder, run.settings.naming, run.extension);
-  if (result.inDraft && draft) {
+  if (result.encoded == Encoded::InDraft && draft) {
     if (FolderPart(draft->path()) == FolderPart(file.outputPath)) {
       result.written = PlaceOutputFile(*draft, file.outputPath, *run.format, result.failure);
       return;
@@ -113,13 +119,15 @@ void WriteFile(const Run& run, FileContext& file, FileResult& result, TemporaryF
     // A filename mask with a folder in it sends the output elsewhere: its bytes are written
     // there as with one job, which fails (or crosses file systems) the same way.
     std::string message;
-    result.bytes = ReadFileBytes(draft->path(), message);
-    if (!result.bytes) {
+    std::optional<std::string> bytes = ReadFileBytes(draft->path(), message);
+    if (!bytes) {
       result.failure = "cannot read back the output written to " + draft->path() + ": " + message;
       return;
     }
+    result.bytes = std::move(*bytes);
+    result.encoded = Encoded::InMemory;
   }
-  if (!result.bytes) return;
-  result.written = WriteOutputFile(*result.bytes, file.outputPath, *run.format, result.failure);
-  result.bytes.reset();
+  if (result.encoded != Encoded::InMemory) return;
+  result.written = WriteOutputFile(result.bytes, file.outputPath, *run.format, result.failure);
+  result.bytes = std::string();
 }
