@@ -150,7 +150,6 @@ RunOutcome RunBatch(const ConversionSettings& settings, JobRecord job, bool quie
   run.extension = job.conversion;
   run.format = FindOutputFormat(job.conversion);
   run.targetBpp = settings.output.bpp[*OutputFormatIndex(job.conversion)];
-  run.saveFlags = SaveFlags(*run.format, settings.output);
   run.converterDeadlineMs = job.converterDeadlineMs;
   run.debug = job.debug;
 

@@ -22,8 +22,8 @@ static int HighestUsedIndex(FIBITMAP* picture) {
 }
 
 // An 8-bit BMP whose colour table holds only the entries up to HighestUsedIndex, with
-// RLE8-compressed pixels when saveFlags hold BMP_SAVE_RLE; nothing for a picture that is not
-// 8-bit.
+// RLE8-compressed pixels when FreeImage's flags hold BMP_SAVE_RLE; nothing for a picture that is
+// not 8-bit.
 static std::optional<std::string> EncodeExactColorTableBmp(FIBITMAP* picture, int saveFlags,
                                                            std::string& message) {
   constexpr uint32_t kFileHeader = 14, kInfoHeader = 40, kTableStart = kFileHeader + kInfoHeader;
@@ -73,7 +73,7 @@ static std::optional<std::string> EncodeExactColorTableBmp(FIBITMAP* picture, in
 
 std::optional<std::string> EncodeBmp(FIBITMAP* picture, const SaveRequest& request,
                                      std::string& message) {
-  if (request.targetBpp == 8 && request.colorTable == ColorTable::Exact)
-    return EncodeExactColorTableBmp(picture, request.saveFlags, message);
+  if (request.targetBpp == 8 && request.output.bmpColorTable == ColorTable::Exact)
+    return EncodeExactColorTableBmp(picture, SaveFlags(*request.format, request.output), message);
   return EncodeWithFreeImageWriter(picture, request, message);
 }

@@ -8,7 +8,7 @@
 #include "pipeline/save_request.h"
 
 // An 8-bit picture that asks for the exact colour table: a BMP whose table holds only the
-// entries up to the highest index any pixel uses, with RLE8-compressed pixels when the flags
-// hold BMP_SAVE_RLE. Any other picture: FreeImage's BMP.
+// entries up to the highest index any pixel uses, with RLE8-compressed pixels when the bmp
+// compression is RLE. Any other picture: FreeImage's BMP.
 std::optional<std::string> EncodeBmp(FIBITMAP* picture, const SaveRequest& request,
                                      std::string& message);

@@ -89,9 +89,8 @@ FileResult EncodeFile(const Run& run, const RunResources& resources, FileContext
 
   SaveRequest request;
   request.format = &format;
-  request.saveFlags = run.saveFlags;
+  request.output = settings.output;
   request.targetBpp = file.targetBpp;
-  request.colorTable = settings.output.bmpColorTable;
   request.scratchFolder = run.tempFolder;
   std::optional<std::string> bytes = EncodePicture(picture.get(), request, result.failure);
   if (bytes) {

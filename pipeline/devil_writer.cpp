@@ -8,6 +8,19 @@
 #include "platform/files.h"
 #include "platform/temporary_file.h"
 
+// DevIL's image type of each format it writes here.
+struct DevilFormat {
+  std::string_view extension;
+  ILenum type;
+};
+constexpr DevilFormat kDevilFormats[] = {{"dds", IL_DDS}, {"pcx", IL_PCX}, {"psd", IL_PSD}};
+
+static const DevilFormat* FindDevilFormat(std::string_view extension) {
+  for (const DevilFormat& format : kDevilFormats)
+    if (format.extension == extension) return &format;
+  return nullptr;
+}
+
 // DevIL keeps a stack of past errors; a failed call must not leave its error to the next file.
 // Returns the words for the oldest one, which says what went wrong first.
 static std::string ForgetDevilErrors() {
@@ -20,6 +33,11 @@ static std::string ForgetDevilErrors() {
 std::optional<std::string> EncodeWithDevil(FIBITMAP* picture, const SaveRequest& request,
                                            std::string& message) {
   const std::string_view extension = request.format->extension;
+  const DevilFormat* written = FindDevilFormat(extension);
+  if (!written) {
+    message = "DevIL does not write " + std::string(extension) + " files here";
+    return {};
+  }
   const unsigned bpp = FreeImage_GetBPP(picture);
   if (FreeImage_GetImageType(picture) != FIT_BITMAP || (bpp != 24 && bpp != 32)) {
     message =
@@ -52,8 +70,7 @@ std::optional<std::string> EncodeWithDevil(FIBITMAP* picture, const SaveRequest&
   TemporaryFile intermediate;
   if (!intermediate.Create(request.scratchFolder, extension, message)) return {};
   ilEnable(IL_FILE_OVERWRITE);
-  const bool saved =
-      ilSave(static_cast<ILenum>(request.format->formatId), intermediate.path().c_str());
+  const bool saved = ilSave(written->type, intermediate.path().c_str());
   const std::string error = ForgetDevilErrors();
   std::optional<std::string> bytes;
   if (saved) bytes = ReadFileBytes(intermediate.path());

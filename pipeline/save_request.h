@@ -9,9 +9,8 @@
 
 struct SaveRequest {
   const OutputFormat* format = nullptr;  // the row of the output format
-  int saveFlags = 0;                     // from SaveFlags
+  OutputFormatSettings output;           // the settings of the output formats
   int targetBpp = 0;                     // the depth the picture was brought to
-  ColorTable colorTable = ColorTable::Auto;
   // A private folder for the intermediate files of DevIL and JxrEncApp, ending in "/"; empty:
   // the system's temporary folder.
   std::string scratchFolder;

@@ -727,7 +727,7 @@ std::string ValueText(const OptionRow& row, const FieldValue& value) {
   if (const auto* number = std::get_if<int32_t>(&value)) {
     if (row.table == kCompressionTable)
       return CompressionKeyword(*FindOutputFormat(row.format), *number);
-    if (row.table >= 0) return KeywordText(row.table, *number);
+    if (row.table != kNoKeywordTable) return KeywordText(row.table, *number);
     return std::to_string(*number);
   }
   if (const auto* flag = std::get_if<bool>(&value)) return *flag ? "1" : "0";

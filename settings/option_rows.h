@@ -14,6 +14,7 @@
 #include <type_traits>
 #include <variant>
 
+#include "settings/keywords.h"
 #include "settings/settings.h"
 
 // How an option's value is read.
@@ -173,7 +174,7 @@ struct OptionRow {
   std::string_view name;            // "--BRIGHTNESS"; empty for a setting no option names
   std::string_view shortName = {};  // "-I"; empty when there is none
   OptionKind kind = OptionKind::Flag;
-  int table = -1;                  // the keyword table of a Keyword option
+  KeywordTableId table = kNoKeywordTable;  // the keyword table of a Keyword option
   FieldRef field = {};             // where the value goes; none for the pass's own options
   StepFlag step = StepFlag::None;  // the step the option switches on
   OptionPlace place = OptionPlace::Anywhere;

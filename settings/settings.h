@@ -10,26 +10,7 @@
 #include <string>
 
 #include "settings/formats.h"
-
-enum class RotationType : int8_t { Simple = 0, Advanced = 1 };
-enum class SizeUnit : int8_t { Pixels = 0, Percent = 1 };
-enum class ResizeType : int8_t { AllImages = 0, LargeImages = 1 };
-enum class ResizeAlgorithm : int8_t {
-  Box = 0, Bilinear = 1, BSpline = 2, Bicubic = 3, CatmullRom = 4, Lanczos = 5 };
-enum class FrameKind : int8_t { None = 0, Solid = 1 };
-enum class WatermarkKind : int8_t { None = 0, Text = 1, Image = 2 };
-enum class FontStyle : int8_t { Regular = 0, Bold = 1, Italic = 2, BoldItalic = 3 };
-enum class FontEffect : int8_t { None = 0, Underline = 1, Strikethrough = 2 };
-enum class TextAlignment : int8_t { Left = 0, Center = 1, Right = 2 };
-enum class Boundary : int8_t { Image = 0, Frame = 1 };
-enum class Position : int8_t {
-  TopLeft = 0, TopCenter = 1, TopRight = 2, MiddleLeft = 3, MiddleCenter = 4,
-  MiddleRight = 5, BottomLeft = 6, BottomCenter = 7, BottomRight = 8 };
-enum class TimestampMode : int8_t { Current = 0, Original = 1, Custom = 2 };
-enum class ColorTable : int32_t { Auto = 0, Exact = 1 };
-enum class TiffColorModel : int32_t { Rgb = 0, Cmyk = 1, Lab = 2 };
-enum class JpgChroma : int32_t { None = 0, Low = 1, Medium = 2, High = 3 };
-enum class JpgSaveAs : int32_t { Standard = 0, Simple = 1, Optimized = 2, Progressive = 3 };
+#include "settings/keywords.h"
 
 // Read by nothing in this program, kept so that options and profiles accept them.
 struct InputLoadingSettings {

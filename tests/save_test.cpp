@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "pipeline/depth.h"
+#include "pipeline/freeimage_writer.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "tests/support/devil.h"
@@ -36,10 +37,11 @@ void SetIndex(FIBITMAP* picture, unsigned x, unsigned y, BYTE index) {
   FreeImage_SetPixelIndex(picture, x, y, &index);
 }
 
-TestSaveRequest RequestFor(const std::string& extension, const std::string& path, int flags = 0) {
+TestSaveRequest RequestFor(const std::string& extension, const std::string& path,
+                           const OutputFormatSettings& output = {}) {
   TestSaveRequest request;
   request.format = &Format(extension);
-  request.saveFlags = flags;
+  request.output = output;
   request.outputPath = path;
   return request;
 }
@@ -68,7 +70,8 @@ uint32_t Le32(const std::string& bytes, size_t at) {
 }  // namespace
 
 TEST(SaveFlags, SettingsBecomeFreeImageFlags) {
-  OutputFormatSettings jpg, png, cmyk, lab;
+  OutputFormatSettings jpg, png, cmyk, lab, rle;
+  rle.bmpCompression = 1;
   jpg.jpgQuality = 80, jpg.jpgChroma = JpgChroma::Medium, jpg.jpgSaveAs = JpgSaveAs::Progressive;
   png.pngCompression = 3, png.pngInterlaced = true;
   cmyk.tiffCompression = lab.tiffCompression = 6;
@@ -78,7 +81,7 @@ TEST(SaveFlags, SettingsBecomeFreeImageFlags) {
       {"png", png, 0x209},       {"tiff", cmyk, 0x4001},
       {"tiff", lab, 0x4000},     {"png", {}, 0x100},
       {"tiff", {}, 0x800},       {"webp", {}, 0x100},
-      {"jxr", {}, 100},          {"pgm", {}, 0}};
+      {"bmp", rle, 1},           {"pgm", {}, 0}};
   for (const auto& [extension, settings, flags] : kCases)
     EXPECT_EQ(SaveFlags(Format(extension), settings), flags) << extension;
 }
@@ -89,10 +92,12 @@ TEST(SavePicture, BmpHeadersAreRightWithAndWithoutRleAndTheExactTableEndsAtTheHi
   for (BYTE index = 0; index < 9; ++index) SetIndex(picture.get(), index % 7, index / 7, index);
   SetIndex(picture.get(), 6, 4, 9);  // the highest index only in the top row
   for (const ColorTable table : {ColorTable::Auto, ColorTable::Exact})
-    for (const int flags : {0, BMP_SAVE_RLE}) {
+    for (const int flags : {0, 1}) {  // the compression codes of NONE and RLE
       const std::string path = folder / ("t" + std::to_string(int(table)) + std::to_string(flags));
-      TestSaveRequest request = RequestFor("bmp", path + ".bmp", flags);
-      request.targetBpp = 8, request.colorTable = table;
+      OutputFormatSettings output;
+      output.bmpCompression = flags, output.bmpColorTable = table;
+      TestSaveRequest request = RequestFor("bmp", path + ".bmp", output);
+      request.targetBpp = 8;
       ASSERT_TRUE(SavePicture(picture.get(), request)) << path;
       const std::string bytes = *ReadFileBytes(path + ".bmp");
       EXPECT_EQ(Le32(bytes, 2), bytes.size()) << path;      // bfSize
@@ -133,7 +138,7 @@ TEST(SavePicture, FailureLeavesAnExistingOutputUntouchedAndNoTemporaryFile) {
   chmod(png.c_str(), 0444);
   const Bitmap palette = ApplyTargetDepth(LetterF(), Format("png"), 8), letter = LetterF();
   // FreeImage would abort the process on an 8-bit WebP; it only fails this file.
-  EXPECT_FALSE(SavePicture(palette.get(), RequestFor("webp", webp, WEBP_LOSSLESS)));
+  EXPECT_FALSE(SavePicture(palette.get(), RequestFor("webp", webp)));
   EXPECT_FALSE(SavePicture(letter.get(), RequestFor("ico", ico)));  // icons must be square
   EXPECT_FALSE(SavePicture(letter.get(), RequestFor("png", png)));  // read-only
   for (const std::string& path : {webp, ico, png}) EXPECT_EQ(*ReadFileBytes(path), "precious");
@@ -160,10 +165,12 @@ TEST(SavePicture, PbmKeepsBlackBlackAndPgmHoldsGreyLevels) {
 
 TEST(SavePicture, CmykTiffHoldsRealCmykValues) {
   ScratchFolder folder;
+  OutputFormatSettings lzwCmyk;
+  lzwCmyk.tiffCompression = 6, lzwCmyk.tiffColorModel = TiffColorModel::Cmyk;
   for (const int bpp : {24, 32, 48}) {
     const std::string path = folder / ("cmyk" + std::to_string(bpp) + ".tiff");
     const Bitmap picture = ApplyTargetDepth(LetterF(), Format("tiff"), bpp);
-    ASSERT_TRUE(SavePicture(picture.get(), RequestFor("tiff", path, TIFF_LZW | TIFF_CMYK))) << bpp;
+    ASSERT_TRUE(SavePicture(picture.get(), RequestFor("tiff", path, lzwCmyk))) << bpp;
     EXPECT_EQ(Capture("identify -format '%[colorspace] %z' '" + path + "'"),
               bpp == 48 ? "CMYK 16" : "CMYK 8");
     EXPECT_EQ(Pixel(path, 1, 0), "cmyk(0,255,255,0)") << bpp;  // red
@@ -194,7 +201,7 @@ TEST(SavePicture, JxrGoesLosslesslyThroughTheEncoderAndLeavesNoIntermediate) {
     const std::string path = folder / ("letter" + std::to_string(size) + ".jxr");
     const std::string tiff = decoded / "back.tif";
     const Bitmap picture = LetterF(size, size - 1);
-    ASSERT_TRUE(SavePicture(picture.get(), RequestFor("jxr", path, JXR_LOSSLESS))) << size;
+    ASSERT_TRUE(SavePicture(picture.get(), RequestFor("jxr", path))) << size;
     ASSERT_EQ(std::system(("JxrDecApp -i '" + path + "' -o '" + tiff + "' >/dev/null").c_str()), 0);
     const Bitmap back(FreeImage_Load(FIF_TIFF, tiff.c_str(), 0));
     ASSERT_EQ(FreeImage_GetBPP(back.get()), 24u) << size;
@@ -211,7 +218,7 @@ TEST(SavePicture, JxrGoesLosslesslyThroughTheEncoderAndLeavesNoIntermediate) {
   const std::string path = std::getenv("PATH");
   setenv("PATH", empty.path().c_str(), 1);
   const Bitmap picture = LetterF();
-  EXPECT_FALSE(SavePicture(picture.get(), RequestFor("jxr", empty / "none.jxr", JXR_LOSSLESS)));
+  EXPECT_FALSE(SavePicture(picture.get(), RequestFor("jxr", empty / "none.jxr")));
   setenv("PATH", path.c_str(), 1);
   EXPECT_EQ(CountEntries(empty.path()), 0);
 }

@@ -63,8 +63,8 @@ std::string ValueName(const OptionRow& row) {
 std::vector<std::string> Keywords(const OptionRow& row) {
   std::vector<std::string> keywords;
   if (row.table == kCompressionTable) {
-    for (const Compression& compression : FindOutputFormat(row.format)->compressions)
-      keywords.push_back(ToUpper(compression.keyword));
+    for (const std::string_view keyword : FindOutputFormat(row.format)->compressions)
+      keywords.push_back(ToUpper(keyword));
   } else {
     for (const Keyword& keyword : KeywordTable(row.table)) keywords.emplace_back(keyword.text);
   }
