@@ -97,7 +97,9 @@ class FieldRef {
 
   template <typename T>
   static FieldValue ValueOf(const T& field) {
-    if constexpr (std::is_enum_v<T>) {
+    if constexpr (std::is_same_v<T, ColourText>) {
+      return field.text();
+    } else if constexpr (std::is_enum_v<T>) {
       return static_cast<int32_t>(field);
     } else if constexpr (std::is_same_v<T, std::optional<int32_t>>) {
       return field ? FieldValue(*field) : FieldValue();
@@ -114,7 +116,7 @@ class FieldRef {
       field = static_cast<T>(value.number);
     } else if constexpr (std::is_same_v<T, float>) {
       field = value.decimal;
-    } else if constexpr (std::is_same_v<T, std::string>) {
+    } else if constexpr (std::is_same_v<T, std::string> || std::is_same_v<T, ColourText>) {
       field = value.text;
     } else {
       field = value.number;  // int32_t, std::optional<int32_t>

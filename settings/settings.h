@@ -1,7 +1,8 @@
 // settings/settings.h: the two records of a run, the Conversion settings and the job record,
 // with every default in its declaration. The option pass makes them (app/options.h) and the
 // driver hands them down; nothing holds them globally. Keyword fields hold the codes of their
-// keyword tables (settings/keywords.h); the enums name those codes.
+// keyword tables (settings/keywords.h); the enums name those codes. Colour fields hold their
+// text and the colour read from it once (settings/colour_text.h).
 #pragma once
 
 #include <array>
@@ -9,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "settings/colour_text.h"
 #include "settings/formats.h"
 #include "settings/keywords.h"
 
@@ -46,7 +48,7 @@ struct RotationSettings {
   bool enabled = false;                        // Do Image Rotation, set by --ROTATION
   RotationType type = RotationType::Simple;    // --ROTATION-TYPE
   int32_t angle = 0;                           // --ROTATION
-  std::string backColor = "000000";            // --ROTATION-BACK-COLOR
+  ColourText backColor = "000000";             // --ROTATION-BACK-COLOR
 };
 
 struct ResizeSettings {
@@ -82,10 +84,10 @@ struct FrameSettings {
   int32_t right = 0;                    // --FR-SOLID-RIGHT
   int32_t top = 0;                      // --FR-SOLID-TOP
   int32_t bottom = 0;                   // --FR-SOLID-BOTTOM
-  std::string leftColor = "000000";     // --FR-SOLID-LEFT-COLOR
-  std::string rightColor = "000000";    // --FR-SOLID-RIGHT-COLOR
-  std::string topColor = "000000";      // --FR-SOLID-TOP-COLOR
-  std::string bottomColor = "000000";   // --FR-SOLID-BOTTOM-COLOR
+  ColourText leftColor = "000000";      // --FR-SOLID-LEFT-COLOR
+  ColourText rightColor = "000000";     // --FR-SOLID-RIGHT-COLOR
+  ColourText topColor = "000000";       // --FR-SOLID-TOP-COLOR
+  ColourText bottomColor = "000000";    // --FR-SOLID-BOTTOM-COLOR
   int32_t opacity = 255;                // --FR-SOLID-OPACITY (profile key --WM-SOLID-OPACITY)
 };
 
@@ -107,14 +109,14 @@ struct TextWatermarkSettings {
   std::string font = "Arial";                   // --WM-FONT
   int32_t fontSize = 14;                        // --WM-FONT-SIZE, points
   int32_t leading = 0;                          // --WM-FONT-LEADING
-  std::string fontColor = "FFFFFF";             // --WM-FONT-COLOR
+  ColourText fontColor = "FFFFFF";              // --WM-FONT-COLOR
   FontStyle fontStyle = FontStyle::Regular;     // --WM-FONT-STYLE
   FontEffect fontEffect = FontEffect::None;     // --WM-FONT-EFFECT
   bool antialiasing = false;                    // --WM-TEXT-ANTIALIASING
   TextAlignment alignment = TextAlignment::Left;  // --WM-TEXT-ALIGNMENT
   int32_t padding = 0;                          // --WM-TEXT-PADDING
   int32_t textOpacity = 255;                    // --WM-TEXT-OPACITY
-  std::string backColor = "000000";             // --WM-BACK-COLOR
+  ColourText backColor = "000000";              // --WM-BACK-COLOR
   int32_t backOpacity = 1;                      // --WM-BACK-OPACITY (one: an almost invisible box)
   PlacementSettings placement;
 };
