@@ -21,6 +21,42 @@ static int HighestUsedIndex(FIBITMAP* picture) {
   return highest;
 }
 
+constexpr uint32_t kRle8 = 1, kRle4 = 2;
+
+// FreeImage's RLE8 pixels are right, but the byte that pads a literal run of odd length to a
+// word is whatever its buffer held there (it differs from run to run); it becomes 0. A stream
+// that breaks off is left as it is from there.
+static void ZeroRle8Padding(std::string& bmp, size_t start) {
+  for (size_t at = start; at + 2 <= bmp.size();) {
+    const auto count = static_cast<uint8_t>(bmp[at]), code = static_cast<uint8_t>(bmp[at + 1]);
+    at += 2;
+    if (count > 0 || code == 0) continue;  // a repeated run, or the end of a line
+    if (code == 1) return;                 // the end of the picture
+    if (code == 2) {                       // a jump, by two more bytes
+      at += 2;
+      continue;
+    }
+    at += code;  // a literal run of code pixels
+    if (code % 2 != 0) {
+      if (at >= bmp.size()) return;
+      bmp[at++] = '\0';
+    }
+  }
+}
+
+// What FreeImage's RLE-compressed BMP needs: its padding bytes cleared, and the header's sizes,
+// which it leaves at 0 (biSizeImage) and at the size of the uncompressed file (bfSize) so that
+// other readers reject it.
+static void MendCompressedBmp(std::string& bmp) {
+  if (bmp.size() < 54 || bmp.compare(0, 2, "BM") != 0) return;
+  const uint32_t compression = ReadLe32(bmp, 30);
+  const uint32_t pixelOffset = ReadLe32(bmp, 10);
+  if ((compression != kRle8 && compression != kRle4) || pixelOffset > bmp.size()) return;
+  if (compression == kRle8) ZeroRle8Padding(bmp, pixelOffset);
+  WriteLe32(bmp, 2, static_cast<uint32_t>(bmp.size()));
+  WriteLe32(bmp, 34, static_cast<uint32_t>(bmp.size() - pixelOffset));
+}
+
 // An 8-bit BMP whose colour table holds only the entries up to HighestUsedIndex, with
 // RLE8-compressed pixels when FreeImage's flags hold BMP_SAVE_RLE; nothing for a picture that is
 // not 8-bit.
@@ -33,8 +69,9 @@ static std::optional<std::string> EncodeExactColorTableBmp(FIBITMAP* picture, in
 
   // FreeImage writes the pixels (RLE8-compressed on request) after a full 256-entry table; only
   // they are taken from its file, behind a table cut to the entries in use.
-  const std::optional<std::string> written = EncodeWithFreeImage(FIF_BMP, picture, saveFlags);
+  std::optional<std::string> written = EncodeWithFreeImage(FIF_BMP, picture, saveFlags);
   if (!written || written->size() < kTableStart) return {};
+  MendCompressedBmp(*written);
   const uint32_t writtenPixelStart = ReadLe32(*written, 10);
   if (writtenPixelStart < kTableStart || writtenPixelStart > written->size()) return {};
   const auto pixelBytes = static_cast<uint32_t>(written->size() - writtenPixelStart);
@@ -75,5 +112,7 @@ std::optional<std::string> EncodeBmp(FIBITMAP* picture, const SaveRequest& reque
                                      std::string& message) {
   if (request.targetBpp == 8 && request.output.bmpColorTable == ColorTable::Exact)
     return EncodeExactColorTableBmp(picture, SaveFlags(*request.format, request.output), message);
-  return EncodeWithFreeImageWriter(picture, request, message);
+  std::optional<std::string> bytes = EncodeWithFreeImageWriter(picture, request, message);
+  if (bytes) MendCompressedBmp(*bytes);
+  return bytes;
 }

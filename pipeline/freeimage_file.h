@@ -7,6 +7,7 @@
 
 #include "picture/picture.h"
 
-// The file FreeImage writes for the bitmap in format with flags; nothing when it fails.
+// The file FreeImage writes for the bitmap in format with flags; nothing when it fails. The bytes
+// a plugin seeks over without writing them are zeros.
 std::optional<std::string> EncodeWithFreeImage(FREE_IMAGE_FORMAT format, FIBITMAP* picture,
                                                int flags);

@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "pipeline/freeimage_file.h"
-#include "pipeline/little_endian.h"
 #include "pipeline/prepared_bitmap.h"
 
 namespace {
@@ -242,18 +241,6 @@ static bool CanFormatTake(const OutputFormat& format, const FreeImageFormat& wri
          (type != FIT_BITMAP || FreeImage_FIFSupportsExportBPP(written.id, bpp));
 }
 
-// With BMP_SAVE_RLE the compressed pixels are right, but biSizeImage stays 0 and bfSize is the
-// size the file would have uncompressed; other readers reject such a header.
-static void MendCompressedBmpHeader(std::string& bmp) {
-  constexpr uint32_t kRle8 = 1, kRle4 = 2;
-  if (bmp.size() < 54 || bmp.compare(0, 2, "BM") != 0) return;
-  const uint32_t compression = ReadLe32(bmp, 30);
-  const uint32_t pixelOffset = ReadLe32(bmp, 10);
-  if ((compression != kRle8 && compression != kRle4) || pixelOffset > bmp.size()) return;
-  WriteLe32(bmp, 2, static_cast<uint32_t>(bmp.size()));
-  WriteLe32(bmp, 34, static_cast<uint32_t>(bmp.size() - pixelOffset));
-}
-
 std::optional<std::string> EncodeWithFreeImageWriter(FIBITMAP* picture, const SaveRequest& request,
                                                      std::string& message) {
   const OutputFormat& format = *request.format;
@@ -281,6 +268,5 @@ std::optional<std::string> EncodeWithFreeImageWriter(FIBITMAP* picture, const Sa
         "FreeImage could not write this picture as " + std::string(format.extension) + described;
     return {};
   }
-  if (written->id == FIF_BMP) MendCompressedBmpHeader(*bytes);
   return bytes;
 }
