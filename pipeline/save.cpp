@@ -6,6 +6,7 @@
 #include "pipeline/devil_writer.h"
 #include "pipeline/freeimage_writer.h"
 #include "pipeline/jxr_writer.h"
+#include "pipeline/png_writer.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "platform/write_access.h"
@@ -22,6 +23,8 @@ std::optional<std::string> EncodePicture(FIBITMAP* picture, const SaveRequest& r
       return EncodeWithFreeImageWriter(picture, request, message);
     case Writer::Bmp:
       return EncodeBmp(picture, request, message);
+    case Writer::Png:
+      return EncodePng(picture, request, message);
     case Writer::Devil:
       return EncodeWithDevil(picture, request, message);
     case Writer::JxrEncoder:

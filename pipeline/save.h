@@ -12,7 +12,8 @@
 
 // The file of the picture in its output format, made by the writer its format's row names:
 // FreeImage, the BMP writer (FreeImage, or the exact colour table for an 8-bit bmp that asks for
-// it), DevIL (psd, dds with mipmaps, pcx) or jxrlib's JxrEncApp (jxr). Nothing, with the reason in
+// it), the PNG writer (libpng for stored pixels, else FreeImage), DevIL (psd, dds with mipmaps,
+// pcx) or jxrlib's JxrEncApp (jxr). Nothing, with the reason in
 // message, when the format cannot take the picture or the writer fails. Intermediate files live
 // in request.scratchFolder and are gone afterwards. The picture stays the caller's.
 std::optional<std::string> EncodePicture(FIBITMAP* picture, const SaveRequest& request,

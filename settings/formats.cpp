@@ -57,7 +57,7 @@ const OutputFormat kOutputFormats[kOutputFormatCount] = {
     // PGM samples are grey levels by definition: quantised palette indices would be a
     // meaningless picture there.
     {.extension = "pgm", .depths = k8, .eightBits = EightBits::Grey},
-    {.extension = "png", .depths = kPng, .compressions = kPngCompressions},
+    {.extension = "png", .depths = kPng, .writer = Writer::Png, .compressions = kPngCompressions},
     {.extension = "ppm", .depths = k24And48},
     {.extension = "psd", .depths = k32, .writer = Writer::Devil},
     {.extension = "tga",

@@ -14,9 +14,10 @@
 inline constexpr size_t kOutputFormatCount = 23;
 
 // The writer of the file: FreeImage; FreeImage with our own colour table for the 8-bit BMPs
-// that ask for the exact one; DevIL; or jxrlib's encoder. Each writer knows what its library
-// needs for its formats (pipeline/).
-enum class Writer { FreeImage, Bmp, Devil, JxrEncoder };
+// that ask for the exact one; libpng for the PNG files that store their pixels (FreeImage for
+// compressed ones); DevIL; or jxrlib's encoder. Each writer knows what its library needs for
+// its formats (pipeline/).
+enum class Writer { FreeImage, Bmp, Png, Devil, JxrEncoder };
 
 // What the depth step makes of a picture brought to 8 or to 16 bits.
 enum class EightBits { Palette, Grey };  // a Wu-quantised 256-colour palette, or grey levels

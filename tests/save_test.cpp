@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <zlib.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "pipeline/depth.h"
+#include "pipeline/freeimage_file.h"
 #include "pipeline/freeimage_writer.h"
 #include "platform/files.h"
 #include "platform/text.h"
@@ -62,8 +64,8 @@ std::string Pixel(const std::string& path, int x, int y, const std::string& opti
                  "," + std::to_string(y) + "}]' info:");
 }
 
-// A picture whose every row differs from the one below it; bpp 24, 32 (alpha varying too) or
-// 48.
+// A picture whose every row differs from the one below it, so that a PNG writer that chooses a
+// filter for each row chooses others than none; bpp 24, 32 (alpha varying too) or 48.
 Bitmap Gradient(unsigned width, unsigned height, unsigned bpp) {
   Bitmap picture(bpp == 48 ? FreeImage_AllocateT(FIT_RGB16, int(width), int(height))
                            : FreeImage_Allocate(int(width), int(height), int(bpp)));
@@ -72,6 +74,60 @@ Bitmap Gradient(unsigned width, unsigned height, unsigned bpp) {
     for (unsigned x = 0; x < width * bpp / 8; ++x) row[x] = static_cast<BYTE>(x * 7 + y * y * 3);
   }
   return picture;
+}
+
+// The picture FreeImage reads from the bytes of a file: its type, depth, size, palette,
+// transparency table and the bytes of its rows, as text to compare; "unreadable" when it reads
+// none.
+std::string Decoded(const std::string& bytes) {
+  FIMEMORY* memory = FreeImage_OpenMemory(reinterpret_cast<BYTE*>(const_cast<char*>(bytes.data())),
+                                          static_cast<DWORD>(bytes.size()));
+  const Bitmap picture(FreeImage_LoadFromMemory(FreeImage_GetFileTypeFromMemory(memory), memory));
+  FreeImage_CloseMemory(memory);
+  if (!picture) return "unreadable";
+  FIBITMAP* dib = picture.get();
+  std::string text = std::to_string(FreeImage_GetImageType(dib)) + " " +
+                     std::to_string(FreeImage_GetBPP(dib)) + " " +
+                     std::to_string(FreeImage_GetWidth(dib)) + "x" +
+                     std::to_string(FreeImage_GetHeight(dib)) + ":";
+  if (const RGBQUAD* palette = FreeImage_GetPalette(dib))
+    text.append(reinterpret_cast<const char*>(palette), FreeImage_GetColorsUsed(dib) * 4);
+  text.append(reinterpret_cast<const char*>(FreeImage_GetTransparencyTable(dib)),
+              FreeImage_GetTransparencyCount(dib));
+  for (unsigned y = 0; y < FreeImage_GetHeight(dib); ++y)
+    text.append(reinterpret_cast<const char*>(FreeImage_GetScanLine(dib, int(y))),
+                FreeImage_GetLine(dib));
+  return text;
+}
+
+// The filter byte of each row of a PNG file that is not interlaced, read from its inflated
+// image data; empty when the file cannot be read so.
+std::vector<int> RowFilters(const std::string& png) {
+  uint32_t width = 0, height = 0;
+  int depth = 0, channels = 0;
+  std::string data;
+  for (size_t at = 8; at + 12 <= png.size();) {
+    const uint32_t length = __builtin_bswap32(*reinterpret_cast<const uint32_t*>(&png[at]));
+    const std::string type = png.substr(at + 4, 4);
+    if (type == "IHDR") {
+      width = __builtin_bswap32(*reinterpret_cast<const uint32_t*>(&png[at + 8]));
+      height = __builtin_bswap32(*reinterpret_cast<const uint32_t*>(&png[at + 12]));
+      depth = png[at + 16];
+      const int kinds[] = {1, 0, 3, 1, 2, 0, 4};  // samples a pixel, by colour type
+      channels = kinds[static_cast<uint8_t>(png[at + 17]) % 7];
+    }
+    if (type == "IDAT") data += png.substr(at + 8, length);
+    at += 12 + length;
+  }
+  const size_t rowBytes = (static_cast<size_t>(width) * channels * depth + 7) / 8 + 1;
+  std::vector<Bytef> rows(rowBytes * height);
+  uLongf size = rows.size();
+  if (rows.empty() || uncompress(rows.data(), &size, reinterpret_cast<const Bytef*>(data.data()),
+                                 data.size()) != Z_OK)
+    return {};
+  std::vector<int> filters;
+  for (size_t row = 0; row < height; ++row) filters.push_back(rows[row * rowBytes]);
+  return filters;
 }
 
 uint32_t Le32(const std::string& bytes, size_t at) {
@@ -97,6 +153,55 @@ TEST(SaveFlags, SettingsBecomeFreeImageFlags) {
       {"bmp", rle, 1},           {"pgm", {}, 0}};
   for (const auto& [extension, settings, flags] : kCases)
     EXPECT_EQ(SaveFlags(Format(extension), settings), flags) << extension;
+}
+
+TEST(SavePicture, StoredPngHoldsWhatFreeImageWritesWithoutChoosingRowFilters) {
+  // Grey levels (ascending, and descending: stored inverted), a palette with a transparency
+  // table, true colour with and without alpha, 16 bits a sample.
+  Bitmap grey = ApplyTargetDepth(Gradient(37, 11, 24), Format("pgm"), 8);
+  Bitmap inverted(FreeImage_Clone(grey.get()));
+  for (int i = 0; i < 256; ++i)
+    FreeImage_GetPalette(inverted.get())[i] = {BYTE(255 - i), BYTE(255 - i), BYTE(255 - i), 0};
+  Bitmap transparent = ApplyTargetDepth(Gradient(37, 11, 24), Format("png"), 8);
+  const BYTE alphas[] = {0, 128, 255, 7};
+  FreeImage_SetTransparencyTable(transparent.get(), const_cast<BYTE*>(alphas), 4);
+  Bitmap opaque = Gradient(37, 11, 32);
+  for (unsigned y = 0; y < 11; ++y)
+    for (unsigned x = 0; x < 37; ++x) FreeImage_GetScanLine(opaque.get(), int(y))[4 * x + 3] = 255;
+  const std::pair<const char*, FIBITMAP*> kPictures[] = {
+      {"1-bit", MakeLetterF(1).release()},
+      {"4-bit", MakeLetterF(4).release()},
+      {"grey", grey.release()},
+      {"inverted grey", inverted.release()},
+      {"palette with alpha", transparent.release()},
+      {"24-bit", Gradient(37, 11, 24).release()},
+      {"32-bit", Gradient(37, 11, 32).release()},
+      {"32-bit opaque", opaque.release()},
+      {"48-bit", Gradient(37, 11, 48).release()}};
+  for (const auto& [name, picture] : kPictures) {
+    const Bitmap owned(picture);
+    for (const bool interlaced : {false, true}) {
+      OutputFormatSettings output;
+      output.pngInterlaced = interlaced;
+      TestSaveRequest request = RequestFor("png", "", output);
+      std::string message;
+      const std::optional<std::string> ours = EncodePicture(picture, request, message);
+      ASSERT_TRUE(ours) << name << ": " << message;
+      const std::optional<std::string> freeImage = EncodeWithFreeImage(
+          FIF_PNG, picture, PNG_Z_NO_COMPRESSION | (interlaced ? PNG_INTERLACED : 0));
+      ASSERT_TRUE(freeImage) << name;
+      EXPECT_EQ(Decoded(*ours), Decoded(*freeImage)) << name << (interlaced ? ", interlaced" : "");
+      if (interlaced) continue;
+      const std::vector<int> filters = RowFilters(*ours);
+      ASSERT_FALSE(filters.empty()) << name;
+      EXPECT_EQ(filters, std::vector<int>(filters.size(), 0)) << name;
+    }
+  }
+  // What the filters above are checked against: FreeImage chooses others for such rows.
+  const Bitmap rows = Gradient(37, 11, 24);
+  const std::vector<int> chosen =
+      RowFilters(*EncodeWithFreeImage(FIF_PNG, rows.get(), PNG_Z_NO_COMPRESSION));
+  EXPECT_NE(chosen, std::vector<int>(chosen.size(), 0));
 }
 
 TEST(SavePicture, EveryWriterWritesTheSameBytesForTheSamePictureAndOptions) {
