@@ -172,6 +172,17 @@ struct Check {
   bool afterGroup = false;      // after every line of its group, not right after its own
 };
 
+// The groups of the short usage text of --help, in its order.
+enum class UsageGroup { None, Basic, Advanced, Other };
+
+// An option's line in the short usage text of --help.
+struct Usage {
+  UsageGroup group = UsageGroup::None;  // None: the option has no line there
+  int place = 0;                        // its place in the group, from 1
+  std::string_view value = {};          // the value's name there ("NUM"); empty for a flag
+  std::string_view text = {};  // what it does; a NUM's range follows when the row checks one
+};
+
 struct OptionRow {
   std::string_view name;            // "--BRIGHTNESS"; empty for a setting no option names
   std::string_view shortName = {};  // "-I"; empty when there is none
@@ -189,6 +200,7 @@ struct OptionRow {
   std::string_view unit = {};         // "pixels", "degrees", ...
   std::string_view defaultText = {};  // the default in words where the records' value says none
   std::string_view help = {};         // one or two sentences for the documentation
+  Usage usage = {};                   // its line in the usage text of --help, if any
 };
 
 // A group of options as the documentation presents them; the debug echo follows the same order.
