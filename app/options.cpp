@@ -7,28 +7,30 @@
 static constexpr std::string_view kIncorrectParameters = "Incorrect number of parameters";
 static constexpr std::string_view kInvalidProfile = "Invalid profile file";
 
+// The flag one of the pass's own options sets; null for the others.
+static bool* PassFlag(PassAction action, OptionPassResult& pass) {
+  switch (action) {
+    case PassAction::Quiet:
+      return &pass.quiet;
+    case PassAction::Pause:
+      return &pass.pause;
+    case PassAction::ExitStatus:
+      return &pass.exitStatus;
+    case PassAction::Debug:
+      return &pass.job.debug;
+    case PassAction::None:
+    case PassAction::Profile:
+      break;
+  }
+  return nullptr;
+}
+
 // What the pass does for its own options, which write no field of the records. A profile is
 // applied at once, so that later options overwrite what it set.
 static void DoPassAction(PassAction action, const std::string& text, OptionPassResult& pass) {
-  switch (action) {
-    case PassAction::None:
-      break;
-    case PassAction::Quiet:
-      pass.quiet = true;
-      break;
-    case PassAction::Pause:
-      pass.pause = true;
-      break;
-    case PassAction::ExitStatus:
-      pass.exitStatus = true;
-      break;
-    case PassAction::Debug:
-      pass.job.debug = true;
-      break;
-    case PassAction::Profile:
-      if (!ReadProfile(text, pass.settings, pass.job)) pass.error = kInvalidProfile;
-      break;
-  }
+  if (action == PassAction::Profile && !ReadProfile(text, pass.settings, pass.job))
+    pass.error = kInvalidProfile;
+  if (bool* flag = PassFlag(action, pass)) *flag = true;
 }
 
 // Stores the option's value in the records, or does what the pass does for it.

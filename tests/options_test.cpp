@@ -58,115 +58,95 @@ TEST(Options, StopsAtTheFirstErrorKeepingWhatCameBefore) {
 // The parameters of a pass, a field they write and its expected value.
 struct NumberCase {
   Parameters parameters;
-  int32_t (*field)(const OptionPassResult& pass);
+  int32_t (*field)(const ConversionSettings& settings, const JobRecord& job);
   int32_t expected;
 };
 
 TEST(Options, NumbersKeywordsAndFlagsStoreTheirValues) {
   const NumberCase kCases[] = {
-      {{"--width=$1F4"}, [](const auto& p) { return p.settings.resize.width; }, 500},
-      {{"--width=800px"}, [](const auto& p) { return p.settings.resize.width; }, 800},
-      {{"--brightness=-20"}, [](const auto& p) { return p.settings.color.brightness; }, -20},
+      {{"--width=$1F4"}, [](auto& s, auto&) { return s.resize.width; }, 500},
+      {{"--width=800px"}, [](auto& s, auto&) { return s.resize.width; }, 800},
+      {{"--brightness=-20"}, [](auto& s, auto&) { return s.color.brightness; }, -20},
       {{"--jpg-quality=80", "--JPG-Quality=60"},
-       [](const auto& p) { return p.settings.output.jpgQuality; },
+       [](auto& s, auto&) { return s.output.jpgQuality; },
        60},
-      {{"--jpg-qual=10"}, [](const auto& p) { return p.settings.output.jpgQuality; }, 95},
+      {{"--jpg-qual=10"}, [](auto& s, auto&) { return s.output.jpgQuality; }, 95},
       {{"x", "--unknown=5", "-v", "-h", "--jpg-quality=70"},
-       [](const auto& p) { return p.settings.output.jpgQuality; },
+       [](auto& s, auto&) { return s.output.jpgQuality; },
        70},
-      {{"--png-compression=RLE"},
-       [](const auto& p) { return p.settings.output.pngCompression; },
-       1},
+      {{"--png-compression=RLE"}, [](auto& s, auto&) { return s.output.pngCompression; }, 1},
       {{"--resize-algorithm= lanczos"},
-       [](const auto& p) { return int32_t(p.settings.resize.algorithm); },
+       [](auto& s, auto&) { return int32_t(s.resize.algorithm); },
        5},
-      {{"--resize-algorithm=sinc"},
-       [](const auto& p) { return int32_t(p.settings.resize.algorithm); },
-       0},
-      {{"--png-interlaced=0"},
-       [](const auto& p) { return int32_t(p.settings.output.pngInterlaced); },
-       1},
-      {{"--no-subfolders"},
-       [](const auto& p) { return int32_t(p.settings.naming.keepSubfolders); },
-       0},
+      {{"--resize-algorithm=sinc"}, [](auto& s, auto&) { return int32_t(s.resize.algorithm); }, 0},
+      {{"--png-interlaced=0"}, [](auto& s, auto&) { return int32_t(s.output.pngInterlaced); }, 1},
+      {{"--no-subfolders"}, [](auto& s, auto&) { return int32_t(s.naming.keepSubfolders); }, 0},
       {{"--xpm-bpp=24"},
-       [](const auto& p) { return p.settings.output.bpp[*OutputFormatIndex("xpm")]; },
+       [](auto& s, auto&) { return s.output.bpp[*OutputFormatIndex("xpm")]; },
        24},
-      {{"--fr-solid-opacity=128"}, [](const auto& p) { return p.settings.frame.opacity; }, 128},
-      {{"--wm-solid-opacity=128"}, [](const auto& p) { return p.settings.frame.opacity; }, 255},
-      {{"-i=photo.pic"}, [](const auto& p) { return int32_t(p.job.inputGiven); }, 0},
+      {{"--fr-solid-opacity=128"}, [](auto& s, auto&) { return s.frame.opacity; }, 128},
+      {{"--wm-solid-opacity=128"}, [](auto& s, auto&) { return s.frame.opacity; }, 255},
+      {{"-i=photo.pic"}, [](auto&, auto& j) { return int32_t(j.inputGiven); }, 0},
       // Step flags: set only by their own options, and never cleared again.
-      {{"--width-unit=percent"},
-       [](const auto& p) { return int32_t(p.settings.resize.enabled); },
-       0},
-      {{"--height=10", "--height=0"},
-       [](const auto& p) { return int32_t(p.settings.resize.enabled); },
-       1},
-      {{"--rotation-type=advanced"},
-       [](const auto& p) { return int32_t(p.settings.rotation.enabled); },
-       0},
-      {{"--rotation=0"}, [](const auto& p) { return int32_t(p.settings.rotation.enabled); }, 1},
-      {{"--invert"}, [](const auto& p) { return int32_t(p.settings.color.enabled); }, 1},
-      {{"--fr-solid-top-color=FF0000"},
-       [](const auto& p) { return int32_t(p.settings.frame.kind); },
-       0},
-      {{"--fr-solid-top=0"}, [](const auto& p) { return int32_t(p.settings.frame.kind); }, 1},
+      {{"--width-unit=percent"}, [](auto& s, auto&) { return int32_t(s.resize.enabled); }, 0},
+      {{"--height=10", "--height=0"}, [](auto& s, auto&) { return int32_t(s.resize.enabled); }, 1},
+      {{"--rotation-type=advanced"}, [](auto& s, auto&) { return int32_t(s.rotation.enabled); }, 0},
+      {{"--rotation=0"}, [](auto& s, auto&) { return int32_t(s.rotation.enabled); }, 1},
+      {{"--invert"}, [](auto& s, auto&) { return int32_t(s.color.enabled); }, 1},
+      {{"--fr-solid-top-color=FF0000"}, [](auto& s, auto&) { return int32_t(s.frame.kind); }, 0},
+      {{"--fr-solid-top=0"}, [](auto& s, auto&) { return int32_t(s.frame.kind); }, 1},
       {{"--wm-text=abc", "--wm-image=a.png"},
-       [](const auto& p) { return int32_t(p.settings.watermark.kind); },
+       [](auto& s, auto&) { return int32_t(s.watermark.kind); },
        2},
       {{"--wm-image=a.png", "--wm-text=abc"},
-       [](const auto& p) { return int32_t(p.settings.watermark.kind); },
+       [](auto& s, auto&) { return int32_t(s.watermark.kind); },
        1},
   };
   for (const NumberCase& testCase : kCases) {
     const OptionPassResult pass = RunOptionPass(testCase.parameters);
     EXPECT_EQ(pass.error, "") << Joined(testCase.parameters);
-    EXPECT_EQ(testCase.field(pass), testCase.expected) << Joined(testCase.parameters);
+    EXPECT_EQ(testCase.field(pass.settings, pass.job), testCase.expected)
+        << Joined(testCase.parameters);
   }
 }
 
 struct TextCase {
   Parameters parameters;
-  std::string (*field)(const OptionPassResult& pass);
+  std::string (*field)(const ConversionSettings& settings, const JobRecord& job);
   std::string expected;
 };
 
 TEST(Options, PathsAndTextsJoinSplitQuotesAndLoseTheirQuotes) {
   const TextCase kCases[] = {
-      {{"-i", "photo.pic"}, [](const auto& p) { return p.job.input; }, "photo.pic"},
-      {{"--input=photo.pic"}, [](const auto& p) { return p.job.input; }, "photo.pic"},
-      {{"-i", "\"my", "photo.pic\""}, [](const auto& p) { return p.job.input; }, "my photo.pic"},
-      {{"-o", "/a", "--OUTPUT=\"/b\""}, [](const auto& p) { return p.job.output; }, "/b"},
-      {{"-c", "\"png\""}, [](const auto& p) { return p.job.conversion; }, "png"},
-      {{"-c", "png jpg"}, [](const auto& p) { return p.job.conversion; }, "png jpg"},
-      {{"-c", "\"png", "jpg\""},
-       [](const auto& p) { return p.job.conversion; },
-       "png"},  // no joining
-      {{"-c", "JPG"}, [](const auto& p) { return p.job.conversion; }, "JPG"},
+      {{"-i", "photo.pic"}, [](auto&, auto& j) { return j.input; }, "photo.pic"},
+      {{"--input=photo.pic"}, [](auto&, auto& j) { return j.input; }, "photo.pic"},
+      {{"-i", "\"my", "photo.pic\""}, [](auto&, auto& j) { return j.input; }, "my photo.pic"},
+      {{"-o", "/a", "--OUTPUT=\"/b\""}, [](auto&, auto& j) { return j.output; }, "/b"},
+      {{"-c", "\"png\""}, [](auto&, auto& j) { return j.conversion; }, "png"},
+      {{"-c", "png jpg"}, [](auto&, auto& j) { return j.conversion; }, "png jpg"},
+      {{"-c", "\"png", "jpg\""}, [](auto&, auto& j) { return j.conversion; }, "png"},  // no joining
+      {{"-c", "JPG"}, [](auto&, auto& j) { return j.conversion; }, "JPG"},
       {{"--wm-text=\"Hello", "big", "world\""},
-       [](const auto& p) { return p.settings.watermark.text.text; },
+       [](auto& s, auto&) { return s.watermark.text.text; },
        "Hello big world"},
       {{"--wm-text=\"  padded  \""},
-       [](const auto& p) { return p.settings.watermark.text.text; },
+       [](auto& s, auto&) { return s.watermark.text.text; },
        "  padded  "},
       {{"--wm-text=\"Hello", "big"},
-       [](const auto& p) { return p.settings.watermark.text.text; },
+       [](auto& s, auto&) { return s.watermark.text.text; },
        "Hello big"},
       // Joined parameters are consumed: no quality option is seen here.
       {{"--wm-text=\"a", "--jpg-quality=5\""},
-       [](const auto& p) {
-         return p.settings.watermark.text.text + std::to_string(p.settings.output.jpgQuality);
-       },
+       [](auto& s, auto&) { return s.watermark.text.text + std::to_string(s.output.jpgQuality); },
        "a 595"},
-      {{"--filename-mask=\"%n%\""},
-       [](const auto& p) { return p.settings.naming.filenameMask; },
-       "%n%"},
-      {{"-d"}, [](const auto& p) { return std::string(p.job.debug ? "on" : "off"); }, "on"},
+      {{"--filename-mask=\"%n%\""}, [](auto& s, auto&) { return s.naming.filenameMask; }, "%n%"},
+      {{"-d"}, [](auto&, auto& j) { return std::string(j.debug ? "on" : "off"); }, "on"},
   };
   for (const TextCase& testCase : kCases) {
     const OptionPassResult pass = RunOptionPass(testCase.parameters);
     EXPECT_EQ(pass.error, "") << Joined(testCase.parameters);
-    EXPECT_EQ(testCase.field(pass), testCase.expected) << Joined(testCase.parameters);
+    EXPECT_EQ(testCase.field(pass.settings, pass.job), testCase.expected)
+        << Joined(testCase.parameters);
   }
 }
 

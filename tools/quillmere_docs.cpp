@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "console/messages.h"
@@ -40,27 +41,17 @@ std::string Literal(std::string_view text) { return "`" + std::string(text) + "`
 
 std::string LongName(const OptionRow& row) { return ToLower(row.name); }
 
-// The value's name after "=": the row's own, else one by the kind; empty for a flag.
+// The value's name after "=" by the option's kind, where the row names none; a flag has none.
+constexpr std::pair<OptionKind, std::string_view> kValueNames[] = {
+    {OptionKind::Path, "PATH"},       {OptionKind::Extension, "FORMAT"},
+    {OptionKind::Keyword, "KEYWORD"}, {OptionKind::Integer, "N"},
+    {OptionKind::Decimal, "X"},       {OptionKind::Text, "TEXT"},
+    {OptionKind::MaskText, "MASK"}};
+
 std::string ValueName(const OptionRow& row) {
   if (!row.valueName.empty()) return std::string(row.valueName);
-  switch (row.kind) {
-    case OptionKind::Path:
-      return "PATH";
-    case OptionKind::Extension:
-      return "FORMAT";
-    case OptionKind::Keyword:
-      return "KEYWORD";
-    case OptionKind::Integer:
-      return "N";
-    case OptionKind::Decimal:
-      return "X";
-    case OptionKind::Text:
-      return "TEXT";
-    case OptionKind::MaskText:
-      return "MASK";
-    case OptionKind::Flag:
-      return {};
-  }
+  for (const auto& [kind, name] : kValueNames)
+    if (kind == row.kind) return std::string(name);
   return {};
 }
 
