@@ -10,10 +10,12 @@
 namespace {
 
 WorkerTask SampleTask() {
+  // A path with letters of two bytes and a NUL byte in it.
+  static constexpr char kDraft[] = "/out/d\xC3\xA9j\xC3\xA0/marrowick\0x.png";
   WorkerTask task;
   task.index = 123456789012;
   task.numbers = {99999, int64_t{1} << 40};
-  task.draft = std::string("/out/d\xC3\xA9j\xC3\xA0/marrowick\0x.png", 30);
+  task.draft = std::string(kDraft, sizeof kDraft - 1);
   return task;
 }
 
