@@ -14,13 +14,7 @@ shift
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/in" "$work/rt" "$work/tmp"
-for copy in $(seq 20); do
-  mkdir -p "$work/in/$copy"
-  find "$corpus" -type f \( -iname '*.pic' -o -iname '*.pict' -o -iname '*.pct' \) |
-    while IFS= read -r f; do
-      cp "$f" "$work/in/$copy/$(echo "${f#$corpus/}" | tr / _)"
-    done
-done
+sh "$here/copy_corpus.sh" "$corpus" 20 "$work/in"
 
 # Prints "wall cpu" in seconds for one run of program with the jobs option.
 run() {  # program, jobs option (or "")

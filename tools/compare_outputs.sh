@@ -85,14 +85,8 @@ EOF
 # The real corpus copied twenty times, named as bench/jobs_bench.sh names the copies.
 make_x20() {
   [ -d "$work/x20" ] && return 0
-  mkdir -p "$work/x20.part"
-  for copy in $(seq 20); do
-    mkdir -p "$work/x20.part/$copy"
-    find "$corpus/pict-real" -type f \( -iname '*.pic' -o -iname '*.pict' -o -iname '*.pct' \) |
-      while IFS= read -r f; do
-        cp "$f" "$work/x20.part/$copy/$(echo "${f#$corpus/pict-real/}" | tr / _)"
-      done
-  done
+  rm -rf "$work/x20.part"
+  sh "$here/../bench/copy_corpus.sh" "$corpus/pict-real" 20 "$work/x20.part"
   mv "$work/x20.part" "$work/x20"
 }
 
