@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 PACKAGES := libfreeimage-dev libdevil-dev libjxr-dev libjxr-tools libpango1.0-dev \
-  libcairo2-dev libpixman-1-dev libavcodec-dev libavformat-dev libswscale-dev liblcms2-dev \
+  libcairo2-dev libpixman-1-dev libpng-dev libavcodec-dev libavformat-dev libswscale-dev liblcms2-dev \
   libjpeg62-turbo-dev \
   imagemagick fonts-liberation fonts-dejavu-core libgtest-dev cmake g++ make pkg-config \
   parallel man-db macutils librsvg2-bin poppler-utils libxml2-utils

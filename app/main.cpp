@@ -7,80 +7,22 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "app/options.h"
+#include "app/usage.h"
 #include "batch/driver.h"
 #include "console/messages.h"
 #include "platform/ending.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "platform/terminal.h"
-#include "settings/formats.h"
 #include "settings/settings.h"
-
-// Which value fills %s2% of a usage line.
-enum class UsageValue { None, InputExtension, OutputExtension };
-
-struct UsageLine {
-  const char* text;
-  UsageValue value;
-};
-
-static constexpr UsageLine kUsageLines[] = {
-    {" ", UsageValue::None},
-    {"Usage: %s1% -i <filename> [options]", UsageValue::None},
-    {" ", UsageValue::None},
-    {"  %s1% -i example.%s2%", UsageValue::InputExtension},
-    {"  %s1% -i c:\\tmp\\example.%s2%", UsageValue::InputExtension},
-    {"  %s1% -i c:\\tmp\\example.%s2% -o d:\\converted", UsageValue::InputExtension},
-    {"  %s1% -i c:\\tmp\\filelist.txt", UsageValue::None},
-    {"  %s1% -i c:\\tmp\\ -o d:\\converted --jpg-quality=95", UsageValue::None},
-    {"  %s1% -i c:\\tmp\\ -o d:\\converted -c %s2% --jpg-quality=95", UsageValue::OutputExtension},
-    {" ", UsageValue::None},
-    {"Options:", UsageValue::None},
-    {" ", UsageValue::None},
-    {"  -h, -?, --help            Display this help and exit", UsageValue::None},
-    {"  -i FILE, --input=FILE     Set input file/list/folder", UsageValue::None},
-    {"  -o PATH, --output=PATH    Set output folder", UsageValue::None},
-    {"  -c STR, --conversion=STR  Set output extension, STR = (jpg | bmp | ...)", UsageValue::None},
-    {" ", UsageValue::None},
-    {"Advanced options:", UsageValue::None},
-    {" ", UsageValue::None},
-    {"  --width=NUM               Set output image width", UsageValue::None},
-    {"  --height=NUM              Set output image height", UsageValue::None},
-    {"  --filename-mask=STR       Define output filename format", UsageValue::None},
-    {"  --flip-horizontal         Flip output image horizontally", UsageValue::None},
-    {"  --flip-vertical           Flip output image vertically", UsageValue::None},
-    {"  --brightness=NUM          Set output image brightness, NUM = -100..100", UsageValue::None},
-    {"  --contrast=NUM            Set output image contrast, NUM = -100..100", UsageValue::None},
-    {"  --gamma=NUM               Set output image gamma, NUM = 0.01..9.99", UsageValue::None},
-    {"  --invert                  Invert output image", UsageValue::None},
-    {"  --greyscale               Greyscale output image", UsageValue::None},
-    {"  --profile=FILE            Set configuration file with required settings", UsageValue::None},
-    {"    ...                     Refer documentation for all available options", UsageValue::None},
-    {" ", UsageValue::None},
-    {"Other options:", UsageValue::None},
-    {" ", UsageValue::None},
-    {"  -q, --quiet               Don't print status messages to stdout", UsageValue::None},
-    {"  -d, --debug               Print debug information to stdout", UsageValue::None},
-    {"  -p, --pause               Pause at exit", UsageValue::None},
-    {"  -v, --version             Display version information and exit", UsageValue::None},
-};
 
 static void PrintUsage(const std::string& title) {
   SetConsoleTitle(title);
-  const std::string name = ProgramName();
-  for (const UsageLine& line : kUsageLines) {
-    std::string_view value;
-    // The examples name a file of the one family this program reads.
-    if (line.value == UsageValue::InputExtension) {
-      value = kInputFamilies[0];
-    } else if (line.value == UsageValue::OutputExtension) {
-      value = kOutputFormats[0].extension;
-    }
-    PrintLine(SubstitutePlaceholders(line.text, name, value));
-  }
+  for (const std::string& line : UsageText(ProgramName())) PrintLine(line);
 }
 
 // The exit code with --exit-status; without it the code is always 0.
@@ -90,13 +32,6 @@ enum ExitStatus { kAllConverted = 0, kSomeFailed = 1, kStopped = 2, kLockHeld = 
 static ExitStatus RunMainFlow(const std::vector<std::string>& parameters) {
   const std::string title = TitleText(kProductName, kVersionNumber);
   if (parameters.empty()) return kStopped;  // the interactive edition is not part of this build
-
-  ResetJob();
-  SetDefaultSettings(true);
-#ifdef QUILLMERE_TEST_CONVERTER_DEADLINE_MS
-  // Only in the copy of the program built for the tests of a converter that never ends.
-  gJob.converterDeadlineMs = QUILLMERE_TEST_CONVERTER_DEADLINE_MS;
-#endif
 
   const std::string first = OptionName(parameters, 0);
   if (first == "-U" || first == "-T") return kStopped;
@@ -110,14 +45,18 @@ static ExitStatus RunMainFlow(const std::vector<std::string>& parameters) {
     return kAllConverted;
   }
 
-  const OptionPassResult pass = RunOptionPass(parameters);
+  OptionPassResult pass = RunOptionPass(parameters);
+#ifdef QUILLMERE_TEST_CONVERTER_DEADLINE_MS
+  // Only in the copy of the program built for the tests of a converter that never ends.
+  pass.job.converterDeadlineMs = QUILLMERE_TEST_CONVERTER_DEADLINE_MS;
+#endif
   if (!pass.error.empty()) {
     SetConsoleTitle(title);
     PrintLine("Error: " + pass.error);
     if (pass.pause) WaitForKey();
     return kStopped;
   }
-  if (!gJob.inputGiven) return kStopped;
+  if (!pass.job.inputGiven) return kStopped;
 
   SetConsoleTitle(title);
   if (!pass.quiet) {
@@ -126,7 +65,7 @@ static ExitStatus RunMainFlow(const std::vector<std::string>& parameters) {
     PrintLine(kWebAddressLine);
     PrintLine(" ");
   }
-  const RunOutcome outcome = RunBatch(pass.quiet);
+  const RunOutcome outcome = RunBatch(pass.settings, std::move(pass.job), pass.quiet);
   if (pass.pause) {
     PrintLine("Press any key to exit.");
     WaitForKey();

@@ -1,20 +1,28 @@
 // app/option_table.h (private to app/): finding an option's row for the command line or a
-// profile, and storing a value by its row. The rows themselves are settings/option_rows.h.
+// profile, reading its value by its kind and storing it by its row, for the option pass and the
+// profiles alike. The rows themselves are settings/option_rows.h.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
-#include "app/options.h"
 #include "settings/option_rows.h"
-
-using OptionEntry = OptionRow;
+#include "settings/settings.h"
 
 // The option named upperName for the command line (long or short name) or for a profile
 // (long name only); null when no such option exists there.
-const OptionEntry* FindOption(std::string_view upperName, bool inProfile);
+const OptionRow* FindOption(std::string_view upperName, bool inProfile);
 
-// Reads text by the option's kind (keywords trimmed of spaces first), switches on its step
-// flag and writes its field into gSettings or gJob, or does what the option pass does for it.
-// text must already be prepared (quotes joined or removed) by the caller; Flag options ignore
-// it. pass is null for profiles.
-void StoreOption(const OptionEntry& option, std::string_view text, OptionPassResult* pass);
+// Integers: spaces and tabs, a sign, "$" hex, "%" binary or decimal digits up to the first
+// misfit; the low 32 bits.
+int32_t ReadInteger(std::string_view text);
+
+// A decimal number with "." as separator; 0 when the text does not begin with one.
+float ReadDecimal(std::string_view text);
+
+// Reads text by the option's kind (keywords trimmed of spaces first), switches on its step and
+// writes its field into the records. text must already be prepared (quotes joined or removed)
+// by the caller; Flag options ignore it. The option pass's own options (a PassAction) write no
+// field: the pass does what they ask itself.
+void StoreOption(const OptionRow& option, std::string_view text, ConversionSettings& settings,
+                 JobRecord& job);

@@ -1,12 +1,15 @@
 // app/options.h: the option pass over the command-line parameters.
 #pragma once
 
-#include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
 
+#include "settings/settings.h"
+
+// What the pass read: the run's two records, and the main flow's own flags.
 struct OptionPassResult {
+  ConversionSettings settings;  // from the command-line defaults, as the options left them
+  JobRecord job;
   bool quiet = false;
   bool pause = false;
   bool exitStatus = false;  // --EXIT-STATUS: the exit code tells what happened
@@ -20,13 +23,6 @@ std::string OptionName(const std::vector<std::string>& parameters, size_t index)
 // trimmed parameter.
 std::string OptionValue(const std::vector<std::string>& parameters, size_t index);
 
-// Integers: spaces and tabs, a sign, "$" hex, "%" binary or decimal digits up to the first
-// misfit; the low 32 bits.
-int32_t ReadInteger(std::string_view text);
-
-// A decimal number with "." as separator; 0 when the text does not begin with one.
-float ReadDecimal(std::string_view text);
-
-// Writes gSettings and gJob from the parameters, applying profiles at their place; stops at
-// the first error.
+// Reads the parameters into fresh records (the command-line defaults), applying profiles at
+// their place; stops at the first error, keeping what came before it.
 OptionPassResult RunOptionPass(const std::vector<std::string>& parameters);

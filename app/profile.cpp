@@ -12,20 +12,20 @@
 static constexpr std::string_view kBlanks = " \t";
 
 // One "key = value" line of the [CLI] group; keys that are no profile option are skipped.
-static void ApplyKeyLine(std::string_view line) {
+static void ApplyKeyLine(std::string_view line, ConversionSettings& settings, JobRecord& job) {
   const size_t equals = line.find('=');
   const std::string key = ToUpper(Trim(line.substr(0, equals), kBlanks));
   const std::string_view value = equals == std::string_view::npos
                                      ? std::string_view{}
                                      : Trim(line.substr(equals + 1), kBlanks);
-  const OptionEntry* option = FindOption(key, true);
+  const OptionRow* option = FindOption(key, true);
   if (!option) return;
   // Text values keep their quotes here; only the filename mask sheds them.
   const std::string_view text = option->kind == OptionKind::MaskText ? Trim(value, "\"") : value;
-  StoreOption(*option, text, nullptr);
+  StoreOption(*option, text, settings, job);
 }
 
-bool ReadProfile(const std::string& path) {
+bool ReadProfile(const std::string& path, ConversionSettings& settings, JobRecord& job) {
   if (path.empty()) return false;
   const std::optional<std::string> bytes = ReadFileBytes(path);
   if (!bytes) return false;
@@ -42,7 +42,7 @@ bool ReadProfile(const std::string& path) {
       inCliGroup = ToUpper(group) == "CLI";
       continue;
     }
-    if (inCliGroup) ApplyKeyLine(line);
+    if (inCliGroup) ApplyKeyLine(line, settings, job);
   }
   return true;
 }

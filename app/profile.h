@@ -3,8 +3,10 @@
 
 #include <string>
 
+#include "settings/settings.h"
+
 // Applies the keys of the first [CLI] group of the file at path (UTF-8 after a byte-order
-// mark, Latin-1 otherwise) to gSettings in file order. Returns false only when path is empty
+// mark, Latin-1 otherwise) to the records in file order. Returns false only when path is empty
 // or names no readable file (missing, a folder, no access); a file without such a group, or
 // with unknown keys, still gives true.
-bool ReadProfile(const std::string& path);
+bool ReadProfile(const std::string& path, ConversionSettings& settings, JobRecord& job);

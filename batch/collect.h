@@ -1,46 +1,25 @@
-// batch/collect.h: the input file table and the import of a single file, a list file or a
-// folder tree into it.
+// batch/collect.h: the import of a single file, a list file or a folder tree into the list of a
+// run's input files.
 #pragma once
 
-#include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 struct InputEntry {
-  std::string path;               // full path as built, the table's key
+  std::string path;               // full path as built; no two entries of a run share it
   std::string relativeSubfolder;  // below the input folder, ending in "/", or empty
 };
 
-// Files of a run, visited in the order they were admitted; duplicates are found by a keyed
-// lookup on the exact path text.
-class InputFileTable {
- public:
-  // False when the path is already in the table.
-  bool Insert(const std::string& path, const std::string& relativeSubfolder);
-  bool Contains(const std::string& path) const { return index_.count(path) != 0; }
-  const std::vector<InputEntry>& entries() const { return entries_; }
-  void Clear();
-
- private:
-  std::vector<InputEntry> entries_;
-  std::unordered_map<std::string, size_t> index_;
+// Where a run's inputs are: a normalised folder (ending in "/"), or else a file (a picture, or
+// a list file when its extension is txt or lst).
+struct InputSource {
+  std::string folder = {};
+  std::string file = {};
 };
 
-inline InputFileTable gInputFiles;
-
-// Fills gInputFiles from gJob.input (a normalised folder) or gJob.inputFile (a picture or a
-// list file); returns the number of files admitted. Prints nothing.
-int32_t CollectInputs();
-
-// Admits one file (non-empty, accepted extension, not yet in the table); returns 1 or 0.
-int32_t AddInputFile(const std::string& path);
-
-// Admits every file of the tree below folder (ending in "/"); returns the number admitted.
-// Each folder is entered once, however many links lead to it: the real subfolders first (names
-// in sorted order), then the folders that links lead to and that were not entered yet, in the
-// order the links were met.
-int32_t ScanFolderTree(const std::string& folder);
+// The files of the source, in the order they were admitted: non-empty, with an accepted
+// extension, each path once. Prints nothing.
+std::vector<InputEntry> CollectInputs(const InputSource& source);
 
 // The folder part of path below folder ("/in/x/a.pic" in "/in/" gives "x/"); empty when
 // either is empty or path does not lie below folder.

@@ -35,15 +35,16 @@ class Echo {
 // Folders given on the command line: ".." refused, relative ones resolved against the
 // program's folder, "/" appended, existence required. Nothing when a check fails (message
 // set).
-std::optional<std::string> NormaliseFolder(std::string path, std::string_view incorrect,
-                                           std::string_view invalid, std::string& message) {
+std::optional<std::string> NormaliseFolder(std::string path, const std::string& programFolder,
+                                           std::string_view incorrect, std::string_view invalid,
+                                           std::string& message) {
   if (path.substr(0, 2) == "..") {
     message = incorrect;
     return std::nullopt;
   }
   if (path.empty() || path[0] != '/') {
     if (path.substr(0, 2) == "./") path.erase(0, 2);
-    path = gJob.programFolder + path;
+    path = programFolder + path;
   }
   if (path.back() != '/') path += '/';
   if (!IsFolder(path)) {
@@ -93,42 +94,44 @@ std::optional<std::string> CheckSettings(const Echo& echo, const ConversionSetti
   return checkGroup();
 }
 
-// Checks the input and output and settles the input kind. Returns the first failure's
-// message, or nothing.
-std::optional<std::string> CheckInputAndOutput(const Echo& echo) {
+// Checks the input and output and settles the input kind in the job record: a file's path moves
+// to inputFile, a folder is normalised, and so is the output folder. Returns the first
+// failure's message, or nothing.
+std::optional<std::string> CheckInputAndOutput(const Echo& echo, JobRecord& job) {
   std::string message;
-  echo("Input: ", gJob.input);
+  echo("Input: ", job.input);
   std::string extension;
-  if (HasExtension(gJob.input, extension)) {
-    gJob.inputFile = gJob.input;
-    gJob.input.clear();
-    const auto size = FileSize(gJob.inputFile);
+  if (HasExtension(job.input, extension)) {
+    job.inputFile = job.input;
+    job.input.clear();
+    const auto size = FileSize(job.inputFile);
     if (!size || *size <= 0) return "Error: Invalid input file";
   } else {
-    const auto folder = NormaliseFolder(gJob.input, "Error: Incorrect input folder",
-                                        "Error: Invalid input folder", message);
+    const auto folder =
+        NormaliseFolder(job.input, job.programFolder, "Error: Incorrect input folder",
+                        "Error: Invalid input folder", message);
     if (!folder) return message;
-    gJob.input = *folder;
+    job.input = *folder;
   }
 
-  if (gJob.output.empty())
-    gJob.output = gJob.input.empty() ? std::string(FolderPart(gJob.inputFile)) : gJob.input;
-  echo("Output: ", gJob.output);
-  const auto output = NormaliseFolder(gJob.output, "Error: Incorrect output folder",
-                                      "Error: Invalid output folder", message);
+  if (job.output.empty())
+    job.output = job.input.empty() ? std::string(FolderPart(job.inputFile)) : job.input;
+  echo("Output: ", job.output);
+  const auto output =
+      NormaliseFolder(job.output, job.programFolder, "Error: Incorrect output folder",
+                      "Error: Invalid output folder", message);
   if (!output) return message;
-  gJob.output = *output;
+  job.output = *output;
 
-  if (gJob.conversion.empty()) gJob.conversion = kOutputFormats[0].extension;
-  echo("Conversion: ", gJob.conversion);
+  if (job.conversion.empty()) job.conversion = kOutputFormats[0].extension;
+  echo("Conversion: ", job.conversion);
   return std::nullopt;
 }
 
 }  // namespace
 
-RunOutcome RunBatch(bool quiet) {
-  const bool debug = gJob.debug == "DEBUG";
-  const Echo echo(debug);
+RunOutcome RunBatch(const ConversionSettings& settings, JobRecord job, bool quiet) {
+  const Echo echo(job.debug);
   auto status = [quiet](std::string_view line) {
     if (!quiet) PrintLine(line);
   };
@@ -139,21 +142,20 @@ RunOutcome RunBatch(bool quiet) {
     PrintLine(failure);
     return RunOutcome::Stopped;
   };
-  if (auto failure = CheckInputAndOutput(echo)) return stop(*failure);
-  if (auto failure = CheckSettings(echo, gSettings, gJob)) return stop(*failure);
+  if (auto failure = CheckInputAndOutput(echo, job)) return stop(*failure);
+  if (auto failure = CheckSettings(echo, settings, job)) return stop(*failure);
 
-  run.settings = gSettings;
-  run.outputFolder = gJob.output;
-  run.extension = gJob.conversion;
-  run.format = FindOutputFormat(gJob.conversion);
-  run.targetBpp = gSettings.output.bpp[*OutputFormatIndex(gJob.conversion)];
-  run.saveFlags = SaveFlags(*run.format, gSettings.output);
-  run.converterDeadlineMs = gJob.converterDeadlineMs;
-  run.debug = debug;
+  run.settings = settings;
+  run.outputFolder = job.output;
+  run.extension = job.conversion;
+  run.format = FindOutputFormat(job.conversion);
+  run.targetBpp = settings.output.bpp[*OutputFormatIndex(job.conversion)];
+  run.converterDeadlineMs = job.converterDeadlineMs;
+  run.debug = job.debug;
 
   status(msg::kImporting);
-  gInputFiles.Clear();
-  const int32_t imported = CollectInputs();
+  const std::vector<InputEntry> inputs = CollectInputs({job.input, job.inputFile});
+  const auto imported = static_cast<int32_t>(inputs.size());
   status(SubstitutePlaceholders(msg::kImportComplete, std::to_string(imported)));
   if (imported == 0) {
     PrintLine(msg::kConversionStopped);
@@ -170,8 +172,8 @@ RunOutcome RunBatch(bool quiet) {
     const EndingAction removal([folder = *tempFolder] { RemoveFolderTree(folder); });
     run.tempFolder = *tempFolder;
     const bool showProgress = !quiet && IsErrorTerminal();
-    const int jobs = gJob.jobs.value_or(std::min(UsableProcessorCount(), kMaxJobs));
-    converted = ConvertAll(run, gInputFiles.entries(), jobs, showProgress);
+    const int jobs = job.jobs.value_or(std::min(UsableProcessorCount(), kMaxJobs));
+    converted = ConvertAll(run, inputs, jobs, showProgress);
     RemoveFolderTree(*tempFolder);
   } else {
     WriteError(ProgramName() + ": cannot make a private folder in " + TemporaryFolder() + "\n");

@@ -20,14 +20,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/in" "$work/rt" "$work/tmp"
 
-n=0
-for copy in $(seq "$copies"); do
-  mkdir -p "$work/in/$copy"
-  find "$corpus" -type f \( -iname '*.pic' -o -iname '*.pict' -o -iname '*.pct' \) |
-    while IFS= read -r f; do
-      cp "$f" "$work/in/$copy/$(echo "${f#$corpus/}" | tr / _)"
-    done
-done
+sh "$here/copy_corpus.sh" "$corpus" "$copies" "$work/in"
 n=$(find "$work/in" -type f | wc -l)
 
 # Runs a command, printing "wall cpu rss pss" (seconds, seconds, MiB, MiB) for its whole tree.

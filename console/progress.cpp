@@ -60,26 +60,46 @@ std::string FormatProgressLine(int64_t done, int64_t total, std::string_view fil
 ProgressDisplay::ProgressDisplay(bool shown, int64_t total) : total_(total), start_(Clock::now()) {
   if (!shown) return;
   erase_ = EndingAction([this] {
-    // Whoever holds the lock only writes a line; if it does not come free soon, erase anyway.
-    const bool locked = mutex_.try_lock_for(std::chrono::milliseconds(200));
-    stopping_ = true;  // and it is not drawn again
+    ended_ = true;  // nothing draws the line again
+    // Whoever holds the lock only writes a line; if it does not come free soon, the line is
+    // erased without it, by writing alone: what the lock guards is not touched.
+    if (!mutex_.try_lock_for(std::chrono::milliseconds(200))) {
+      WriteError(std::string(kLineStart) + std::string(kClearToEnd));
+      return;
+    }
     EraseLocked();
-    if (locked) mutex_.unlock();
+    mutex_.unlock();
   });
-  thread_ = std::thread([this] { Run(); });
+  Start();
 }
 
 ProgressDisplay::~ProgressDisplay() {
   if (!thread_.joinable()) return;
   erase_.Disarm();
+  Stop();
+  std::lock_guard<std::timed_mutex> lock(mutex_);
+  EraseLocked();
+}
+
+void ProgressDisplay::Start() {
+  stopping_ = false;
+  thread_ = std::thread([this] { Run(); });
+}
+
+void ProgressDisplay::Stop() {
   {
     std::lock_guard<std::timed_mutex> lock(mutex_);
     stopping_ = true;
   }
   wake_.notify_one();
   thread_.join();
-  std::lock_guard<std::timed_mutex> lock(mutex_);
-  EraseLocked();
+}
+
+void ProgressDisplay::WhileNotDrawing(const std::function<void()>& work) {
+  const bool drawing = thread_.joinable();
+  if (drawing) Stop();
+  work();
+  if (drawing) Start();
 }
 
 void ProgressDisplay::StartFile(std::string_view path) {
@@ -113,6 +133,7 @@ void ProgressDisplay::Run() {
 }
 
 void ProgressDisplay::DrawLocked() {
+  if (ended_) return;
   const auto elapsed = std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - start_);
   int columns = ErrorTerminalColumns();
   if (columns <= 0) columns = 80;

@@ -2,9 +2,11 @@
 // redrawn in place while the files are converted and erased before the summary.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -37,8 +39,13 @@ class ProgressDisplay {
   void PrintLine(std::string_view text);
   // The same for a line on standard error.
   void PrintErrorLine(std::string_view text);
+  // Runs work while the display has no thread (the line stays as it is meanwhile), so that
+  // work can fork a process that holds nothing of that thread's.
+  void WhileNotDrawing(const std::function<void()>& work);
 
  private:
+  void Start();
+  void Stop();
   void Run();
   void DrawLocked();
   void EraseLocked();
@@ -47,6 +54,9 @@ class ProgressDisplay {
   std::timed_mutex mutex_;
   std::condition_variable_any wake_;
   bool stopping_ = false;
+  // Set when a signal ends the run: the line is not drawn again. Read without the lock, since the
+  // end may not get it.
+  std::atomic<bool> ended_ = false;
   bool drawn_ = false;
   int64_t done_ = 0;
   const int64_t total_;

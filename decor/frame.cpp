@@ -10,8 +10,8 @@ static Bitmap BuildFrameLayer(int width, int height, const FrameSettings& frame)
   if (!shapes) return {};
   const int w = width, h = height;
   const int l = frame.left, r = frame.right, t = frame.top, b = frame.bottom;
-  const Rgba left = ParseColor(frame.leftColor, 255), right = ParseColor(frame.rightColor, 255);
-  const Rgba top = ParseColor(frame.topColor, 255), bottom = ParseColor(frame.bottomColor, 255);
+  const Rgba left = frame.leftColor.WithAlpha(255), right = frame.rightColor.WithAlpha(255);
+  const Rgba top = frame.topColor.WithAlpha(255), bottom = frame.bottomColor.WithAlpha(255);
   // The corner rectangles go first, under the mitred bands: each band's antialiased diagonal
   // leaves the corner pixels partly transparent, and the rectangle beneath closes that seam.
   FillRectangle(shapes, 0, 0, l, t, top);

@@ -101,8 +101,8 @@ static Bitmap BuildTextLayer(const TextWatermarkSettings& text, const std::strin
     return breaks > 0 ? AlignX(width, boxWidth, text) : text.padding;
   };
   if (!text.antialiasing) {
-    const Rgba color = ParseColor(text.fontColor, text.textOpacity);
-    const Rgba background = ParseColor(text.backColor, text.backOpacity);
+    const Rgba color = text.fontColor.WithAlpha(text.textOpacity);
+    const Rgba background = text.backColor.WithAlpha(text.backOpacity);
     FillSurface(textSurface, background);
     for (size_t i = 0; i < lines.size(); ++i)
       DrawText(textSurface, font, lines[i], lineX(extents[i].width),
@@ -110,8 +110,8 @@ static Bitmap BuildTextLayer(const TextWatermarkSettings& text, const std::strin
     return SurfaceToBitmap(textSurface);
   }
 
-  const Rgba color = ParseColor(text.fontColor, 255);
-  const Rgba background = ParseColor(text.backColor, 255);
+  const Rgba color = text.fontColor.WithAlpha(255);
+  const Rgba background = text.backColor.WithAlpha(255);
   Surface backSurface(boxWidth, boxHeight);
   Surface layer(boxWidth, boxHeight);
   if (!backSurface || !layer) return {};

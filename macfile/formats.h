@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "macfile/bytes.h"
-#include "macfile/wrapper.h"
+#include "macfile/unwrapped.h"
 
 namespace macfile {
 

@@ -5,28 +5,6 @@
 
 namespace macfile {
 
-std::string_view WrapperName(Wrapper wrapper) {
-  switch (wrapper) {
-    case Wrapper::None:
-      return "no Macintosh file";
-    case Wrapper::BinHex:
-      return "BinHex 4.0";
-    case Wrapper::MacBinary1:
-      return "MacBinary I";
-    case Wrapper::MacBinary2:
-      return "MacBinary II";
-    case Wrapper::MacBinary3:
-      return "MacBinary III";
-    case Wrapper::AppleSingle:
-      return "AppleSingle";
-    case Wrapper::AppleDouble:
-      return "AppleDouble";
-    case Wrapper::ResourceFork:
-      return "resource fork";
-  }
-  return "no Macintosh file";
-}
-
 // Binary signatures before text, and the bare fork, which has none, last. Their first bytes
 // exclude each other: MacBinary begins 0 then a name's length, AppleSingle 0 0 5, a resource
 // fork 0 0 then an offset of at least 16 (in practice 256), BinHex with text.
@@ -64,19 +42,6 @@ std::optional<MacFile> UnwrapMacFile(std::span<const uint8_t> file, std::string&
   result.wrapper = Wrapper::ResourceFork;
   result.resourceFork = ToString(file);
   return result;
-}
-
-bool IsForkWithinCap(Wrapper wrapper, std::string_view fork, uint64_t size, std::string& message) {
-  if (size <= kMaxForkBytes) return true;
-  message = std::string(WrapperName(wrapper)) + ": a " + std::string(fork) + " fork of " +
-            std::to_string(size) + " bytes, more than the reader allows (" +
-            std::to_string(kMaxForkBytes) + ")";
-  return false;
-}
-
-std::string FourBytes(ByteView bytes, size_t offset) {
-  const ByteView code = bytes.subspan(offset, 4);
-  return IsAllZero(code) ? std::string() : ToString(code);
 }
 
 }  // namespace macfile

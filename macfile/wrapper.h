@@ -10,21 +10,9 @@
 #include <string>
 #include <string_view>
 
+#include "macfile/unwrapped.h"
+
 namespace macfile {
-
-enum class Wrapper {
-  None,
-  BinHex,        // BinHex 4.0 text (.hqx)
-  MacBinary1,    // MacBinary I (.bin): no CRC, known by its header's sanity
-  MacBinary2,    // MacBinary II: its header's CRC
-  MacBinary3,    // MacBinary III: 'mBIN' and the CRC
-  AppleSingle,   // both forks in one file
-  AppleDouble,   // the header file beside a data fork (._name): resource fork and Finder info
-  ResourceFork,  // a resource fork on its own (.rsrc)
-};
-
-// The wrapper's name in messages: "BinHex 4.0", "MacBinary II", "AppleDouble", ...
-std::string_view WrapperName(Wrapper wrapper);
 
 // Which wrapper a file is, by its content alone: BinHex by its first line (any text may come
 // before it, if the line lies within kRecognitionBytes), MacBinary by its header (II and III
@@ -35,16 +23,6 @@ std::string_view WrapperName(Wrapper wrapper);
 // fileSize its size. A MacBinary II or III header with a wrong CRC is still recognised, so that
 // unwrapping it says so. Wrapper::None when it is none of them.
 Wrapper RecogniseWrapper(std::span<const uint8_t> start, uint64_t fileSize);
-
-// A Macintosh file taken out of its wrapper.
-struct MacFile {
-  Wrapper wrapper = Wrapper::None;
-  std::string name;          // UTF-8 (from Mac OS Roman); empty when the wrapper holds none
-  std::string type;          // the Finder's four bytes ("PICT", "APPL"); empty when not said
-  std::string creator;       // four bytes as well; empty when not said
-  std::string dataFork;      // empty for AppleDouble and a bare resource fork
-  std::string resourceFork;  // empty when the file has none
-};
 
 // The forks, name, type and creator that the wrapper holds. Nothing, with the reason in
 // message, when the bytes are no wrapper of RecogniseWrapper's, when a CRC (BinHex's three,

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "pict/canvas.h"
-#include "pict/decode.h"
 #include "pict/outlines.h"
 #include "pict/pattern.h"
+#include "pict/picture_drawing.h"
 #include "pict/region.h"
 #include "pict/text.h"
 #include "vector/drawing.h"

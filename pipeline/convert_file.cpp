@@ -1,6 +1,8 @@
 #include "pipeline/convert_file.h"
 
 #include <cassert>
+#include <optional>
+#include <utility>
 
 #include "decor/frame.h"
 #include "decor/watermark.h"
@@ -20,15 +22,6 @@ static int Width(const Bitmap& picture) {
 static int Height(const Bitmap& picture) {
   return picture ? static_cast<int>(FreeImage_GetHeight(picture.get())) : 0;
 }
-
-RunResources LoadRunResources(const Run& run) {
-  RunResources resources;
-  if (run.settings.watermark.kind == WatermarkKind::Text)
-    resources.watermarkFont = LoadWatermarkFont(run.settings.watermark.text);
-  return resources;
-}
-
-bool CanLoadRunFont(const TextWatermarkSettings& text) { return CanLoadWatermarkFont(text); }
 
 // A step that gives back no picture ran out of memory or was handed sizes it cannot make.
 static bool Failed(const Bitmap& picture, std::string_view step, FileResult& result) {
@@ -96,25 +89,28 @@ FileResult EncodeFile(const Run& run, const RunResources& resources, FileContext
 
   SaveRequest request;
   request.format = &format;
-  request.saveFlags = run.saveFlags;
+  request.output = settings.output;
   request.targetBpp = file.targetBpp;
-  request.colorTable = settings.output.bmpColorTable;
   request.scratchFolder = run.tempFolder;
-  result.bytes = EncodePicture(picture.get(), request, result.failure);
+  std::optional<std::string> bytes = EncodePicture(picture.get(), request, result.failure);
+  if (bytes) {
+    result.bytes = std::move(*bytes);
+    result.encoded = Encoded::InMemory;
+  }
   return result;
 }
 
 bool MakeDraft(const Run& run, const std::string& relativeSubfolder, TemporaryFile& draft) {
-  std::string failure;
+  std::string message;
   return draft.Create(OutputFolderFor(relativeSubfolder, run.outputFolder, run.settings.naming),
-                      run.extension, failure);
+                      run.extension, message);
 }
 
 void WriteFile(const Run& run, FileContext& file, FileResult& result, TemporaryFile* draft) {
   // A file that did not load has no output path: its "Saving As: " line stays empty.
   if (result.loaded)
     file.outputPath = BuildOutputPath(file, run.outputFolder, run.settings.naming, run.extension);
-  if (result.inDraft && draft) {
+  if (result.encoded == Encoded::InDraft && draft) {
     if (FolderPart(draft->path()) == FolderPart(file.outputPath)) {
       result.written = PlaceOutputFile(*draft, file.outputPath, *run.format, result.failure);
       return;
@@ -122,13 +118,15 @@ void WriteFile(const Run& run, FileContext& file, FileResult& result, TemporaryF
     // A filename mask with a folder in it sends the output elsewhere: its bytes are written
     // there as with one job, which fails (or crosses file systems) the same way.
     std::string message;
-    result.bytes = ReadFileBytes(draft->path(), message);
-    if (!result.bytes) {
+    std::optional<std::string> bytes = ReadFileBytes(draft->path(), message);
+    if (!bytes) {
       result.failure = "cannot read back the output written to " + draft->path() + ": " + message;
       return;
     }
+    result.bytes = std::move(*bytes);
+    result.encoded = Encoded::InMemory;
   }
-  if (!result.bytes) return;
-  result.written = WriteOutputFile(*result.bytes, file.outputPath, *run.format, result.failure);
-  result.bytes.reset();
+  if (result.encoded != Encoded::InMemory) return;
+  result.written = WriteOutputFile(result.bytes, file.outputPath, *run.format, result.failure);
+  result.bytes = std::string();
 }

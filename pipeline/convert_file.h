@@ -3,21 +3,28 @@
 // in place under its final name).
 #pragma once
 
-#include <optional>
+#include <cstdint>
 #include <string>
 
 #include "naming/file_context.h"
 #include "pipeline/run.h"
 #include "pipeline/save.h"
 
+// Where the encoded output file of a file is.
+enum class Encoded : int8_t {
+  Nowhere,   // there is none: the file failed before its output was made
+  InMemory,  // in FileResult::bytes
+  InDraft,   // written to the draft its converter was given
+};
+
 // What the conversion of one file came to.
 struct FileResult {
-  bool loaded = false;               // a picture was loaded: the file has an output path
-  std::optional<std::string> bytes;  // the encoded output file, until it is written
-  bool inDraft = false;              // or: it was written to the caller's draft
-  std::string failure;               // why the file was not converted, when it was not
-  std::string decoders;              // what each decoder tried said, for -d
-  bool written = false;              // the output file is in place
+  bool loaded = false;  // a picture was loaded: the file has an output path
+  Encoded encoded = Encoded::Nowhere;
+  std::string bytes;     // the encoded output file while it is in memory
+  std::string failure;   // why the file was not converted, when it was not
+  std::string decoders;  // what each decoder tried said, for -d
+  bool written = false;  // the output file is in place
 };
 
 // Loads file.inputPath and takes it through every step of the run to the bytes of its output

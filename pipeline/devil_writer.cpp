@@ -1,10 +1,25 @@
+#include "pipeline/devil_writer.h"
+
 #include <IL/il.h>
 #include <IL/ilu.h>
 
 #include <vector>
 
-#include "pipeline/writers.h"
 #include "platform/files.h"
+#include "platform/temporary_file.h"
+
+// DevIL's image type of each format it writes here.
+struct DevilFormat {
+  std::string_view extension;
+  ILenum type;
+};
+constexpr DevilFormat kDevilFormats[] = {{"dds", IL_DDS}, {"pcx", IL_PCX}, {"psd", IL_PSD}};
+
+static const DevilFormat* FindDevilFormat(std::string_view extension) {
+  for (const DevilFormat& format : kDevilFormats)
+    if (format.extension == extension) return &format;
+  return nullptr;
+}
 
 // DevIL keeps a stack of past errors; a failed call must not leave its error to the next file.
 // Returns the words for the oldest one, which says what went wrong first.
@@ -16,12 +31,17 @@ static std::string ForgetDevilErrors() {
 }
 
 std::optional<std::string> EncodeWithDevil(FIBITMAP* picture, const SaveRequest& request,
-                                           std::string& failure) {
+                                           std::string& message) {
   const std::string_view extension = request.format->extension;
+  const DevilFormat* written = FindDevilFormat(extension);
+  if (!written) {
+    message = "DevIL does not write " + std::string(extension) + " files here";
+    return {};
+  }
   const unsigned bpp = FreeImage_GetBPP(picture);
   if (FreeImage_GetImageType(picture) != FIT_BITMAP || (bpp != 24 && bpp != 32)) {
-    failure = std::string(extension) + " is written from 24 or 32 bits only, not " +
-              std::to_string(bpp);
+    message =
+        std::string(extension) + " is written from 24 or 32 bits only, not " + std::to_string(bpp);
     return {};
   }
   const unsigned channels = bpp / 8;
@@ -41,22 +61,21 @@ std::optional<std::string> EncodeWithDevil(FIBITMAP* picture, const SaveRequest&
                                 IL_UNSIGNED_BYTE, pixels.data()) &&
                      (!request.format->mipmaps || iluBuildMipmaps());
   if (!built) {
-    failure = "DevIL could not take the picture: " + ForgetDevilErrors();
+    message = "DevIL could not take the picture: " + ForgetDevilErrors();
     return {};
   }
 
   // DevIL writes files only: it writes one of ours, made for it in the scratch folder (so it
   // may overwrite it), and the bytes are read back.
   TemporaryFile intermediate;
-  if (!intermediate.Create(request.scratchFolder, extension, failure)) return {};
+  if (!intermediate.Create(request.scratchFolder, extension, message)) return {};
   ilEnable(IL_FILE_OVERWRITE);
-  const bool saved =
-      ilSave(static_cast<ILenum>(request.format->formatId), intermediate.path().c_str());
+  const bool saved = ilSave(written->type, intermediate.path().c_str());
   const std::string error = ForgetDevilErrors();
   std::optional<std::string> bytes;
   if (saved) bytes = ReadFileBytes(intermediate.path());
   if (!bytes || bytes->empty()) {
-    failure = "DevIL could not write the " + std::string(extension) + " file" +
+    message = "DevIL could not write the " + std::string(extension) + " file" +
               (error.empty() ? std::string() : ": " + error);
     return {};
   }

@@ -1,23 +1,118 @@
+#include "pipeline/freeimage_writer.h"
+
 #include <algorithm>
+#include <span>
+#include <utility>
 
-#include "pipeline/writers.h"
+#include "pipeline/freeimage_file.h"
+#include "pipeline/prepared_bitmap.h"
 
-PreparedBitmap AsGreyLevels(FIBITMAP* picture) {
-  if (FreeImage_GetBPP(picture) != 8 || FreeImage_GetColorType(picture) == FIC_MINISBLACK)
-    return {Bitmap(), picture};
-  Bitmap grey(FreeImage_ConvertToGreyscale(picture));
-  FIBITMAP* bitmap = grey.get();
-  return {std::move(grey), bitmap};
+namespace {
+
+// What the writer does to a picture before it hands it over.
+enum class Preparation {
+  None,
+  BlackSetBits,   // 1-bit pictures with a set bit for black, as in PBM
+  GreyLevels,     // 8-bit palette pictures as grey levels
+  Rgb555,         // 16-bit pictures as 5-5-5
+  CmykWhenAsked,  // 24-, 32- and 48-bit pictures as CMYK values when the colour model is CMYK
+  UpsideDown,     // turned over top to bottom, for a plugin that writes its rows the wrong way
+};
+
+// The entry of table at code; 0 for a code past its end (a compression keyword of another
+// format taken at its code, say).
+int AtCode(std::span<const int> table, int code) {
+  if (code < 0 || static_cast<size_t>(code) >= table.size()) return 0;
+  return table[static_cast<size_t>(code)];
 }
 
-PreparedBitmap As16BitLayout(FIBITMAP* picture, bool layout565) {
-  if (FreeImage_GetBPP(picture) != 16 ||
-      (FreeImage_GetGreenMask(picture) == FI16_565_GREEN_MASK) == layout565)
-    return {Bitmap(), picture};
-  Bitmap converted(layout565 ? FreeImage_ConvertTo16Bits565(picture)
-                             : FreeImage_ConvertTo16Bits555(picture));
-  FIBITMAP* bitmap = converted.get();
-  return {std::move(converted), bitmap};
+// The save flags of each format's settings; compression flags by the code of the format's
+// compression keywords (settings/formats.cpp).
+constexpr int kBmpCompressions[] = {0, BMP_SAVE_RLE};
+constexpr int kTgaCompressions[] = {0, TARGA_SAVE_RLE};
+constexpr int kExrCompressions[] = {EXR_NONE, EXR_ZIP, EXR_PIZ, EXR_PXR24, EXR_B44};
+constexpr int kPngCompressions[] = {PNG_Z_NO_COMPRESSION, PNG_Z_BEST_SPEED,
+                                    PNG_Z_DEFAULT_COMPRESSION, PNG_Z_BEST_COMPRESSION};
+constexpr int kTiffCompressions[] = {TIFF_NONE,     TIFF_CCITTFAX3, TIFF_CCITTFAX4,
+                                     TIFF_PACKBITS, TIFF_DEFLATE,   TIFF_ADOBE_DEFLATE,
+                                     TIFF_LZW,      TIFF_JPEG,      TIFF_LOGLUV};
+// By JpgChroma and JpgSaveAs code.
+constexpr int kJpgChromas[] = {JPEG_SUBSAMPLING_444, JPEG_SUBSAMPLING_422, JPEG_SUBSAMPLING_420,
+                               JPEG_SUBSAMPLING_411};
+constexpr int kJpgSaveAs[] = {0, JPEG_BASELINE, JPEG_OPTIMIZE, JPEG_PROGRESSIVE};
+
+using O = OutputFormatSettings;
+int BmpFlags(const O& o) { return AtCode(kBmpCompressions, o.bmpCompression); }
+int ExrFlags(const O& o) { return AtCode(kExrCompressions, o.exrCompression); }
+int JpgFlags(const O& o) {
+  return o.jpgQuality | AtCode(kJpgChromas, Code(o.jpgChroma)) |
+         AtCode(kJpgSaveAs, Code(o.jpgSaveAs));
+}
+int PngFlags(const O& o) {
+  return AtCode(kPngCompressions, o.pngCompression) | (o.pngInterlaced ? PNG_INTERLACED : 0);
+}
+int TgaFlags(const O& o) { return AtCode(kTgaCompressions, o.tgaCompression); }
+int TiffFlags(const O& o) {
+  return AtCode(kTiffCompressions, o.tiffCompression) |
+         (o.tiffColorModel == TiffColorModel::Cmyk ? TIFF_CMYK : 0);
+}
+int WebpFlags(const O&) { return WEBP_LOSSLESS; }
+
+// What FreeImage needs to write a format.
+struct FreeImageFormat {
+  std::string_view extension;
+  FREE_IMAGE_FORMAT id;
+  Preparation preparation = Preparation::None;
+  // FreeImage writes whichever Netpbm kind a picture is under all three names, so only the
+  // allowed depths may reach it.
+  bool allowedDepthsOnly = false;
+  int (*flags)(const O&) = nullptr;  // none: 0 (also PNM_DEFAULT, the binary Netpbm files)
+};
+
+constexpr FreeImageFormat kFreeImageFormats[] = {
+    {.extension = "bmp", .id = FIF_BMP, .flags = BmpFlags},
+    {.extension = "exr", .id = FIF_EXR, .flags = ExrFlags},
+    {.extension = "gif", .id = FIF_GIF},
+    {.extension = "hdr", .id = FIF_HDR},
+    {.extension = "ico", .id = FIF_ICO, .preparation = Preparation::Rgb555},
+    {.extension = "j2k", .id = FIF_J2K},
+    {.extension = "jng", .id = FIF_JNG},
+    {.extension = "jp2", .id = FIF_JP2},
+    {.extension = "jpg", .id = FIF_JPEG, .flags = JpgFlags},
+    {.extension = "pbm",
+     .id = FIF_PBM,
+     .preparation = Preparation::BlackSetBits,
+     .allowedDepthsOnly = true},
+    // PFM stores the bottom row first; FreeImage's plugin writes its top row first.
+    {.extension = "pfm", .id = FIF_PFM, .preparation = Preparation::UpsideDown},
+    // PGM samples are grey levels, never palette indices.
+    {.extension = "pgm",
+     .id = FIF_PGM,
+     .preparation = Preparation::GreyLevels,
+     .allowedDepthsOnly = true},
+    {.extension = "png", .id = FIF_PNG, .flags = PngFlags},
+    {.extension = "ppm", .id = FIF_PPM, .allowedDepthsOnly = true},
+    {.extension = "tga", .id = FIF_TARGA, .preparation = Preparation::Rgb555, .flags = TgaFlags},
+    {.extension = "tiff",
+     .id = FIF_TIFF,
+     .preparation = Preparation::CmykWhenAsked,
+     .flags = TiffFlags},
+    {.extension = "wbmp", .id = FIF_WBMP},
+    {.extension = "webp", .id = FIF_WEBP, .flags = WebpFlags},
+    {.extension = "xpm", .id = FIF_XPM},
+};
+
+const FreeImageFormat* FindFreeImageFormat(std::string_view extension) {
+  for (const FreeImageFormat& format : kFreeImageFormats)
+    if (format.extension == extension) return &format;
+  return nullptr;
+}
+
+}  // namespace
+
+int SaveFlags(const OutputFormat& format, const OutputFormatSettings& output) {
+  const FreeImageFormat* written = FindFreeImageFormat(format.extension);
+  return written && written->flags ? written->flags(output) : 0;
 }
 
 static unsigned Luminance(const RGBQUAD& colour) {
@@ -110,8 +205,9 @@ static PreparedBitmap UpsideDownCopy(FIBITMAP* picture) {
   return {std::move(copy), bitmap};
 }
 
-static PreparedBitmap PrepareForFormat(FIBITMAP* picture, const SaveRequest& request) {
-  switch (request.format->preparation) {
+static PreparedBitmap PrepareForFormat(FIBITMAP* picture, const FreeImageFormat& format,
+                                       const OutputFormatSettings& output) {
+  switch (format.preparation) {
     case Preparation::None:
       break;
     case Preparation::BlackSetBits:
@@ -121,7 +217,7 @@ static PreparedBitmap PrepareForFormat(FIBITMAP* picture, const SaveRequest& req
     case Preparation::Rgb555:
       return As16BitLayout(picture, false);
     case Preparation::CmykWhenAsked:
-      if (request.saveFlags & TIFF_CMYK) return AsCmyk(picture);
+      if (output.tiffColorModel == TiffColorModel::Cmyk) return AsCmyk(picture);
       break;
     case Preparation::UpsideDown:
       return UpsideDownCopy(picture);
@@ -131,54 +227,46 @@ static PreparedBitmap PrepareForFormat(FIBITMAP* picture, const SaveRequest& req
 
 // FreeImage_Save runs a format's plugin without asking whether it takes the bitmap, and some
 // plugins then crash (WebP aborts the process on 8 bits); so ask first.
-static bool CanFormatTake(const OutputFormat& format, FIBITMAP* picture) {
+static bool CanFormatTake(const OutputFormat& format, const FreeImageFormat& written,
+                          FIBITMAP* picture) {
   const FREE_IMAGE_TYPE type = FreeImage_GetImageType(picture);
   const int bpp = static_cast<int>(FreeImage_GetBPP(picture));
-  if (format.allowedDepthsOnly) {
+  if (written.allowedDepthsOnly) {
     // 48 bits are 16 bits a channel; every other allowed depth is a standard bitmap.
     const FREE_IMAGE_TYPE expected = bpp == 48 ? FIT_RGB16 : FIT_BITMAP;
     return type == expected &&
            std::find(format.depths.begin(), format.depths.end(), bpp) != format.depths.end();
   }
-  const auto id = static_cast<FREE_IMAGE_FORMAT>(format.formatId);
-  return FreeImage_FIFSupportsExportType(id, type) &&
-         (type != FIT_BITMAP || FreeImage_FIFSupportsExportBPP(id, bpp));
-}
-
-// With BMP_SAVE_RLE the compressed pixels are right, but biSizeImage stays 0 and bfSize is the
-// size the file would have uncompressed; other readers reject such a header.
-static void MendCompressedBmpHeader(std::string& bmp) {
-  constexpr uint32_t kRle8 = 1, kRle4 = 2;
-  if (bmp.size() < 54 || bmp.compare(0, 2, "BM") != 0) return;
-  const uint32_t compression = ReadLe32(bmp, 30);
-  const uint32_t pixelOffset = ReadLe32(bmp, 10);
-  if ((compression != kRle8 && compression != kRle4) || pixelOffset > bmp.size()) return;
-  WriteLe32(bmp, 2, static_cast<uint32_t>(bmp.size()));
-  WriteLe32(bmp, 34, static_cast<uint32_t>(bmp.size() - pixelOffset));
+  return FreeImage_FIFSupportsExportType(written.id, type) &&
+         (type != FIT_BITMAP || FreeImage_FIFSupportsExportBPP(written.id, bpp));
 }
 
 std::optional<std::string> EncodeWithFreeImageWriter(FIBITMAP* picture, const SaveRequest& request,
-                                                     std::string& failure) {
+                                                     std::string& message) {
   const OutputFormat& format = *request.format;
-  const PreparedBitmap prepared = PrepareForFormat(picture, request);
+  const FreeImageFormat* written = FindFreeImageFormat(format.extension);
+  if (!written) {
+    message = "FreeImage does not write " + std::string(format.extension) + " files here";
+    return {};
+  }
+  const PreparedBitmap prepared = PrepareForFormat(picture, *written, request.output);
   if (!prepared.bitmap) {
-    failure = "the picture could not be prepared for " + std::string(format.extension);
+    message = "the picture could not be prepared for " + std::string(format.extension);
     return {};
   }
   const std::string described = " (" + std::to_string(FreeImage_GetWidth(prepared.bitmap)) +
                                 " x " + std::to_string(FreeImage_GetHeight(prepared.bitmap)) +
                                 ", " + std::to_string(FreeImage_GetBPP(prepared.bitmap)) + " bits)";
-  if (!CanFormatTake(format, prepared.bitmap)) {
-    failure = std::string(format.extension) + " cannot hold this picture" + described;
+  if (!CanFormatTake(format, *written, prepared.bitmap)) {
+    message = std::string(format.extension) + " cannot hold this picture" + described;
     return {};
   }
-  const auto id = static_cast<FREE_IMAGE_FORMAT>(format.formatId);
-  std::optional<std::string> bytes = EncodeWithFreeImage(id, prepared.bitmap, request.saveFlags);
+  std::optional<std::string> bytes = EncodeWithFreeImage(
+      written->id, prepared.bitmap, written->flags ? written->flags(request.output) : 0);
   if (!bytes) {
-    failure = "FreeImage could not write this picture as " + std::string(format.extension) +
-              described;
+    message =
+        "FreeImage could not write this picture as " + std::string(format.extension) + described;
     return {};
   }
-  if (id == FIF_BMP) MendCompressedBmpHeader(*bytes);
   return bytes;
 }

@@ -38,7 +38,7 @@ Bitmap RotatePicture(Bitmap picture, const RotationSettings& rotation) {
     return Bitmap(FreeImage_RotateEx(picture.get(), rotation.angle, 0.0, 0.0, width / 2.0,
                                      height / 2.0, FALSE));
   }
-  const Rgba color = ParseColor(rotation.backColor, 0);
+  const Rgba color = rotation.backColor.WithAlpha(0);
   RGBQUAD background{};
   background.rgbRed = color.red;
   background.rgbGreen = color.green;

@@ -1,6 +1,11 @@
-#include "pipeline/writers.h"
+#include "pipeline/jxr_writer.h"
+
+#include "pipeline/freeimage_file.h"
+#include "pipeline/little_endian.h"
+#include "pipeline/prepared_bitmap.h"
 #include "platform/files.h"
 #include "platform/process.h"
+#include "platform/temporary_file.h"
 
 // Generous: JxrEncApp encodes a 2000 x 1500 picture in well under a second.
 static constexpr int kEncoderDeadlineMs = 60'000;
@@ -85,26 +90,26 @@ static PreparedBitmap PrepareForEncoder(FIBITMAP* picture) {
 }
 
 std::optional<std::string> EncodeJxrWithEncoder(FIBITMAP* picture, const std::string& scratchFolder,
-                                                std::string& failure) {
+                                                std::string& message) {
   if (!CanEncoderTake(picture)) {
-    failure = "jxr cannot hold a " + std::to_string(FreeImage_GetBPP(picture)) + "-bit picture";
+    message = "jxr cannot hold a " + std::to_string(FreeImage_GetBPP(picture)) + "-bit picture";
     return {};
   }
   const PreparedBitmap prepared = PrepareForEncoder(picture);
   const std::optional<EncoderSource> source =
       prepared.bitmap ? BuildEncoderSource(prepared.bitmap) : std::nullopt;
   if (!source) {
-    failure = "the picture could not be prepared for JxrEncApp";
+    message = "the picture could not be prepared for JxrEncApp";
     return {};
   }
 
   TemporaryFile sourceFile, encodedFile;
-  std::string message;
-  if (!sourceFile.Create(scratchFolder, source->extension, failure) ||
-      !encodedFile.Create(scratchFolder, "jxr", failure))
+  if (!sourceFile.Create(scratchFolder, source->extension, message) ||
+      !encodedFile.Create(scratchFolder, "jxr", message))
     return {};
-  if (!WriteFileBytes(sourceFile.path(), source->bytes, message)) {
-    failure = "cannot write " + sourceFile.path() + ": " + message;
+  std::string written;
+  if (!WriteFileBytes(sourceFile.path(), source->bytes, written)) {
+    message = "cannot write " + sourceFile.path() + ": " + written;
     return {};
   }
   // Quantisation 1 is the lossless setting (also the encoder's default, stated for clarity).
@@ -114,8 +119,8 @@ std::optional<std::string> EncodeJxrWithEncoder(FIBITMAP* picture, const std::st
   std::optional<std::string> bytes;
   if (end) bytes = ReadFileBytes(encodedFile.path());
   if (!bytes || bytes->empty()) {
-    failure = "JxrEncApp failed: " + (end ? std::string("it wrote nothing")
-                                          : DescribeProgramEnd(end, kEncoderDeadlineMs));
+    message = "JxrEncApp failed: " +
+              (end ? std::string("it wrote nothing") : DescribeProgramEnd(end, kEncoderDeadlineMs));
     return {};
   }
   return bytes;

@@ -9,10 +9,10 @@
 
 #include "pict/decode.h"
 #include "picture/transfer.h"
-#include "pipeline/writers.h"
 #include "platform/files.h"
 #include "platform/isolated.h"
 #include "platform/process.h"
+#include "platform/temporary_file.h"
 
 namespace {
 
@@ -128,11 +128,11 @@ static bool SaysBeyondItsLimits(const std::string& errors) {
 }
 
 Bitmap LoadThroughConverter(const std::string& inputPath, const std::string& tempFolder,
-                            int deadlineMs, std::string& said) {
+                            int deadlineMs, std::string& message) {
   // A plain name of our own making: nothing in the input's name reaches the converter's
   // command line. The file is made empty first, so that only what the converter writes counts.
   TemporaryFile tga, errors;
-  if (!tga.Create(tempFolder, "tga", said) || !errors.Create(tempFolder, "txt", said))
+  if (!tga.Create(tempFolder, "tga", message) || !errors.Create(tempFolder, "txt", message))
     return nullptr;
   // Its limits go in its environment, its argument vector stays as it is. Its disk cache goes
   // in our private folder, which the end of the run removes even when the converter was killed.
@@ -150,31 +150,31 @@ Bitmap LoadThroughConverter(const std::string& inputPath, const std::string& tem
   if (end && FileSize(tga.path()).value_or(0) > 0)
     picture.reset(FreeImage_Load(FIF_TARGA, tga.path().c_str(), 0));
   if (HasSize(picture)) return picture;
-  said = end ? "wrote no picture" : DescribeProgramEnd(end, deadlineMs);
+  message = end ? "wrote no picture" : DescribeProgramEnd(end, deadlineMs);
   // Only the first few lines matter; a converter that writes more is not read further.
-  const std::optional<std::string> message = ReadFileBytes(errors.path());
-  if (end.started && !end.timedOut && message && SaysBeyondItsLimits(message->substr(0, 4096)))
-    said = "the picture does not fit in the memory and disk it may use (" + said + ")";
+  const std::optional<std::string> errorText = ReadFileBytes(errors.path());
+  if (end.started && !end.timedOut && errorText && SaysBeyondItsLimits(errorText->substr(0, 4096)))
+    message = "the picture does not fit in the memory and disk it may use (" + message + ")";
   return nullptr;
 }
 
 // Our own decoder runs in-process: it reads only inside the bytes it is given and caps the
 // work a file may cause, so no file can hang or crash it (the fuzz target keeps it so).
-Bitmap LoadWithOwnDecoder(const std::string& data, std::string& said, int scale,
+Bitmap LoadWithOwnDecoder(const std::string& data, std::string& message, int scale,
                           pict::Notes* notes) {
   pict::PictResult result = pict::DecodePict(
       std::span(reinterpret_cast<const uint8_t*>(data.data()), data.size()), {.scale = scale});
-  if (result.IsDamaged() && result.refusal.empty()) said = pict::DamageLine(*result.notes.damage);
+  if (result.IsDamaged() && result.refusal.empty()) message = pict::DamageLine(*result.notes.damage);
   if (notes) *notes = std::move(result.notes);
   const pict::Image& image = result.image;
   if (image.IsEmpty()) {
-    said = result.refusal.empty() ? "no picture" : result.refusal;
+    message = result.refusal.empty() ? "no picture" : result.refusal;
     return nullptr;
   }
   Bitmap picture(FreeImage_Allocate(image.width, image.height, 24));
   if (!picture) {
-    said = "no memory for a " + std::to_string(image.width) + " x " +
-           std::to_string(image.height) + " picture";
+    message = "no memory for a " + std::to_string(image.width) + " x " +
+              std::to_string(image.height) + " picture";
     return nullptr;
   }
   for (int y = 0; y < image.height; ++y) {
@@ -190,18 +190,18 @@ Bitmap LoadWithOwnDecoder(const std::string& data, std::string& said, int scale,
   return picture;
 }
 
-Bitmap LoadWithFreeImage(const std::string& data, std::string& said) {
+Bitmap LoadWithFreeImage(const std::string& data, std::string& message) {
   // The reader hangs and overflows its heap on bad files: it runs in a child of its own.
   const IsolatedResult run = RunIsolated(
       [&data](const IsolatedWriter& write) { return DecodeAndSend(data, write); }, kReaderLimits);
   Bitmap picture = run.completed ? ReadBitmapBytes(run.output) : nullptr;
   if (!picture) {
     if (run.timedOut)
-      said = "stopped after " + std::to_string(kReaderLimits.timeoutMilliseconds / 1000) + " s";
+      message = "stopped after " + std::to_string(kReaderLimits.timeoutMilliseconds / 1000) + " s";
     else if (run.signal != 0)
-      said = "crashed (signal " + std::to_string(run.signal) + ")";
+      message = "crashed (signal " + std::to_string(run.signal) + ")";
     else
-      said = "found no picture";
+      message = "found no picture";
     return nullptr;
   }
   MakeZeroAlphaOpaque(picture.get());
@@ -255,11 +255,11 @@ std::string LoadResult::Account() const {
 LoadResult LoadPicture(const std::string& inputPath, const std::string& tempFolder,
                        int converterDeadlineMs, int scale) {
   LoadResult result;
-  std::string message;
-  const std::optional<std::string> data = ReadFileBytes(inputPath, message);
+  std::string unreadable;
+  const std::optional<std::string> data = ReadFileBytes(inputPath, unreadable);
   // An empty file can hold no picture, and FreeImage's reader would only spin on it.
   if (!data || data->empty()) {
-    result.problem = data ? "the file is empty" : "cannot read it: " + message;
+    result.problem = data ? "the file is empty" : "cannot read it: " + unreadable;
     return result;
   }
   // What our decoder refuses goes to the external converter, then to FreeImage's reader.
@@ -269,19 +269,19 @@ LoadResult LoadPicture(const std::string& inputPath, const std::string& tempFold
     result.reports.push_back({decoder, std::move(said)});
     return static_cast<bool>(result.picture);
   };
-  if (attempt("our decoder", [&](std::string& said) {
-        return LoadWithOwnDecoder(*data, said, scale, &result.notes);
+  if (attempt("our decoder", [&](std::string& message) {
+        return LoadWithOwnDecoder(*data, message, scale, &result.notes);
       }))
     return result;  // a damaged file's part too: the others read such files as black or grey
   // A refusal, also for damage before anything was drawn: the others may read what our decoder
   // refuses, and the notes told of a drawing there is none of.
   result.notes = {};
   // Their 72-dpi pictures are enlarged to the size our decoder would have drawn.
-  if (!attempt("convert", [&](std::string& said) {
-        return LoadThroughConverter(inputPath, tempFolder, converterDeadlineMs, said);
+  if (!attempt("convert", [&](std::string& message) {
+        return LoadThroughConverter(inputPath, tempFolder, converterDeadlineMs, message);
       }))
     attempt("FreeImage's reader",
-            [&](std::string& said) { return LoadWithFreeImage(*data, said); });
+            [&](std::string& message) { return LoadWithFreeImage(*data, message); });
   result.picture = EnlargePicture(std::move(result.picture), scale);
   return result;
 }

@@ -48,23 +48,23 @@ struct LoadResult {
 LoadResult LoadPicture(const std::string& inputPath, const std::string& tempFolder,
                        int converterDeadlineMs, int scale = 1);
 
-// The steps of that chain one by one; each says in said why it gives no picture.
+// The steps of that chain one by one; each says in message why it gives no picture.
 // Our decoder at scale: a 24-bit picture, or empty when it refuses the bytes. Its notes go to
-// notes when given; said tells the damage of a picture drawn in part.
-Bitmap LoadWithOwnDecoder(const std::string& data, std::string& said, int scale = 1,
+// notes when given; message tells the damage of a picture drawn in part.
+Bitmap LoadWithOwnDecoder(const std::string& data, std::string& message, int scale = 1,
                           pict::Notes* notes = nullptr);
 // The external converter, writing its TGA under a plain, unique name in tempFolder (so that
 // conversions running at once may share it); the file is gone afterwards. It runs within
 // ImageMagick's own limits, kConverterLimits, with its disk cache in tempFolder; a file it
-// cannot read within them gives a said that says so.
+// cannot read within them gives a message that says so.
 Bitmap LoadThroughConverter(const std::string& inputPath, const std::string& tempFolder,
-                            int deadlineMs, std::string& said);
+                            int deadlineMs, std::string& message);
 // The limits the converter runs in, as ImageMagick's environment variables: its pixel cache
 // may take 128 MiB of memory and 128 MiB mapped, and 512 MiB of disk, so the largest picture it
 // holds (64 megapixels at 8 bytes a pixel) is the largest our decoder draws.
 extern const char* const kConverterLimits[4];
 // FreeImage's reader in its isolated child.
-Bitmap LoadWithFreeImage(const std::string& data, std::string& said);
+Bitmap LoadWithFreeImage(const std::string& data, std::string& message);
 // picture with each pixel repeated scale x scale times, at the depth and with the palette it
 // has (1- and 4-bit pictures become 8-bit with the same palette); scale 1 or an empty picture
 // comes back as it is, and so does a picture there is no memory to enlarge.

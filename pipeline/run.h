@@ -15,7 +15,6 @@ struct Run {
   std::string extension;                 // --CONVERSION, one of the output extensions
   const OutputFormat* format = nullptr;  // its row
   int32_t targetBpp = 0;                 // the format's depth setting; 0 = chosen for each file
-  int32_t saveFlags = 0;                 // FreeImage save flags of the output format
   std::string tempFolder;  // private folder (ending in "/") for intermediate files
   int32_t converterDeadlineMs = kConverterDeadlineMs;
   bool debug = false;      // -d: the decoders' accounts go to standard error too

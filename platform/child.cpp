@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "platform/descriptor.h"
+#include "platform/ending_state.h"
 
 using Clock = std::chrono::steady_clock;
 
@@ -53,4 +54,37 @@ ChildEnd EndChildGroup(int pid, Clock::time_point deadline) {
     }
   }
   return end;
+}
+
+int StartWatchedChild(const std::function<int()>& start, ChildKind kind) {
+  EndingState& state = State();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  const int pid = start();
+  if (pid > 0) state.children.push_back({pid, kind});
+  return pid;
+}
+
+void ForgetChild(int pid) {
+  EndingState& state = State();
+  std::lock_guard<std::mutex> lock(state.mutex);
+  std::erase_if(state.children, [pid](const WatchedChild& child) { return child.pid == pid; });
+}
+
+void RestoreSignalsInChild() {
+  sigset_t none;
+  sigemptyset(&none);
+  pthread_sigmask(SIG_SETMASK, &none, nullptr);
+}
+
+void PrepareSpawnSignals(posix_spawnattr_t* attributes, short& flags) {
+  // A program inherits the blocked mask across exec: it must be able to die of a signal.
+  sigset_t none;
+  sigemptyset(&none);
+  posix_spawnattr_setsigmask(attributes, &none);
+  // SIGPIPE is ignored here for our own sake; the program gets its usual default.
+  sigset_t standard;
+  sigemptyset(&standard);
+  sigaddset(&standard, SIGPIPE);
+  posix_spawnattr_setsigdefault(attributes, &standard);
+  flags |= POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
 }

@@ -8,12 +8,7 @@
 #include <chrono>
 #include <functional>
 
-// How the end of the run ends a child.
-enum class ChildKind {
-  Group,   // leads a process group of its own: the whole group is killed at once
-  Worker,  // a worker process of this program, in its group: asked to end (SIGTERM) so that it
-           // ends its own children and removes its own files, and killed if it has not soon
-};
+#include "platform/ending_state.h"  // ChildKind
 
 // Starts a child with start(), which returns its pid (or -1), while no end can begin, and
 // registers it in the same step. Returns what start() returned.

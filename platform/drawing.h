@@ -7,10 +7,8 @@
 #include <string>
 #include <vector>
 
-// A colour with straight (not premultiplied) alpha.
-struct Rgba {
-  uint8_t red = 0, green = 0, blue = 0, alpha = 255;
-};
+#include "platform/colour.h"
+#include "platform/font_request.h"
 
 struct Point {
   int x = 0, y = 0;
@@ -80,12 +78,6 @@ bool FillSurface(Surface& surface, Rgba color);
 // Blends `source` over `target` with its top-left corner at (x, y), every source alpha
 // multiplied by opacity / 255 (opacity is clamped to 0..255).
 bool PaintSurface(Surface& target, Surface& source, int x, int y, int opacity);
-
-struct FontRequest {
-  std::string family;  // substituted by fontconfig when not installed
-  double pixelSize = 0;  // character height in pixels (a fraction for the PICT decoder's text)
-  bool bold = false, italic = false, underline = false, strikeout = false;
-};
 
 struct FontState;
 struct FontStateDeleter {

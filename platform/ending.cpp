@@ -4,14 +4,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
 #include <mutex>
 #include <thread>
 #include <utility>
 #include <vector>
 
-#include "platform/child.h"
+#include "platform/ending_state.h"
 
 namespace {
 
@@ -21,32 +20,8 @@ constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 // is killed; the whole end stays well within two seconds.
 constexpr auto kWorkerGrace = std::chrono::milliseconds(1500);
 
-struct WatchedChild {
-  int pid;
-  ChildKind kind;
-};
-
-// What the end undoes. The mutex is taken for good by the watching thread when the end begins.
-struct EndingState {
-  std::mutex mutex;
-  uint64_t nextId = 1;
-  std::vector<std::pair<uint64_t, std::function<void()>>> actions;
-  std::vector<WatchedChild> children;
-};
-
-std::atomic<EndingState*> gEnding{nullptr};
 // The signals the watch of this process waits for.
 sigset_t gWatched;
-
-EndingState& State() {
-  EndingState* state = gEnding.load();
-  if (state) return *state;
-  // Without StartEndingWatch (the tests' own processes) the first user makes it.
-  auto* made = new EndingState;
-  if (gEnding.compare_exchange_strong(state, made)) return *made;
-  delete made;
-  return *state;
-}
 
 bool HasExited(int pid) {
   siginfo_t info{};
@@ -102,9 +77,7 @@ void WatchForEnding(sigset_t signals) {
 }  // namespace
 
 void StartEndingWatch() {
-  // A fresh record: in a forked worker the parent's is a copy that the fork may have caught
-  // locked, and nothing in it is the worker's to undo.
-  gEnding.store(new EndingState);
+  StartFreshState();
   sigset_t signals;
   sigemptyset(&signals);
   for (const int signal : kEndingSignals) {
@@ -162,37 +135,4 @@ void EndingAction::Disarm() {
   std::lock_guard<std::mutex> lock(state.mutex);
   std::erase_if(state.actions, [this](const auto& action) { return action.first == id_; });
   id_ = 0;
-}
-
-int StartWatchedChild(const std::function<int()>& start, ChildKind kind) {
-  EndingState& state = State();
-  std::lock_guard<std::mutex> lock(state.mutex);
-  const int pid = start();
-  if (pid > 0) state.children.push_back({pid, kind});
-  return pid;
-}
-
-void ForgetChild(int pid) {
-  EndingState& state = State();
-  std::lock_guard<std::mutex> lock(state.mutex);
-  std::erase_if(state.children, [pid](const WatchedChild& child) { return child.pid == pid; });
-}
-
-void RestoreSignalsInChild() {
-  sigset_t none;
-  sigemptyset(&none);
-  pthread_sigmask(SIG_SETMASK, &none, nullptr);
-}
-
-void PrepareSpawnSignals(posix_spawnattr_t* attributes, short& flags) {
-  // A program inherits the blocked mask across exec: it must be able to die of a signal.
-  sigset_t none;
-  sigemptyset(&none);
-  posix_spawnattr_setsigmask(attributes, &none);
-  // SIGPIPE is ignored here for our own sake; the program gets its usual default.
-  sigset_t standard;
-  sigemptyset(&standard);
-  sigaddset(&standard, SIGPIPE);
-  posix_spawnattr_setsigdefault(attributes, &standard);
-  flags |= POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
 }

@@ -8,7 +8,7 @@
 
 #include <memory>
 
-#include "platform/drawing.h"  // FontRequest
+#include "platform/font_request.h"
 
 struct PangoDescriptionFree {
   void operator()(PangoFontDescription* description) const {

@@ -39,7 +39,7 @@ std::optional<std::string> ReadMessage(int fd) {
 }
 
 [[noreturn]] void RunWorker(int parent, int tasks, int results,
-                            const std::function<void(WorkerChannel&)>& serve) {
+                            const std::function<bool(WorkerChannel&)>& serve) {
   // Its own watch, before anything else: the signals are still blocked from the parent.
   StartEndingWatch();
   prctl(PR_SET_PDEATHSIG, SIGTERM);
@@ -54,9 +54,9 @@ std::optional<std::string> ReadMessage(int fd) {
   if (close_range(kResultFd + 1, UINT_MAX, 0) != 0)
     for (int fd = kResultFd + 1; fd < 4096; ++fd) close(fd);
   WorkerChannel channel(kTaskFd, kResultFd);
-  serve(channel);
+  const bool served = serve(channel);
   // _exit: the parent's objects copied into this process are not this process's to finish.
-  _exit(0);
+  _exit(served ? 0 : 1);
 }
 
 }  // namespace
@@ -67,16 +67,16 @@ bool WorkerChannel::SendResult(const std::string& fields, const std::string& bul
   return WriteMessage(results_, fields) && WriteMessage(results_, bulk);
 }
 
-std::optional<WorkerProcess> WorkerProcess::Start(const std::function<void(WorkerChannel&)>& serve,
-                                                  std::string& error) {
+std::optional<WorkerProcess> WorkerProcess::Start(const std::function<bool(WorkerChannel&)>& serve,
+                                                  std::string& message) {
   int tasks[2], results[2];
   if (pipe2(tasks, O_CLOEXEC) != 0) {
-    error = std::strerror(errno);
+    message = std::strerror(errno);
     return std::nullopt;
   }
   UniqueFd taskRead(tasks[0]), taskWrite(tasks[1]);
   if (pipe2(results, O_CLOEXEC) != 0) {
-    error = std::strerror(errno);
+    message = std::strerror(errno);
     return std::nullopt;
   }
   UniqueFd resultRead(results[0]), resultWrite(results[1]);
@@ -89,7 +89,7 @@ std::optional<WorkerProcess> WorkerProcess::Start(const std::function<void(Worke
       },
       ChildKind::Worker);
   if (pid < 0) {
-    error = std::strerror(errno);
+    message = std::strerror(errno);
     return std::nullopt;
   }
   return WorkerProcess(pid, taskWrite.Release(), resultRead.Release());

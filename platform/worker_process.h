@@ -35,12 +35,12 @@ struct WorkerEnd {
 // The parent's side of one worker. Not copyable; the destructor stops the worker as Stop does.
 class WorkerProcess {
  public:
-  // Forks a worker that runs serve and then ends (with status 0) without returning here. The
-  // worker watches for ending signals itself, ends when this program ends, and holds no
-  // descriptor of this program's but its standard streams and its two pipes. Nothing (and the
-  // reason in error) when it cannot be started.
-  static std::optional<WorkerProcess> Start(const std::function<void(WorkerChannel&)>& serve,
-                                            std::string& error);
+  // Forks a worker that runs serve and then ends, with status 0 when serve returned true and 1
+  // otherwise, without returning here. The worker watches for ending signals itself, ends when
+  // this program ends, and holds no descriptor of this program's but its standard streams and
+  // its two pipes. Nothing (and the reason in message) when it cannot be started.
+  static std::optional<WorkerProcess> Start(const std::function<bool(WorkerChannel&)>& serve,
+                                            std::string& message);
   WorkerProcess(WorkerProcess&& other) noexcept;
   WorkerProcess& operator=(WorkerProcess&& other) noexcept;
   ~WorkerProcess();

@@ -1,6 +1,7 @@
 #include "settings/colour_text.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "platform/text.h"
@@ -25,4 +26,13 @@ Rgba ParseColor(std::string_view text, int alpha) {
   color.green = ReadPair(characters[2], characters[3]);
   color.blue = ReadPair(characters[4], characters[5]);
   return color;
+}
+
+ColourText::ColourText(std::string text)
+    : text_(std::move(text)), colour_(ParseColor(text_, 255)) {}
+
+Rgba ColourText::WithAlpha(int alpha) const {
+  Rgba colour = colour_;
+  colour.alpha = static_cast<uint8_t>(std::clamp(alpha, 0, 255));
+  return colour;
 }

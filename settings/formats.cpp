@@ -1,17 +1,10 @@
 #include "settings/formats.h"
 
-#include <FreeImage.h>
-#include <IL/il.h>
-
 #include <algorithm>
 
 #include "platform/text.h"
-#include "settings/keywords.h"
-#include "settings/settings.h"
 
 namespace {
-
-using O = OutputFormatSettings;
 
 // Allowed depths, ascending.
 constexpr int k1To32[] = {1, 4, 8, 16, 24, 32};
@@ -29,134 +22,52 @@ constexpr int k24[] = {24};
 constexpr int k32[] = {32};
 constexpr int k96[] = {96};
 
-// Compression keywords and flags, by the code of the shared compression keyword table.
-constexpr Compression kBmpCompressions[] = {{"none", 0}, {"rle", BMP_SAVE_RLE}};
-constexpr Compression kTgaCompressions[] = {{"none", 0}, {"rle", TARGA_SAVE_RLE}};
-constexpr Compression kExrCompressions[] = {
-    {"none", EXR_NONE}, {"zip", EXR_ZIP}, {"piz", EXR_PIZ}, {"pxr24", EXR_PXR24}, {"b44", EXR_B44}};
-constexpr Compression kPngCompressions[] = {{"none", PNG_Z_NO_COMPRESSION},
-                                            {"zlib1", PNG_Z_BEST_SPEED},
-                                            {"zlib6", PNG_Z_DEFAULT_COMPRESSION},
-                                            {"zlib9", PNG_Z_BEST_COMPRESSION}};
-constexpr Compression kTiffCompressions[] = {{"none", TIFF_NONE},
-                                             {"ccittfax3", TIFF_CCITTFAX3},
-                                             {"ccittfax4", TIFF_CCITTFAX4},
-                                             {"packbits", TIFF_PACKBITS},
-                                             {"deflate", TIFF_DEFLATE},
-                                             {"adobedeflate", TIFF_ADOBE_DEFLATE},
-                                             {"lzw", TIFF_LZW},
-                                             {"jpeg", TIFF_JPEG},
-                                             {"logluv", TIFF_LOGLUV}};
-
-// By JpgChroma and JpgSaveAs code.
-constexpr int kJpgChromaFlags[] = {JPEG_SUBSAMPLING_444, JPEG_SUBSAMPLING_422, JPEG_SUBSAMPLING_420,
-                                   JPEG_SUBSAMPLING_411};
-constexpr int kJpgSaveAsFlags[] = {0, JPEG_BASELINE, JPEG_OPTIMIZE, JPEG_PROGRESSIVE};
-
-// The entry of table at code; T{} for a code past its end.
-template <typename T>
-T AtCode(std::span<const T> table, int code) {
-  if (code < 0 || static_cast<size_t>(code) >= table.size()) return T{};
-  return table[static_cast<size_t>(code)];
-}
-
-int JpgFlags(const O& o) {
-  return o.jpgQuality | AtCode<int>(kJpgChromaFlags, Code(o.jpgChroma)) |
-         AtCode<int>(kJpgSaveAsFlags, Code(o.jpgSaveAs));
-}
-int PngFlags(const O& o) { return o.pngInterlaced ? PNG_INTERLACED : 0; }
-int TiffFlags(const O& o) { return o.tiffColorModel == TiffColorModel::Cmyk ? TIFF_CMYK : 0; }
-int JxrFlags(const O&) { return JXR_LOSSLESS; }
-int WebpFlags(const O&) { return WEBP_LOSSLESS; }
+// Compression keywords, by the code of the shared compression keyword table.
+constexpr std::string_view kBmpCompressions[] = {"none", "rle"};
+constexpr std::string_view kTgaCompressions[] = {"none", "rle"};
+constexpr std::string_view kExrCompressions[] = {"none", "zip", "piz", "pxr24", "b44"};
+constexpr std::string_view kPngCompressions[] = {"none", "zlib1", "zlib6", "zlib9"};
+constexpr std::string_view kTiffCompressions[] = {"none",     "ccittfax3", "ccittfax4",
+                                                  "packbits", "deflate",   "adobedeflate",
+                                                  "lzw",      "jpeg",      "logluv"};
 
 }  // namespace
 
 const OutputFormat kOutputFormats[kOutputFormatCount] = {
-    {.extension = "bmp",
-     .formatId = FIF_BMP,
-     .depths = k1To32,
-     .writer = Writer::Bmp,
-     .compressionSetting = &O::bmpCompression,
-     .compressions = kBmpCompressions},
-    {.extension = "dds",
-     .formatId = IL_DDS,
-     .depths = k32,
-     .writer = Writer::Devil,
-     .mipmaps = true},
-    {.extension = "exr",
-     .formatId = FIF_EXR,
-     .depths = k96,
-     .compressionSetting = &O::exrCompression,
-     .compressions = kExrCompressions},
-    {.extension = "gif", .formatId = FIF_GIF, .depths = k8},
-    {.extension = "hdr", .formatId = FIF_HDR, .depths = k96},
+    {.extension = "bmp", .depths = k1To32, .writer = Writer::Bmp, .compressions = kBmpCompressions},
+    {.extension = "dds", .depths = k32, .writer = Writer::Devil, .mipmaps = true},
+    {.extension = "exr", .depths = k96, .compressions = kExrCompressions},
+    {.extension = "gif", .depths = k8},
+    {.extension = "hdr", .depths = k96},
     // FreeImage writes square icons of 16 to 256 pixels only.
-    {.extension = "ico",
-     .formatId = FIF_ICO,
-     .depths = k1To32,
-     .sixteenBits = SixteenBits::Rgb555,
-     .preparation = Preparation::Rgb555,
-     .squareLimit = 128},
+    {.extension = "ico", .depths = k1To32, .sixteenBits = SixteenBits::Rgb555, .squareLimit = 128},
     // Formats that store no palette take 8 bits as grey levels.
-    {.extension = "j2k", .formatId = FIF_J2K, .depths = kJpeg2000, .eightBits = EightBits::Grey},
-    {.extension = "jng", .formatId = FIF_JNG, .depths = k24And32},
-    {.extension = "jp2", .formatId = FIF_JP2, .depths = kJpeg2000, .eightBits = EightBits::Grey},
-    {.extension = "jpg",
-     .formatId = FIF_JPEG,
-     .depths = k8And24,
-     .eightBits = EightBits::Grey,
-     .optionFlags = JpgFlags},
+    {.extension = "j2k", .depths = kJpeg2000, .eightBits = EightBits::Grey},
+    {.extension = "jng", .depths = k24And32},
+    {.extension = "jp2", .depths = kJpeg2000, .eightBits = EightBits::Grey},
+    {.extension = "jpg", .depths = k8And24, .eightBits = EightBits::Grey},
     // This FreeImage claims JPEG XR but every save fails: jxrlib's encoder writes it.
     {.extension = "jxr",
-     .formatId = FIF_JXR,
      .depths = kJxr,
      .writer = Writer::JxrEncoder,
-     .eightBits = EightBits::Grey,
-     .optionFlags = JxrFlags},
-    {.extension = "pbm",
-     .formatId = FIF_PBM,
-     .depths = k1,
-     .preparation = Preparation::BlackSetBits,
-     .allowedDepthsOnly = true},
-    {.extension = "pcx", .formatId = IL_PCX, .depths = k24, .writer = Writer::Devil},
-    // PFM stores the bottom row first; FreeImage's plugin writes its top row first.
-    {.extension = "pfm",
-     .formatId = FIF_PFM,
-     .depths = k96,
-     .preparation = Preparation::UpsideDown},
+     .eightBits = EightBits::Grey},
+    {.extension = "pbm", .depths = k1},
+    {.extension = "pcx", .depths = k24, .writer = Writer::Devil},
+    {.extension = "pfm", .depths = k96},
     // PGM samples are grey levels by definition: quantised palette indices would be a
     // meaningless picture there.
-    {.extension = "pgm",
-     .formatId = FIF_PGM,
-     .depths = k8,
-     .eightBits = EightBits::Grey,
-     .preparation = Preparation::GreyLevels,
-     .allowedDepthsOnly = true},
-    {.extension = "png",
-     .formatId = FIF_PNG,
-     .depths = kPng,
-     .compressionSetting = &O::pngCompression,
-     .compressions = kPngCompressions,
-     .optionFlags = PngFlags},
-    {.extension = "ppm", .formatId = FIF_PPM, .depths = k24And48, .allowedDepthsOnly = true},
-    {.extension = "psd", .formatId = IL_PSD, .depths = k32, .writer = Writer::Devil},
+    {.extension = "pgm", .depths = k8, .eightBits = EightBits::Grey},
+    {.extension = "png", .depths = kPng, .writer = Writer::Png, .compressions = kPngCompressions},
+    {.extension = "ppm", .depths = k24And48},
+    {.extension = "psd", .depths = k32, .writer = Writer::Devil},
     {.extension = "tga",
-     .formatId = FIF_TARGA,
      .depths = kTarga,
      .sixteenBits = SixteenBits::Rgb555,
-     .preparation = Preparation::Rgb555,
-     .compressionSetting = &O::tgaCompression,
      .compressions = kTgaCompressions},
-    {.extension = "tiff",
-     .formatId = FIF_TIFF,
-     .depths = k1To96,
-     .preparation = Preparation::CmykWhenAsked,
-     .compressionSetting = &O::tiffCompression,
-     .compressions = kTiffCompressions,
-     .optionFlags = TiffFlags},
-    {.extension = "wbmp", .formatId = FIF_WBMP, .depths = k1},
-    {.extension = "webp", .formatId = FIF_WEBP, .depths = k24And32, .optionFlags = WebpFlags},
-    {.extension = "xpm", .formatId = FIF_XPM, .depths = k24},
+    {.extension = "tiff", .depths = k1To96, .compressions = kTiffCompressions},
+    {.extension = "wbmp", .depths = k1},
+    {.extension = "webp", .depths = k24And32},
+    {.extension = "xpm", .depths = k24},
 };
 
 const InputFormat kInputFormats[79] = {
@@ -206,15 +117,8 @@ int AutomaticDepth(const OutputFormat& format, int depth) {
 }
 
 std::string CompressionKeyword(const OutputFormat& format, int code) {
-  return std::string(AtCode(format.compressions, code).keyword);
-}
-
-int SaveFlags(const OutputFormat& format, const OutputFormatSettings& output) {
-  int flags = 0;
-  if (format.compressionSetting)
-    flags |= AtCode(format.compressions, output.*format.compressionSetting).flag;
-  if (format.optionFlags) flags |= format.optionFlags(output);
-  return flags;
+  if (code < 0 || static_cast<size_t>(code) >= format.compressions.size()) return {};
+  return std::string(format.compressions[static_cast<size_t>(code)]);
 }
 
 std::vector<std::string> DeriveAcceptedInputExtensions() {

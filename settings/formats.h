@@ -1,5 +1,6 @@
-// settings/formats.h: the output format registry, one row per format holding everything the
-// program knows about it, and the input format registry (79 extensions in 16 families).
+// settings/formats.h: the output format registry, one row per format holding what the options,
+// the steps and the documentation know of it (its writer knows what its library needs), and
+// the input format registry (79 extensions in 16 families).
 #pragma once
 
 #include <cstddef>
@@ -10,52 +11,29 @@
 #include <string_view>
 #include <vector>
 
-struct OutputFormatSettings;
-
 inline constexpr size_t kOutputFormatCount = 23;
 
-// The writer of the file: FreeImage, FreeImage with our own colour table for the 8-bit BMPs
-// that ask for the exact one, DevIL, or jxrlib's encoder.
-enum class Writer { FreeImage, Bmp, Devil, JxrEncoder };
+// The writer of the file: FreeImage; FreeImage with our own colour table for the 8-bit BMPs
+// that ask for the exact one; libpng for the PNG files that store their pixels (FreeImage for
+// compressed ones); DevIL; or jxrlib's encoder. Each writer knows what its library needs for
+// its formats (pipeline/).
+enum class Writer { FreeImage, Bmp, Png, Devil, JxrEncoder };
 
 // What the depth step makes of a picture brought to 8 or to 16 bits.
 enum class EightBits { Palette, Grey };  // a Wu-quantised 256-colour palette, or grey levels
 enum class SixteenBits { Rgb565, Rgb555 };
 
-// What the FreeImage writer does to a picture before it hands it over.
-enum class Preparation {
-  None,
-  BlackSetBits,   // 1-bit pictures with a set bit for black, as in PBM
-  GreyLevels,     // 8-bit palette pictures as grey levels
-  Rgb555,         // 16-bit pictures as 5-5-5
-  CmykWhenAsked,  // 24-, 32- and 48-bit pictures as CMYK values when the flags hold TIFF_CMYK
-  UpsideDown,     // turned over top to bottom, for a plugin that writes its rows the wrong way
-};
-
-// A compression keyword of one format, at the code the shared keyword table gives it.
-struct Compression {
-  std::string_view keyword;  // as the debug echo shows it
-  int flag;                  // the FreeImage save flag
-};
-
 struct OutputFormat {
   std::string_view extension;   // lower case, the registry key
-  int formatId;                 // FREE_IMAGE_FORMAT, or a DevIL type for psd, dds, pcx
   std::span<const int> depths;  // the allowed depths, ascending; 0 (automatic) is always allowed
   Writer writer = Writer::FreeImage;
   EightBits eightBits = EightBits::Palette;
   SixteenBits sixteenBits = SixteenBits::Rgb565;
-  Preparation preparation = Preparation::None;
-  // FreeImage writes whichever Netpbm kind a picture is under all three names, so only the
-  // allowed depths may reach it.
-  bool allowedDepthsOnly = false;
-  bool mipmaps = false;  // DevIL adds the full mipmap chain
+  bool mipmaps = false;  // the file holds the full mipmap chain
   int squareLimit = 0;   // larger pictures become exactly this size square; 0: no limit
-  // The compression setting and its keywords, by code; none for most formats.
-  int32_t OutputFormatSettings::*compressionSetting = nullptr;
-  std::span<const Compression> compressions = {};
-  // The save flags of the other options, and the flags the format always has.
-  int (*optionFlags)(const OutputFormatSettings&) = nullptr;
+  // The format's compression keywords by the code of the shared compression table, as the debug
+  // echo shows them; empty for the formats without a compression option.
+  std::span<const std::string_view> compressions = {};
 };
 
 // The 23 formats in their fixed order; entry 0 (bmp) is the default output extension.
@@ -79,10 +57,6 @@ int AutomaticDepth(const OutputFormat& format, int depth);
 // The keyword of the format's compression code as the debug echo shows it ("rle" for bmp 1,
 // "zlib1" for png 1); empty when the format has no compression of that code.
 std::string CompressionKeyword(const OutputFormat& format, int code);
-
-// The FreeImage save-flag word of the format with these output settings; 0 for formats without
-// options (0 is also PNM_DEFAULT, the binary form of pbm, pgm and ppm).
-int SaveFlags(const OutputFormat& format, const OutputFormatSettings& output);
 
 struct InputFormat {
   std::string_view extension;  // lower case, the registry key

@@ -29,7 +29,8 @@ constexpr OptionRow kInputOutput[] = {
      .valueName = "INPUT",
      .help = "What to convert: a PICT file (.pic, .pict, .pct), a list file (.txt or .lst, one "
              "file or folder a line) or a folder, whose whole tree is converted. A name with an "
-             "extension is a file, one without is a folder."},
+             "extension is a file, one without is a folder.",
+     .usage = {UsageGroup::Basic, 1, "FILE", "Set input file/list/folder"}},
     {.name = "--OUTPUT",
      .shortName = "-O",
      .kind = K::Path,
@@ -37,7 +38,8 @@ constexpr OptionRow kInputOutput[] = {
      .place = kCommandLine,
      .valueName = "FOLDER",
      .defaultText = "the folder of the input",
-     .help = "The folder the converted pictures go to. It must exist; it is never created."},
+     .help = "The folder the converted pictures go to. It must exist; it is never created.",
+     .usage = {UsageGroup::Basic, 2, "PATH", "Set output folder"}},
     {.name = "--CONVERSION",
      .shortName = "-C",
      .kind = K::Extension,
@@ -46,7 +48,8 @@ constexpr OptionRow kInputOutput[] = {
      .valueName = "FORMAT",
      .defaultText = "bmp",
      .help = "The output format, one of the 23 lower-case extensions under OUTPUT FORMATS "
-             "(letter case counts: `JPG` is refused)."},
+             "(letter case counts: `JPG` is refused).",
+     .usage = {UsageGroup::Basic, 3, "STR", "Set output extension, STR = (jpg | bmp | ...)"}},
 };
 
 constexpr OptionRow kRunning[] = {
@@ -56,23 +59,27 @@ constexpr OptionRow kRunning[] = {
      .action = PassAction::Profile,
      .valueName = "FILE",
      .help = "Applies the options of a profile file (see PROFILES) at this place among the "
-             "options: earlier options may be overwritten by it, later ones overwrite it."},
+             "options: earlier options may be overwritten by it, later ones overwrite it.",
+     .usage = {UsageGroup::Advanced, 11, "FILE", "Set configuration file with required settings"}},
     {.name = "--QUIET",
      .shortName = "-Q",
      .place = kCommandLine,
      .action = PassAction::Quiet,
-     .help = "Prints no banner and no status lines; errors and the debug lines still appear."},
+     .help = "Prints no banner and no status lines; errors and the debug lines still appear.",
+     .usage = {UsageGroup::Other, 1, {}, "Don't print status messages to stdout"}},
     {.name = "--DEBUG",
      .shortName = "-D",
      .place = kCommandLine,
      .action = PassAction::Debug,
      .help = "Prints every effective setting before the conversion and, for each file, its "
-             "input, its output and `OK` or `Not OK`."},
+             "input, its output and `OK` or `Not OK`.",
+     .usage = {UsageGroup::Other, 2, {}, "Print debug information to stdout"}},
     {.name = "--PAUSE",
      .shortName = "-P",
      .place = kCommandLine,
      .action = PassAction::Pause,
-     .help = "Waits for a key before the program ends."},
+     .help = "Waits for a key before the program ends.",
+     .usage = {UsageGroup::Other, 3, {}, "Pause at exit"}},
     {.name = "--EXIT-STATUS",
      .place = kCommandLine,
      .action = PassAction::ExitStatus,
@@ -193,7 +200,8 @@ constexpr OptionRow kGeometry[] = {
      .check = {CheckKind::NotZero, 0, 0, "Error: Invalid width value"},
      .unit = "pixels, or percent with `--width-unit=percent`",
      .help = "Resizes the picture to this width. Resizing needs both `--width` and `--height`, "
-             "neither of them 0."},
+             "neither of them 0.",
+     .usage = {UsageGroup::Advanced, 1, "NUM", "Set output image width"}},
     {.name = "--WIDTH-UNIT",
      .kind = K::Keyword,
      .table = kSizeUnitTable,
@@ -206,7 +214,8 @@ constexpr OptionRow kGeometry[] = {
      .echo = {"Height: ", Shown::WithStep, S::Resize, "--HEIGHT-UNIT", " "},
      .check = {CheckKind::NotZero, 0, 0, "Error: Invalid height value"},
      .unit = "pixels, or percent with `--height-unit=percent`",
-     .help = "Resizes the picture to this height."},
+     .help = "Resizes the picture to this height.",
+     .usage = {UsageGroup::Advanced, 2, "NUM", "Set output image height"}},
     {.name = "--HEIGHT-UNIT",
      .kind = K::Keyword,
      .table = kSizeUnitTable,
@@ -233,11 +242,13 @@ constexpr OptionRow kGeometry[] = {
     {.name = "--FLIP-HORIZONTAL",
      .field = [](auto& s, auto&) { return &s.flip.horizontal; },
      .echo = {"Flip Horizontal: ", Shown::Always},
-     .help = "Mirrors the picture left to right."},
+     .help = "Mirrors the picture left to right.",
+     .usage = {UsageGroup::Advanced, 4, {}, "Flip output image horizontally"}},
     {.name = "--FLIP-VERTICAL",
      .field = [](auto& s, auto&) { return &s.flip.vertical; },
      .echo = {"Flip Vertical: ", Shown::Always},
-     .help = "Turns the picture upside down."},
+     .help = "Turns the picture upside down.",
+     .usage = {UsageGroup::Advanced, 5, {}, "Flip output image vertically"}},
 };
 
 constexpr OptionRow kColourRows[] = {
@@ -248,7 +259,8 @@ constexpr OptionRow kColourRows[] = {
      .echo = {"Brightness: ", Shown::WithStep, S::ColorCorrection},
      .check = {CheckKind::Within, -100, 100, "Error: Invalid brightness value"},
      .unit = "percent",
-     .help = "Makes the picture brighter (above 0) or darker (below 0)."},
+     .help = "Makes the picture brighter (above 0) or darker (below 0).",
+     .usage = {UsageGroup::Advanced, 6, "NUM", "Set output image brightness"}},
     {.name = "--CONTRAST",
      .kind = K::Integer,
      .field = [](auto& s, auto&) { return &s.color.contrast; },
@@ -256,7 +268,8 @@ constexpr OptionRow kColourRows[] = {
      .echo = {"Contrast: ", Shown::WithStep, S::ColorCorrection},
      .check = {CheckKind::Within, -100, 100, "Error: Invalid contrast value"},
      .unit = "percent",
-     .help = "Raises (above 0) or lowers (below 0) the contrast."},
+     .help = "Raises (above 0) or lowers (below 0) the contrast.",
+     .usage = {UsageGroup::Advanced, 7, "NUM", "Set output image contrast"}},
     {.name = "--GAMMA",
      .kind = K::Decimal,
      .field = [](auto& s, auto&) { return &s.color.gamma; },
@@ -264,16 +277,19 @@ constexpr OptionRow kColourRows[] = {
      .echo = {"Gamma: ", Shown::WithStep, S::ColorCorrection},
      .check = {CheckKind::Within, 0.01, 9.99, "Error: Invalid gamma value"},
      .help = "Gamma correction: above 1 brightens the middle tones, below 1 darkens them. "
-             "A point separates the decimals."},
+             "A point separates the decimals.",
+     .usage = {UsageGroup::Advanced, 8, "NUM", "Set output image gamma"}},
     {.name = "--INVERT",
      .field = [](auto& s, auto&) { return &s.color.invert; },
      .step = S::ColorCorrection,
      .echo = {"Invert: ", Shown::WithStep, S::ColorCorrection},
-     .help = "Makes a negative of the picture."},
+     .help = "Makes a negative of the picture.",
+     .usage = {UsageGroup::Advanced, 9, {}, "Invert output image"}},
     {.name = "--GREYSCALE",
      .field = [](auto& s, auto&) { return &s.color.greyscale; },
      .echo = {"Greyscale: ", Shown::Always},
-     .help = "Turns the picture into grey levels."},
+     .help = "Turns the picture into grey levels.",
+     .usage = {UsageGroup::Advanced, 10, {}, "Greyscale output image"}},
     {.name = "--THRESHOLD",
      .kind = K::Integer,
      .field = [](auto& s, auto&) { return &s.color.thresholdLevel; },
@@ -547,7 +563,8 @@ constexpr OptionRow kNaming[] = {
      .echo = {"Filename Mask: ", Shown::Always},
      .valueName = "MASK",
      .help = "The name of each output file, with the tokens of FILENAME MASKS; the rest of the "
-             "mask is lower-cased."},
+             "mask is lower-cased.",
+     .usage = {UsageGroup::Advanced, 3, "STR", "Define output filename format"}},
     {.name = "--FILE-TIMESTAMP",
      .kind = K::Keyword,
      .table = kTimestampTable,
@@ -727,7 +744,7 @@ std::string ValueText(const OptionRow& row, const FieldValue& value) {
   if (const auto* number = std::get_if<int32_t>(&value)) {
     if (row.table == kCompressionTable)
       return CompressionKeyword(*FindOutputFormat(row.format), *number);
-    if (row.table >= 0) return KeywordText(row.table, *number);
+    if (row.table != kNoKeywordTable) return KeywordText(row.table, *number);
     return std::to_string(*number);
   }
   if (const auto* flag = std::get_if<bool>(&value)) return *flag ? "1" : "0";

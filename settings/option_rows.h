@@ -14,6 +14,7 @@
 #include <type_traits>
 #include <variant>
 
+#include "settings/keywords.h"
 #include "settings/settings.h"
 
 // How an option's value is read.
@@ -96,7 +97,9 @@ class FieldRef {
 
   template <typename T>
   static FieldValue ValueOf(const T& field) {
-    if constexpr (std::is_enum_v<T>) {
+    if constexpr (std::is_same_v<T, ColourText>) {
+      return field.text();
+    } else if constexpr (std::is_enum_v<T>) {
       return static_cast<int32_t>(field);
     } else if constexpr (std::is_same_v<T, std::optional<int32_t>>) {
       return field ? FieldValue(*field) : FieldValue();
@@ -113,7 +116,7 @@ class FieldRef {
       field = static_cast<T>(value.number);
     } else if constexpr (std::is_same_v<T, float>) {
       field = value.decimal;
-    } else if constexpr (std::is_same_v<T, std::string>) {
+    } else if constexpr (std::is_same_v<T, std::string> || std::is_same_v<T, ColourText>) {
       field = value.text;
     } else {
       field = value.number;  // int32_t, std::optional<int32_t>
@@ -169,11 +172,22 @@ struct Check {
   bool afterGroup = false;      // after every line of its group, not right after its own
 };
 
+// The groups of the short usage text of --help, in its order.
+enum class UsageGroup { None, Basic, Advanced, Other };
+
+// An option's line in the short usage text of --help.
+struct Usage {
+  UsageGroup group = UsageGroup::None;  // None: the option has no line there
+  int place = 0;                        // its place in the group, from 1
+  std::string_view value = {};          // the value's name there ("NUM"); empty for a flag
+  std::string_view text = {};  // what it does; a NUM's range follows when the row checks one
+};
+
 struct OptionRow {
   std::string_view name;            // "--BRIGHTNESS"; empty for a setting no option names
   std::string_view shortName = {};  // "-I"; empty when there is none
   OptionKind kind = OptionKind::Flag;
-  int table = -1;                  // the keyword table of a Keyword option
+  KeywordTableId table = kNoKeywordTable;  // the keyword table of a Keyword option
   FieldRef field = {};             // where the value goes; none for the pass's own options
   StepFlag step = StepFlag::None;  // the step the option switches on
   OptionPlace place = OptionPlace::Anywhere;
@@ -186,6 +200,7 @@ struct OptionRow {
   std::string_view unit = {};         // "pixels", "degrees", ...
   std::string_view defaultText = {};  // the default in words where the records' value says none
   std::string_view help = {};         // one or two sentences for the documentation
+  Usage usage = {};                   // its line in the usage text of --help, if any
 };
 
 // A group of options as the documentation presents them; the debug echo follows the same order.

@@ -3,13 +3,15 @@
 #include "platform/clock.h"
 #include "platform/files.h"
 
-void SetDefaultSettings(bool commandLine) {
-  gSettings = ConversionSettings{};
-  gSettings.resize.keepAspectRatio = !commandLine;
-  gSettings.naming.customTimestamp = static_cast<int32_t>(LocalNowSeconds());
+ConversionSettings DefaultSettings(bool commandLine) {
+  ConversionSettings settings;
+  settings.resize.keepAspectRatio = !commandLine;
+  settings.naming.customTimestamp = static_cast<int32_t>(LocalNowSeconds());
+  return settings;
 }
 
-void ResetJob() {
-  gJob = JobRecord{};
-  gJob.programFolder = ProgramFolder();
+JobRecord NewJobRecord() {
+  JobRecord job;
+  job.programFolder = ProgramFolder();
+  return job;
 }

@@ -1,6 +1,8 @@
 // settings/settings.h: the two records of a run, the Conversion settings and the job record,
-// with every default in its declaration. Keyword fields hold the codes of their keyword
-// tables (settings/keywords.h); the enums name those codes.
+// with every default in its declaration. The option pass makes them (app/options.h) and the
+// driver hands them down; nothing holds them globally. Keyword fields hold the codes of their
+// keyword tables (settings/keywords.h); the enums name those codes. Colour fields hold their
+// text and the colour read from it once (settings/colour_text.h).
 #pragma once
 
 #include <array>
@@ -8,27 +10,9 @@
 #include <optional>
 #include <string>
 
+#include "settings/colour_text.h"
 #include "settings/formats.h"
-
-enum class RotationType : int8_t { Simple = 0, Advanced = 1 };
-enum class SizeUnit : int8_t { Pixels = 0, Percent = 1 };
-enum class ResizeType : int8_t { AllImages = 0, LargeImages = 1 };
-enum class ResizeAlgorithm : int8_t {
-  Box = 0, Bilinear = 1, BSpline = 2, Bicubic = 3, CatmullRom = 4, Lanczos = 5 };
-enum class FrameKind : int8_t { None = 0, Solid = 1 };
-enum class WatermarkKind : int8_t { None = 0, Text = 1, Image = 2 };
-enum class FontStyle : int8_t { Regular = 0, Bold = 1, Italic = 2, BoldItalic = 3 };
-enum class FontEffect : int8_t { None = 0, Underline = 1, Strikethrough = 2 };
-enum class TextAlignment : int8_t { Left = 0, Center = 1, Right = 2 };
-enum class Boundary : int8_t { Image = 0, Frame = 1 };
-enum class Position : int8_t {
-  TopLeft = 0, TopCenter = 1, TopRight = 2, MiddleLeft = 3, MiddleCenter = 4,
-  MiddleRight = 5, BottomLeft = 6, BottomCenter = 7, BottomRight = 8 };
-enum class TimestampMode : int8_t { Current = 0, Original = 1, Custom = 2 };
-enum class ColorTable : int32_t { Auto = 0, Exact = 1 };
-enum class TiffColorModel : int32_t { Rgb = 0, Cmyk = 1, Lab = 2 };
-enum class JpgChroma : int32_t { None = 0, Low = 1, Medium = 2, High = 3 };
-enum class JpgSaveAs : int32_t { Standard = 0, Simple = 1, Optimized = 2, Progressive = 3 };
+#include "settings/keywords.h"
 
 // Read by nothing in this program, kept so that options and profiles accept them.
 struct InputLoadingSettings {
@@ -64,7 +48,7 @@ struct RotationSettings {
   bool enabled = false;                        // Do Image Rotation, set by --ROTATION
   RotationType type = RotationType::Simple;    // --ROTATION-TYPE
   int32_t angle = 0;                           // --ROTATION
-  std::string backColor = "000000";            // --ROTATION-BACK-COLOR
+  ColourText backColor = "000000";             // --ROTATION-BACK-COLOR
 };
 
 struct ResizeSettings {
@@ -100,10 +84,10 @@ struct FrameSettings {
   int32_t right = 0;                    // --FR-SOLID-RIGHT
   int32_t top = 0;                      // --FR-SOLID-TOP
   int32_t bottom = 0;                   // --FR-SOLID-BOTTOM
-  std::string leftColor = "000000";     // --FR-SOLID-LEFT-COLOR
-  std::string rightColor = "000000";    // --FR-SOLID-RIGHT-COLOR
-  std::string topColor = "000000";      // --FR-SOLID-TOP-COLOR
-  std::string bottomColor = "000000";   // --FR-SOLID-BOTTOM-COLOR
+  ColourText leftColor = "000000";      // --FR-SOLID-LEFT-COLOR
+  ColourText rightColor = "000000";     // --FR-SOLID-RIGHT-COLOR
+  ColourText topColor = "000000";       // --FR-SOLID-TOP-COLOR
+  ColourText bottomColor = "000000";    // --FR-SOLID-BOTTOM-COLOR
   int32_t opacity = 255;                // --FR-SOLID-OPACITY (profile key --WM-SOLID-OPACITY)
 };
 
@@ -125,14 +109,14 @@ struct TextWatermarkSettings {
   std::string font = "Arial";                   // --WM-FONT
   int32_t fontSize = 14;                        // --WM-FONT-SIZE, points
   int32_t leading = 0;                          // --WM-FONT-LEADING
-  std::string fontColor = "FFFFFF";             // --WM-FONT-COLOR
+  ColourText fontColor = "FFFFFF";              // --WM-FONT-COLOR
   FontStyle fontStyle = FontStyle::Regular;     // --WM-FONT-STYLE
   FontEffect fontEffect = FontEffect::None;     // --WM-FONT-EFFECT
   bool antialiasing = false;                    // --WM-TEXT-ANTIALIASING
   TextAlignment alignment = TextAlignment::Left;  // --WM-TEXT-ALIGNMENT
   int32_t padding = 0;                          // --WM-TEXT-PADDING
   int32_t textOpacity = 255;                    // --WM-TEXT-OPACITY
-  std::string backColor = "000000";             // --WM-BACK-COLOR
+  ColourText backColor = "000000";              // --WM-BACK-COLOR
   int32_t backOpacity = 1;                      // --WM-BACK-OPACITY (one: an almost invisible box)
   PlacementSettings placement;
 };
@@ -193,17 +177,14 @@ struct JobRecord {
   std::string output;              // --OUTPUT; the normalised output folder
   std::string conversion;          // --CONVERSION, stored unchanged
   bool inputGiven = false;         // -I/--INPUT was met
-  std::string debug;               // "DEBUG" after -D/--DEBUG
+  bool debug = false;              // -D/--DEBUG
   int32_t converterDeadlineMs = kConverterDeadlineMs;  // then the converter is stopped
   std::optional<int32_t> jobs;     // --JOBS: files converted at once; none = one per usable CPU
 };
 
-inline ConversionSettings gSettings;  // written by the option pass only
-inline JobRecord gJob;
+// The Conversion settings with every default; commandLine selects the flavour (keep-aspect-ratio
+// off). The custom timestamp takes the local time of the call.
+ConversionSettings DefaultSettings(bool commandLine);
 
-// Writes every Conversion settings field with its default; commandLine selects the flavour
-// (keep-aspect-ratio off). The custom timestamp takes the local time of the call.
-void SetDefaultSettings(bool commandLine);
-
-// Writes the job record's initial values: the program folder, everything else cleared.
-void ResetJob();
+// A job record before any option: the program folder, everything else empty.
+JobRecord NewJobRecord();

@@ -1,22 +1,22 @@
 // Input collection: folder trees, list files, the extension and size filters, duplicates.
+#include "batch/collect.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 
-#include "batch/collect.h"
 #include "platform/files.h"
-#include "settings/settings.h"
 #include "tests/support/run_program.h"
 
 namespace {
 
 class Collect : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ResetJob();
-    SetDefaultSettings(true);
-    gInputFiles.Clear();
+  // Collects the source's files into entries_; returns how many came in.
+  size_t CollectInputs(const InputSource& source) {
+    entries_ = ::CollectInputs(source);
+    return entries_.size();
   }
   void MakeFile(const std::string& relative, const std::string& content = "PICT") {
     std::filesystem::create_directories(std::filesystem::path(scratch_ / relative).parent_path());
@@ -24,17 +24,17 @@ class Collect : public ::testing::Test {
   }
   std::vector<std::string> Paths() const {
     std::vector<std::string> paths;
-    for (const InputEntry& entry : gInputFiles.entries()) paths.push_back(entry.path);
+    for (const InputEntry& entry : entries_) paths.push_back(entry.path);
     return paths;
   }
   ScratchFolder scratch_;
+  std::vector<InputEntry> entries_;
 };
 
 TEST_F(Collect, FolderAdmitsNonEmptyPictFilesOnly) {
   for (const char* name : {"a.PIC", "b.pict", "c.pct", "d.jpg", "f.pic.bak", "noext"}) MakeFile(name);
   MakeFile("e.pic", "");
-  gJob.input = scratch_.path();
-  EXPECT_EQ(CollectInputs(), 3);
+  EXPECT_EQ(CollectInputs({.folder = scratch_.path()}), 3u);
   EXPECT_EQ(Paths(), (std::vector<std::string>{scratch_ / "a.PIC", scratch_ / "b.pict",
                                                 scratch_ / "c.pct"}));
 }
@@ -43,10 +43,9 @@ TEST_F(Collect, TreesAreScannedToAnyDepthWithTheirSubfolders) {
   MakeFile("top.pic");
   MakeFile("x/y/deep.pct");
   MakeFile("x/mid.pict");
-  gJob.input = scratch_.path();
-  EXPECT_EQ(CollectInputs(), 3);
+  EXPECT_EQ(CollectInputs({.folder = scratch_.path()}), 3u);
   std::vector<std::pair<std::string, std::string>> found;
-  for (const InputEntry& entry : gInputFiles.entries())
+  for (const InputEntry& entry : entries_)
     found.emplace_back(entry.path.substr(scratch_.path().size()), entry.relativeSubfolder);
   std::sort(found.begin(), found.end());
   EXPECT_EQ(found, (std::vector<std::pair<std::string, std::string>>{
@@ -73,9 +72,8 @@ TEST_F(Collect, ListFileSkipsBlankMissingAndDuplicateLines) {
                            (scratch_ / "dir") + "\n" +             // a folder: its whole tree
                            (scratch_ / "b.pct");                    // last line, no line end
   MakeFile("list.LST", list);
-  gJob.inputFile = scratch_ / "list.LST";
-  EXPECT_EQ(CollectInputs(), 4);
-  for (const InputEntry& entry : gInputFiles.entries())
+  EXPECT_EQ(CollectInputs({.file = scratch_ / "list.LST"}), 4u);
+  for (const InputEntry& entry : entries_)
     EXPECT_EQ(entry.relativeSubfolder, "") << entry.path;  // list input has no subfolders
 }
 
@@ -83,8 +81,7 @@ TEST_F(Collect, SameFileUnderTwoSpellingsIsTwoEntries) {
   MakeFile("a.pic");
   const std::string list = (scratch_ / "a.pic") + "\n" + scratch_.path() + "./a.pic\n";
   MakeFile("list.txt", list);
-  gJob.inputFile = scratch_ / "list.txt";
-  EXPECT_EQ(CollectInputs(), 2);
+  EXPECT_EQ(CollectInputs({.file = scratch_ / "list.txt"}), 2u);
 }
 
 TEST_F(Collect, ListFileWalksEachFolderOnceWhateverLinesLeadToIt) {
@@ -101,10 +98,8 @@ TEST_F(Collect, ListFileWalksEachFolderOnceWhateverLinesLeadToIt) {
   for (const auto& [lines, admitted] : kCases) {
     std::string list;
     for (const std::string& line : lines) list += scratch_ / line + "\n";
-    gInputFiles.Clear();
     MakeFile("list.txt", list);
-    gJob.inputFile = scratch_ / "list.txt";
-    CollectInputs();
+    CollectInputs({.file = scratch_ / "list.txt"});
     std::vector<std::string> found;
     for (const std::string& path : Paths()) found.push_back(path.substr(scratch_.path().size()));
     EXPECT_EQ(found, admitted) << list;
@@ -114,11 +109,8 @@ TEST_F(Collect, ListFileWalksEachFolderOnceWhateverLinesLeadToIt) {
 TEST_F(Collect, SingleFileIsAdmittedByItsExtension) {
   MakeFile("photo.pict");
   MakeFile("photo.csv");
-  gJob.inputFile = scratch_ / "photo.pict";
-  EXPECT_EQ(CollectInputs(), 1);
-  gInputFiles.Clear();
-  gJob.inputFile = scratch_ / "photo.csv";
-  EXPECT_EQ(CollectInputs(), 0);
+  EXPECT_EQ(CollectInputs({.file = scratch_ / "photo.pict"}), 1u);
+  EXPECT_EQ(CollectInputs({.file = scratch_ / "photo.csv"}), 0u);
 }
 
 TEST(InputKind, ExtensionNeedsADotInsideTheLastComponent) {

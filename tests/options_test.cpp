@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/option_table.h"
 #include "settings/settings.h"
 
 using Parameters = std::vector<std::string>;
@@ -17,15 +18,7 @@ static std::string Joined(const Parameters& parameters) {
   return text;
 }
 
-class Options : public testing::Test {
- protected:
-  void SetUp() override {
-    ResetJob();
-    SetDefaultSettings(true);
-  }
-};
-
-TEST_F(Options, NumbersAreReadUpToTheFirstMisfit) {
+TEST(Options, NumbersAreReadUpToTheFirstMisfit) {
   const std::pair<std::string, int32_t> kIntegers[] = {
       {"$1F4", 500}, {"%111110100", 500}, {"800px", 800}, {"abc", 0},         {" \t-20", -20},
       {"+7", 7},     {"-$10", -16},       {"--20", 0},    {"4294967295", -1}, {"4294967296", 0}};
@@ -35,7 +28,7 @@ TEST_F(Options, NumbersAreReadUpToTheFirstMisfit) {
   for (const auto& [text, value] : kDecimals) EXPECT_FLOAT_EQ(ReadDecimal(text), value) << text;
 }
 
-TEST_F(Options, MissingOrMalformedValuesAreReported) {
+TEST(Options, MissingOrMalformedValuesAreReported) {
   const Parameters kCases[] = {{"--input", "photo.pic"},
                                {"-i"},
                                {"-i", "-o", "out"},
@@ -48,103 +41,118 @@ TEST_F(Options, MissingOrMalformedValuesAreReported) {
                                {"--wm-text="},
                                {"--profile"}};
   for (const Parameters& parameters : kCases) {
-    SetUp();
     EXPECT_EQ(RunOptionPass(parameters).error, "Incorrect number of parameters")
         << Joined(parameters);
   }
 }
 
-TEST_F(Options, StopsAtTheFirstErrorKeepingWhatCameBefore) {
+TEST(Options, StopsAtTheFirstErrorKeepingWhatCameBefore) {
   const OptionPassResult pass =
       RunOptionPass({"--pause", "--jpg-quality=50", "--input", "--jpg-quality=60", "--quiet"});
   EXPECT_EQ(pass.error, "Incorrect number of parameters");
   EXPECT_TRUE(pass.pause);
   EXPECT_FALSE(pass.quiet);
-  EXPECT_EQ(gSettings.output.jpgQuality, 50);
+  EXPECT_EQ(pass.settings.output.jpgQuality, 50);
 }
 
 // The parameters of a pass, a field they write and its expected value.
 struct NumberCase {
   Parameters parameters;
-  int32_t (*field)();
+  int32_t (*field)(const ConversionSettings& settings, const JobRecord& job);
   int32_t expected;
 };
 
-TEST_F(Options, NumbersKeywordsAndFlagsStoreTheirValues) {
+TEST(Options, NumbersKeywordsAndFlagsStoreTheirValues) {
   const NumberCase kCases[] = {
-      {{"--width=$1F4"}, [] { return gSettings.resize.width; }, 500},
-      {{"--width=800px"}, [] { return gSettings.resize.width; }, 800},
-      {{"--brightness=-20"}, [] { return gSettings.color.brightness; }, -20},
-      {{"--jpg-quality=80", "--JPG-Quality=60"}, [] { return gSettings.output.jpgQuality; }, 60},
-      {{"--jpg-qual=10"}, [] { return gSettings.output.jpgQuality; }, 95},
+      {{"--width=$1F4"}, [](auto& s, auto&) { return s.resize.width; }, 500},
+      {{"--width=800px"}, [](auto& s, auto&) { return s.resize.width; }, 800},
+      {{"--brightness=-20"}, [](auto& s, auto&) { return s.color.brightness; }, -20},
+      {{"--jpg-quality=80", "--JPG-Quality=60"},
+       [](auto& s, auto&) { return s.output.jpgQuality; },
+       60},
+      {{"--jpg-qual=10"}, [](auto& s, auto&) { return s.output.jpgQuality; }, 95},
       {{"x", "--unknown=5", "-v", "-h", "--jpg-quality=70"},
-       [] { return gSettings.output.jpgQuality; },
+       [](auto& s, auto&) { return s.output.jpgQuality; },
        70},
-      {{"--png-compression=RLE"}, [] { return gSettings.output.pngCompression; }, 1},
-      {{"--resize-algorithm= lanczos"}, [] { return int32_t(gSettings.resize.algorithm); }, 5},
-      {{"--resize-algorithm=sinc"}, [] { return int32_t(gSettings.resize.algorithm); }, 0},
-      {{"--png-interlaced=0"}, [] { return int32_t(gSettings.output.pngInterlaced); }, 1},
-      {{"--no-subfolders"}, [] { return int32_t(gSettings.naming.keepSubfolders); }, 0},
-      {{"--xpm-bpp=24"}, [] { return gSettings.output.bpp[*OutputFormatIndex("xpm")]; }, 24},
-      {{"--fr-solid-opacity=128"}, [] { return gSettings.frame.opacity; }, 128},
-      {{"--wm-solid-opacity=128"}, [] { return gSettings.frame.opacity; }, 255},
-      {{"-i=photo.pic"}, [] { return int32_t(gJob.inputGiven); }, 0},
+      {{"--png-compression=RLE"}, [](auto& s, auto&) { return s.output.pngCompression; }, 1},
+      {{"--resize-algorithm= lanczos"},
+       [](auto& s, auto&) { return int32_t(s.resize.algorithm); },
+       5},
+      {{"--resize-algorithm=sinc"}, [](auto& s, auto&) { return int32_t(s.resize.algorithm); }, 0},
+      {{"--png-interlaced=0"}, [](auto& s, auto&) { return int32_t(s.output.pngInterlaced); }, 1},
+      {{"--no-subfolders"}, [](auto& s, auto&) { return int32_t(s.naming.keepSubfolders); }, 0},
+      {{"--xpm-bpp=24"},
+       [](auto& s, auto&) { return s.output.bpp[*OutputFormatIndex("xpm")]; },
+       24},
+      {{"--fr-solid-opacity=128"}, [](auto& s, auto&) { return s.frame.opacity; }, 128},
+      {{"--wm-solid-opacity=128"}, [](auto& s, auto&) { return s.frame.opacity; }, 255},
+      {{"-i=photo.pic"}, [](auto&, auto& j) { return int32_t(j.inputGiven); }, 0},
       // Step flags: set only by their own options, and never cleared again.
-      {{"--width-unit=percent"}, [] { return int32_t(gSettings.resize.enabled); }, 0},
-      {{"--height=10", "--height=0"}, [] { return int32_t(gSettings.resize.enabled); }, 1},
-      {{"--rotation-type=advanced"}, [] { return int32_t(gSettings.rotation.enabled); }, 0},
-      {{"--rotation=0"}, [] { return int32_t(gSettings.rotation.enabled); }, 1},
-      {{"--invert"}, [] { return int32_t(gSettings.color.enabled); }, 1},
-      {{"--fr-solid-top-color=FF0000"}, [] { return int32_t(gSettings.frame.kind); }, 0},
-      {{"--fr-solid-top=0"}, [] { return int32_t(gSettings.frame.kind); }, 1},
-      {{"--wm-text=abc", "--wm-image=a.png"}, [] { return int32_t(gSettings.watermark.kind); }, 2},
-      {{"--wm-image=a.png", "--wm-text=abc"}, [] { return int32_t(gSettings.watermark.kind); }, 1},
+      {{"--width-unit=percent"}, [](auto& s, auto&) { return int32_t(s.resize.enabled); }, 0},
+      {{"--height=10", "--height=0"}, [](auto& s, auto&) { return int32_t(s.resize.enabled); }, 1},
+      {{"--rotation-type=advanced"}, [](auto& s, auto&) { return int32_t(s.rotation.enabled); }, 0},
+      {{"--rotation=0"}, [](auto& s, auto&) { return int32_t(s.rotation.enabled); }, 1},
+      {{"--invert"}, [](auto& s, auto&) { return int32_t(s.color.enabled); }, 1},
+      {{"--fr-solid-top-color=FF0000"}, [](auto& s, auto&) { return int32_t(s.frame.kind); }, 0},
+      {{"--fr-solid-top=0"}, [](auto& s, auto&) { return int32_t(s.frame.kind); }, 1},
+      {{"--wm-text=abc", "--wm-image=a.png"},
+       [](auto& s, auto&) { return int32_t(s.watermark.kind); },
+       2},
+      {{"--wm-image=a.png", "--wm-text=abc"},
+       [](auto& s, auto&) { return int32_t(s.watermark.kind); },
+       1},
   };
   for (const NumberCase& testCase : kCases) {
-    SetUp();
-    EXPECT_EQ(RunOptionPass(testCase.parameters).error, "") << Joined(testCase.parameters);
-    EXPECT_EQ(testCase.field(), testCase.expected) << Joined(testCase.parameters);
+    const OptionPassResult pass = RunOptionPass(testCase.parameters);
+    EXPECT_EQ(pass.error, "") << Joined(testCase.parameters);
+    EXPECT_EQ(testCase.field(pass.settings, pass.job), testCase.expected)
+        << Joined(testCase.parameters);
   }
 }
 
 struct TextCase {
   Parameters parameters;
-  std::string (*field)();
+  std::string (*field)(const ConversionSettings& settings, const JobRecord& job);
   std::string expected;
 };
 
-TEST_F(Options, PathsAndTextsJoinSplitQuotesAndLoseTheirQuotes) {
+TEST(Options, PathsAndTextsJoinSplitQuotesAndLoseTheirQuotes) {
   const TextCase kCases[] = {
-      {{"-i", "photo.pic"}, [] { return gJob.input; }, "photo.pic"},
-      {{"--input=photo.pic"}, [] { return gJob.input; }, "photo.pic"},
-      {{"-i", "\"my", "photo.pic\""}, [] { return gJob.input; }, "my photo.pic"},
-      {{"-o", "/a", "--OUTPUT=\"/b\""}, [] { return gJob.output; }, "/b"},
-      {{"-c", "\"png\""}, [] { return gJob.conversion; }, "png"},
-      {{"-c", "png jpg"}, [] { return gJob.conversion; }, "png jpg"},
-      {{"-c", "\"png", "jpg\""}, [] { return gJob.conversion; }, "png"},  // no joining
-      {{"-c", "JPG"}, [] { return gJob.conversion; }, "JPG"},
+      {{"-i", "photo.pic"}, [](auto&, auto& j) { return j.input; }, "photo.pic"},
+      {{"--input=photo.pic"}, [](auto&, auto& j) { return j.input; }, "photo.pic"},
+      {{"-i", "\"my", "photo.pic\""}, [](auto&, auto& j) { return j.input; }, "my photo.pic"},
+      {{"-o", "/a", "--OUTPUT=\"/b\""}, [](auto&, auto& j) { return j.output; }, "/b"},
+      {{"-c", "\"png\""}, [](auto&, auto& j) { return j.conversion; }, "png"},
+      {{"-c", "png jpg"}, [](auto&, auto& j) { return j.conversion; }, "png jpg"},
+      {{"-c", "\"png", "jpg\""}, [](auto&, auto& j) { return j.conversion; }, "png"},  // no joining
+      {{"-c", "JPG"}, [](auto&, auto& j) { return j.conversion; }, "JPG"},
       {{"--wm-text=\"Hello", "big", "world\""},
-       [] { return gSettings.watermark.text.text; },
+       [](auto& s, auto&) { return s.watermark.text.text; },
        "Hello big world"},
-      {{"--wm-text=\"  padded  \""}, [] { return gSettings.watermark.text.text; }, "  padded  "},
-      {{"--wm-text=\"Hello", "big"}, [] { return gSettings.watermark.text.text; }, "Hello big"},
+      {{"--wm-text=\"  padded  \""},
+       [](auto& s, auto&) { return s.watermark.text.text; },
+       "  padded  "},
+      {{"--wm-text=\"Hello", "big"},
+       [](auto& s, auto&) { return s.watermark.text.text; },
+       "Hello big"},
       // Joined parameters are consumed: no quality option is seen here.
       {{"--wm-text=\"a", "--jpg-quality=5\""},
-       [] { return gSettings.watermark.text.text + std::to_string(gSettings.output.jpgQuality); },
+       [](auto& s, auto&) { return s.watermark.text.text + std::to_string(s.output.jpgQuality); },
        "a 595"},
-      {{"--filename-mask=\"%n%\""}, [] { return gSettings.naming.filenameMask; }, "%n%"},
-      {{"-d"}, [] { return gJob.debug; }, "DEBUG"},
+      {{"--filename-mask=\"%n%\""}, [](auto& s, auto&) { return s.naming.filenameMask; }, "%n%"},
+      {{"-d"}, [](auto&, auto& j) { return std::string(j.debug ? "on" : "off"); }, "on"},
   };
   for (const TextCase& testCase : kCases) {
-    SetUp();
-    EXPECT_EQ(RunOptionPass(testCase.parameters).error, "") << Joined(testCase.parameters);
-    EXPECT_EQ(testCase.field(), testCase.expected) << Joined(testCase.parameters);
+    const OptionPassResult pass = RunOptionPass(testCase.parameters);
+    EXPECT_EQ(pass.error, "") << Joined(testCase.parameters);
+    EXPECT_EQ(testCase.field(pass.settings, pass.job), testCase.expected)
+        << Joined(testCase.parameters);
   }
 }
 
-TEST_F(Options, QuietAndPauseReachTheMainFlow) {
+TEST(Options, QuietAndPauseReachTheMainFlow) {
   const OptionPassResult pass = RunOptionPass({"-Q", "--pause=no", "-i", "a.pic"});
   EXPECT_TRUE(pass.quiet);
   EXPECT_TRUE(pass.pause);
-  EXPECT_TRUE(gJob.inputGiven);
+  EXPECT_TRUE(pass.job.inputGiven);
 }

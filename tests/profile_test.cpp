@@ -14,9 +14,12 @@
 class Profile : public testing::Test {
  protected:
   void SetUp() override {
-    ResetJob();
-    SetDefaultSettings(true);
+    settings_ = DefaultSettings(true);
+    job_ = NewJobRecord();
   }
+
+  // Applies the profile at path to the fixture's records.
+  bool ReadProfile(const std::string& path) { return ::ReadProfile(path, settings_, job_); }
 
   // Writes bytes to a file of the scratch folder and returns its path.
   std::string Write(const std::string& bytes, const std::string& name = "p.ini") {
@@ -25,14 +28,16 @@ class Profile : public testing::Test {
   }
 
   ScratchFolder scratch_;
+  ConversionSettings settings_;
+  JobRecord job_;
 };
 
 TEST_F(Profile, ByteOrderMarkMeansUtf8AndItsAbsenceLatin1) {
   ASSERT_TRUE(ReadProfile(Write("\xEF\xBB\xBF[CLI]\n--WM-TEXT=caf\xC3\xA9\n")));
-  EXPECT_EQ(gSettings.watermark.text.text, "caf\xC3\xA9");
+  EXPECT_EQ(settings_.watermark.text.text, "caf\xC3\xA9");
   // Without the mark the same two bytes are the characters U+00C3 and U+00A9.
   ASSERT_TRUE(ReadProfile(Write("[CLI]\n--WM-TEXT=caf\xC3\xA9\n")));
-  EXPECT_EQ(gSettings.watermark.text.text, "caf\xC3\x83\xC2\xA9");
+  EXPECT_EQ(settings_.watermark.text.text, "caf\xC3\x83\xC2\xA9");
 }
 
 TEST_F(Profile, LinesEndWithCrOrLfOrBoth) {
@@ -41,8 +46,8 @@ TEST_F(Profile, LinesEndWithCrOrLfOrBoth) {
         "[CLI]\n\n--FLIP-VERTICAL\n--WIDTH=50"}) {
     SetUp();
     ASSERT_TRUE(ReadProfile(Write(file)));
-    EXPECT_TRUE(gSettings.flip.vertical) << testing::PrintToString(file);
-    EXPECT_EQ(gSettings.resize.width, 50) << testing::PrintToString(file);
+    EXPECT_TRUE(settings_.flip.vertical) << testing::PrintToString(file);
+    EXPECT_EQ(settings_.resize.width, 50) << testing::PrintToString(file);
   }
 }
 
@@ -50,9 +55,9 @@ TEST_F(Profile, OnlyTheFirstCliGroupIsReadInAnyLetterCase) {
   ASSERT_TRUE(
       ReadProfile(Write("--WIDTH=1\n[Other]\n--JPG-QUALITY=10\n[cli]\n--JPG-QUALITY=90\n"
                         "[Other]\n--HEIGHT=7\n[CLI]\n--JPG-QUALITY=20\n")));
-  EXPECT_EQ(gSettings.output.jpgQuality, 90);
-  EXPECT_EQ(gSettings.resize.width, 0);
-  EXPECT_EQ(gSettings.resize.height, 0);
+  EXPECT_EQ(settings_.output.jpgQuality, 90);
+  EXPECT_EQ(settings_.resize.width, 0);
+  EXPECT_EQ(settings_.resize.height, 0);
 }
 
 TEST_F(Profile, KeysFollowTheirOwnRules) {
@@ -65,16 +70,16 @@ TEST_F(Profile, KeysFollowTheirOwnRules) {
                         "--FR-SOLID-OPACITY=128\n"
                         "--PNG-INTERLACED=0\n"
                         "--WM-FONT-STYLE = bold\n")));
-  EXPECT_EQ(gSettings.resize.width, 0);
-  EXPECT_EQ(gSettings.output.jpgQuality, 0);  // an empty value is no error here
-  EXPECT_EQ(gSettings.watermark.text.text, "\"Hi\" ;#");
-  EXPECT_EQ(gSettings.naming.filenameMask, " %n% ");
-  EXPECT_EQ(gSettings.frame.opacity, 255);
-  EXPECT_TRUE(gSettings.output.pngInterlaced);
-  EXPECT_EQ(gSettings.watermark.text.fontStyle, FontStyle::Bold);
+  EXPECT_EQ(settings_.resize.width, 0);
+  EXPECT_EQ(settings_.output.jpgQuality, 0);  // an empty value is no error here
+  EXPECT_EQ(settings_.watermark.text.text, "\"Hi\" ;#");
+  EXPECT_EQ(settings_.naming.filenameMask, " %n% ");
+  EXPECT_EQ(settings_.frame.opacity, 255);
+  EXPECT_TRUE(settings_.output.pngInterlaced);
+  EXPECT_EQ(settings_.watermark.text.fontStyle, FontStyle::Bold);
 
   ASSERT_TRUE(ReadProfile(Write("[CLI]\n--WM-SOLID-OPACITY=128\n")));
-  EXPECT_EQ(gSettings.frame.opacity, 128);
+  EXPECT_EQ(settings_.frame.opacity, 128);
 }
 
 TEST_F(Profile, FrontEndKeysAreIgnored) {
@@ -83,8 +88,8 @@ TEST_F(Profile, FrontEndKeysAreIgnored) {
       "--PROFILE=missing.ini\n--DEBUG\n--QUIET\n--PAUSE\n");
   const OptionPassResult pass = RunOptionPass({"--profile=" + path});
   EXPECT_EQ(pass.error, "");
-  EXPECT_FALSE(pass.quiet || pass.pause || gJob.inputGiven);
-  EXPECT_EQ(gJob.output + gJob.conversion + gJob.debug, "");
+  EXPECT_FALSE(pass.quiet || pass.pause || pass.job.inputGiven || pass.job.debug);
+  EXPECT_EQ(pass.job.output + pass.job.conversion, "");
 }
 
 TEST_F(Profile, TakesEffectAtItsPlaceAmongTheOptions) {
@@ -97,9 +102,9 @@ TEST_F(Profile, TakesEffectAtItsPlaceAmongTheOptions) {
       {{"--profile=\"" + scratch_ / "my", "first.ini\""}, 90},  // a path split at its space
   };
   for (const auto& [parameters, quality] : kCases) {
-    SetUp();
-    EXPECT_EQ(RunOptionPass(parameters).error, "") << parameters[0];
-    EXPECT_EQ(gSettings.output.jpgQuality, quality) << parameters[0];
+    const OptionPassResult pass = RunOptionPass(parameters);
+    EXPECT_EQ(pass.error, "") << parameters[0];
+    EXPECT_EQ(pass.settings.output.jpgQuality, quality) << parameters[0];
   }
 }
 
@@ -110,5 +115,5 @@ TEST_F(Profile, EmptyPathMissingFileAndFolderAreInvalid) {
   const OptionPassResult pass =
       RunOptionPass({"--input=a.pic", "--profile=" + scratch_ / "missing.ini", "--jpg-quality=50"});
   EXPECT_EQ(pass.error, "Invalid profile file");
-  EXPECT_EQ(gSettings.output.jpgQuality, 95);
+  EXPECT_EQ(pass.settings.output.jpgQuality, 95);
 }

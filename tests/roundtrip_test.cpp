@@ -53,7 +53,7 @@ bool SaveLetter(const std::string& extension, unsigned width, unsigned height, i
   const Bitmap picture = ApplyTargetDepth(LetterF(width, height, 32, 96), Format(extension), bpp);
   TestSaveRequest request;
   request.format = &Format(extension);
-  request.saveFlags = SaveFlags(Format(extension), OutputFormatSettings{});
+  request.output = OutputFormatSettings{};
   request.targetBpp = bpp;
   request.outputPath = path;
   return picture && SavePicture(picture.get(), request);

@@ -3,12 +3,16 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <zlib.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "pipeline/depth.h"
+#include "pipeline/freeimage_file.h"
+#include "pipeline/freeimage_writer.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "tests/support/devil.h"
@@ -36,10 +40,11 @@ void SetIndex(FIBITMAP* picture, unsigned x, unsigned y, BYTE index) {
   FreeImage_SetPixelIndex(picture, x, y, &index);
 }
 
-TestSaveRequest RequestFor(const std::string& extension, const std::string& path, int flags = 0) {
+TestSaveRequest RequestFor(const std::string& extension, const std::string& path,
+                           const OutputFormatSettings& output = {}) {
   TestSaveRequest request;
   request.format = &Format(extension);
-  request.saveFlags = flags;
+  request.output = output;
   request.outputPath = path;
   return request;
 }
@@ -59,6 +64,72 @@ std::string Pixel(const std::string& path, int x, int y, const std::string& opti
                  "," + std::to_string(y) + "}]' info:");
 }
 
+// A picture whose every row differs from the one below it, so that a PNG writer that chooses a
+// filter for each row chooses others than none; bpp 24, 32 (alpha varying too) or 48.
+Bitmap Gradient(unsigned width, unsigned height, unsigned bpp) {
+  Bitmap picture(bpp == 48 ? FreeImage_AllocateT(FIT_RGB16, int(width), int(height))
+                           : FreeImage_Allocate(int(width), int(height), int(bpp)));
+  for (unsigned y = 0; y < height; ++y) {
+    BYTE* row = FreeImage_GetScanLine(picture.get(), int(y));
+    for (unsigned x = 0; x < width * bpp / 8; ++x) row[x] = static_cast<BYTE>(x * 7 + y * y * 3);
+  }
+  return picture;
+}
+
+// The picture FreeImage reads from the bytes of a file: its type, depth, size, palette,
+// transparency table and the bytes of its rows, as text to compare; "unreadable" when it reads
+// none.
+std::string Decoded(const std::string& bytes) {
+  FIMEMORY* memory = FreeImage_OpenMemory(reinterpret_cast<BYTE*>(const_cast<char*>(bytes.data())),
+                                          static_cast<DWORD>(bytes.size()));
+  const Bitmap picture(FreeImage_LoadFromMemory(FreeImage_GetFileTypeFromMemory(memory), memory));
+  FreeImage_CloseMemory(memory);
+  if (!picture) return "unreadable";
+  FIBITMAP* dib = picture.get();
+  std::string text = std::to_string(FreeImage_GetImageType(dib)) + " " +
+                     std::to_string(FreeImage_GetBPP(dib)) + " " +
+                     std::to_string(FreeImage_GetWidth(dib)) + "x" +
+                     std::to_string(FreeImage_GetHeight(dib)) + ":";
+  if (const RGBQUAD* palette = FreeImage_GetPalette(dib))
+    text.append(reinterpret_cast<const char*>(palette), FreeImage_GetColorsUsed(dib) * 4);
+  text.append(reinterpret_cast<const char*>(FreeImage_GetTransparencyTable(dib)),
+              FreeImage_GetTransparencyCount(dib));
+  for (unsigned y = 0; y < FreeImage_GetHeight(dib); ++y)
+    text.append(reinterpret_cast<const char*>(FreeImage_GetScanLine(dib, int(y))),
+                FreeImage_GetLine(dib));
+  return text;
+}
+
+// The filter byte of each row of a PNG file that is not interlaced, read from its inflated
+// image data; empty when the file cannot be read so.
+std::vector<int> RowFilters(const std::string& png) {
+  uint32_t width = 0, height = 0;
+  int depth = 0, channels = 0;
+  std::string data;
+  for (size_t at = 8; at + 12 <= png.size();) {
+    const uint32_t length = __builtin_bswap32(*reinterpret_cast<const uint32_t*>(&png[at]));
+    const std::string type = png.substr(at + 4, 4);
+    if (type == "IHDR") {
+      width = __builtin_bswap32(*reinterpret_cast<const uint32_t*>(&png[at + 8]));
+      height = __builtin_bswap32(*reinterpret_cast<const uint32_t*>(&png[at + 12]));
+      depth = png[at + 16];
+      const int kinds[] = {1, 0, 3, 1, 2, 0, 4};  // samples a pixel, by colour type
+      channels = kinds[static_cast<uint8_t>(png[at + 17]) % 7];
+    }
+    if (type == "IDAT") data += png.substr(at + 8, length);
+    at += 12 + length;
+  }
+  const size_t rowBytes = (static_cast<size_t>(width) * channels * depth + 7) / 8 + 1;
+  std::vector<Bytef> rows(rowBytes * height);
+  uLongf size = rows.size();
+  if (rows.empty() || uncompress(rows.data(), &size, reinterpret_cast<const Bytef*>(data.data()),
+                                 data.size()) != Z_OK)
+    return {};
+  std::vector<int> filters;
+  for (size_t row = 0; row < height; ++row) filters.push_back(rows[row * rowBytes]);
+  return filters;
+}
+
 uint32_t Le32(const std::string& bytes, size_t at) {
   uint32_t value;
   std::memcpy(&value, bytes.data() + at, 4);  // this test runs on little-endian machines
@@ -68,7 +139,8 @@ uint32_t Le32(const std::string& bytes, size_t at) {
 }  // namespace
 
 TEST(SaveFlags, SettingsBecomeFreeImageFlags) {
-  OutputFormatSettings jpg, png, cmyk, lab;
+  OutputFormatSettings jpg, png, cmyk, lab, rle;
+  rle.bmpCompression = 1;
   jpg.jpgQuality = 80, jpg.jpgChroma = JpgChroma::Medium, jpg.jpgSaveAs = JpgSaveAs::Progressive;
   png.pngCompression = 3, png.pngInterlaced = true;
   cmyk.tiffCompression = lab.tiffCompression = 6;
@@ -78,9 +150,103 @@ TEST(SaveFlags, SettingsBecomeFreeImageFlags) {
       {"png", png, 0x209},       {"tiff", cmyk, 0x4001},
       {"tiff", lab, 0x4000},     {"png", {}, 0x100},
       {"tiff", {}, 0x800},       {"webp", {}, 0x100},
-      {"jxr", {}, 100},          {"pgm", {}, 0}};
+      {"bmp", rle, 1},           {"pgm", {}, 0}};
   for (const auto& [extension, settings, flags] : kCases)
     EXPECT_EQ(SaveFlags(Format(extension), settings), flags) << extension;
+}
+
+TEST(SavePicture, StoredPngHoldsWhatFreeImageWritesWithoutChoosingRowFilters) {
+  // Grey levels (ascending, and descending: stored inverted), a palette with a transparency
+  // table, true colour with and without alpha, 16 bits a sample.
+  Bitmap grey = ApplyTargetDepth(Gradient(37, 11, 24), Format("pgm"), 8);
+  Bitmap inverted(FreeImage_Clone(grey.get()));
+  for (int i = 0; i < 256; ++i)
+    FreeImage_GetPalette(inverted.get())[i] = {BYTE(255 - i), BYTE(255 - i), BYTE(255 - i), 0};
+  Bitmap transparent = ApplyTargetDepth(Gradient(37, 11, 24), Format("png"), 8);
+  const BYTE alphas[] = {0, 128, 255, 7};
+  FreeImage_SetTransparencyTable(transparent.get(), const_cast<BYTE*>(alphas), 4);
+  Bitmap opaque = Gradient(37, 11, 32);
+  for (unsigned y = 0; y < 11; ++y)
+    for (unsigned x = 0; x < 37; ++x) FreeImage_GetScanLine(opaque.get(), int(y))[4 * x + 3] = 255;
+  const std::pair<const char*, FIBITMAP*> kPictures[] = {
+      {"1-bit", MakeLetterF(1).release()},
+      {"4-bit", MakeLetterF(4).release()},
+      {"grey", grey.release()},
+      {"inverted grey", inverted.release()},
+      {"palette with alpha", transparent.release()},
+      {"24-bit", Gradient(37, 11, 24).release()},
+      {"32-bit", Gradient(37, 11, 32).release()},
+      {"32-bit opaque", opaque.release()},
+      {"48-bit", Gradient(37, 11, 48).release()}};
+  for (const auto& [name, picture] : kPictures) {
+    const Bitmap owned(picture);
+    for (const bool interlaced : {false, true}) {
+      OutputFormatSettings output;
+      output.pngInterlaced = interlaced;
+      TestSaveRequest request = RequestFor("png", "", output);
+      std::string message;
+      const std::optional<std::string> ours = EncodePicture(picture, request, message);
+      ASSERT_TRUE(ours) << name << ": " << message;
+      const std::optional<std::string> freeImage = EncodeWithFreeImage(
+          FIF_PNG, picture, PNG_Z_NO_COMPRESSION | (interlaced ? PNG_INTERLACED : 0));
+      ASSERT_TRUE(freeImage) << name;
+      EXPECT_EQ(Decoded(*ours), Decoded(*freeImage)) << name << (interlaced ? ", interlaced" : "");
+      if (interlaced) continue;
+      const std::vector<int> filters = RowFilters(*ours);
+      ASSERT_FALSE(filters.empty()) << name;
+      EXPECT_EQ(filters, std::vector<int>(filters.size(), 0)) << name;
+    }
+  }
+  // What the filters above are checked against: FreeImage chooses others for such rows.
+  const Bitmap rows = Gradient(37, 11, 24);
+  const std::vector<int> chosen =
+      RowFilters(*EncodeWithFreeImage(FIF_PNG, rows.get(), PNG_Z_NO_COMPRESSION));
+  EXPECT_NE(chosen, std::vector<int>(chosen.size(), 0));
+}
+
+TEST(SavePicture, EveryWriterWritesTheSameBytesForTheSamePictureAndOptions) {
+  // Memory the writers get from the allocator is filled differently before each of the two
+  // writes, so that a byte a writer leaves unwritten shows as a difference.
+  const auto dirtyMemory = [](char fill) {
+    std::vector<std::vector<char>> blocks;
+    for (size_t size = 8; size <= 256 * 1024; size += size < 1024 ? 8 : size / 4)
+      for (int copy = 0; copy < 4; ++copy) blocks.emplace_back(size, fill);
+  };
+  OutputFormatSettings rle, lzw, deflate, packbits, zip;
+  rle.bmpCompression = rle.tgaCompression = 1;
+  lzw.tiffCompression = 6;
+  deflate.tiffCompression = 4;
+  packbits.tiffCompression = 3;
+  zip.pngCompression = 3, zip.pngInterlaced = true, zip.exrCompression = 1;
+  // Scattered pixels, whose literal runs RLE8 pads to a word.
+  Bitmap scattered = Indexed(47, 47);
+  uint32_t seed = 1;
+  for (unsigned y = 0; y < 47; ++y)
+    for (unsigned x = 0; x < 47; ++x) {
+      seed = seed * 1103515245 + 12345;
+      SetIndex(scattered.get(), x, y, BYTE((seed >> 16) % 4 == 0));
+    }
+  for (const OutputFormat& format : kOutputFormats) {
+    for (const int bpp : format.depths) {
+      const Bitmap picture = ApplyTargetDepth(
+          bpp == 8 ? Bitmap(FreeImage_Clone(scattered.get())) : Gradient(47, 47, 24), format, bpp);
+      ASSERT_TRUE(picture) << format.extension << " at " << bpp;
+      for (const OutputFormatSettings& output :
+           {OutputFormatSettings{}, rle, lzw, deflate, packbits, zip}) {
+        TestSaveRequest request = RequestFor(std::string(format.extension), "", output);
+        request.targetBpp = bpp;
+        std::string message;
+        dirtyMemory('\x5A');
+        const std::optional<std::string> first = EncodePicture(picture.get(), request, message);
+        dirtyMemory('\xA5');
+        const std::optional<std::string> second = EncodePicture(picture.get(), request, message);
+        ASSERT_EQ(first.has_value(), second.has_value()) << format.extension << " at " << bpp;
+        if (first) {
+          EXPECT_TRUE(*first == *second) << format.extension << " at " << bpp;
+        }
+      }
+    }
+  }
 }
 
 TEST(SavePicture, BmpHeadersAreRightWithAndWithoutRleAndTheExactTableEndsAtTheHighestIndex) {
@@ -89,10 +255,12 @@ TEST(SavePicture, BmpHeadersAreRightWithAndWithoutRleAndTheExactTableEndsAtTheHi
   for (BYTE index = 0; index < 9; ++index) SetIndex(picture.get(), index % 7, index / 7, index);
   SetIndex(picture.get(), 6, 4, 9);  // the highest index only in the top row
   for (const ColorTable table : {ColorTable::Auto, ColorTable::Exact})
-    for (const int flags : {0, BMP_SAVE_RLE}) {
+    for (const int flags : {0, 1}) {  // the compression codes of NONE and RLE
       const std::string path = folder / ("t" + std::to_string(int(table)) + std::to_string(flags));
-      TestSaveRequest request = RequestFor("bmp", path + ".bmp", flags);
-      request.targetBpp = 8, request.colorTable = table;
+      OutputFormatSettings output;
+      output.bmpCompression = flags, output.bmpColorTable = table;
+      TestSaveRequest request = RequestFor("bmp", path + ".bmp", output);
+      request.targetBpp = 8;
       ASSERT_TRUE(SavePicture(picture.get(), request)) << path;
       const std::string bytes = *ReadFileBytes(path + ".bmp");
       EXPECT_EQ(Le32(bytes, 2), bytes.size()) << path;      // bfSize
@@ -133,7 +301,7 @@ TEST(SavePicture, FailureLeavesAnExistingOutputUntouchedAndNoTemporaryFile) {
   chmod(png.c_str(), 0444);
   const Bitmap palette = ApplyTargetDepth(LetterF(), Format("png"), 8), letter = LetterF();
   // FreeImage would abort the process on an 8-bit WebP; it only fails this file.
-  EXPECT_FALSE(SavePicture(palette.get(), RequestFor("webp", webp, WEBP_LOSSLESS)));
+  EXPECT_FALSE(SavePicture(palette.get(), RequestFor("webp", webp)));
   EXPECT_FALSE(SavePicture(letter.get(), RequestFor("ico", ico)));  // icons must be square
   EXPECT_FALSE(SavePicture(letter.get(), RequestFor("png", png)));  // read-only
   for (const std::string& path : {webp, ico, png}) EXPECT_EQ(*ReadFileBytes(path), "precious");
@@ -160,10 +328,12 @@ TEST(SavePicture, PbmKeepsBlackBlackAndPgmHoldsGreyLevels) {
 
 TEST(SavePicture, CmykTiffHoldsRealCmykValues) {
   ScratchFolder folder;
+  OutputFormatSettings lzwCmyk;
+  lzwCmyk.tiffCompression = 6, lzwCmyk.tiffColorModel = TiffColorModel::Cmyk;
   for (const int bpp : {24, 32, 48}) {
     const std::string path = folder / ("cmyk" + std::to_string(bpp) + ".tiff");
     const Bitmap picture = ApplyTargetDepth(LetterF(), Format("tiff"), bpp);
-    ASSERT_TRUE(SavePicture(picture.get(), RequestFor("tiff", path, TIFF_LZW | TIFF_CMYK))) << bpp;
+    ASSERT_TRUE(SavePicture(picture.get(), RequestFor("tiff", path, lzwCmyk))) << bpp;
     EXPECT_EQ(Capture("identify -format '%[colorspace] %z' '" + path + "'"),
               bpp == 48 ? "CMYK 16" : "CMYK 8");
     EXPECT_EQ(Pixel(path, 1, 0), "cmyk(0,255,255,0)") << bpp;  // red
@@ -194,7 +364,7 @@ TEST(SavePicture, JxrGoesLosslesslyThroughTheEncoderAndLeavesNoIntermediate) {
     const std::string path = folder / ("letter" + std::to_string(size) + ".jxr");
     const std::string tiff = decoded / "back.tif";
     const Bitmap picture = LetterF(size, size - 1);
-    ASSERT_TRUE(SavePicture(picture.get(), RequestFor("jxr", path, JXR_LOSSLESS))) << size;
+    ASSERT_TRUE(SavePicture(picture.get(), RequestFor("jxr", path))) << size;
     ASSERT_EQ(std::system(("JxrDecApp -i '" + path + "' -o '" + tiff + "' >/dev/null").c_str()), 0);
     const Bitmap back(FreeImage_Load(FIF_TIFF, tiff.c_str(), 0));
     ASSERT_EQ(FreeImage_GetBPP(back.get()), 24u) << size;
@@ -211,7 +381,7 @@ TEST(SavePicture, JxrGoesLosslesslyThroughTheEncoderAndLeavesNoIntermediate) {
   const std::string path = std::getenv("PATH");
   setenv("PATH", empty.path().c_str(), 1);
   const Bitmap picture = LetterF();
-  EXPECT_FALSE(SavePicture(picture.get(), RequestFor("jxr", empty / "none.jxr", JXR_LOSSLESS)));
+  EXPECT_FALSE(SavePicture(picture.get(), RequestFor("jxr", empty / "none.jxr")));
   setenv("PATH", path.c_str(), 1);
   EXPECT_EQ(CountEntries(empty.path()), 0);
 }
