@@ -5,7 +5,7 @@ PACKAGES := libfreeimage-dev libdevil-dev libjxr-dev libjxr-tools libpango1.0-de
   libcairo2-dev libpixman-1-dev libpng-dev libavcodec-dev libavformat-dev libswscale-dev liblcms2-dev \
   libjpeg62-turbo-dev \
   imagemagick fonts-liberation fonts-dejavu-core libgtest-dev cmake g++ make pkg-config \
-  parallel man-db macutils librsvg2-bin poppler-utils libxml2-utils
+  parallel man-db macutils librsvg2-bin poppler-utils libxml2-utils nlohmann-json3-dev
 # macutils: its hexbin checks the reading of BinHex and MacBinary from outside, in the tests.
 # What `make deb` needs besides: dpkg-shlibdeps, and file, by which CPack finds the programs.
 DEB_PACKAGES := dpkg-dev file

@@ -144,6 +144,14 @@ RunOutcome RunBatch(const ConversionSettings& settings, JobRecord job, bool quie
   };
   if (auto failure = CheckInputAndOutput(echo, job)) return stop(*failure);
   if (auto failure = CheckSettings(echo, settings, job)) return stop(*failure);
+  // Opened before anything is converted, so that a report that cannot be had stops the run
+  // while nothing has changed.
+  RunReport report;
+  std::string unopened;
+  if (!job.report.empty() && !report.Open(job.report, unopened)) {
+    WriteError(ProgramName() + ": cannot open the report " + job.report + ": " + unopened + "\n");
+    return stop("Error: Invalid report file");
+  }
 
   run.settings = settings;
   run.outputFolder = job.output;
@@ -173,7 +181,7 @@ RunOutcome RunBatch(const ConversionSettings& settings, JobRecord job, bool quie
     run.tempFolder = *tempFolder;
     const bool showProgress = !quiet && IsErrorTerminal();
     const int jobs = job.jobs.value_or(std::min(UsableProcessorCount(), kMaxJobs));
-    converted = ConvertAll(run, inputs, jobs, showProgress);
+    converted = ConvertAll(run, inputs, jobs, showProgress, report);
     RemoveFolderTree(*tempFolder);
   } else {
     WriteError(ProgramName() + ": cannot make a private folder in " + TemporaryFolder() + "\n");

@@ -49,7 +49,7 @@ bool ServeTasks(const Run& run, const std::vector<InputEntry>& entries, WorkerCh
   return true;
 }
 
-bool SettleFile(const Run& run, Converted& converted, ProgressDisplay& progress,
+bool SettleFile(const Run& run, Converted& converted, ProgressDisplay& progress, RunReport& report,
                 TemporaryFile* draft) {
   FileContext& file = converted.file;
   FileResult& result = converted.result;
@@ -59,10 +59,27 @@ bool SettleFile(const Run& run, Converted& converted, ProgressDisplay& progress,
     progress.PrintLine(result.written ? "OK" : "Not OK");
   }
   const std::string prefix = ProgramName() + ": " + file.inputPath + ": ";
-  if (!result.written)
+  ReportEntry entry;
+  entry.input = file.inputPath;
+  entry.result = &result;
+  if (!result.written) {
+    entry.status = InputStatus::Failed;
+    entry.reason = result.failure;
     progress.PrintErrorLine(prefix + result.failure);
-  else if (run.debug)
-    progress.PrintErrorLine(prefix + result.decoders);
+  } else {
+    entry.status = InputStatus::Converted;
+    entry.outputs.push_back(file.outputPath);
+    // Converted, but not all of it: said even with -q, as a failure would be.
+    if (result.notes.damage) {
+      entry.warnings.push_back(pict::DamageLine(*result.notes.damage));
+      progress.PrintErrorLine(prefix + entry.warnings.back());
+    }
+    if (run.debug) progress.PrintErrorLine(prefix + result.decoders);
+  }
   if (result.written) ApplyFileTimestamp(file.inputPath, file.outputPath, run.settings.naming);
+  std::string unwritten;
+  if (!report.Record(entry, unwritten))
+    progress.PrintErrorLine(ProgramName() + ": cannot write the report: " + unwritten +
+                            "; it ends before " + file.inputPath);
   return result.written;
 }

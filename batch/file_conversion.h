@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "batch/collect.h"
+#include "batch/report.h"
 #include "console/progress.h"
 #include "naming/file_context.h"
 #include "pipeline/convert_file.h"
@@ -35,7 +36,8 @@ bool ServeTasks(const Run& run, const std::vector<InputEntry>& entries, WorkerCh
 
 // A file's end, in input order: its output written under its final name (from its draft when
 // one is given), the debug lines on standard output, and on standard error the reason a file
-// failed (and in debug mode what the decoders said of a file that converted); then its file
-// time. True when it was written.
-bool SettleFile(const Run& run, Converted& converted, ProgressDisplay& progress,
+// failed, or the warning of a damaged picture converted in part (and in debug mode what the
+// decoders said of a file that converted); then its file time, and its record in the report.
+// True when it was written.
+bool SettleFile(const Run& run, Converted& converted, ProgressDisplay& progress, RunReport& report,
                 TemporaryFile* draft = nullptr);

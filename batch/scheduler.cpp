@@ -30,11 +30,12 @@ constexpr size_t kFilesPerWorker = 2;
 class ParallelConversion {
  public:
   ParallelConversion(const Run& run, const std::vector<InputEntry>& entries, int jobs,
-                     ProgressDisplay& progress)
+                     ProgressDisplay& progress, RunReport& report)
       : run_(run),
         entries_(entries),
         jobs_(static_cast<size_t>(jobs)),
         progress_(progress),
+        report_(report),
         ledger_(entries.size()),
         // At most this many files are started ahead of the one whose turn it is, which bounds
         // the results held here.
@@ -191,7 +192,7 @@ class ParallelConversion {
       if (run_.debug) progress_.PrintLine("Processing: " + converted.file.inputPath);
       progress_.FinishFile();
       const auto draft = drafts_.find(index);
-      const bool written = SettleFile(run_, converted, progress_,
+      const bool written = SettleFile(run_, converted, progress_, report_,
                                       draft != drafts_.end() ? draft->second.get() : nullptr);
       if (draft != drafts_.end()) drafts_.erase(draft);  // placed, or removed with it
       converted_ += written ? 1 : 0;
@@ -207,6 +208,7 @@ class ParallelConversion {
   const std::vector<InputEntry>& entries_;
   const size_t jobs_;
   ProgressDisplay& progress_;
+  RunReport& report_;
   FileLedger ledger_;
   // Only the files in hand, so that nothing here grows with the number of files: the results
   // waiting for their turn, and the temporary files in the output folders that they write their
@@ -226,6 +228,6 @@ class ParallelConversion {
 }  // namespace
 
 int32_t ConvertInWorkers(const Run& run, const std::vector<InputEntry>& entries, int jobs,
-                         ProgressDisplay& progress) {
-  return ParallelConversion(run, entries, jobs, progress).ConvertEverything();
+                         ProgressDisplay& progress, RunReport& report) {
+  return ParallelConversion(run, entries, jobs, progress, report).ConvertEverything();
 }

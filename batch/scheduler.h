@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "batch/collect.h"
+#include "batch/report.h"
 #include "console/progress.h"
 #include "pipeline/run.h"
 
@@ -14,4 +15,4 @@
 // from no thread of its own) and settles each in input order, as one job would; converts in
 // this process only when no worker can be started. Returns the number of files written.
 int32_t ConvertInWorkers(const Run& run, const std::vector<InputEntry>& entries, int jobs,
-                         ProgressDisplay& progress);
+                         ProgressDisplay& progress, RunReport& report);

@@ -9,7 +9,7 @@
 namespace {
 
 int32_t ConvertOneAfterAnother(const Run& run, const std::vector<InputEntry>& entries,
-                               ProgressDisplay& progress) {
+                               ProgressDisplay& progress, RunReport& report) {
   const RunResources resources = LoadRunResources(run);
   FileNumbers numbers = FirstFileNumbers();
   int32_t converted = 0;
@@ -18,7 +18,7 @@ int32_t ConvertOneAfterAnother(const Run& run, const std::vector<InputEntry>& en
     if (run.debug) progress.PrintLine("Processing: " + entry.path);
     Converted file = ConvertHere(run, resources, entry, numbers);
     progress.FinishFile();
-    if (!SettleFile(run, file, progress)) continue;
+    if (!SettleFile(run, file, progress, report)) continue;
     ++converted;
     numbers = NextFileNumbers(numbers);
   }
@@ -28,9 +28,9 @@ int32_t ConvertOneAfterAnother(const Run& run, const std::vector<InputEntry>& en
 }  // namespace
 
 int32_t ConvertAll(const Run& run, const std::vector<InputEntry>& entries, int jobs,
-                   bool showProgress) {
+                   bool showProgress, RunReport& report) {
   jobs = std::min(jobs, static_cast<int>(entries.size()));
   ProgressDisplay progress(showProgress, static_cast<int64_t>(entries.size()));
-  if (jobs <= 1) return ConvertOneAfterAnother(run, entries, progress);
-  return ConvertInWorkers(run, entries, jobs, progress);
+  if (jobs <= 1) return ConvertOneAfterAnother(run, entries, progress, report);
+  return ConvertInWorkers(run, entries, jobs, progress, report);
 }

@@ -1,6 +1,7 @@
 #include "pipeline/convert_file.h"
 
 #include <cassert>
+#include <chrono>
 #include <optional>
 #include <utility>
 
@@ -30,7 +31,7 @@ static bool Failed(const Bitmap& picture, std::string_view step, FileResult& res
   return true;
 }
 
-FileResult EncodeFile(const Run& run, const RunResources& resources, FileContext& file) {
+static FileResult EncodeSteps(const Run& run, const RunResources& resources, FileContext& file) {
   assert(run.format && "the driver settles the output format before the conversion phase");
   const OutputFormat& format = *run.format;
   const ConversionSettings& settings = run.settings;
@@ -38,6 +39,7 @@ FileResult EncodeFile(const Run& run, const RunResources& resources, FileContext
   LoadResult load = LoadPicture(file.inputPath, run.tempFolder, run.converterDeadlineMs,
                                 settings.decoding.pictScale);
   result.decoders = load.Account();
+  result.notes = std::move(load.notes);
   Bitmap picture = std::move(load.picture);
   file.loadedBpp = picture ? static_cast<int32_t>(FreeImage_GetBPP(picture.get())) : 0;
   int width = Width(picture);
@@ -45,6 +47,14 @@ FileResult EncodeFile(const Run& run, const RunResources& resources, FileContext
   if (width == 0 || height == 0) {
     result.failure = load.problem.empty() ? "no decoder could read it (" + result.decoders + ")"
                                           : load.problem;
+    return result;
+  }
+  result.reader = load.reports.back().decoder;
+  result.pictureWidth = width;
+  result.pictureHeight = height;
+  // The damage is the reason: what was drawn before it is not what the file holds.
+  if (settings.decoding.strict && result.notes.damage) {
+    result.failure = pict::DamageLine(*result.notes.damage);
     return result;
   }
   result.loaded = true;
@@ -97,6 +107,15 @@ FileResult EncodeFile(const Run& run, const RunResources& resources, FileContext
     result.bytes = std::move(*bytes);
     result.encoded = Encoded::InMemory;
   }
+  return result;
+}
+
+FileResult EncodeFile(const Run& run, const RunResources& resources, FileContext& file) {
+  const auto start = std::chrono::steady_clock::now();
+  FileResult result = EncodeSteps(run, resources, file);
+  result.milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::steady_clock::now() - start)
+                            .count();
   return result;
 }
 

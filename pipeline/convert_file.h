@@ -7,6 +7,7 @@
 #include <string>
 
 #include "naming/file_context.h"
+#include "pict/notes.h"
 #include "pipeline/run.h"
 #include "pipeline/save.h"
 
@@ -25,11 +26,22 @@ struct FileResult {
   std::string failure;   // why the file was not converted, when it was not
   std::string decoders;  // what each decoder tried said, for -d
   bool written = false;  // the output file is in place
+  // What the file's report tells besides: the decoder that read it ("our decoder", "convert",
+  // "FreeImage's reader"; empty when none did), the picture's size as read, our decoder's notes
+  // (a damaged picture drawn in part has notes.damage; the resolution is set for any decoder)
+  // and how long the conversion took.
+  std::string reader;
+  int32_t pictureWidth = 0;
+  int32_t pictureHeight = 0;
+  pict::Notes notes;
+  int64_t milliseconds = 0;
 };
 
 // Loads file.inputPath and takes it through every step of the run to the bytes of its output
 // file, filling in the rest of file as it goes (the loaded and target depth, the output size).
-// Leaves nothing behind in the run's temporary folder.
+// A picture our decoder found damaged is converted as the part drawn before the damage, or, with
+// --STRICT, fails with the damage for its reason. Leaves nothing behind in the run's temporary
+// folder.
 FileResult EncodeFile(const Run& run, const RunResources& resources, FileContext& file);
 
 // Builds file.outputPath (for a file that loaded) from its context, numbers included, and

@@ -283,5 +283,8 @@ LoadResult LoadPicture(const std::string& inputPath, const std::string& tempFold
     attempt("FreeImage's reader",
             [&](std::string& message) { return LoadWithFreeImage(*data, message); });
   result.picture = EnlargePicture(std::move(result.picture), scale);
+  // Theirs are 72-dpi renderings, each pixel now scale x scale: the same page at scale times the
+  // resolution, as our decoder gives it.
+  result.notes.horizontalDpi = result.notes.verticalDpi = 72.0 * scale;
   return result;
 }

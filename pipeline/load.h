@@ -19,8 +19,8 @@ struct LoadResult {
   std::vector<DecoderReport> reports;  // each decoder tried, in order
   std::string problem;  // why no decoder was tried (an empty or unreadable file)
   // What our decoder said beside its picture (damage, opcodes skipped, fonts substituted, colour
-  // profiles, QuickTime codecs, resolution); the defaults when another decoder read the file, as
-  // those say none of it.
+  // profiles, QuickTime codecs, resolution); when another decoder read the file, the defaults
+  // (those say none of it) but for the resolution: 72 dpi times the scale.
   pict::Notes notes;
 
   // Our decoder found the file damaged: the picture, if any, is its part drawn before the damage.

@@ -607,6 +607,20 @@ constexpr OptionRow kDecodingAndSpeed[] = {
      .help = "How many files are converted at once, each by a worker process of its own; 1 "
              "converts them one after another in the program itself. The files written, their "
              "names and numbers and the lines printed are the same for any number."},
+    {.name = "--STRICT",
+     .field = [](auto& s, auto&) { return &s.decoding.strict; },
+     .echo = {"Strict: ", Shown::WhenGiven},
+     .help = "Fails a picture the decoder found damaged (its reason line is the damage) instead "
+             "of converting the part drawn before the damage with a warning."},
+    {.name = "--REPORT",
+     .kind = K::Path,
+     .field = [](auto&, auto& j) { return &j.report; },
+     .place = kCommandLine,
+     .echo = {"Report: ", Shown::WhenGiven},
+     .valueName = "FILE",
+     .help = "Appends one JSON object per input to FILE (JSON Lines, see REPORT), in input order, "
+             "each written as its input settles; the file is created when missing, and a run "
+             "that cannot open it stops before anything is converted."},
 };
 
 constexpr OptionRow kOtherInputs[] = {

@@ -144,6 +144,7 @@ struct NamingSettings {
 // How our own PICT decoder draws.
 struct DecodingSettings {
   int32_t pictScale = 1;  // --PICT-SCALE, 1..8: the picture drawn at this many times its frame
+  bool strict = false;    // --STRICT: a picture found damaged fails instead of being drawn in part
 };
 
 struct ConversionSettings {
@@ -180,6 +181,7 @@ struct JobRecord {
   bool debug = false;              // -D/--DEBUG
   int32_t converterDeadlineMs = kConverterDeadlineMs;  // then the converter is stopped
   std::optional<int32_t> jobs;     // --JOBS: files converted at once; none = one per usable CPU
+  std::string report;              // --REPORT: the JSON Lines file each input's record goes to
 };
 
 // The Conversion settings with every default; commandLine selects the flavour (keep-aspect-ratio

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "batch/report.h"
+
 namespace {
 
 WorkerTask SampleTask() {
@@ -36,6 +38,18 @@ SampleResult MakeSampleResult() {
   sample.result.encoded = Encoded::InDraft;
   sample.result.failure = "cannot write /out/a.png: No space left on device";
   sample.result.decoders = "our decoder: read it";
+  sample.result.reader = "our decoder";
+  sample.result.pictureWidth = 4530;
+  sample.result.pictureHeight = 1;
+  sample.result.milliseconds = int64_t{1} << 33;
+  pict::Notes& notes = sample.result.notes;
+  notes.damage = pict::Damage{41233, 40000, "opcode 009A (DirectBitsRect): pixel data ends"};
+  notes.skipped = {{0x00A2, "reserved", 2}, {0x0015, "PnLocHFrac", 1}};
+  notes.fonts = {{"Geneva", "DejaVu Sans"}};
+  notes.profiles = {{"ColorSync comment", ""}};
+  notes.codecs = {{"jpeg", "libjpeg"}, {"rpza", "rpza"}};
+  notes.horizontalDpi = 300.5;
+  notes.verticalDpi = 0.1;
   return sample;
 }
 
@@ -81,6 +95,16 @@ TEST(WorkerMessages, ResultComesBackFieldForFieldWithoutTheOutputsBytes) {
   EXPECT_EQ(result.encoded, sent.result.encoded);
   EXPECT_EQ(result.failure, sent.result.failure);
   EXPECT_EQ(result.decoders, sent.result.decoders);
+  EXPECT_EQ(result.reader, sent.result.reader);
+  EXPECT_EQ(result.pictureWidth, sent.result.pictureWidth);
+  EXPECT_EQ(result.pictureHeight, sent.result.pictureHeight);
+  EXPECT_EQ(result.milliseconds, sent.result.milliseconds);
+  // The notes, by the report line they make, which shows every field of them.
+  ReportEntry read, written;
+  read.result = &result;
+  written.result = &sent.result;
+  EXPECT_EQ(ReportLine(read, ""), ReportLine(written, ""));
+  EXPECT_EQ(result.notes.horizontalDpi, 300.5);
   EXPECT_EQ(result.bytes, "");
   ExpectOnlyTheWholeMessageIsRead(EncodeResult(sent.file, sent.result),
                                   [](const std::string& bytes, auto& why) {
@@ -88,6 +112,20 @@ TEST(WorkerMessages, ResultComesBackFieldForFieldWithoutTheOutputsBytes) {
                                     FileResult anyResult;
                                     return DecodeResult(bytes, anyFile, anyResult, why);
                                   });
+}
+
+TEST(WorkerMessages, NotesWithoutDamageComeBackWithoutIt) {
+  SampleResult sent = MakeSampleResult();
+  sent.result.notes.damage.reset();
+  sent.result.notes.fonts.clear();
+  FileContext file;
+  FileResult result;
+  result.notes.damage = pict::Damage{};  // what was there before is not kept
+  std::string message;
+  ASSERT_TRUE(DecodeResult(EncodeResult(sent.file, sent.result), file, result, message)) << message;
+  EXPECT_FALSE(result.notes.damage);
+  EXPECT_TRUE(result.notes.fonts.empty());
+  EXPECT_EQ(result.notes.codecs.size(), 2u);
 }
 
 TEST(WorkerMessages, NumbersOutsideTheirFieldsAreRefused) {
