@@ -31,7 +31,12 @@ enum ExitStatus { kAllConverted = 0, kSomeFailed = 1, kStopped = 2, kLockHeld = 
 // What the main flow came to, for --exit-status.
 static ExitStatus RunMainFlow(const std::vector<std::string>& parameters) {
   const std::string title = TitleText(kProductName, kVersionNumber);
-  if (parameters.empty()) return kStopped;  // the interactive edition is not part of this build
+  // The interactive edition is not part of this build. A bare command gets the usage, on
+  // standard error: it is no request for it, and standard output stays as silent as it was.
+  if (parameters.empty()) {
+    for (const std::string& line : UsageText(ProgramName())) WriteError(line + "\n");
+    return kStopped;
+  }
 
   const std::string first = OptionName(parameters, 0);
   if (first == "-U" || first == "-T") return kStopped;
@@ -46,6 +51,7 @@ static ExitStatus RunMainFlow(const std::vector<std::string>& parameters) {
   }
 
   OptionPassResult pass = RunOptionPass(parameters);
+  for (const std::string& notice : pass.notices) WriteError(ProgramName() + ": " + notice + "\n");
 #ifdef QUILLMERE_TEST_CONVERTER_DEADLINE_MS
   // Only in the copy of the program built for the tests of a converter that never ends.
   pass.job.converterDeadlineMs = QUILLMERE_TEST_CONVERTER_DEADLINE_MS;

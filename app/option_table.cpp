@@ -3,6 +3,7 @@
 #include <cassert>
 #include <charconv>
 #include <string>
+#include <vector>
 
 #include "platform/text.h"
 #include "settings/keywords.h"
@@ -16,6 +17,52 @@ const OptionRow* FindOption(std::string_view upperName, bool inProfile) {
     if (!inProfile && option.shortName == upperName) return &option;
   }
   return nullptr;
+}
+
+// Option names as a user writes them: "--width".
+static std::string Written(std::string_view name) { return ToLower(name); }
+
+std::string UnknownOptionNotice(std::string_view given, bool inProfile) {
+  const std::string upper = ToUpper(given);
+  const std::string what = inProfile ? "key " : "option ";
+  for (std::string_view first : {"-V", "--VERSION", "-H", "-?", "--HELP"})
+    if (upper == first && !inProfile)
+      return std::string(given) + " is read only as the first parameter; ignored";
+  std::vector<std::string_view> names;
+  for (const OptionRow& option : OptionRows()) {
+    if (option.name.empty()) continue;
+    const bool elsewhere =
+        option.place == (inProfile ? OptionPlace::CommandLineOnly : OptionPlace::ProfileOnly);
+    if (option.name == upper || (!inProfile && option.shortName == upper)) {
+      if (elsewhere)
+        return std::string(given) + (inProfile ? " is read only from the command line; ignored"
+                                               : " is read only from a profile; ignored");
+      continue;
+    }
+    if (elsewhere) continue;
+    names.push_back(option.name);
+    if (!inProfile && !option.shortName.empty()) names.push_back(option.shortName);
+  }
+  std::string notice = "unknown " + what + std::string(given) + " ignored";
+  const std::vector<std::string_view> nearest = NearestWords(upper, names);
+  if (nearest.empty()) return notice + "; see --help";
+  notice += "; nearest: ";
+  for (size_t i = 0; i < nearest.size(); ++i) notice += (i > 0 ? ", " : "") + Written(nearest[i]);
+  return notice;
+}
+
+std::string KeywordNotice(const OptionRow& option, std::string_view text) {
+  const std::string upper = ToUpper(Trim(text, " "));
+  std::string valid;
+  for (const Keyword& keyword : KeywordTable(option.table)) {
+    if (keyword.text == upper) return {};
+    valid += (valid.empty() ? "" : ", ") + ToLower(keyword.text);
+  }
+  const std::string_view given = Trim(text, " ");
+  return (given.empty() ? "no value for " + Written(option.name)
+                        : "unknown value " + std::string(given) + " for " + Written(option.name) +
+                              " ignored") +
+         "; " + KeywordText(option.table, 0) + " is used; valid: " + valid;
 }
 
 void StoreOption(const OptionRow& option, std::string_view text, ConversionSettings& settings,

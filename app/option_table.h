@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "settings/option_rows.h"
@@ -19,6 +20,16 @@ int32_t ReadInteger(std::string_view text);
 
 // A decimal number with "." as separator; 0 when the text does not begin with one.
 float ReadDecimal(std::string_view text);
+
+// The line that tells why a name the pass or a profile met is ignored: an option read only
+// elsewhere (a profile, the first parameter), or one no option has, with the nearest names
+// ("unknown option --widht ignored; nearest: --width"). given is the name as written.
+std::string UnknownOptionNotice(std::string_view given, bool inProfile);
+
+// The line that tells of a keyword its option's table lacks, with the valid ones and the one
+// used instead ("unknown value sinc for --resize-algorithm ignored; BOX is used; valid: BOX,
+// ..."); empty when the table has it.
+std::string KeywordNotice(const OptionRow& option, std::string_view text);
 
 // Reads text by the option's kind (keywords trimmed of spaces first), switches on its step and
 // writes its field into the records. text must already be prepared (quotes joined or removed)

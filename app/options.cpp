@@ -28,7 +28,7 @@ static bool* PassFlag(PassAction action, OptionPassResult& pass) {
 // What the pass does for its own options, which write no field of the records. A profile is
 // applied at once, so that later options overwrite what it set.
 static void DoPassAction(PassAction action, const std::string& text, OptionPassResult& pass) {
-  if (action == PassAction::Profile && !ReadProfile(text, pass.settings, pass.job))
+  if (action == PassAction::Profile && !ReadProfile(text, pass.settings, pass.job, &pass.notices))
     pass.error = kInvalidProfile;
   if (bool* flag = PassFlag(action, pass)) *flag = true;
 }
@@ -38,6 +38,9 @@ static void TakeOption(const OptionRow& option, std::string_view text, OptionPas
   if (option.action != PassAction::None)
     return DoPassAction(option.action, std::string(text), pass);
   StoreOption(option, text, pass.settings, pass.job);
+  if (option.kind != OptionKind::Keyword) return;
+  if (std::string notice = KeywordNotice(option, text); !notice.empty())
+    pass.notices.push_back(std::move(notice));
 }
 
 std::string OptionName(const std::vector<std::string>& parameters, size_t index) {
@@ -119,7 +122,17 @@ OptionPassResult RunOptionPass(const std::vector<std::string>& parameters) {
   for (size_t i = 0; i < parameters.size(); ++i) {
     const std::string name = OptionName(parameters, i);
     const OptionRow* option = FindOption(name, false);
-    if (!option) continue;  // stray values and unknown options are no errors
+    // Stray values and unknown options are no errors; they are only told of.
+    if (!option && name.empty()) {
+      pass.notices.push_back("stray parameter " + parameters[i] + " ignored");
+      continue;
+    }
+    if (!option) {
+      const std::string_view written = Trim(parameters[i], " ");
+      pass.notices.push_back(UnknownOptionNotice(
+          written.starts_with("--") ? written.substr(0, written.find('=')) : written, false));
+      continue;
+    }
     if (!HandleOption(*option, name, parameters, i, pass)) pass.error = kIncorrectParameters;
     if (!pass.error.empty()) break;
   }

@@ -14,6 +14,9 @@ struct OptionPassResult {
   bool pause = false;
   bool exitStatus = false;  // --EXIT-STATUS: the exit code tells what happened
   std::string error;  // empty, "Incorrect number of parameters" or "Invalid profile file"
+  // What was ignored and why, for standard error, in the order met: unknown options and stray
+  // parameters, keywords not in their table, the same in the profiles applied.
+  std::vector<std::string> notices;
 };
 
 // The upper-cased name of parameter index ("" for a stray value or an index past the end).

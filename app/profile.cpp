@@ -12,20 +12,29 @@
 static constexpr std::string_view kBlanks = " \t";
 
 // One "key = value" line of the [CLI] group; keys that are no profile option are skipped.
-static void ApplyKeyLine(std::string_view line, ConversionSettings& settings, JobRecord& job) {
+static void ApplyKeyLine(std::string_view line, ConversionSettings& settings, JobRecord& job,
+                         std::vector<std::string>& notices) {
   const size_t equals = line.find('=');
   const std::string key = ToUpper(Trim(line.substr(0, equals), kBlanks));
   const std::string_view value = equals == std::string_view::npos
                                      ? std::string_view{}
                                      : Trim(line.substr(equals + 1), kBlanks);
   const OptionRow* option = FindOption(key, true);
-  if (!option) return;
+  if (!option) {
+    notices.push_back(UnknownOptionNotice(Trim(line.substr(0, equals), kBlanks), true));
+    return;
+  }
   // Text values keep their quotes here; only the filename mask sheds them.
   const std::string_view text = option->kind == OptionKind::MaskText ? Trim(value, "\"") : value;
   StoreOption(*option, text, settings, job);
+  if (option->kind == OptionKind::Keyword)
+    if (std::string notice = KeywordNotice(*option, text); !notice.empty())
+      notices.push_back(std::move(notice));
 }
 
-bool ReadProfile(const std::string& path, ConversionSettings& settings, JobRecord& job) {
+bool ReadProfile(const std::string& path, ConversionSettings& settings, JobRecord& job,
+                 std::vector<std::string>* notices) {
+  std::vector<std::string> told;
   if (path.empty()) return false;
   const std::optional<std::string> bytes = ReadFileBytes(path);
   if (!bytes) return false;
@@ -42,7 +51,9 @@ bool ReadProfile(const std::string& path, ConversionSettings& settings, JobRecor
       inCliGroup = ToUpper(group) == "CLI";
       continue;
     }
-    if (inCliGroup) ApplyKeyLine(line, settings, job);
+    if (inCliGroup) ApplyKeyLine(line, settings, job, told);
   }
+  if (notices)
+    for (const std::string& notice : told) notices->push_back(path + ": " + notice);
   return true;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "settings/settings.h"
 
@@ -9,4 +10,7 @@
 // mark, Latin-1 otherwise) to the records in file order. Returns false only when path is empty
 // or names no readable file (missing, a folder, no access); a file without such a group, or
 // with unknown keys, still gives true.
-bool ReadProfile(const std::string& path, ConversionSettings& settings, JobRecord& job);
+// notices, when given, gets a line "path: ..." for each key ignored (see UnknownOptionNotice) and
+// each keyword not in its table.
+bool ReadProfile(const std::string& path, ConversionSettings& settings, JobRecord& job,
+                 std::vector<std::string>* notices = nullptr);

@@ -68,9 +68,30 @@ std::optional<std::string> CheckRow(const OptionRow& row, const ConversionSettin
 // Checks the output format and every option the run uses, in the rows' order, echoing each
 // row's line before its check; a check of a whole group (the format's, a watermark's) follows
 // the group's last line. Returns the first failure's message, or nothing.
+// Tells on standard error what an output format that is none of them may have meant: "tif is not
+// an output format; did you mean tiff?", or the list of them.
+void TellOutputFormats(const std::string& conversion) {
+  std::vector<std::string_view> extensions;
+  for (const OutputFormat& format : kOutputFormats) extensions.push_back(format.extension);
+  const std::vector<std::string_view> nearest = NearestWords(conversion, extensions);
+  const bool suggested = !nearest.empty();
+  const std::vector<std::string_view>& named = suggested ? nearest : extensions;
+  std::string line = ProgramName() + ": " + conversion + " is not an output format; " +
+                     (suggested ? "did you mean " : "they are ");
+  for (size_t i = 0; i < named.size(); ++i)
+    line += std::string(i == 0                  ? ""
+                        : i + 1 == named.size() ? " or "
+                                                : ", ") +
+            std::string(named[i]);
+  WriteError(line + (suggested ? "?\n" : "\n"));
+}
+
 std::optional<std::string> CheckSettings(const Echo& echo, const ConversionSettings& settings,
                                          const JobRecord& job) {
-  if (!IsOutputExtension(job.conversion)) return "Error: Invalid conversion type";
+  if (!IsOutputExtension(job.conversion)) {
+    TellOutputFormats(job.conversion);
+    return "Error: Invalid conversion type";
+  }
   std::vector<const OptionRow*> groupChecks;
   const EchoLine* group = nullptr;
   auto checkGroup = [&]() -> std::optional<std::string> {

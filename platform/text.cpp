@@ -3,6 +3,8 @@
 #include <glib.h>
 #include <iconv.h>
 
+#include <algorithm>
+
 // Maps every valid UTF-8 character through `map`; invalid bytes pass unchanged.
 template <typename Map>
 static std::string MapCharacters(std::string_view text, Map map) {
@@ -164,4 +166,41 @@ std::string MacRomanToUtf8(std::string_view bytes) {
   iconv_close(converter);
   result.resize(result.size() - outLeft);
   return result;
+}
+
+// Edits from one text to the other, letter case ignored (the optimal string alignment distance).
+static size_t EditDistance(std::string_view a, std::string_view b) {
+  const std::string x = ToUpper(a), y = ToUpper(b);
+  std::vector<std::vector<size_t>> d(x.size() + 1, std::vector<size_t>(y.size() + 1));
+  for (size_t i = 0; i <= x.size(); ++i) d[i][0] = i;
+  for (size_t j = 0; j <= y.size(); ++j) d[0][j] = j;
+  for (size_t i = 1; i <= x.size(); ++i) {
+    for (size_t j = 1; j <= y.size(); ++j) {
+      d[i][j] = std::min(
+          {d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (x[i - 1] == y[j - 1] ? 0 : 1)});
+      if (i > 1 && j > 1 && x[i - 1] == y[j - 2] && x[i - 2] == y[j - 1])
+        d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+    }
+  }
+  return d[x.size()][y.size()];
+}
+
+std::vector<std::string_view> NearestWords(std::string_view given,
+                                           const std::vector<std::string_view>& candidates) {
+  const size_t allowed = std::max<size_t>(2, given.size() / 3);
+  size_t best = allowed + 1;
+  std::vector<std::string_view> nearest;
+  for (std::string_view candidate : candidates) {
+    const size_t distance = EditDistance(given, candidate);
+    if (distance > best) continue;
+    if (distance < best) nearest.clear();
+    best = distance;
+    nearest.push_back(candidate);
+  }
+  // Of words as near, one that given begins is what was meant ("tif": "tiff", not "gif").
+  const std::string start = ToUpper(given);
+  std::vector<std::string_view> begun;
+  for (std::string_view word : nearest)
+    if (ToUpper(word).starts_with(start)) begun.push_back(word);
+  return begun.empty() ? nearest : begun;
 }

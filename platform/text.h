@@ -45,3 +45,11 @@ std::string MacRomanToUtf8(std::string_view bytes);
 
 // Removes leading and trailing characters found in `characters`.
 std::string_view Trim(std::string_view text, std::string_view characters = " ");
+
+// The words of candidates nearest to given, for "did you mean": those fewest edits away
+// (insertions, deletions, replacements and swaps of two neighbours, letter case ignored), in
+// the order of candidates, and of those only the ones that begin with given when there are
+// such; none when even the nearest needs more than a third of given's letters (at least 2)
+// changed.
+std::vector<std::string_view> NearestWords(std::string_view given,
+                                           const std::vector<std::string_view>& candidates);

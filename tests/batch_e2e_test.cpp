@@ -94,6 +94,29 @@ TEST_F(BatchRun, EachCheckFailsWithItsMessageAndTouchesNothing) {
   }
 }
 
+// What the command line ignores, and a format that is none, is told on standard error; standard
+// output and the run stay as they were.
+TEST_F(BatchRun, TheCommandLineTellsWhatItIgnoresAndWhatAFormatMayHaveMeant) {
+  Put(kGood1, "a.pct");
+  ASSERT_TRUE(WriteFileBytes(scratch_ / "p.ini", "[CLI]\n--JPG-QUALTY=80\n"));
+  const std::string program = "marrowickcmd: ";
+  const std::pair<std::vector<std::string>, std::string> kCases[] = {
+      {{"-c", "tif"}, program + "tif is not an output format; did you mean tiff?\n"},
+      {{"-c", "JPG"}, program + "JPG is not an output format; did you mean jpg?\n"},
+      {{"--widht=100", "--profile=" + (scratch_ / "p.ini")},
+       program + "unknown option --widht ignored; nearest: --width\n" + program + scratch_.path() +
+           "p.ini: unknown key --JPG-QUALTY ignored; nearest: --jpg-quality\n"},
+  };
+  for (const auto& [extra, errors] : kCases) {
+    std::vector<std::string> arguments = {"-i", in_, "-o", out_, "-q"};
+    arguments.insert(arguments.end(), extra.begin(), extra.end());
+    const RunResult run = RunMarrowick(arguments);
+    EXPECT_EQ(run.errors, errors) << extra[0];
+    EXPECT_EQ(run.output, extra[0] == "-c" ? "Error: Invalid conversion type\n" : "") << extra[0];
+  }
+  EXPECT_EQ(Written(), std::vector<std::string>{"a.bmp"});
+}
+
 TEST_F(BatchRun, BoundaryValuesPassTheChecks) {
   Put(kGood1, "a.pct");
   const std::vector<std::vector<std::string>> kPassing = {

@@ -150,6 +150,29 @@ TEST(Options, PathsAndTextsJoinSplitQuotesAndLoseTheirQuotes) {
   }
 }
 
+// What the pass ignores it tells, and stores what it always stored.
+TEST(Options, IgnoredOptionsStrayValuesAndUnknownKeywordsAreTold) {
+  const std::pair<Parameters, std::vector<std::string>> kCases[] = {
+      {{"--widht=100"}, {"unknown option --widht ignored; nearest: --width"}},
+      {{"--Heigth"}, {"unknown option --Heigth ignored; nearest: --height"}},
+      {{"--zzzzzzzzzz"}, {"unknown option --zzzzzzzzzz ignored; see --help"}},
+      {{"-i", "a.pic", "-v"}, {"-v is read only as the first parameter; ignored"}},
+      {{"--wm-solid-opacity=3"}, {"--wm-solid-opacity is read only from a profile; ignored"}},
+      {{"-i", "a.pic", "b.pic"}, {"stray parameter b.pic ignored"}},
+      {{"--resize-algorithm=sinc", "--jpg-chroma=low"},
+       {"unknown value sinc for --resize-algorithm ignored; box is used; valid: box, bilinear, "
+        "bspline, bicubic, catmullrom, lanczos"}},
+      {{"-i", "a.pic", "--wm-text=\"a", "b\"", "--width=5"}, {}},
+  };
+  for (const auto& [parameters, notices] : kCases) {
+    const OptionPassResult pass = RunOptionPass(parameters);
+    EXPECT_EQ(pass.notices, notices) << Joined(parameters);
+    EXPECT_EQ(pass.error, "") << Joined(parameters);
+  }
+  EXPECT_EQ(RunOptionPass({"--resize-algorithm=sinc"}).settings.resize.algorithm,
+            ResizeAlgorithm::Box);
+}
+
 TEST(Options, QuietAndPauseReachTheMainFlow) {
   const OptionPassResult pass = RunOptionPass({"-Q", "--pause=no", "-i", "a.pic"});
   EXPECT_TRUE(pass.quiet);

@@ -32,6 +32,21 @@ class Profile : public testing::Test {
   JobRecord job_;
 };
 
+TEST_F(Profile, IgnoredKeysAndUnknownKeywordsAreToldWithTheFile) {
+  const std::string path = Write(
+      "[CLI]\n--WIDHT=3\n--INPUT=x.pic\n--FR-SOLID-OPACITY=128\n--RESIZE-ALGORITHM=\n"
+      "--JPG-QUALITY=90\n");
+  std::vector<std::string> notices;
+  ASSERT_TRUE(::ReadProfile(path, settings_, job_, &notices));
+  EXPECT_EQ(notices, (std::vector<std::string>{
+                         path + ": unknown key --WIDHT ignored; nearest: --width",
+                         path + ": --INPUT is read only from the command line; ignored",
+                         path + ": --FR-SOLID-OPACITY is read only from the command line; ignored",
+                         path + ": no value for --resize-algorithm; box is used; "
+                                "valid: box, bilinear, bspline, bicubic, catmullrom, lanczos"}));
+  EXPECT_EQ(settings_.output.jpgQuality, 90);
+}
+
 TEST_F(Profile, ByteOrderMarkMeansUtf8AndItsAbsenceLatin1) {
   ASSERT_TRUE(ReadProfile(Write("\xEF\xBB\xBF[CLI]\n--WM-TEXT=caf\xC3\xA9\n")));
   EXPECT_EQ(settings_.watermark.text.text, "caf\xC3\xA9");

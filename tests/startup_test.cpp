@@ -68,6 +68,10 @@ TEST(Startup, HelpPrintsTheUsageText) {
     EXPECT_EQ(run.exitCode, 0) << flag;
     EXPECT_EQ(run.output, expected) << flag;
   }
+  // A bare command gets the same text, on standard error: standard output stays silent.
+  const RunResult bare = RunMarrowick({});
+  EXPECT_EQ(bare.output, "");
+  EXPECT_EQ(bare.errors, expected);
 }
 
 TEST(Startup, WithoutAnInputOptionNothingIsPrinted) {
