@@ -2,6 +2,7 @@
 
 #include <cassert>
 #include <chrono>
+#include <cmath>
 #include <optional>
 #include <utility>
 
@@ -23,6 +24,27 @@ static int Width(const Bitmap& picture) {
 static int Height(const Bitmap& picture) {
   return picture ? static_cast<int>(FreeImage_GetHeight(picture.get())) : 0;
 }
+
+// The picture's resolution in dots per inch, which follows its pixels through the steps: a quarter
+// turn swaps it, and a change of size keeps the picture's physical size (half the pixels, half the
+// dots per inch), as --PICT-SCALE does.
+struct Resolution {
+  double x = 72, y = 72;
+
+  void Turn(const RotationSettings& rotation) {
+    if (rotation.enabled && (rotation.angle == 90 || rotation.angle == 270)) std::swap(x, y);
+  }
+  void Resize(int fromWidth, int fromHeight, int toWidth, int toHeight) {
+    if (fromWidth > 0) x *= static_cast<double>(toWidth) / fromWidth;
+    if (fromHeight > 0) y *= static_cast<double>(toHeight) / fromHeight;
+  }
+  // On the picture, in the dots per metre FreeImage keeps and its writers (and ours) store.
+  void Label(FIBITMAP* picture) const {
+    constexpr double kInchesPerMetre = 1 / 0.0254;
+    FreeImage_SetDotsPerMeterX(picture, static_cast<unsigned>(std::lround(x * kInchesPerMetre)));
+    FreeImage_SetDotsPerMeterY(picture, static_cast<unsigned>(std::lround(y * kInchesPerMetre)));
+  }
+};
 
 // A step that gives back no picture ran out of memory or was handed sizes it cannot make.
 static bool Failed(const Bitmap& picture, std::string_view step, FileResult& result) {
@@ -58,13 +80,16 @@ static FileResult EncodeSteps(const Run& run, const RunResources& resources, Fil
     return result;
   }
   result.loaded = true;
+  Resolution resolution{result.notes.horizontalDpi, result.notes.verticalDpi};
 
   picture = RotatePicture(std::move(picture), settings.rotation);
   if (Failed(picture, "the rotation", result)) return result;
+  resolution.Turn(settings.rotation);
   width = Width(picture);
   height = Height(picture);
   picture = ResizePicture(std::move(picture), width, height, settings.resize);
   if (Failed(picture, "the resizing", result)) return result;
+  resolution.Resize(width, height, Width(picture), Height(picture));
   width = Width(picture);
   height = Height(picture);
 
@@ -73,6 +98,7 @@ static FileResult EncodeSteps(const Run& run, const RunResources& resources, Fil
   if (limit > 0 && (width > limit || height > limit)) {
     picture = Bitmap(FreeImage_Rescale(picture.get(), limit, limit, FILTER_BICUBIC));
     if (Failed(picture, "the icon size limit", result)) return result;
+    resolution.Resize(width, height, limit, limit);
     width = height = limit;
   }
 
@@ -96,6 +122,8 @@ static FileResult EncodeSteps(const Run& run, const RunResources& resources, Fil
   picture = ApplyTargetDepth(std::move(picture), format, file.targetBpp);
   if (Failed(picture, "the change to " + std::to_string(file.targetBpp) + " bits", result))
     return result;
+
+  resolution.Label(picture.get());
 
   SaveRequest request;
   request.format = &format;

@@ -3,8 +3,12 @@
 #include <IL/il.h>
 #include <IL/ilu.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <vector>
 
+#include "pipeline/little_endian.h"
 #include "platform/files.h"
 #include "platform/temporary_file.h"
 
@@ -78,6 +82,15 @@ std::optional<std::string> EncodeWithDevil(FIBITMAP* picture, const SaveRequest&
     message = "DevIL could not write the " + std::string(extension) + " file" +
               (error.empty() ? std::string() : ": " + error);
     return {};
+  }
+  // DevIL takes no resolution; a PCX header has it in dots per inch at bytes 12 and 14 (ZSoft's
+  // layout), where it is put from the picture's.
+  if (extension == "pcx" && bytes->size() >= 128) {
+    auto dpi = [](unsigned dotsPerMetre) {
+      return static_cast<uint16_t>(std::min(std::lround(dotsPerMetre * 0.0254), 65535L));
+    };
+    WriteLe16(*bytes, 12, dpi(FreeImage_GetDotsPerMeterX(picture)));
+    WriteLe16(*bytes, 14, dpi(FreeImage_GetDotsPerMeterY(picture)));
   }
   return bytes;
 }
