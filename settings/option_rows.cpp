@@ -619,8 +619,9 @@ constexpr OptionRow kDecodingAndSpeed[] = {
      .echo = {"Report: ", Shown::WhenGiven},
      .valueName = "FILE",
      .help = "Appends one JSON object per input to FILE (JSON Lines, see REPORT), in input order, "
-             "each written as its input settles; the file is created when missing, and a run "
-             "that cannot open it stops before anything is converted."},
+             "each written as its input settles; the file is found from the current directory, "
+             "created when missing, and a run that cannot open it stops before anything is "
+             "converted."},
 };
 
 constexpr OptionRow kOtherInputs[] = {
