@@ -63,6 +63,7 @@ bool SettleFile(const Run& run, Converted& converted, ProgressDisplay& progress,
     progress.PrintErrorLine(prefix + result.failure);
   else if (run.debug)
     progress.PrintErrorLine(prefix + result.decoders);
+  if (result.written && !result.warning.empty()) progress.PrintErrorLine(prefix + result.warning);
   if (result.written) ApplyFileTimestamp(file.inputPath, file.outputPath, run.settings.naming);
   return result.written;
 }

@@ -30,6 +30,7 @@ void ResultFields(File& file, Result& result, Visit& visit) {
   visit(result.encoded);
   visit(result.failure);
   visit(result.decoders);
+  visit(result.warning);
 }
 
 // Numbers (integers, enums, flags) as 8 bytes in this machine's order, since both ends are this

@@ -36,6 +36,7 @@ SampleResult MakeSampleResult() {
   sample.result.encoded = Encoded::InDraft;
   sample.result.failure = "cannot write /out/a.png: No space left on device";
   sample.result.decoders = "our decoder: read it";
+  sample.result.warning = "parts drawn in srcXor mode are pixels";
   return sample;
 }
 
@@ -81,6 +82,7 @@ TEST(WorkerMessages, ResultComesBackFieldForFieldWithoutTheOutputsBytes) {
   EXPECT_EQ(result.encoded, sent.result.encoded);
   EXPECT_EQ(result.failure, sent.result.failure);
   EXPECT_EQ(result.decoders, sent.result.decoders);
+  EXPECT_EQ(result.warning, sent.result.warning);
   EXPECT_EQ(result.bytes, "");
   ExpectOnlyTheWholeMessageIsRead(EncodeResult(sent.file, sent.result),
                                   [](const std::string& bytes, auto& why) {
