@@ -74,6 +74,10 @@ bool SettleFile(const Run& run, Converted& converted, ProgressDisplay& progress,
       entry.warnings.push_back(pict::DamageLine(*result.notes.damage));
       progress.PrintErrorLine(prefix + entry.warnings.back());
     }
+    if (!result.warning.empty()) {
+      entry.warnings.push_back(result.warning);
+      progress.PrintErrorLine(prefix + result.warning);
+    }
     if (run.debug) progress.PrintErrorLine(prefix + result.decoders);
   }
   if (result.written) ApplyFileTimestamp(file.inputPath, file.outputPath, run.settings.naming);

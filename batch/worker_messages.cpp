@@ -79,6 +79,7 @@ void ResultFields(File& file, Result& result, Visit& visit) {
   visit(result.pictureHeight);
   visit(result.notes);
   visit(result.milliseconds);
+  visit(result.warning);
 }
 
 template <typename T>

@@ -1,12 +1,14 @@
 // decor/watermark.h: the text and image watermarks and their shared placement.
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 #include "naming/file_context.h"
 #include "picture/picture.h"
 #include "platform/drawing.h"
 #include "settings/settings.h"
+#include "vector/drawing.h"
 
 // The text watermark's font, loaded once per run: --WM-FONT (fontconfig substitutes a face
 // that is not installed) at round(size x 96 / 72) pixels, with its style and effect. Empty only
@@ -26,3 +28,13 @@ bool CanLoadWatermarkFont(const TextWatermarkSettings& text);
 Bitmap DrawWatermark(Bitmap picture, int width, int height, const WatermarkSettings& watermark,
                      const FrameSettings& frame, const FileContext& file,
                      std::string_view extension, const Font& font);
+
+// The same watermark as a drawing in the pixels of a W x H picture, in the spot it takes on
+// pixels: the text's box as a rectangle and its lines as text in the font's family, size, and
+// style (always smooth; underline and strike-out are left to the pixels), the logo as an
+// image. An empty drawing when the watermark is off or is left out as on pixels (no font or
+// logo, a spot not inside the picture); nothing when nothing is left of it.
+std::optional<vector::Drawing> WatermarkDrawing(int width, int height,
+                                                const WatermarkSettings& watermark,
+                                                const FrameSettings& frame, const FileContext& file,
+                                                std::string_view extension, const Font& font);

@@ -25,6 +25,9 @@ struct FileResult {
   std::string bytes;     // the encoded output file while it is in memory
   std::string failure;   // why the file was not converted, when it was not
   std::string decoders;  // what each decoder tried said, for -d
+  // Of a vector output that holds pixels for what it cannot draw as shapes: why, for one
+  // warning line; empty otherwise.
+  std::string warning;
   bool written = false;  // the output file is in place
   // What the file's report tells besides: the decoder that read it ("our decoder", "convert",
   // "FreeImage's reader"; empty when none did), the picture's size as read, our decoder's notes

@@ -46,16 +46,16 @@ Bitmap RotatePicture(Bitmap picture, const RotationSettings& rotation) {
   return Bitmap(FreeImage_Rotate(picture.get(), rotation.angle, &background));
 }
 
-Bitmap ResizePicture(Bitmap picture, int width, int height, const ResizeSettings& resize) {
-  if (!picture || !resize.enabled) return picture;
+std::optional<std::pair<int, int>> ResizedSize(int width, int height,
+                                               const ResizeSettings& resize) {
+  if (!resize.enabled) return std::nullopt;
   const int targetWidth = ScaledDimension(resize.width, resize.widthUnit, width);
   const int targetHeight = ScaledDimension(resize.height, resize.heightUnit, height);
-  if (targetWidth <= 0 || targetHeight <= 0) return picture;
-  if (targetWidth == width && targetHeight == height) return picture;
+  if (targetWidth <= 0 || targetHeight <= 0) return std::nullopt;
+  if (targetWidth == width && targetHeight == height) return std::nullopt;
   // LARGEIMAGES only shrinks: a picture smaller than the target both ways is left alone.
-  if (resize.type == ResizeType::LargeImages && width < targetWidth && height < targetHeight) {
-    return picture;
-  }
+  if (resize.type == ResizeType::LargeImages && width < targetWidth && height < targetHeight)
+    return std::nullopt;
 
   int newWidth = targetWidth;
   int newHeight = targetHeight;
@@ -70,8 +70,15 @@ Bitmap ResizePicture(Bitmap picture, int width, int height, const ResizeSettings
       newWidth = RoundAway(static_cast<float>(targetHeight) / ratio);
     }
   }
+  return std::pair{newWidth, newHeight};
+}
+
+Bitmap ResizePicture(Bitmap picture, int width, int height, const ResizeSettings& resize) {
+  if (!picture) return picture;
+  const std::optional<std::pair<int, int>> size = ResizedSize(width, height, resize);
+  if (!size) return picture;
   return Bitmap(
-      FreeImage_Rescale(picture.get(), newWidth, newHeight, ResizeFilter(resize.algorithm)));
+      FreeImage_Rescale(picture.get(), size->first, size->second, ResizeFilter(resize.algorithm)));
 }
 
 void FlipPicture(FIBITMAP* picture, const FlipSettings& flip) {

@@ -1,6 +1,9 @@
 // pipeline/geometry.h: rotation, resizing and flipping.
 #pragma once
 
+#include <optional>
+#include <utility>
+
 #include "picture/picture.h"
 #include "settings/settings.h"
 
@@ -10,6 +13,10 @@ Bitmap RotatePicture(Bitmap picture, const RotationSettings& rotation);
 
 // Returns the picture rescaled to the resize targets; width and height are its current size.
 Bitmap ResizePicture(Bitmap picture, int width, int height, const ResizeSettings& resize);
+
+// The size the resize targets give a picture of width x height, or nothing when it keeps its
+// own (resizing off, a target of 0 or less, the same size, LARGEIMAGES and a smaller picture).
+std::optional<std::pair<int, int>> ResizedSize(int width, int height, const ResizeSettings& resize);
 
 // Flips in place, horizontally then vertically; a null picture is left alone.
 void FlipPicture(FIBITMAP* picture, const FlipSettings& flip);

@@ -161,11 +161,13 @@ Bitmap LoadThroughConverter(const std::string& inputPath, const std::string& tem
 // Our own decoder runs in-process: it reads only inside the bytes it is given and caps the
 // work a file may cause, so no file can hang or crash it (the fuzz target keeps it so).
 Bitmap LoadWithOwnDecoder(const std::string& data, std::string& message, int scale,
-                          pict::Notes* notes) {
-  pict::PictResult result = pict::DecodePict(
-      std::span(reinterpret_cast<const uint8_t*>(data.data()), data.size()), {.scale = scale});
+                          pict::Notes* notes, std::optional<pict::PictDrawing>* drawing) {
+  pict::PictResult result =
+      pict::DecodePict(std::span(reinterpret_cast<const uint8_t*>(data.data()), data.size()),
+                       {.scale = scale, .vector = drawing != nullptr});
   if (result.IsDamaged() && result.refusal.empty()) message = pict::DamageLine(*result.notes.damage);
   if (notes) *notes = std::move(result.notes);
+  if (drawing) *drawing = std::move(result.drawing);
   const pict::Image& image = result.image;
   if (image.IsEmpty()) {
     message = result.refusal.empty() ? "no picture" : result.refusal;
@@ -253,7 +255,7 @@ std::string LoadResult::Account() const {
 }
 
 LoadResult LoadPicture(const std::string& inputPath, const std::string& tempFolder,
-                       int converterDeadlineMs, int scale) {
+                       int converterDeadlineMs, int scale, bool drawing) {
   LoadResult result;
   std::string unreadable;
   const std::optional<std::string> data = ReadFileBytes(inputPath, unreadable);
@@ -270,12 +272,14 @@ LoadResult LoadPicture(const std::string& inputPath, const std::string& tempFold
     return static_cast<bool>(result.picture);
   };
   if (attempt("our decoder", [&](std::string& message) {
-        return LoadWithOwnDecoder(*data, message, scale, &result.notes);
+        return LoadWithOwnDecoder(*data, message, scale, &result.notes,
+                                  drawing ? &result.drawing : nullptr);
       }))
     return result;  // a damaged file's part too: the others read such files as black or grey
   // A refusal, also for damage before anything was drawn: the others may read what our decoder
   // refuses, and the notes told of a drawing there is none of.
   result.notes = {};
+  result.drawing.reset();
   // Their 72-dpi pictures are enlarged to the size our decoder would have drawn.
   if (!attempt("convert", [&](std::string& message) {
         return LoadThroughConverter(inputPath, tempFolder, converterDeadlineMs, message);

@@ -1,11 +1,13 @@
 // pipeline/load.h: getting the picture of a PICT file into memory.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "pict/notes.h"
+#include "pict/picture_drawing.h"
 #include "picture/picture.h"
 
 // What one decoder of the chain made of the file.
@@ -22,6 +24,9 @@ struct LoadResult {
   // profiles, QuickTime codecs, resolution); when another decoder read the file, the defaults
   // (those say none of it) but for the resolution: 72 dpi times the scale.
   pict::Notes notes;
+  // The picture as our decoder's drawing, when one was asked for and our decoder read the file;
+  // nothing when another decoder read it (the picture is then pixels only).
+  std::optional<pict::PictDrawing> drawing;
 
   // Our decoder found the file damaged: the picture, if any, is its part drawn before the damage.
   bool IsDamaged() const { return notes.damage.has_value(); }
@@ -42,17 +47,20 @@ struct LoadResult {
 // draws it sharp at that size; the other two give a 72-dpi rendering, which is enlarged
 // scale times, each pixel a scale x scale block at the depth it came in, so the size of the
 // result does not depend on which decoder read the file.
+// With drawing, our decoder also makes the picture a drawing (LoadResult::drawing).
 // Never hangs and never brings the caller down; no picture at once for an empty or missing
 // file. Leaves nothing in tempFolder. A 32-bit picture from FreeImage's reader whose alpha is 0
 // everywhere comes back opaque. Safe on a worker thread and in several processes at once.
 LoadResult LoadPicture(const std::string& inputPath, const std::string& tempFolder,
-                       int converterDeadlineMs, int scale = 1);
+                       int converterDeadlineMs, int scale = 1, bool drawing = false);
 
 // The steps of that chain one by one; each says in message why it gives no picture.
 // Our decoder at scale: a 24-bit picture, or empty when it refuses the bytes. Its notes go to
-// notes when given; message tells the damage of a picture drawn in part.
+// notes when given, and the picture as a drawing to drawing when given; message tells the damage
+// of a picture drawn in part.
 Bitmap LoadWithOwnDecoder(const std::string& data, std::string& message, int scale = 1,
-                          pict::Notes* notes = nullptr);
+                          pict::Notes* notes = nullptr,
+                          std::optional<pict::PictDrawing>* drawing = nullptr);
 // The external converter, writing its TGA under a plain, unique name in tempFolder (so that
 // conversions running at once may share it); the file is gone afterwards. It runs within
 // ImageMagick's own limits, kConverterLimits, with its disk cache in tempFolder; a file it

@@ -29,6 +29,11 @@ std::optional<std::string> EncodePicture(FIBITMAP* picture, const SaveRequest& r
       return EncodeWithDevil(picture, request, message);
     case Writer::JxrEncoder:
       return EncodeJxrWithEncoder(picture, request.scratchFolder, message);
+    case Writer::Svg:
+    case Writer::Pdf:
+      // A page of vectors is written from its drawing (pipeline/vector_picture.h).
+      message = "pixels cannot be written as a page of vectors";
+      return {};
   }
   return {};
 }

@@ -222,6 +222,7 @@ TextExtents MeasureText(const Font& font, const std::string& text, TextMode mode
   pango_layout_get_extents(layout.get(), nullptr, &logical);
   TextExtents extents;
   extents.exactWidth = static_cast<double>(logical.width) / PANGO_SCALE;
+  extents.baseline = static_cast<double>(pango_layout_get_baseline(layout.get())) / PANGO_SCALE;
   pango_extents_to_pixels(&logical, nullptr);
   extents.width = logical.width;
   extents.height = logical.height;

@@ -110,6 +110,7 @@ enum class TextMode { Plain, Antialiased };
 struct TextExtents {
   int width = 0, height = 0;  // whole pixels
   double exactWidth = 0;      // the unrounded advance width
+  double baseline = 0;        // from the top of the line to its baseline
 };
 TextExtents MeasureText(const Font& font, const std::string& text, TextMode mode);
 

@@ -53,6 +53,8 @@ const OutputFormat kOutputFormats[kOutputFormatCount] = {
      .eightBits = EightBits::Grey},
     {.extension = "pbm", .depths = k1},
     {.extension = "pcx", .depths = k24, .writer = Writer::Devil},
+    // A page has no bit depth: its only depth stands for the colours its drawing keeps.
+    {.extension = "pdf", .depths = k24, .writer = Writer::Pdf},
     {.extension = "pfm", .depths = k96},
     // PGM samples are grey levels by definition: quantised palette indices would be a
     // meaningless picture there.
@@ -60,6 +62,7 @@ const OutputFormat kOutputFormats[kOutputFormatCount] = {
     {.extension = "png", .depths = kPng, .writer = Writer::Png, .compressions = kPngCompressions},
     {.extension = "ppm", .depths = k24And48},
     {.extension = "psd", .depths = k32, .writer = Writer::Devil},
+    {.extension = "svg", .depths = k24, .writer = Writer::Svg},
     {.extension = "tga",
      .depths = kTarga,
      .sixteenBits = SixteenBits::Rgb555,

@@ -11,13 +11,14 @@
 #include <string_view>
 #include <vector>
 
-inline constexpr size_t kOutputFormatCount = 23;
+inline constexpr size_t kOutputFormatCount = 25;
 
 // The writer of the file: FreeImage; FreeImage with our own colour table for the 8-bit BMPs
 // that ask for the exact one; libpng for the PNG files that store their pixels (FreeImage for
 // compressed ones); DevIL; or jxrlib's encoder. Each writer knows what its library needs for
-// its formats (pipeline/).
-enum class Writer { FreeImage, Bmp, Png, Devil, JxrEncoder };
+// its formats (pipeline/). Svg and Pdf are Cairo's surfaces, which write a page of vectors: the
+// picture as a drawing, not as pixels.
+enum class Writer { FreeImage, Bmp, Png, Devil, JxrEncoder, Svg, Pdf };
 
 // What the depth step makes of a picture brought to 8 or to 16 bits.
 enum class EightBits { Palette, Grey };  // a Wu-quantised 256-colour palette, or grey levels
@@ -36,13 +37,19 @@ struct OutputFormat {
   std::span<const std::string_view> compressions = {};
 };
 
-// The 23 formats in their fixed order; entry 0 (bmp) is the default output extension.
+// The 25 formats in their fixed order; entry 0 (bmp) is the default output extension.
 extern const OutputFormat kOutputFormats[kOutputFormatCount];
+
+// True for the formats that hold a page of vectors (svg, pdf): the picture goes out as the
+// decoder's drawing, and bit depth and compression mean nothing for it.
+inline bool IsVectorFormat(const OutputFormat& format) {
+  return format.writer == Writer::Svg || format.writer == Writer::Pdf;
+}
 
 // The row of an output extension (letter case included); null when it is none.
 const OutputFormat* FindOutputFormat(std::string_view extension);
 
-// True when text equals one of the 23 extensions exactly (letter case included).
+// True when text equals one of the 25 extensions exactly (letter case included).
 bool IsOutputExtension(std::string_view text);
 
 // Registry index of an output extension, or nothing when it is not one.

@@ -47,7 +47,7 @@ constexpr OptionRow kInputOutput[] = {
      .place = kCommandLine,
      .valueName = "FORMAT",
      .defaultText = "bmp",
-     .help = "The output format, one of the 23 lower-case extensions under OUTPUT FORMATS "
+     .help = "The output format, one of the 25 lower-case extensions under OUTPUT FORMATS "
              "(letter case counts: `JPG` is refused).",
      .usage = {UsageGroup::Basic, 3, "STR", "Set output extension, STR = (jpg | bmp | ...)"}},
 };
@@ -690,6 +690,11 @@ const DepthRows& MakeDepthRows() {
       made.helps[i] = "The bit depth of " + std::string(extension) + " files: " + depths +
                       ", or 0 to choose one for each picture. Checked only when the output is " +
                       std::string(extension) + ".";
+      // A page of vectors has no depth; the option is still there, so every format has one.
+      if (IsVectorFormat(kOutputFormats[i]))
+        made.helps[i] = "Accepted as for the other formats (" + depths +
+                        " or 0) and otherwise ignored: " + std::string(extension) +
+                        " pages have no bit depth, their drawings keep their colours.";
       made.rows[i] = {.name = made.names[i],
                       .kind = K::Integer,
                       .field = {[](auto& s, auto&) { return &s.output.bpp; }, i},

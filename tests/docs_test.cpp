@@ -100,7 +100,7 @@ TEST(Docs, CompletionOffersNamesKeywordsFormatsAndFiles) {
       {{"--resize-algorithm=la"}, "--resize-algorithm=lanczos\n"},
       {{"--png-compression", "=", ""}, "none\nzlib1\nzlib6\nzlib9\n"},
       {{"--wm-text-position", "=", "bottom"}, "bottomcenter\nbottomleft\nbottomright\n"},
-      {{"-c", "p"}, "pbm\npcx\npfm\npgm\npng\nppm\npsd\n"},
+      {{"-c", "p"}, "pbm\npcx\npdf\npfm\npgm\npng\nppm\npsd\n"},
       {{"--conversion", "=", "ti"}, "tiff\n"},
       {{"-i", "pic"}, "picture.pict\npictures\n"},
       {{"-o", "pic"}, "pictures\n"},

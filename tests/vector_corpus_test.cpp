@@ -16,68 +16,11 @@
 #include "platform/files.h"
 #include "platform/process.h"
 #include "tests/support/corpus.h"
+#include "tests/support/corpus_drawings.h"
 #include "tests/support/rendered.h"
 #include "tests/support/run_program.h"
 
 namespace {
-
-struct Drawing {
-  const char* file;
-  // At 1x, maps of thousands of one-pixel lines and small letters stay below the mark by
-  // antialiasing alone: a thin slanted line's ink falls partly on two pixels, and such a pixel is
-  // within 64 levels of neither its ink nor its paper neighbour. Each floor is a little below
-  // what the renderers give (svg / pdf). At 4x every drawing is above 97 %.
-  double floorAt1x = 0.97;
-};
-
-const Drawing kDrawings[] = {
-    {"quickdrawviewer/CarteRingstadt.pict", 0.955},  // 0.969 / 0.963
-    {"quickdrawviewer/ClarisGradient2Colors.pict"},
-    {"quickdrawviewer/Clarisgradientstar.pict"},
-    {"quickdrawviewer/CréateursGenevois.pict", 0.96},  // 0.969 / 0.969
-    {"quickdrawviewer/Graypatterns.pict"},
-    {"quickdrawviewer/LogoTigresVolants.pict"},
-    {"quickdrawviewer/MacDraft.pict"},
-    {"quickdrawviewer/PixPattern.PICT"},
-    {"quickdrawviewer/inside_macintosh.pict"},
-    {"quickdrawviewer/liste_chainee.pict", 0.955},  // 0.982 / 0.965
-    {"quickdrawviewer/rotated.pict"},
-    {"twelvemonkeys/5.pict"},
-    {"twelvemonkeys/7.pict"},
-    {"twelvemonkeys/8.pict"},
-    {"twelvemonkeys/EDUC0052.pict"},
-    {"twelvemonkeys/carte.pict", 0.955},  // 0.967 / 0.960
-    {"twelvemonkeys/cow.pict"},
-    {"twelvemonkeys/demo.pict"},
-    {"twelvemonkeys/oom.pict"},
-};
-
-// Files of a single pixmap each, bitmaps among them.
-const char* const kPixmaps[] = {
-    "pictsharp/pal1.pict",
-    "pictsharp/pal2-grayscale.pict",
-    "pictsharp/pal2-indexed.pict",
-    "pictsharp/pal8.pct",
-    "pictsharp/rgb16-565.pict",
-    "pictsharp/rgb24.pict",
-    "pictsharp/rgb32.pict",
-    "quickdrawviewer/AlbumWorldMap.pict",
-    "quickdrawviewer/DiskMode SCSI.PICT",
-    "quickdrawviewer/KptBryceXanadesFjord.pict",
-    "quickdrawviewer/UltraPaint.pict",
-    "quickdrawviewer/applet.pict",
-    "twelvemonkeys/16bit.pict",
-    "twelvemonkeys/32bit.pict",
-    "twelvemonkeys/BLK.PCT",
-    "twelvemonkeys/FC10.PCT",
-    "twelvemonkeys/FLAG_B24.PCT",
-    "twelvemonkeys/MARBLES.PCT",
-    "twelvemonkeys/TRU256.PCT",
-    "twelvemonkeys/VENUS.PCT",
-    "twelvemonkeys/food.pct",
-    "twelvemonkeys/mire32.pict",
-    "twelvemonkeys/test.pct",
-};
 
 pict::PictResult DecodeFile(const std::string& file, int scale) {
   const auto bytes = ReadFileBytes(Corpus("pict-real/" + file));

@@ -50,6 +50,7 @@ SampleResult MakeSampleResult() {
   notes.codecs = {{"jpeg", "libjpeg"}, {"rpza", "rpza"}};
   notes.horizontalDpi = 300.5;
   notes.verticalDpi = 0.1;
+  sample.result.warning = "parts drawn in srcXor mode are pixels";
   return sample;
 }
 
@@ -105,6 +106,7 @@ TEST(WorkerMessages, ResultComesBackFieldForFieldWithoutTheOutputsBytes) {
   written.result = &sent.result;
   EXPECT_EQ(ReportLine(read, ""), ReportLine(written, ""));
   EXPECT_EQ(result.notes.horizontalDpi, 300.5);
+  EXPECT_EQ(result.warning, sent.result.warning);
   EXPECT_EQ(result.bytes, "");
   ExpectOnlyTheWholeMessageIsRead(EncodeResult(sent.file, sent.result),
                                   [](const std::string& bytes, auto& why) {

@@ -139,6 +139,11 @@ std::vector<Block> FormatBlocks() {
     for (const OptionRow& row : OptionRows())
       if (row.format == format.extension) options.push_back(Literal(LongName(row)));
     std::string text = "Depths " + Join(depths, ", ") + "; options " + Join(options, ", ") + ".";
+    if (IsVectorFormat(format))
+      text =
+          "A page of vectors, written by Cairo: the picture's shapes, text and images as "
+          "its drawing holds them. Option " +
+          Join(options, ", ") + ", accepted and ignored.";
     if (format.writer == Writer::JxrEncoder) text += " Written losslessly by jxrlib's `JxrEncApp`.";
     if (format.writer == Writer::Devil) text += " Written by DevIL.";
     if (format.mipmaps) text += " The file holds the full chain of mipmaps.";
