@@ -154,7 +154,13 @@ RunOutcome RunBatch(const ConversionSettings& settings, JobRecord job, bool quie
   run.debug = job.debug;
 
   status(msg::kImporting);
-  const std::vector<InputEntry> inputs = CollectInputs({job.input, job.inputFile});
+  const InputCollection collection = CollectInputs({job.input, job.inputFile, job.macFiles});
+  const std::vector<InputEntry>& inputs = collection.entries;
+  // Each input passed over says why, and fails the run's exit status; the count of the summary
+  // stays that of the pictures admitted, which "Import complete" announced.
+  for (const PassedOver& input : collection.passedOver)
+    WriteError(ProgramName() + ": " + input.path + ": " + input.reason + "\n");
+  const bool allMet = collection.passedOver.empty();
   const auto imported = static_cast<int32_t>(inputs.size());
   status(SubstitutePlaceholders(msg::kImportComplete, std::to_string(imported)));
   if (imported == 0) {
@@ -186,5 +192,5 @@ RunOutcome RunBatch(const ConversionSettings& settings, JobRecord job, bool quie
   } else {
     PrintLine(msg::kConversionStopped);
   }
-  return converted == imported ? RunOutcome::AllConverted : RunOutcome::SomeFailed;
+  return converted == imported && allMet ? RunOutcome::AllConverted : RunOutcome::SomeFailed;
 }

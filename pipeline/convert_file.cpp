@@ -6,6 +6,7 @@
 
 #include "decor/frame.h"
 #include "decor/watermark.h"
+#include "macfile/mac_file.h"
 #include "naming/output_path.h"
 #include "pipeline/colour.h"
 #include "pipeline/depth.h"
@@ -30,13 +31,29 @@ static bool Failed(const Bitmap& picture, std::string_view step, FileResult& res
   return true;
 }
 
+// The picture of the file in hand: the file, or the part of a Macintosh file it is, read again
+// from its wrapper. Nothing when that part cannot be had (message says why).
+static std::optional<LoadResult> LoadInput(const Run& run, const FileContext& file,
+                                           std::string& message) {
+  const int scale = run.settings.decoding.pictScale;
+  if (!file.macPart)
+    return LoadPicture(file.inputPath, run.tempFolder, run.converterDeadlineMs, scale);
+  const MacPart& part = *file.macPart;
+  const std::optional<std::string> data =
+      part.isResource ? macfile::ReadPictResource(file.inputPath, part.resourceId, message)
+                      : macfile::ReadDataFork(file.inputPath, message);
+  if (!data) return std::nullopt;
+  return LoadPictureData(*data, !part.isResource, run.tempFolder, run.converterDeadlineMs, scale);
+}
+
 FileResult EncodeFile(const Run& run, const RunResources& resources, FileContext& file) {
   assert(run.format && "the driver settles the output format before the conversion phase");
   const OutputFormat& format = *run.format;
   const ConversionSettings& settings = run.settings;
   FileResult result;
-  LoadResult load = LoadPicture(file.inputPath, run.tempFolder, run.converterDeadlineMs,
-                                settings.decoding.pictScale);
+  std::optional<LoadResult> loaded = LoadInput(run, file, result.failure);
+  if (!loaded) return result;
+  LoadResult load = std::move(*loaded);
   result.decoders = load.Account();
   Bitmap picture = std::move(load.picture);
   file.loadedBpp = picture ? static_cast<int32_t>(FreeImage_GetBPP(picture.get())) : 0;
