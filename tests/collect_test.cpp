@@ -48,11 +48,12 @@ class Collect : public ::testing::Test {
 };
 
 TEST_F(Collect, FolderAdmitsNonEmptyPictFilesOnly) {
-  for (const char* name : {"a.PIC", "b.pict", "c.pct", "d.jpg", "f.pic.bak", "noext"}) MakeFile(name);
+  for (const char* name : {"a.PIC", "b.pict", "c.pct", "d.jpg", "f.pic.bak", "noext"})
+    MakeFile(name);
   MakeFile("e.pic", "");
   EXPECT_EQ(CollectInputs({.folder = scratch_.path()}), 3u);
   EXPECT_EQ(Paths(), (std::vector<std::string>{scratch_ / "a.PIC", scratch_ / "b.pict",
-                                                scratch_ / "c.pct"}));
+                                               scratch_ / "c.pct"}));
 }
 
 TEST_F(Collect, TreesAreScannedToAnyDepthWithTheirSubfolders) {
@@ -80,13 +81,13 @@ TEST_F(Collect, ListFileSkipsBlankMissingAndDuplicateLines) {
   MakeFile("b.pct");
   MakeFile("dir/c.pic");
   MakeFile("dir/sub/d.pic");
-  const std::string list = "\xEF\xBB\xBF" + (scratch_ / "a.pic") + "\r\n" +
-                           "  " + (scratch_ / "a.pic") + "  \n" +  // duplicate once trimmed
-                           "   \n\n" +                              // blank lines
-                           "\t" + (scratch_ / "b.pct") + "\r" +    // a tab is not trimmed
-                           (scratch_ / "missing.pic") + "\n" +
-                           (scratch_ / "dir") + "\n" +             // a folder: its whole tree
-                           (scratch_ / "b.pct");                    // last line, no line end
+  const std::string list = "\xEF\xBB\xBF" + (scratch_ / "a.pic") + "\r\n" + "  " +
+                           (scratch_ / "a.pic") + "  \n" +       // duplicate once trimmed
+                           "   \n\n" +                           // blank lines
+                           "\t" + (scratch_ / "b.pct") + "\r" +  // a tab is not trimmed
+                           (scratch_ / "missing.pic") + "\n" + (scratch_ / "dir") +
+                           "\n" +                 // a folder: its whole tree
+                           (scratch_ / "b.pct");  // last line, no line end
   MakeFile("list.LST", list);
   EXPECT_EQ(CollectInputs({.file = scratch_ / "list.LST"}), 4u);
   for (const InputEntry& entry : entries_)
@@ -192,12 +193,13 @@ TEST_F(Collect, MacFilesComeInByTheirContent) {
   MakeFile("._food.pct", AppleDouble(forks));
   MakeFile("sub/x", forks.dataFork);
   MakeFile("__MACOSX/sub/._x", AppleDouble(forks));
+  MakeFile("net/.AppleDouble/y", AppleDouble(forks));  // netatalk's sidecar of net/y
   const std::string binHex = BinHex(forks);
   MakeFile("broken.hqx", binHex.substr(0, binHex.size() / 2));
   MakeFile("photo.jpg", std::string(100, 'j'));
   ASSERT_EQ(mkfifo((scratch_ / "fifo").c_str(), 0600), 0);
 
-  EXPECT_EQ(CollectInputs({.folder = scratch_.path(), .macFiles = true}), 13u);
+  EXPECT_EQ(CollectInputs({.folder = scratch_.path(), .macFiles = true}), 16u);
   std::vector<std::string> found;
   for (const InputEntry& entry : entries_) found.push_back(Describe(entry, scratch_.path()));
   EXPECT_EQ(found, (std::vector<std::string>{
@@ -206,7 +208,10 @@ TEST_F(Collect, MacFilesComeInByTheirContent) {
                        "Sample.bin PICT -5", "Sample.bin PICT 128", "Sample.bin PICT 300",
                        "__MACOSX/sub/._x PICT -5 as sub/x in sub/",
                        "__MACOSX/sub/._x PICT 128 as sub/x in sub/",
-                       "__MACOSX/sub/._x PICT 300 as sub/x in sub/", "food.pct", "sub/x in sub/"}));
+                       "__MACOSX/sub/._x PICT 300 as sub/x in sub/", "food.pct",
+                       "net/.AppleDouble/y PICT -5 as net/y in net/",
+                       "net/.AppleDouble/y PICT 128 as net/y in net/",
+                       "net/.AppleDouble/y PICT 300 as net/y in net/", "sub/x in sub/"}));
   EXPECT_EQ(entries_[1].macPart->resourceName, "Caf\xC3\xA9 \xE2\x84\xA2");
   EXPECT_EQ(PassedOverLines(), (std::vector<std::string>{
                                    "broken.hqx: BinHex 4.0: the data end inside the resource fork",
@@ -219,9 +224,9 @@ TEST_F(Collect, MacFilesComeInByTheirContent) {
 
 TEST(InputKind, ExtensionNeedsADotInsideTheLastComponent) {
   const std::pair<const char*, bool> kCases[] = {
-      {"/pics/photo.pic", true},   {"/pics/.hidden", false},   {"/photos.2019", true},
-      {"/photos.2019/", false},    {"/pics/a b.x y", false},   {"pics", false},
-      {"list.txt", true},          {"C:\\pics\\image", false}, {"C:\\p.d\\image", false}};
+      {"/pics/photo.pic", true}, {"/pics/.hidden", false},   {"/photos.2019", true},
+      {"/photos.2019/", false},  {"/pics/a b.x y", false},   {"pics", false},
+      {"list.txt", true},        {"C:\\pics\\image", false}, {"C:\\p.d\\image", false}};
   for (const auto& [path, expected] : kCases) {
     std::string extension;
     EXPECT_EQ(HasExtension(path, extension), expected) << path;

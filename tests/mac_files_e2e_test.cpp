@@ -22,15 +22,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Every file below folder with its bytes, by its path below folder.
-std::map<std::string, std::string> FilesBelow(const std::string& folder) {
-  std::map<std::string, std::string> files;
-  for (const auto& entry : fs::recursive_directory_iterator(folder))
-    if (entry.is_regular_file())
-      files[entry.path().string().substr(folder.size())] = *ReadFileBytes(entry.path().string());
-  return files;
-}
-
 bool HasLine(const std::string& output, const std::string& line) {
   const std::vector<std::string> lines = Lines(output);
   return std::find(lines.begin(), lines.end(), line) != lines.end();
@@ -130,7 +121,7 @@ TEST(MacFiles, CorpusHousesGiveTheirPicturesInEveryWrapperForAnyJobs) {
       RunMarrowick({"-i", scratch / "reference", "-o", scratch / "referenceOut", "-c", "png"});
   ASSERT_TRUE(HasLine(reference.output, "Files converted: 34 of 34")) << reference.output;
   std::map<std::string, std::string> expected;  // "House/id" -> pixels
-  for (const auto& [name, bytes] : FilesBelow(scratch / "referenceOut/")) {
+  for (const auto& [name, bytes] : FileBytesBelow(scratch / "referenceOut/")) {
     const size_t dot = name.find('.');
     expected[name.substr(0, dot) + "/" + name.substr(dot + 1, name.rfind('.') - dot - 1)] =
         Pixels(scratch / ("referenceOut/" + name));
@@ -166,7 +157,7 @@ TEST(MacFiles, CorpusHousesGiveTheirPicturesInEveryWrapperForAnyJobs) {
     EXPECT_EQ(run.exitCode, 0) << label << "\n" << run.errors;
     EXPECT_TRUE(HasLine(run.output, "Files converted: 34 of 34")) << label << "\n" << run.output;
     EXPECT_EQ(run.errors, "") << label;
-    const std::map<std::string, std::string> files = FilesBelow(out);
+    const std::map<std::string, std::string> files = FileBytesBelow(out);
     std::map<std::string, std::string> pictures;
     for (const auto& [name, bytes] : files) pictures[PictureOf(name)] = Pixels(out + name);
     EXPECT_EQ(pictures.size(), 34u) << label;
