@@ -5,8 +5,10 @@
 #include <cstring>
 #include <iterator>
 #include <optional>
+#include <span>
 #include <thread>
 
+#include "macfile/wrapper.h"
 #include "pict/decode.h"
 #include "picture/transfer.h"
 #include "platform/files.h"
@@ -285,9 +287,12 @@ static LoadResult LoadChain(const std::string& data, const std::string& tempFold
   return result;
 }
 
-// The magic number that begins an AppleDouble header file, the "._name" beside a data fork.
+// An AppleDouble header file, the "._name" beside a data fork: its magic number first, then
+// the rest of its header as the reader of Macintosh files checks it.
 static bool IsAppleDoubleHeader(std::string_view data) {
-  return data.substr(0, 4) == std::string_view("\x00\x05\x16\x07", 4);
+  if (data.substr(0, 4) != std::string_view("\x00\x05\x16\x07", 4)) return false;
+  const std::span bytes(reinterpret_cast<const uint8_t*>(data.data()), data.size());
+  return macfile::RecogniseWrapper(bytes, bytes.size()) == macfile::Wrapper::AppleDouble;
 }
 
 LoadResult LoadPicture(const std::string& inputPath, const std::string& tempFolder,
