@@ -183,7 +183,18 @@ RunOutcome RunBatch(const ConversionSettings& settings, JobRecord job, bool quie
   run.debug = job.debug;
 
   status(msg::kImporting);
-  const std::vector<InputEntry> inputs = CollectInputs({job.input, job.inputFile});
+  const InputCollection collection = CollectInputs({job.input, job.inputFile, job.macFiles});
+  const std::vector<InputEntry>& inputs = collection.entries;
+  // Each input passed over says why, and fails the run's exit status; the count of the summary
+  // stays that of the pictures admitted, which "Import complete" announced.
+  // The report lists them first, as failures with that reason.
+  for (const PassedOver& input : collection.passedOver) {
+    WriteError(ProgramName() + ": " + input.path + ": " + input.reason + "\n");
+    std::string unwritten;
+    if (!report.Record({.input = input.path, .reason = input.reason}, unwritten))
+      WriteError(ProgramName() + ": cannot write the report: " + unwritten + "\n");
+  }
+  const bool allMet = collection.passedOver.empty();
   const auto imported = static_cast<int32_t>(inputs.size());
   status(SubstitutePlaceholders(msg::kImportComplete, std::to_string(imported)));
   if (imported == 0) {
@@ -215,5 +226,5 @@ RunOutcome RunBatch(const ConversionSettings& settings, JobRecord job, bool quie
   } else {
     PrintLine(msg::kConversionStopped);
   }
-  return converted == imported ? RunOutcome::AllConverted : RunOutcome::SomeFailed;
+  return converted == imported && allMet ? RunOutcome::AllConverted : RunOutcome::SomeFailed;
 }

@@ -11,6 +11,7 @@ FileContext ContextFor(const InputEntry& entry, const FileNumbers& numbers) {
   FileContext file;
   file.inputPath = entry.path;
   file.relativeSubfolder = entry.relativeSubfolder;
+  file.macPart = entry.macPart;
   file.numbers = numbers;
   return file;
 }
@@ -28,12 +29,18 @@ Converted ConvertHere(const Run& run, const RunResources& resources, const Input
   return converted;
 }
 
+int32_t ResourceIdOf(const InputEntry& entry) {
+  return entry.macPart && entry.macPart->isResource ? entry.macPart->resourceId : kNoResource;
+}
+
 bool ServeTasks(const Run& run, const std::vector<InputEntry>& entries, WorkerChannel& channel) {
   const RunResources resources = LoadRunResources(run);
   while (const std::optional<std::string> message = channel.NextTask()) {
     std::string unreadable;
     const std::optional<WorkerTask> task = DecodeTask(*message, unreadable);
-    if (!task || task->index >= entries.size()) return false;
+    if (!task || task->index >= entries.size() ||
+        task->resourceId != ResourceIdOf(entries[task->index]))
+      return false;
     FileContext file = ContextFor(entries[task->index], task->numbers);
     FileResult result = EncodeFile(run, resources, file);
     // The output goes to its draft beside where it belongs, written here, at the same time as
@@ -58,9 +65,10 @@ bool SettleFile(const Run& run, Converted& converted, ProgressDisplay& progress,
     progress.PrintLine("Saving As: " + file.outputPath);
     progress.PrintLine(result.written ? "OK" : "Not OK");
   }
-  const std::string prefix = ProgramName() + ": " + file.inputPath + ": ";
+  const std::string prefix = ProgramName() + ": " + InputLabel(file) + ": ";
   ReportEntry entry;
   entry.input = file.inputPath;
+  entry.resource = PartLabel(file);
   entry.result = &result;
   if (!result.written) {
     entry.status = InputStatus::Failed;

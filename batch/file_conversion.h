@@ -2,6 +2,8 @@
 // this process or in a worker process, and settled when its turn comes.
 #pragma once
 
+#include <climits>
+#include <cstdint>
 #include <vector>
 
 #include "batch/collect.h"
@@ -20,6 +22,10 @@ struct Converted {
 
 // The context a file starts its conversion with: its entry and the numbers to use.
 FileContext ContextFor(const InputEntry& entry, const FileNumbers& numbers);
+
+// The id of the 'PICT' resource the entry is, or kNoResource (the ids run from -32768 to 32767).
+inline constexpr int32_t kNoResource = INT32_MIN;
+int32_t ResourceIdOf(const InputEntry& entry);
 
 // Makes the file's output subfolder when the run keeps subfolders.
 void PrepareOutputFolder(const Run& run, const InputEntry& entry);

@@ -101,7 +101,8 @@ class ParallelConversion {
         // A worker that cannot take it has ended: its end is collected with the results.
         const auto draft = drafts_.find(index);
         const std::string draftPath = draft != drafts_.end() ? draft->second->path() : "";
-        slot.process.SendTask(EncodeTask({index, ledger_.Guess(index), draftPath}));
+        slot.process.SendTask(
+            EncodeTask({index, ResourceIdOf(entries_[index]), ledger_.Guess(index), draftPath}));
       }
     }
   }
@@ -188,8 +189,8 @@ class ParallelConversion {
         return;
       }
       converted.file.numbers = exact;
-      progress_.StartFile(converted.file.inputPath);
-      if (run_.debug) progress_.PrintLine("Processing: " + converted.file.inputPath);
+      progress_.StartFile(InputLabel(converted.file));
+      if (run_.debug) progress_.PrintLine("Processing: " + InputLabel(converted.file));
       progress_.FinishFile();
       const auto draft = drafts_.find(index);
       const bool written = SettleFile(run_, converted, progress_, report_,
@@ -199,7 +200,8 @@ class ParallelConversion {
       ledger_.Settle(written);
       waiting_.erase(index);
     }
-    if (!ledger_.IsDone()) progress_.StartFile(entries_[ledger_.next()].path);
+    if (!ledger_.IsDone())
+      progress_.StartFile(InputLabel(ContextFor(entries_[ledger_.next()], {})));
   }
 
   static constexpr size_t kMaxRestarts = 64;

@@ -14,8 +14,9 @@ int32_t ConvertOneAfterAnother(const Run& run, const std::vector<InputEntry>& en
   FileNumbers numbers = FirstFileNumbers();
   int32_t converted = 0;
   for (const InputEntry& entry : entries) {
-    progress.StartFile(entry.path);
-    if (run.debug) progress.PrintLine("Processing: " + entry.path);
+    const std::string label = InputLabel(ContextFor(entry, numbers));
+    progress.StartFile(label);
+    if (run.debug) progress.PrintLine("Processing: " + label);
     Converted file = ConvertHere(run, resources, entry, numbers);
     progress.FinishFile();
     if (!SettleFile(run, file, progress, report)) continue;

@@ -15,6 +15,7 @@ namespace {
 template <typename Task, typename Visit>
 void TaskFields(Task& task, Visit& visit) {
   visit(task.index);
+  visit(task.resourceId);
   visit(task.numbers.randomNumber);
   visit(task.numbers.counter);
   visit(task.draft);

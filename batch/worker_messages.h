@@ -14,6 +14,9 @@
 // A file for a worker to convert.
 struct WorkerTask {
   size_t index = 0;     // the file's place among the run's inputs
+  // The 'PICT' resource it is, for a part of a Macintosh file (the worker checks it against its
+  // own list of the inputs, which it got when it was started), or kNoResource.
+  int32_t resourceId = 0;
   FileNumbers numbers;  // the naming numbers to convert it with
   std::string draft;    // the file to write its output to; empty: the output comes back in bytes
 };

@@ -16,7 +16,7 @@ static std::string Padded(int64_t value, int width) {
 // The value of a token for the file; nothing for a text that is no token.
 static std::optional<std::string> TokenValue(std::string_view token, const FileContext& file,
                                              std::string_view ext) {
-  const std::string base = BaseName(file.inputPath);
+  const std::string base = BaseName(NamedAfter(file));
   if (token == "%filename%") return base;
   if (token == "%filename[u]%") return ToUpper(base);
   if (token == "%filename[l]%") return ToLower(base);
@@ -30,6 +30,7 @@ static std::optional<std::string> TokenValue(std::string_view token, const FileC
   if (token == "%rnd%") return Padded(file.numbers.randomNumber, 5);
   // At least five digits and never cut, so file 100000 does not reuse an earlier name.
   if (token == "%n%") return Padded(file.numbers.counter, 5);
+  if (token == "%resource%") return ResourceText(file);
   // Each date token reads the clock itself.
   const LocalDateTime now = LocalNow();
   if (token == "%yyyy%") return Padded(now.year, 4);
@@ -41,8 +42,8 @@ static std::optional<std::string> TokenValue(std::string_view token, const FileC
   return std::nullopt;
 }
 
-// Replaces every occurrence of token (one of the 18, lower case) in any letter case by its value
-// for the file.
+// Replaces every occurrence of token (one of the table's, lower case) in any letter case by its
+// value for the file.
 static std::string ReplaceToken(std::string_view text, std::string_view token,
                                 const FileContext& file, std::string_view extension) {
   return ReplaceIgnoringCase(text, token, *TokenValue(token, file, extension));
@@ -52,6 +53,10 @@ std::string ExpandFilenameMask(std::string_view mask, const FileContext& file,
                                std::string_view extension) {
   std::string text = ToLower(mask);
   if (text.empty()) text = "%filename%.%ext%";
+  if (!ResourceText(file).empty() && text.find("%resource%") == std::string::npos)
+    for (const std::string_view name :
+         {"%filename%", "%filename[u]%", "%filename[l]%", "%filename[t]%"})
+      text = ReplaceIgnoringCase(text, name, std::string(name) + ".%resource%");
   for (const FilenameToken& token : kFilenameTokens)
     if (text.find(token.text) != std::string::npos)
       text = ReplaceToken(text, token.text, file, extension);

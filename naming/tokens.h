@@ -32,11 +32,19 @@ inline constexpr FilenameToken kFilenameTokens[] = {
     {"%height%", "the output picture's height in pixels"},
     {"%rnd%", "a random number of five digits, drawn again after each converted file"},
     {"%n%", "the number of the file among those converted, from 00001, at least five digits"},
+    // Last, so that a resource's name is never read as tokens.
+    {"%resource%",
+     "of a 'PICT' resource (--mac-files), `PICT-` and its id, then a blank and its "
+     "name when it has one, made safe for a file name; empty for other pictures. "
+     "A mask without it gives a resource's output `.%resource%` after each "
+     "`%filename%`"},
 };
 
 // The output file name of the file from the filename mask: literal text lower-cased, token
 // values in their own case; an empty mask means "%filename%.%ext%". extension is the run's
-// output extension, the value of %ext%.
+// output extension, the value of %ext%. The output of a 'PICT' resource must differ from its
+// wrapper's and its siblings': a mask without %resource% has it after each %filename% then
+// ("Demo House.hqx" with "%filename%.%ext%" gives "Demo House.PICT-10011.png").
 std::string ExpandFilenameMask(std::string_view mask, const FileContext& file,
                                std::string_view extension);
 

@@ -8,6 +8,7 @@
 
 #include "decor/frame.h"
 #include "decor/watermark.h"
+#include "macfile/mac_file.h"
 #include "naming/output_path.h"
 #include "pipeline/colour.h"
 #include "pipeline/depth.h"
@@ -136,13 +137,30 @@ static std::string PixelsWarning(const LoadResult& load) {
   return "the whole picture is pixels: " + std::string(load.reports.back().decoder) + " read it";
 }
 
+// The picture of the file in hand: the file, or the part of a Macintosh file it is, read again
+// from its wrapper. Nothing when that part cannot be had (message says why).
+static std::optional<LoadResult> LoadInput(const Run& run, const FileContext& file, bool drawing,
+                                           std::string& message) {
+  const int scale = run.settings.decoding.pictScale;
+  if (!file.macPart)
+    return LoadPicture(file.inputPath, run.tempFolder, run.converterDeadlineMs, scale, drawing);
+  const MacPart& part = *file.macPart;
+  const std::optional<std::string> data =
+      part.isResource ? macfile::ReadPictResource(file.inputPath, part.resourceId, message)
+                      : macfile::ReadDataFork(file.inputPath, message);
+  if (!data) return std::nullopt;
+  return LoadPictureData(*data, !part.isResource, run.tempFolder, run.converterDeadlineMs, scale,
+                         drawing);
+}
+
 static void LoadAndEncode(const Run& run, const RunResources& resources, FileContext& file,
                           FileResult& result) {
   assert(run.format && "the driver settles the output format before the conversion phase");
   const bool vector = IsVectorFormat(*run.format);
   const int scale = run.settings.decoding.pictScale;
-  LoadResult load =
-      LoadPicture(file.inputPath, run.tempFolder, run.converterDeadlineMs, scale, vector);
+  std::optional<LoadResult> loaded = LoadInput(run, file, vector, result.failure);
+  if (!loaded) return;
+  LoadResult load = std::move(*loaded);
   result.decoders = load.Account();
   result.notes = std::move(load.notes);
   Bitmap picture = std::move(load.picture);

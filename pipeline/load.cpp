@@ -5,8 +5,10 @@
 #include <cstring>
 #include <iterator>
 #include <optional>
+#include <span>
 #include <thread>
 
+#include "macfile/wrapper.h"
 #include "pict/decode.h"
 #include "picture/transfer.h"
 #include "platform/files.h"
@@ -254,16 +256,13 @@ std::string LoadResult::Account() const {
   return account;
 }
 
-LoadResult LoadPicture(const std::string& inputPath, const std::string& tempFolder,
-                       int converterDeadlineMs, int scale, bool drawing) {
+// The chain on bytes in hand; converterInput gives the converter a file that holds them (it
+// reads files only) and says in message why it cannot.
+template <typename ConverterInput>
+static LoadResult LoadChain(const std::string& data, const std::string& tempFolder,
+                            int converterDeadlineMs, int scale, bool drawing,
+                            ConverterInput converterInput) {
   LoadResult result;
-  std::string unreadable;
-  const std::optional<std::string> data = ReadFileBytes(inputPath, unreadable);
-  // An empty file can hold no picture, and FreeImage's reader would only spin on it.
-  if (!data || data->empty()) {
-    result.problem = data ? "the file is empty" : "cannot read it: " + unreadable;
-    return result;
-  }
   // What our decoder refuses goes to the external converter, then to FreeImage's reader.
   auto attempt = [&result](std::string_view decoder, auto load) {
     std::string said = "read it";
@@ -272,7 +271,7 @@ LoadResult LoadPicture(const std::string& inputPath, const std::string& tempFold
     return static_cast<bool>(result.picture);
   };
   if (attempt("our decoder", [&](std::string& message) {
-        return LoadWithOwnDecoder(*data, message, scale, &result.notes,
+        return LoadWithOwnDecoder(data, message, scale, &result.notes,
                                   drawing ? &result.drawing : nullptr);
       }))
     return result;  // a damaged file's part too: the others read such files as black or grey
@@ -281,14 +280,59 @@ LoadResult LoadPicture(const std::string& inputPath, const std::string& tempFold
   result.notes = {};
   result.drawing.reset();
   // Their 72-dpi pictures are enlarged to the size our decoder would have drawn.
-  if (!attempt("convert", [&](std::string& message) {
-        return LoadThroughConverter(inputPath, tempFolder, converterDeadlineMs, message);
+  if (!attempt("convert", [&](std::string& message) -> Bitmap {
+        TemporaryFile file;
+        const std::optional<std::string> path = converterInput(file, message);
+        if (!path) return nullptr;
+        return LoadThroughConverter(*path, tempFolder, converterDeadlineMs, message);
       }))
     attempt("FreeImage's reader",
-            [&](std::string& message) { return LoadWithFreeImage(*data, message); });
+            [&](std::string& message) { return LoadWithFreeImage(data, message); });
   result.picture = EnlargePicture(std::move(result.picture), scale);
   // Theirs are 72-dpi renderings, each pixel now scale x scale: the same page at scale times the
   // resolution, as our decoder gives it.
   result.notes.horizontalDpi = result.notes.verticalDpi = 72.0 * scale;
   return result;
+}
+
+// An AppleDouble header file, the "._name" beside a data fork: its magic number first, then
+// the rest of its header as the reader of Macintosh files checks it.
+static bool IsAppleDoubleHeader(std::string_view data) {
+  if (data.substr(0, 4) != std::string_view("\x00\x05\x16\x07", 4)) return false;
+  const std::span bytes(reinterpret_cast<const uint8_t*>(data.data()), data.size());
+  return macfile::RecogniseWrapper(bytes, bytes.size()) == macfile::Wrapper::AppleDouble;
+}
+
+LoadResult LoadPicture(const std::string& inputPath, const std::string& tempFolder,
+                       int converterDeadlineMs, int scale, bool drawing) {
+  std::string unreadable;
+  const std::optional<std::string> data = ReadFileBytes(inputPath, unreadable);
+  // An empty file can hold no picture, and FreeImage's reader would only spin on it.
+  if (!data || data->empty()) {
+    LoadResult result;
+    result.problem = data ? "the file is empty" : "cannot read it: " + unreadable;
+    return result;
+  }
+  // A sidecar named like a picture ("._food.pct") holds the resource fork of the file beside it.
+  if (IsAppleDoubleHeader(*data)) {
+    LoadResult result;
+    result.problem =
+        "an AppleDouble sidecar (the resource fork of the file beside it), not a "
+        "picture; --mac-files converts the pictures it holds";
+    return result;
+  }
+  return LoadChain(*data, tempFolder, converterDeadlineMs, scale, drawing,
+                   [&](TemporaryFile&, std::string&) { return std::optional(inputPath); });
+}
+
+LoadResult LoadPictureData(const std::string& data, bool preamble, const std::string& tempFolder,
+                           int converterDeadlineMs, int scale, bool drawing) {
+  return LoadChain(data, tempFolder, converterDeadlineMs, scale, drawing,
+                   [&](TemporaryFile& file, std::string& message) -> std::optional<std::string> {
+                     const std::string document = preamble ? data : std::string(512, '\0') + data;
+                     if (!file.Create(tempFolder, "pict", message) ||
+                         !WriteFileBytes(file.path(), document, message))
+                       return std::nullopt;
+                     return file.path();
+                   });
 }

@@ -51,8 +51,17 @@ struct LoadResult {
 // Never hangs and never brings the caller down; no picture at once for an empty or missing
 // file. Leaves nothing in tempFolder. A 32-bit picture from FreeImage's reader whose alpha is 0
 // everywhere comes back opaque. Safe on a worker thread and in several processes at once.
+// An AppleDouble sidecar ("._food.pct") is no picture: it comes back at once with a problem
+// that names --mac-files.
 LoadResult LoadPicture(const std::string& inputPath, const std::string& tempFolder,
                        int converterDeadlineMs, int scale = 1, bool drawing = false);
+
+// The same chain for a picture in memory: a 'PICT' resource (which holds the picture without
+// the 512-byte preamble of a PICT document: preamble false) or a data fork (a document: true).
+// The converter, which reads files only, gets it as a PICT document of its own in tempFolder,
+// removed afterwards.
+LoadResult LoadPictureData(const std::string& data, bool preamble, const std::string& tempFolder,
+                           int converterDeadlineMs, int scale = 1, bool drawing = false);
 
 // The steps of that chain one by one; each says in message why it gives no picture.
 // Our decoder at scale: a 24-bit picture, or empty when it refuses the bytes. Its notes go to

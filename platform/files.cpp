@@ -40,9 +40,23 @@ bool IsSymbolicLink(const std::string& path) {
   return !path.empty() && lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
 }
 
+bool IsRegularFile(const std::string& path) {
+  struct stat info {};
+  return !path.empty() && stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 std::optional<std::vector<std::string>> ListFolder(const std::string& folder) {
+  std::string message;
+  return ListFolder(folder, message);
+}
+
+std::optional<std::vector<std::string>> ListFolder(const std::string& folder,
+                                                   std::string& message) {
   DIR* dir = opendir(folder.c_str());
-  if (!dir) return std::nullopt;
+  if (!dir) {
+    message = ErrorText(errno);
+    return std::nullopt;
+  }
   std::vector<std::string> names;
   while (dirent* entry = readdir(dir)) {
     const std::string name = entry->d_name;

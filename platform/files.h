@@ -35,9 +35,14 @@ std::optional<FolderIdentity> IdentifyFolder(const std::string& path);
 // True when path itself is a symbolic link, whatever it leads to (or when it leads nowhere).
 bool IsSymbolicLink(const std::string& path);
 
+// True when path leads to a regular file (symbolic links followed): one that can be opened and
+// read without waiting, unlike a FIFO, a socket or a device.
+bool IsRegularFile(const std::string& path);
+
 // Names of the entries of a folder (without "." and ".."), in the order the file system
-// gives them; nothing when it cannot be read.
+// gives them; nothing when it cannot be read (the second form says why).
 std::optional<std::vector<std::string>> ListFolder(const std::string& folder);
+std::optional<std::vector<std::string>> ListFolder(const std::string& folder, std::string& message);
 
 // Creates one folder level; true when it exists afterwards.
 bool MakeFolder(const std::string& path);

@@ -50,6 +50,16 @@ constexpr OptionRow kInputOutput[] = {
      .help = "The output format, one of the 25 lower-case extensions under OUTPUT FORMATS "
              "(letter case counts: `JPG` is refused).",
      .usage = {UsageGroup::Basic, 3, "STR", "Set output extension, STR = (jpg | bmp | ...)"}},
+    {.name = "--MAC-FILES",
+     .field = [](auto&, auto& j) { return &j.macFiles; },
+     .echo = {"Mac Files: ", Shown::WhenGiven},
+     .help = "Also converts the pictures of Macintosh files, recognised by their content: each "
+             "'PICT' resource of a file in BinHex (.hqx), MacBinary (.bin), AppleSingle, "
+             "AppleDouble (`._name`, `__MACOSX/`, `.AppleDouble/`) or a bare resource fork "
+             "(.rsrc) is a picture of its own, named after the file with `.PICT-ID` (and the "
+             "resource's name) before the extension (see `%resource%`); so are a PICT without "
+             "an extension and the data fork of a wrapper whose type is 'PICT'. A sidecar's "
+             "pictures are named after its data fork and go where its output goes."},
 };
 
 constexpr OptionRow kRunning[] = {

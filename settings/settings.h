@@ -182,6 +182,7 @@ struct JobRecord {
   int32_t converterDeadlineMs = kConverterDeadlineMs;  // then the converter is stopped
   std::optional<int32_t> jobs;     // --JOBS: files converted at once; none = one per usable CPU
   std::string report;              // --REPORT: the JSON Lines file each input's record goes to
+  bool macFiles = false;           // --MAC-FILES: Macintosh files in wrappers are inputs too
 };
 
 // The Conversion settings with every default; commandLine selects the flavour (keep-aspect-ratio

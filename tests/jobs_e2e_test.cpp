@@ -14,15 +14,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Every file below folder with its bytes, by its path below folder.
-std::map<std::string, std::string> FilesBelow(const std::string& folder) {
-  std::map<std::string, std::string> files;
-  for (const auto& entry : fs::recursive_directory_iterator(folder))
-    if (entry.is_regular_file())
-      files[entry.path().string().substr(folder.size())] = *ReadFileBytes(entry.path().string());
-  return files;
-}
-
 // text with every occurrence of from replaced by to.
 std::string Replaced(std::string text, const std::string& from, const std::string& to) {
   for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size())
@@ -57,7 +48,7 @@ TEST(Jobs, OneAndThreeJobsGiveTheSameFilesNamesNumbersAndLines) {
            "--wm-text=No %n% of %filename%", "--wm-font-size=8", "--wm-text-x-offset=0",
            "--wm-text-y-offset=0", "--jobs=" + std::to_string(jobs)});
       const int i = jobs == 1 ? 0 : 1;
-      files[i] = FilesBelow(out);
+      files[i] = FileBytesBelow(out);
       // The output folder's name and the echo of --jobs are all that may differ.
       output[i] = Replaced(Replaced(run.output, out, "OUT/"), "Jobs: " + std::to_string(jobs), "");
       errors[i] = Replaced(run.errors, out, "OUT/");
@@ -98,7 +89,7 @@ TEST(Jobs, AWorkerThatCrashesCostsOnlyTheFileItHadInHand) {
   EXPECT_EQ(run.output, "");
   EXPECT_EQ(run.errors, "marrowickcmd: " + in +
                             "c.pct: the worker process converting it ended by signal 9 (Killed)\n");
-  EXPECT_EQ(FilesBelow(out).size(), 4u);
+  EXPECT_EQ(FileBytesBelow(out).size(), 4u);
 }
 
 }  // namespace

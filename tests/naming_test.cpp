@@ -1,6 +1,7 @@
 // Output names, output paths, the naming counters and file timestamps.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <regex>
 
 #include "naming/file_context.h"
@@ -44,6 +45,52 @@ TEST(Naming, MasksExpandTheirTokensAndLowerCaseTheirLiterals) {
       {"%filename[u]%", "/in/été.pic", "jpg", "ÉTÉ"},
   };
   for (const Case& c : kCases) EXPECT_EQ(Name(c.mask, c.input, c.extension), c.expected) << c.mask;
+}
+
+// The pictures of a Macintosh file: named after the wrapper (or a sidecar's data fork), with the
+// resource after the name unless the mask places %resource% itself, and never a "/" or a
+// control character from a resource's name.
+TEST(Naming, ResourcesAreNamedAfterTheirWrapperAndId) {
+  struct Case {
+    std::string mask;
+    std::optional<MacPart> part;
+    std::string expected;
+  };
+  const MacPart house{.resourceId = 10011, .namedAfter = "/in/Demo House.hqx"};
+  MacPart named = house;
+  named.resourceId = -5;
+  named.resourceName = "Caf\xC3\xA9 \xE2\x84\xA2";
+  MacPart hostile = house;
+  hostile.resourceName = "../../etc/x\n\x01%n%\\";
+  MacPart dots = house;
+  dots.resourceName = " .. ";
+  MacPart longName = house;
+  longName.resourceName = std::string(63, 'a') + "\xC3\xA9" + std::string(30, 'b');
+  MacPart sidecar = house;
+  sidecar.namedAfter = "/in/sub/food.pct";
+  MacPart dataFork = house;
+  dataFork.isResource = false;
+  dataFork.namedAfter = "/in/Picture 1.bin";
+  const Case kCases[] = {
+      {"%filename%.%ext%", house, "Demo House.PICT-10011.png"},
+      {"", house, "Demo House.PICT-10011.png"},
+      {"%filename[u]%_%n%.%ext%", house, "DEMO HOUSE.PICT-10011_00001.png"},
+      {"%resource%/%filename%.%ext%", house, "PICT-10011/Demo House.png"},
+      {"%n%.%ext%", house, "00001.png"},
+      {"%filename%.%ext%", named, "Demo House.PICT--5 Caf\xC3\xA9 \xE2\x84\xA2.png"},
+      {"%filename%.%ext%", hostile, "Demo House.PICT-10011 _.._etc_x__%n%_.png"},
+      {"%filename%.%ext%", dots, "Demo House.PICT-10011.png"},
+      {"%resource%", longName, "PICT-10011 " + std::string(63, 'a')},
+      {"%filename%.%ext%", sidecar, "food.PICT-10011.png"},
+      {"%filename%.%ext%", dataFork, "Picture 1.png"},
+      {"%filename%-%resource%.%ext%", dataFork, "Picture 1-.png"},
+      {"%filename%-%resource%.%ext%", std::nullopt, "Demo House-.png"},
+  };
+  for (const Case& c : kCases) {
+    FileContext file = FileOf("/in/Demo House.hqx");
+    file.macPart = c.part;
+    EXPECT_EQ(ExpandFilenameMask(c.mask, file, "png"), c.expected) << c.mask;
+  }
 }
 
 TEST(Naming, SizeAndDepthTokensShowTheFileInHand) {

@@ -16,6 +16,7 @@ WorkerTask SampleTask() {
   static constexpr char kDraft[] = "/out/d\xC3\xA9j\xC3\xA0/marrowick\0x.png";
   WorkerTask task;
   task.index = 123456789012;
+  task.resourceId = -32768;  // the lowest id of a 'PICT' resource
   task.numbers = {99999, int64_t{1} << 40};
   task.draft = std::string(kDraft, sizeof kDraft - 1);
   return task;
@@ -73,6 +74,7 @@ TEST(WorkerMessages, TaskComesBackFieldForField) {
   const std::optional<WorkerTask> read = DecodeTask(EncodeTask(sent), message);
   ASSERT_TRUE(read) << message;
   EXPECT_EQ(read->index, sent.index);
+  EXPECT_EQ(read->resourceId, sent.resourceId);
   EXPECT_EQ(read->numbers, sent.numbers);
   EXPECT_EQ(read->draft, sent.draft);
   ExpectOnlyTheWholeMessageIsRead(EncodeTask(sent), [](const std::string& bytes, auto& why) {
@@ -141,7 +143,7 @@ TEST(WorkerMessages, NumbersOutsideTheirFieldsAreRefused) {
   EXPECT_FALSE(DecodeResult(wide, file, result, message));
   EXPECT_EQ(message, "a number is out of its range");
   std::string longText = EncodeTask(SampleTask());
-  longText[24] = 100;
+  longText[32] = 100;  // the draft's length, after the index, resource id and numbers
   EXPECT_FALSE(DecodeTask(longText, message));
   EXPECT_EQ(message, "a text runs past the end of the message");
 }

@@ -16,6 +16,8 @@
 #include <fstream>
 #include <thread>
 
+#include "platform/files.h"
+
 namespace fs = std::filesystem;
 
 ScratchFolder::ScratchFolder() {
@@ -84,7 +86,8 @@ StartedRun::StartedRun(const std::vector<std::string>& arguments, const RunOptio
     setenv("PATH", path.c_str(), 1);
     setenv("TMPDIR", temp.c_str(), 1);
     std::vector<char*> argv{const_cast<char*>(program)};
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    for (const std::string& argument : arguments)
+      argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
     execv(program, argv.data());
     _exit(127);
@@ -200,4 +203,13 @@ FIBITMAP* LoadAny(const std::string& path) {
   if (format == FIF_UNKNOWN) format = FreeImage_GetFIFFromFilename(path.c_str());
   if (format == FIF_UNKNOWN) return nullptr;
   return FreeImage_Load(format, path.c_str(), 0);
+}
+
+std::map<std::string, std::string> FileBytesBelow(const std::string& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+    if (entry.is_regular_file())
+      files[entry.path().string().substr(folder.size())] =
+          ReadFileBytes(entry.path().string()).value_or("");
+  return files;
 }

@@ -4,6 +4,7 @@
 
 #include <FreeImage.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,9 @@ std::vector<std::string> Lines(const std::string& output);
 
 // Copies a file; true on success.
 bool CopyFile(const std::string& from, const std::string& to);
+
+// Every regular file below folder (ending in "/") with its bytes, by its path below folder.
+std::map<std::string, std::string> FileBytesBelow(const std::string& folder);
 
 // Number of entries in a folder (recursively), for "nothing left behind" checks.
 int CountEntries(const std::string& folder);
