@@ -190,8 +190,11 @@ RunOutcome RunBatch(const ConversionSettings& settings, JobRecord job, bool quie
   // The report lists them first, as failures with that reason.
   for (const PassedOver& input : collection.passedOver) {
     WriteError(ProgramName() + ": " + input.path + ": " + input.reason + "\n");
+    ReportEntry entry;
+    entry.input = input.path;
+    entry.reason = input.reason;
     std::string unwritten;
-    if (!report.Record({.input = input.path, .reason = input.reason}, unwritten))
+    if (!report.Record(entry, unwritten))
       WriteError(ProgramName() + ": cannot write the report: " + unwritten + "\n");
   }
   const bool allMet = collection.passedOver.empty();
