@@ -29,24 +29,38 @@ std::string RelativeSubfolder(const std::string& path, const std::string& folder
   return std::string(folderPart.substr(folder.size()));
 }
 
+std::optional<std::string> SubfolderBelowRoot(const std::string& path, const std::string& root) {
+  const std::optional<std::string> folder =
+      ResolvedFolder(std::string(FolderPart(AbsolutePath(path))));
+  if (!folder || !folder->starts_with(root)) return std::nullopt;
+  return folder->substr(root.size());
+}
+
 namespace {
 
 // The files of one run as they are admitted; a path admitted once is passed over after.
 class InputList {
  public:
-  explicit InputList(std::string inputFolder) : inputFolder_(std::move(inputFolder)) {}
+  explicit InputList(const InputSource& source)
+      : inputFolder_(source.folder), listRoot_(source.listRoot) {}
 
   // Admits one file: non-empty, with an accepted extension, not yet in the list.
   void Add(const std::string& path) {
     if (FileSize(path) == 0 || !IsAcceptedInputFile(path)) return;
-    if (paths_.insert(path).second)
+    if (!paths_.insert(path).second) return;
+    if (listRoot_.empty()) {
       entries_.push_back({path, RelativeSubfolder(path, inputFolder_)});
+      return;
+    }
+    const std::optional<std::string> subfolder = SubfolderBelowRoot(path, listRoot_);
+    entries_.push_back({path, subfolder.value_or(""), !subfolder});
   }
 
   std::vector<InputEntry> Take() { return std::move(entries_); }
 
  private:
   const std::string inputFolder_;
+  const std::string listRoot_;
   std::vector<InputEntry> entries_;
   std::unordered_set<std::string> paths_;
 };
@@ -119,7 +133,7 @@ static void ReadListFile(const std::string& listPath, InputList& list) {
 }
 
 std::vector<InputEntry> CollectInputs(const InputSource& source) {
-  InputList list(source.folder);
+  InputList list(source);
   if (!source.folder.empty()) {
     FolderWalk(list).Scan(source.folder);
     return list.Take();

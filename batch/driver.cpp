@@ -123,6 +123,13 @@ std::optional<std::string> CheckInputAndOutput(const Echo& echo, JobRecord& job)
   if (!output) return message;
   job.output = *output;
 
+  if (!job.listRoot.empty()) {
+    if (!job.input.empty()) return "Error: List root without a list file";
+    const std::optional<std::string> root = ResolvedFolder(job.listRoot);
+    if (!root) return "Error: Invalid list root";
+    job.listRoot = *root;
+  }
+
   if (job.conversion.empty()) job.conversion = kOutputFormats[0].extension;
   echo("Conversion: ", job.conversion);
   return std::nullopt;
@@ -154,7 +161,12 @@ RunOutcome RunBatch(const ConversionSettings& settings, JobRecord job, bool quie
   run.debug = job.debug;
 
   status(msg::kImporting);
-  const std::vector<InputEntry> inputs = CollectInputs({job.input, job.inputFile});
+  const std::vector<InputEntry> inputs = CollectInputs({job.input, job.inputFile, job.listRoot});
+  if (settings.naming.keepSubfolders)
+    for (const InputEntry& entry : inputs)
+      if (entry.outsideListRoot)
+        WriteError(ProgramName() + ": " + entry.path + ": not below the list root " + job.listRoot +
+                   ": its output goes to the output folder itself\n");
   const auto imported = static_cast<int32_t>(inputs.size());
   status(SubstitutePlaceholders(msg::kImportComplete, std::to_string(imported)));
   if (imported == 0) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "batch/worker_messages.h"
+#include "naming/output_names.h"
 #include "naming/output_path.h"
 #include "platform/files.h"
 
@@ -49,11 +50,24 @@ bool ServeTasks(const Run& run, const std::vector<InputEntry>& entries, WorkerCh
   return true;
 }
 
-bool SettleFile(const Run& run, Converted& converted, ProgressDisplay& progress,
+bool SettleFile(const Run& run, Converted& converted, ProgressDisplay& progress, OutputNames& names,
                 TemporaryFile* draft) {
   FileContext& file = converted.file;
   FileResult& result = converted.result;
+  // A file that fails keeps its name too when the mask tells it without the picture or the
+  // numbers: so whether a file converts never moves the names of the files after it, and a
+  // resumed run names every file as the first run did.
+  const bool knownBefore = IsNameKnownBeforeConversion(run.settings.naming.filenameMask);
+  std::string asked;
+  OutputNames::Given given;
+  if (result.loaded || knownBefore) {
+    asked = BuildOutputPath(file, run.outputFolder, run.settings.naming, run.extension);
+    given = names.Choose(asked);
+    if (result.loaded) file.outputPath = given.path;
+  }
   WriteFile(run, file, result, draft);
+  if (result.written || (knownBefore && !given.path.empty()))
+    names.Keep(given.path, file.inputPath);
   if (run.debug) {
     progress.PrintLine("Saving As: " + file.outputPath);
     progress.PrintLine(result.written ? "OK" : "Not OK");
@@ -61,6 +75,9 @@ bool SettleFile(const Run& run, Converted& converted, ProgressDisplay& progress,
   const std::string prefix = ProgramName() + ": " + file.inputPath + ": ";
   if (!result.written)
     progress.PrintErrorLine(prefix + result.failure);
+  else if (!given.earlierInput.empty())
+    progress.PrintErrorLine(prefix + "written as " + given.path + ", since " + asked +
+                            " is already the name of " + given.earlierInput + " in this run");
   else if (run.debug)
     progress.PrintErrorLine(prefix + result.decoders);
   if (result.written) ApplyFileTimestamp(file.inputPath, file.outputPath, run.settings.naming);

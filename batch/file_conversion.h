@@ -7,6 +7,7 @@
 #include "batch/collect.h"
 #include "console/progress.h"
 #include "naming/file_context.h"
+#include "naming/output_names.h"
 #include "pipeline/convert_file.h"
 #include "platform/temporary_file.h"
 #include "platform/worker_process.h"
@@ -36,6 +37,7 @@ bool ServeTasks(const Run& run, const std::vector<InputEntry>& entries, WorkerCh
 // A file's end, in input order: its output written under its final name (from its draft when
 // one is given), the debug lines on standard output, and on standard error the reason a file
 // failed (and in debug mode what the decoders said of a file that converted); then its file
-// time. True when it was written.
-bool SettleFile(const Run& run, Converted& converted, ProgressDisplay& progress,
+// time. The output's name is one names has not given yet (see naming/output_names.h); a file
+// that gets a variant of its name says so on standard error. True when it was written.
+bool SettleFile(const Run& run, Converted& converted, ProgressDisplay& progress, OutputNames& names,
                 TemporaryFile* draft = nullptr);

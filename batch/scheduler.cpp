@@ -11,6 +11,7 @@
 #include "batch/file_conversion.h"
 #include "batch/ledger.h"
 #include "batch/worker_messages.h"
+#include "naming/output_names.h"
 #include "naming/tokens.h"
 #include "platform/ending.h"
 #include "platform/temporary_file.h"
@@ -191,7 +192,7 @@ class ParallelConversion {
       if (run_.debug) progress_.PrintLine("Processing: " + converted.file.inputPath);
       progress_.FinishFile();
       const auto draft = drafts_.find(index);
-      const bool written = SettleFile(run_, converted, progress_,
+      const bool written = SettleFile(run_, converted, progress_, names_,
                                       draft != drafts_.end() ? draft->second.get() : nullptr);
       if (draft != drafts_.end()) drafts_.erase(draft);  // placed, or removed with it
       converted_ += written ? 1 : 0;
@@ -208,6 +209,7 @@ class ParallelConversion {
   const size_t jobs_;
   ProgressDisplay& progress_;
   FileLedger ledger_;
+  OutputNames names_;  // given in input order, as settling goes
   // Only the files in hand, so that nothing here grows with the number of files: the results
   // waiting for their turn, and the temporary files in the output folders that they write their
   // outputs to.

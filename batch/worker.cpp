@@ -5,6 +5,7 @@
 #include "batch/file_conversion.h"
 #include "batch/scheduler.h"
 #include "console/progress.h"
+#include "naming/output_names.h"
 
 namespace {
 
@@ -12,13 +13,14 @@ int32_t ConvertOneAfterAnother(const Run& run, const std::vector<InputEntry>& en
                                ProgressDisplay& progress) {
   const RunResources resources = LoadRunResources(run);
   FileNumbers numbers = FirstFileNumbers();
+  OutputNames names;
   int32_t converted = 0;
   for (const InputEntry& entry : entries) {
     progress.StartFile(entry.path);
     if (run.debug) progress.PrintLine("Processing: " + entry.path);
     Converted file = ConvertHere(run, resources, entry, numbers);
     progress.FinishFile();
-    if (!SettleFile(run, file, progress)) continue;
+    if (!SettleFile(run, file, progress, names)) continue;
     ++converted;
     numbers = NextFileNumbers(numbers);
   }

@@ -108,7 +108,7 @@ bool MakeDraft(const Run& run, const std::string& relativeSubfolder, TemporaryFi
 
 void WriteFile(const Run& run, FileContext& file, FileResult& result, TemporaryFile* draft) {
   // A file that did not load has no output path: its "Saving As: " line stays empty.
-  if (result.loaded)
+  if (result.loaded && file.outputPath.empty())
     file.outputPath = BuildOutputPath(file, run.outputFolder, run.settings.naming, run.extension);
   if (result.encoded == Encoded::InDraft && draft) {
     if (FolderPart(draft->path()) == FolderPart(file.outputPath)) {

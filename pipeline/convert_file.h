@@ -32,9 +32,9 @@ struct FileResult {
 // Leaves nothing behind in the run's temporary folder.
 FileResult EncodeFile(const Run& run, const RunResources& resources, FileContext& file);
 
-// Builds file.outputPath (for a file that loaded) from its context, numbers included, and
-// writes the encoded bytes there, or puts draft there when the encoded file was written to it.
-// Sets result.written, or result.failure.
+// Builds file.outputPath (for a file that loaded, unless the caller chose it) from its context,
+// numbers included, and writes the encoded bytes there, or puts draft there when the encoded file
+// was written to it. Sets result.written, or result.failure.
 void WriteFile(const Run& run, FileContext& file, FileResult& result,
                TemporaryFile* draft = nullptr);
 

@@ -161,6 +161,16 @@ std::string AbsolutePath(const std::string& path) {
   return absolute + path;
 }
 
+std::optional<std::string> ResolvedFolder(const std::string& path) {
+  if (path.empty() || !IsFolder(path)) return std::nullopt;
+  char* resolved = realpath(path.c_str(), nullptr);
+  if (!resolved) return std::nullopt;
+  std::string folder(resolved);
+  free(resolved);
+  if (!folder.ends_with('/')) folder += '/';
+  return folder;
+}
+
 static std::string ExecutablePath() {
   std::error_code error;
   const auto path = std::filesystem::read_symlink("/proc/self/exe", error);

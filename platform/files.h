@@ -75,6 +75,10 @@ bool SetModificationTime(const std::string& path, int64_t utcSeconds);
 // take it for an option ("-x"), a list of files ("@x") or a format prefix ("png:x").
 std::string AbsolutePath(const std::string& path);
 
+// The folder at path as an absolute path with every link and "." or ".." resolved, ending in
+// "/"; nothing when no folder is there.
+std::optional<std::string> ResolvedFolder(const std::string& path);
+
 // Folder of the running executable, ending in "/".
 std::string ProgramFolder();
 

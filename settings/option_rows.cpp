@@ -50,6 +50,19 @@ constexpr OptionRow kInputOutput[] = {
      .help = "The output format, one of the 23 lower-case extensions under OUTPUT FORMATS "
              "(letter case counts: `JPG` is refused).",
      .usage = {UsageGroup::Basic, 3, "STR", "Set output extension, STR = (jpg | bmp | ...)"}},
+    {.name = "--LIST-ROOT",
+     .kind = K::Path,
+     .field = [](auto&, auto& j) { return &j.listRoot; },
+     .place = kCommandLine,
+     .valueName = "FOLDER",
+     .help = "With a list file (or one picture) as input: each file's output goes to the "
+             "subfolder of the output folder that the file's own folder is of this one "
+             "(`/archive/2019/x/a.pct` with `--list-root=/archive` to `OUTPUT/2019/x/`), so "
+             "that a list run mirrors the tree as a folder run does. Folders are compared with their "
+             "links resolved; a relative one is found from the current directory. A file "
+             "outside it goes to the output folder itself, with a line on standard error. "
+             "Refused with a folder as input (`Error: List root without a list file`) and when "
+             "it is no folder (`Error: Invalid list root`); no effect with `--no-subfolders`."},
 };
 
 constexpr OptionRow kRunning[] = {

@@ -180,6 +180,7 @@ struct JobRecord {
   bool debug = false;              // -D/--DEBUG
   int32_t converterDeadlineMs = kConverterDeadlineMs;  // then the converter is stopped
   std::optional<int32_t> jobs;     // --JOBS: files converted at once; none = one per usable CPU
+  std::string listRoot;            // --LIST-ROOT; resolved by the driver, ending in "/"
 };
 
 // The Conversion settings with every default; commandLine selects the flavour (keep-aspect-ratio

@@ -71,7 +71,8 @@ TEST_F(BatchRun, EachCheckFailsWithItsMessageAndTouchesNothing) {
       {{"-i", in, "-o", out, "--contrast=-101"}, "Error: Invalid contrast value"},
       {{"-i", in, "-o", out, "--gamma=10"}, "Error: Invalid gamma value"},
       {{"-i", in, "-o", out, "--gamma=0.009"}, "Error: Invalid gamma value"},
-      {{"-i", in, "-o", out, "--wm-image=" + (scratch_ / "none.png")}, "Error: Invalid watermark image"},
+      {{"-i", in, "-o", out, "--wm-image=" + (scratch_ / "none.png")},
+       "Error: Invalid watermark image"},
       // The first failing check wins.
       {{"-i", in, "-o", out, "-c", "JPG", "--width=800"}, "Error: Invalid conversion type"},
       {{"-i", in, "-o", out, "-c", "png", "--png-bpp=16", "--brightness=500"},
@@ -83,6 +84,9 @@ TEST_F(BatchRun, EachCheckFailsWithItsMessageAndTouchesNothing) {
       {{"-i", in, "-o", out, "--jobs=0"}, "Error: Invalid jobs value"},
       {{"-i", in, "-o", out, "--jobs=65"}, "Error: Invalid jobs value"},
       {{"-i", in, "-o", out, "--gamma=0", "--jobs=0"}, "Error: Invalid gamma value"},
+      {{"-i", in, "-o", out, "--list-root=" + in}, "Error: List root without a list file"},
+      {{"-i", in + "a.pct", "-o", out, "--list-root=" + (scratch_ / "nothing")},
+       "Error: Invalid list root"},
   };
   for (const Case& c : kCases) {
     std::vector<std::string> arguments = c.arguments;
@@ -270,6 +274,46 @@ TEST_F(BatchRun, ListFileAdmitsEachNamedFileOnce) {
   EXPECT_EQ(lines[6], "Import complete, new files added: 3");
   EXPECT_EQ(lines.back(), "Files converted: 3 of 3");
   EXPECT_EQ(Written(), (std::vector<std::string>{"a.tga", "b.tga", "c.tga"}));
+}
+
+TEST_F(BatchRun, NoInputReplacesAnOutputOfItsOwnRunWhateverTheJobs) {
+  Put(kBad, "a.pct");
+  Put(kGood1, "a.pic");
+  Put(kGood2, "a.pict");
+  Put(kGood3, "sub/a.pct");
+  struct Case {
+    std::string mask;
+    std::vector<std::string> written;
+    std::vector<std::string> errors;  // what standard error holds, beside the failed file's line
+  };
+  // A file that fails keeps the name the mask gives it without the picture, so that whether it
+  // converts never renames the files after it; a numbered name it never had.
+  const Case kCases[] = {
+      {"%filename%.%ext%",
+       {"a~2.png", "a~3.png"},
+       {"a.pic: written as " + out_ + "a~2.png, since " + out_ + "a.png is already the name of " +
+            in_ + "a.pct in this run",
+        "a.pict: written as " + out_ + "a~3.png, since " + out_ + "a.png is already the name of " +
+            in_ + "a.pct in this run",
+        "sub/a.pct: written as " + out_ + "a~4.png, since " + out_ +
+            "a.png is already the name of " + in_ + "a.pct in this run"}},
+      {"%n%.%ext%", {"00001.png", "00002.png", "00003.png"}, {}},
+  };
+  for (const Case& c : kCases) {
+    for (const char* jobs : {"--jobs=1", "--jobs=2"}) {
+      fs::remove_all(out_);
+      fs::create_directories(out_);
+      const RunResult run = RunMarrowick({"-i", in_, "-o", out_, "-c", "png", "-q",
+                                          "--no-subfolders", "--filename-mask=" + c.mask, jobs});
+      std::vector<std::string> written = c.written;
+      if (c.mask.starts_with("%f")) written.push_back("a~4.png");
+      EXPECT_EQ(Written(), written) << c.mask << " " << jobs;
+      const std::vector<std::string> lines = Lines(run.errors);
+      ASSERT_EQ(lines.size(), c.errors.size() + 1) << run.errors;
+      for (size_t i = 0; i < c.errors.size(); ++i)
+        EXPECT_NE(lines[i + 1].find(c.errors[i]), std::string::npos) << lines[i + 1];
+    }
+  }
 }
 
 TEST_F(BatchRun, NoIntermediateFileIsLeftAnywhere) {
