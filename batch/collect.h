@@ -10,6 +10,7 @@ struct InputEntry {
   std::string path;               // full path as built; no two entries of a run share it
   std::string relativeSubfolder;  // below the input folder or list root, ending in "/", or empty
   bool outsideListRoot = false;   // a list run has a root, and this file's folder is not in it
+  bool upToDate = false;          // --skip-existing found its output up to date before the run
 };
 
 // Where a run's inputs are: a normalised folder (ending in "/"), or else a file (a picture, or

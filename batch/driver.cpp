@@ -6,8 +6,11 @@
 #include <vector>
 
 #include "batch/collect.h"
+#include "batch/file_conversion.h"
 #include "batch/worker.h"
 #include "console/messages.h"
+#include "naming/output_names.h"
+#include "naming/tokens.h"
 #include "pipeline/convert_file.h"
 #include "platform/ending.h"
 #include "platform/files.h"
@@ -151,6 +154,9 @@ RunOutcome RunBatch(const ConversionSettings& settings, JobRecord job, bool quie
   };
   if (auto failure = CheckInputAndOutput(echo, job)) return stop(*failure);
   if (auto failure = CheckSettings(echo, settings, job)) return stop(*failure);
+  // Numbers count the files written: those of a resumed run would not match the first run's.
+  if (job.skipExisting && TextUsesFileNumbers(settings.naming.filenameMask))
+    return stop("Error: --skip-existing with a numbered filename mask");
 
   run.settings = settings;
   run.outputFolder = job.output;
@@ -159,9 +165,10 @@ RunOutcome RunBatch(const ConversionSettings& settings, JobRecord job, bool quie
   run.targetBpp = settings.output.bpp[*OutputFormatIndex(job.conversion)];
   run.converterDeadlineMs = job.converterDeadlineMs;
   run.debug = job.debug;
+  run.skipExisting = job.skipExisting;
 
   status(msg::kImporting);
-  const std::vector<InputEntry> inputs = CollectInputs({job.input, job.inputFile, job.listRoot});
+  std::vector<InputEntry> inputs = CollectInputs({job.input, job.inputFile, job.listRoot});
   if (settings.naming.keepSubfolders)
     for (const InputEntry& entry : inputs)
       if (entry.outsideListRoot)
@@ -175,28 +182,38 @@ RunOutcome RunBatch(const ConversionSettings& settings, JobRecord job, bool quie
     return RunOutcome::Stopped;
   }
 
+  if (run.skipExisting && IsNameKnownBeforeConversion(settings.naming.filenameMask))
+    FindUpToDateOutputs(run, inputs);
+
   status(msg::kConverting);
   // The converter's TGA and the writers' intermediates live here, never among the user's
   // files; a run ended by a signal removes it too.
   const auto tempFolder = MakePrivateTempFolder();
-  int32_t converted = 0;
+  ConversionCounts counts;
   if (tempFolder) {
     const EndingAction removal([folder = *tempFolder] { RemoveFolderTree(folder); });
     run.tempFolder = *tempFolder;
     const bool showProgress = !quiet && IsErrorTerminal();
     const int jobs = job.jobs.value_or(std::min(UsableProcessorCount(), kMaxJobs));
-    converted = ConvertAll(run, inputs, jobs, showProgress);
+    counts = ConvertAll(run, inputs, jobs, showProgress);
     RemoveFolderTree(*tempFolder);
   } else {
     WriteError(ProgramName() + ": cannot make a private folder in " + TemporaryFolder() + "\n");
   }
 
-  if (converted > 0) {
+  if (run.skipExisting)
+    WriteError(ProgramName() + ": skipped " + std::to_string(counts.skipped) + " of " +
+               std::to_string(imported) +
+               " files: their outputs exist, are not empty and are not older than them\n");
+  // Skipped files count as neither converted nor failed.
+  const int32_t considered = imported - counts.skipped;
+  if (counts.written > 0 || (tempFolder && considered == 0)) {
     status(msg::kConversionComplete);
-    status(SubstitutePlaceholders(msg::kFilesConverted, std::to_string(converted),
-                                  std::to_string(imported)));
+    status(SubstitutePlaceholders(msg::kFilesConverted, std::to_string(counts.written),
+                                  std::to_string(considered)));
   } else {
     PrintLine(msg::kConversionStopped);
   }
-  return converted == imported ? RunOutcome::AllConverted : RunOutcome::SomeFailed;
+  return tempFolder && counts.written == considered ? RunOutcome::AllConverted
+                                                    : RunOutcome::SomeFailed;
 }

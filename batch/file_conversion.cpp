@@ -50,8 +50,33 @@ bool ServeTasks(const Run& run, const std::vector<InputEntry>& entries, WorkerCh
   return true;
 }
 
-bool SettleFile(const Run& run, Converted& converted, ProgressDisplay& progress, OutputNames& names,
-                TemporaryFile* draft) {
+void FindUpToDateOutputs(const Run& run, std::vector<InputEntry>& entries) {
+  // The names as the settling will give them: with such a mask every file keeps its name,
+  // converted or not, so they can be given here in the same order.
+  OutputNames names;
+  for (InputEntry& entry : entries) {
+    const FileContext file = ContextFor(entry, FirstFileNumbers());
+    const std::string path =
+        names.Choose(BuildOutputPath(file, run.outputFolder, run.settings.naming, run.extension))
+            .path;
+    names.Keep(path, entry.path);
+    entry.upToDate = IsOutputUpToDate(entry.path, path);
+  }
+}
+
+Converted SkippedFile(const InputEntry& entry) {
+  Converted skipped{ContextFor(entry, {}), {}};
+  skipped.result.skipped = true;
+  return skipped;
+}
+
+Converted ConvertUnlessUpToDate(const Run& run, const RunResources& resources,
+                                const InputEntry& entry, const FileNumbers& numbers) {
+  return entry.upToDate ? SkippedFile(entry) : ConvertHere(run, resources, entry, numbers);
+}
+
+Settled SettleFile(const Run& run, Converted& converted, ProgressDisplay& progress,
+                   OutputNames& names, TemporaryFile* draft) {
   FileContext& file = converted.file;
   FileResult& result = converted.result;
   // A file that fails keeps its name too when the mask tells it without the picture or the
@@ -65,6 +90,15 @@ bool SettleFile(const Run& run, Converted& converted, ProgressDisplay& progress,
     given = names.Choose(asked);
     if (result.loaded) file.outputPath = given.path;
   }
+  const std::string prefix = ProgramName() + ": " + file.inputPath + ": ";
+  // A mask that needs the picture tells the name only once the file is converted.
+  if (run.skipExisting && result.loaded && IsOutputUpToDate(file.inputPath, given.path))
+    result.skipped = true;
+  if (result.skipped) {
+    names.Keep(given.path, file.inputPath);
+    if (run.debug) progress.PrintErrorLine(prefix + "skipped: " + given.path + " is up to date");
+    return Settled::Skipped;
+  }
   WriteFile(run, file, result, draft);
   if (result.written || (knownBefore && !given.path.empty()))
     names.Keep(given.path, file.inputPath);
@@ -72,7 +106,6 @@ bool SettleFile(const Run& run, Converted& converted, ProgressDisplay& progress,
     progress.PrintLine("Saving As: " + file.outputPath);
     progress.PrintLine(result.written ? "OK" : "Not OK");
   }
-  const std::string prefix = ProgramName() + ": " + file.inputPath + ": ";
   if (!result.written)
     progress.PrintErrorLine(prefix + result.failure);
   else if (!given.earlierInput.empty())
@@ -80,6 +113,7 @@ bool SettleFile(const Run& run, Converted& converted, ProgressDisplay& progress,
                             " is already the name of " + given.earlierInput + " in this run");
   else if (run.debug)
     progress.PrintErrorLine(prefix + result.decoders);
-  if (result.written) ApplyFileTimestamp(file.inputPath, file.outputPath, run.settings.naming);
-  return result.written;
+  if (!result.written) return Settled::Failed;
+  ApplyFileTimestamp(file.inputPath, file.outputPath, run.settings.naming);
+  return Settled::Written;
 }

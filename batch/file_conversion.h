@@ -2,6 +2,7 @@
 // this process or in a worker process, and settled when its turn comes.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "batch/collect.h"
@@ -21,6 +22,24 @@ struct Converted {
 // The context a file starts its conversion with: its entry and the numbers to use.
 FileContext ContextFor(const InputEntry& entry, const FileNumbers& numbers);
 
+// How a file's turn ended.
+enum class Settled { Written, Failed, Skipped };
+
+// What the conversion phase came to; the files neither written nor skipped failed.
+struct ConversionCounts {
+  int32_t written = 0;
+  int32_t skipped = 0;  // --skip-existing found their outputs up to date
+  void Count(Settled settled) {
+    written += settled == Settled::Written ? 1 : 0;
+    skipped += settled == Settled::Skipped ? 1 : 0;
+  }
+};
+
+// Marks each entry whose output is up to date (see IsOutputUpToDate) under the name the run
+// will give it; only for a filename mask that names a file before it is converted
+// (IsNameKnownBeforeConversion).
+void FindUpToDateOutputs(const Run& run, std::vector<InputEntry>& entries);
+
 // Makes the file's output subfolder when the run keeps subfolders.
 void PrepareOutputFolder(const Run& run, const InputEntry& entry);
 
@@ -28,6 +47,13 @@ void PrepareOutputFolder(const Run& run, const InputEntry& entry);
 // memory.
 Converted ConvertHere(const Run& run, const RunResources& resources, const InputEntry& entry,
                       const FileNumbers& numbers);
+
+// An entry marked up to date as it settles: not converted, skipped.
+Converted SkippedFile(const InputEntry& entry);
+
+// ConvertHere, or SkippedFile for an entry marked up to date.
+Converted ConvertUnlessUpToDate(const Run& run, const RunResources& resources,
+                                const InputEntry& entry, const FileNumbers& numbers);
 
 // A worker's side of the phase: converts each file it is given and writes its output to the
 // draft its task names (sending the bytes only when that fails). Returns when no more tasks come
@@ -38,6 +64,8 @@ bool ServeTasks(const Run& run, const std::vector<InputEntry>& entries, WorkerCh
 // one is given), the debug lines on standard output, and on standard error the reason a file
 // failed (and in debug mode what the decoders said of a file that converted); then its file
 // time. The output's name is one names has not given yet (see naming/output_names.h); a file
-// that gets a variant of its name says so on standard error. True when it was written.
-bool SettleFile(const Run& run, Converted& converted, ProgressDisplay& progress, OutputNames& names,
-                TemporaryFile* draft = nullptr);
+// that gets a variant of its name says so on standard error. With --skip-existing a file whose
+// output is up to date (marked before, or found now when only the picture tells its name) is
+// not written; in debug mode a line on standard error says so.
+Settled SettleFile(const Run& run, Converted& converted, ProgressDisplay& progress,
+                   OutputNames& names, TemporaryFile* draft = nullptr);

@@ -45,7 +45,7 @@ class ParallelConversion {
         numbered_(run.settings.watermark.kind == WatermarkKind::Text &&
                   TextUsesFileNumbers(run.settings.watermark.text.text)) {}
 
-  int32_t ConvertEverything() {
+  ConversionCounts ConvertEverything() {
     StartWorkers(jobs_);
     while (!ledger_.IsDone()) {
       GiveOutWork();
@@ -56,7 +56,7 @@ class ParallelConversion {
       }
       SettleInTurn();
     }
-    return converted_;
+    return counts_;
   }
 
  private:
@@ -79,6 +79,7 @@ class ParallelConversion {
   }
 
   void GiveOutWork() {
+    PassOverUpToDateFiles();
     for (size_t round = 0; round < kFilesPerWorker; ++round) {
       for (Slot& slot : slots_) {
         if (slot.files.size() > round) continue;
@@ -90,6 +91,7 @@ class ParallelConversion {
           again_.pop_front();
         } else if (nextToStart_ < entries_.size() && nextToStart_ < ledger_.next() + window_) {
           index = nextToStart_++;
+          PassOverUpToDateFiles();
           PrepareOutputFolder(run_, entries_[index]);
           auto draft = std::make_unique<TemporaryFile>();
           if (MakeDraft(run_, entries_[index].relativeSubfolder, *draft))
@@ -103,6 +105,15 @@ class ParallelConversion {
         const std::string draftPath = draft != drafts_.end() ? draft->second->path() : "";
         slot.process.SendTask(EncodeTask({index, ledger_.Guess(index), draftPath}));
       }
+    }
+  }
+
+  // Files whose outputs are up to date wait for their turn as they are: no worker, no draft.
+  void PassOverUpToDateFiles() {
+    while (nextToStart_ < entries_.size() && nextToStart_ < ledger_.next() + window_ &&
+           entries_[nextToStart_].upToDate) {
+      Keep(nextToStart_, SkippedFile(entries_[nextToStart_]));
+      ++nextToStart_;
     }
   }
 
@@ -167,7 +178,7 @@ class ParallelConversion {
     std::erase(again_, index);
     if (!resources_) resources_ = LoadRunResources(run_);
     nextToStart_ = std::max(nextToStart_, index + 1);
-    Keep(index, ConvertHere(run_, *resources_, entries_[index], ledger_.Exact()));
+    Keep(index, ConvertUnlessUpToDate(run_, *resources_, entries_[index], ledger_.Exact()));
   }
 
   void Keep(size_t index, Converted converted) {
@@ -192,11 +203,11 @@ class ParallelConversion {
       if (run_.debug) progress_.PrintLine("Processing: " + converted.file.inputPath);
       progress_.FinishFile();
       const auto draft = drafts_.find(index);
-      const bool written = SettleFile(run_, converted, progress_, names_,
-                                      draft != drafts_.end() ? draft->second.get() : nullptr);
+      const Settled settled = SettleFile(run_, converted, progress_, names_,
+                                         draft != drafts_.end() ? draft->second.get() : nullptr);
       if (draft != drafts_.end()) drafts_.erase(draft);  // placed, or removed with it
-      converted_ += written ? 1 : 0;
-      ledger_.Settle(written);
+      counts_.Count(settled);
+      ledger_.Settle(settled == Settled::Written);
       waiting_.erase(index);
     }
     if (!ledger_.IsDone()) progress_.StartFile(entries_[ledger_.next()].path);
@@ -222,12 +233,12 @@ class ParallelConversion {
   const size_t window_;
   const bool numbered_;
   size_t restarts_ = 0;
-  int32_t converted_ = 0;
+  ConversionCounts counts_;
 };
 
 }  // namespace
 
-int32_t ConvertInWorkers(const Run& run, const std::vector<InputEntry>& entries, int jobs,
-                         ProgressDisplay& progress) {
+ConversionCounts ConvertInWorkers(const Run& run, const std::vector<InputEntry>& entries, int jobs,
+                                  ProgressDisplay& progress) {
   return ParallelConversion(run, entries, jobs, progress).ConvertEverything();
 }

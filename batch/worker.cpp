@@ -9,28 +9,28 @@
 
 namespace {
 
-int32_t ConvertOneAfterAnother(const Run& run, const std::vector<InputEntry>& entries,
-                               ProgressDisplay& progress) {
+ConversionCounts ConvertOneAfterAnother(const Run& run, const std::vector<InputEntry>& entries,
+                                        ProgressDisplay& progress) {
   const RunResources resources = LoadRunResources(run);
   FileNumbers numbers = FirstFileNumbers();
   OutputNames names;
-  int32_t converted = 0;
+  ConversionCounts counts;
   for (const InputEntry& entry : entries) {
     progress.StartFile(entry.path);
     if (run.debug) progress.PrintLine("Processing: " + entry.path);
-    Converted file = ConvertHere(run, resources, entry, numbers);
+    Converted file = ConvertUnlessUpToDate(run, resources, entry, numbers);
     progress.FinishFile();
-    if (!SettleFile(run, file, progress, names)) continue;
-    ++converted;
-    numbers = NextFileNumbers(numbers);
+    const Settled settled = SettleFile(run, file, progress, names);
+    counts.Count(settled);
+    if (settled == Settled::Written) numbers = NextFileNumbers(numbers);
   }
-  return converted;
+  return counts;
 }
 
 }  // namespace
 
-int32_t ConvertAll(const Run& run, const std::vector<InputEntry>& entries, int jobs,
-                   bool showProgress) {
+ConversionCounts ConvertAll(const Run& run, const std::vector<InputEntry>& entries, int jobs,
+                            bool showProgress) {
   jobs = std::min(jobs, static_cast<int>(entries.size()));
   ProgressDisplay progress(showProgress, static_cast<int64_t>(entries.size()));
   if (jobs <= 1) return ConvertOneAfterAnother(run, entries, progress);

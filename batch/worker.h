@@ -6,13 +6,14 @@
 #include <vector>
 
 #include "batch/collect.h"
+#include "batch/file_conversion.h"
 #include "pipeline/run.h"
 
 // Converts every entry, jobs files at a time (1: one after another in this process; more: in
 // as many worker processes), and settles them in input order: three lines per file in debug
 // mode, one line on standard error for each file that fails (with its reason) and, with
 // showProgress, the progress line on standard error. The files written, their names and
-// numbers and every line printed are the same for any number of jobs. Returns the number of
-// files written.
-int32_t ConvertAll(const Run& run, const std::vector<InputEntry>& entries, int jobs,
-                   bool showProgress);
+// numbers and every line printed are the same for any number of jobs. Returns how many files
+// were written and how many skipped.
+ConversionCounts ConvertAll(const Run& run, const std::vector<InputEntry>& entries, int jobs,
+                            bool showProgress);

@@ -25,6 +25,7 @@ struct FileResult {
   std::string failure;   // why the file was not converted, when it was not
   std::string decoders;  // what each decoder tried said, for -d
   bool written = false;  // the output file is in place
+  bool skipped = false;  // its output was up to date (--skip-existing): nothing was written
 };
 
 // Loads file.inputPath and takes it through every step of the run to the bytes of its output

@@ -98,6 +98,16 @@ constexpr OptionRow kRunning[] = {
      .action = PassAction::ExitStatus,
      .help = "Makes the exit code tell what happened (see EXIT STATUS); without it the exit "
              "code is always 0."},
+    {.name = "--SKIP-EXISTING",
+     .field = [](auto&, auto& j) { return &j.skipExisting; },
+     .place = kCommandLine,
+     .help = "Passes over each input whose output exists, is not empty and is not older than "
+             "the input (in whole seconds), as a run that resumes an interrupted one needs; a "
+             "line on standard error says how many, and the summary counts only the others. "
+             "Refused before anything is converted when the filename mask holds `%n%` or "
+             "`%rnd%`, whose numbers would move (`Error: --skip-existing with a numbered "
+             "filename mask`). With `%bpp%`, `%width%` or `%height%` in the mask a file is "
+             "converted to learn its name, and then not written."},
 };
 
 constexpr OptionRow kFormatOptions[] = {

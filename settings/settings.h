@@ -181,6 +181,7 @@ struct JobRecord {
   int32_t converterDeadlineMs = kConverterDeadlineMs;  // then the converter is stopped
   std::optional<int32_t> jobs;     // --JOBS: files converted at once; none = one per usable CPU
   std::string listRoot;            // --LIST-ROOT; resolved by the driver, ending in "/"
+  bool skipExisting = false;       // --SKIP-EXISTING
 };
 
 // The Conversion settings with every default; commandLine selects the flavour (keep-aspect-ratio
