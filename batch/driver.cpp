@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -10,10 +11,12 @@
 #include "batch/worker.h"
 #include "console/messages.h"
 #include "naming/output_names.h"
+#include "naming/output_path.h"
 #include "naming/tokens.h"
 #include "pipeline/convert_file.h"
 #include "platform/ending.h"
 #include "platform/files.h"
+#include "platform/temporary_file.h"
 #include "platform/terminal.h"
 #include "platform/text.h"
 #include "platform/worker_process.h"
@@ -138,6 +141,15 @@ std::optional<std::string> CheckInputAndOutput(const Echo& echo, JobRecord& job)
   return std::nullopt;
 }
 
+// Removes the stale drafts of every output folder of the inputs that exists.
+void RemoveStaleDraftsBeside(const Run& run, const std::vector<InputEntry>& inputs) {
+  std::set<std::string> folders;
+  for (const InputEntry& entry : inputs)
+    folders.insert(OutputFolderFor(entry.relativeSubfolder, run.outputFolder, run.settings.naming));
+  for (const std::string& folder : folders)
+    if (IsFolder(folder)) RemoveStaleDrafts(folder);
+}
+
 }  // namespace
 
 RunOutcome RunBatch(const ConversionSettings& settings, JobRecord job, bool quiet) {
@@ -188,6 +200,10 @@ RunOutcome RunBatch(const ConversionSettings& settings, JobRecord job, bool quie
   status(msg::kConverting);
   // The converter's TGA and the writers' intermediates live here, never among the user's
   // files; a run ended by a signal removes it too.
+  // What runs ended by SIGKILL left: their private folders, and their drafts where this run
+  // writes. A live run's, even under another runtime folder, stays.
+  RemoveStalePrivateFolders();
+  RemoveStaleDraftsBeside(run, inputs);
   const auto tempFolder = MakePrivateTempFolder();
   ConversionCounts counts;
   if (tempFolder) {

@@ -192,12 +192,6 @@ std::string TemporaryFolder() {
   return folder;
 }
 
-std::optional<std::string> MakePrivateTempFolder() {
-  std::string pattern = TemporaryFolder() + "quillmere-XXXXXX";
-  if (!mkdtemp(pattern.data())) return std::nullopt;  // mkdtemp makes it with mode 0700
-  return pattern + "/";
-}
-
 bool RemoveFolderTree(const std::string& folder) {
   std::error_code error;
   std::filesystem::remove_all(folder, error);

@@ -88,8 +88,5 @@ std::string ProgramName();
 // The system's temporary folder: $TMPDIR, else /tmp, as an absolute path ending in "/".
 std::string TemporaryFolder();
 
-// A new private folder (mode 0700) in TemporaryFolder(), ending in "/".
-std::optional<std::string> MakePrivateTempFolder();
-
 // Removes a folder and everything in it; true when it is gone.
 bool RemoveFolderTree(const std::string& folder);
