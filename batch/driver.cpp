@@ -211,6 +211,7 @@ RunOutcome RunBatch(const ConversionSettings& settings, JobRecord job, bool quie
     run.tempFolder = *tempFolder;
     const bool showProgress = !quiet && IsErrorTerminal();
     const int jobs = job.jobs.value_or(std::min(UsableProcessorCount(), kMaxJobs));
+    RaiseOpenFileLimit();
     counts = ConvertAll(run, inputs, jobs, showProgress);
     RemoveFolderTree(*tempFolder);
   } else {

@@ -1,9 +1,11 @@
 #include "platform/temporary_file.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <optional>
 #include <random>
@@ -179,6 +181,16 @@ int RemoveStaleDrafts(const std::string& folder) {
     if (lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && RemoveFile(path)) ++removed;
   }
   return removed;
+}
+
+void RaiseOpenFileLimit() {
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0) return;
+  const rlim_t wanted =
+      limit.rlim_max == RLIM_INFINITY ? 65536 : std::min<rlim_t>(limit.rlim_max, 65536);
+  if (limit.rlim_cur >= wanted) return;
+  limit.rlim_cur = wanted;
+  setrlimit(RLIMIT_NOFILE, &limit);
 }
 
 std::optional<std::string> MakePrivateTempFolder() {

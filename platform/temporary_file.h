@@ -51,6 +51,10 @@ class TemporaryFile {
 // "quillmere~OWNER~XXXXXX" with this run as its owner (platform/run_owner.h).
 std::optional<std::string> MakePrivateTempFolder();
 
+// Raises this process's soft limit of open descriptors to its hard limit (at most 65536): each
+// draft without a name is an open descriptor while its file is in hand, up to sixteen per job.
+void RaiseOpenFileLimit();
+
 // prefix + letters for the digits of the local time in seconds + five random letters + suffix.
 std::string UniqueLetterName(std::string_view prefix, std::string_view suffix);
 
