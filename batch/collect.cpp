@@ -31,6 +31,13 @@ std::string RelativeSubfolder(const std::string& path, const std::string& folder
   return std::string(folderPart.substr(folder.size()));
 }
 
+std::optional<std::string> SubfolderBelowRoot(const std::string& path, const std::string& root) {
+  const std::optional<std::string> folder =
+      ResolvedFolder(std::string(FolderPart(AbsolutePath(path))));
+  if (!folder || !folder->starts_with(root)) return std::nullopt;
+  return folder->substr(root.size());
+}
+
 namespace {
 
 // The extensions the wrappers usually carry; a file with one of them, or with none, is an input
@@ -40,8 +47,8 @@ constexpr std::string_view kWrapperExtensions[] = {"hqx", "bin", "macbin", "rsrc
 // The files of one run as they are admitted; a path admitted once is passed over after.
 class InputList {
  public:
-  InputList(std::string inputFolder, bool macFiles)
-      : inputFolder_(std::move(inputFolder)), macFiles_(macFiles) {}
+  explicit InputList(const InputSource& source)
+      : inputFolder_(source.folder), listRoot_(source.listRoot), macFiles_(source.macFiles) {}
 
   // Admits one file met in a folder tree or named by the user (named: a list line or the
   // input file, which is an input whatever its name).
@@ -142,14 +149,25 @@ class InputList {
     std::string key = path;
     if (part) key += part->isResource ? "\n" + std::to_string(part->resourceId) : "\nd";
     if (!keys_.insert(std::move(key)).second) return;
-    collection_.entries.push_back(
-        {path, RelativeSubfolder(part ? part->namedAfter : path, inputFolder_), part});
+    const std::string& namedAfter = part ? part->namedAfter : path;
+    if (listRoot_.empty()) {
+      collection_.entries.push_back({.path = path,
+                                     .relativeSubfolder = RelativeSubfolder(namedAfter, inputFolder_),
+                                     .macPart = part});
+      return;
+    }
+    const std::optional<std::string> subfolder = SubfolderBelowRoot(namedAfter, listRoot_);
+    collection_.entries.push_back({.path = path,
+                                   .relativeSubfolder = subfolder.value_or(""),
+                                   .macPart = part,
+                                   .outsideListRoot = !subfolder});
   }
 
   // What pict::IsPictFile looks at: the preamble of a PICT document and the picture's start.
   static constexpr size_t kPictSniffBytes = 528;
 
   const std::string inputFolder_;
+  const std::string listRoot_;
   const bool macFiles_;
   InputCollection collection_;
   std::unordered_set<std::string> keys_;  // the path, and the part of a Macintosh file
@@ -238,7 +256,7 @@ static void ReadListFile(const std::string& listPath, InputList& list) {
 }
 
 InputCollection CollectInputs(const InputSource& source) {
-  InputList list(source.folder, source.macFiles);
+  InputList list(source);
   if (!source.folder.empty()) {
     FolderWalk(list).Scan(source.folder);
     return list.Take();

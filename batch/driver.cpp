@@ -2,15 +2,21 @@
 
 #include <algorithm>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "batch/collect.h"
+#include "batch/file_conversion.h"
 #include "batch/worker.h"
 #include "console/messages.h"
+#include "naming/output_names.h"
+#include "naming/output_path.h"
+#include "naming/tokens.h"
 #include "pipeline/convert_file.h"
 #include "platform/ending.h"
 #include "platform/files.h"
+#include "platform/temporary_file.h"
 #include "platform/terminal.h"
 #include "platform/text.h"
 #include "platform/worker_process.h"
@@ -144,9 +150,25 @@ std::optional<std::string> CheckInputAndOutput(const Echo& echo, JobRecord& job)
   if (!output) return message;
   job.output = *output;
 
+  if (!job.listRoot.empty()) {
+    if (!job.input.empty()) return "Error: List root without a list file";
+    const std::optional<std::string> root = ResolvedFolder(job.listRoot);
+    if (!root) return "Error: Invalid list root";
+    job.listRoot = *root;
+  }
+
   if (job.conversion.empty()) job.conversion = kOutputFormats[0].extension;
   echo("Conversion: ", job.conversion);
   return std::nullopt;
+}
+
+// Removes the stale drafts of every output folder of the inputs that exists.
+void RemoveStaleDraftsBeside(const Run& run, const std::vector<InputEntry>& inputs) {
+  std::set<std::string> folders;
+  for (const InputEntry& entry : inputs)
+    folders.insert(OutputFolderFor(entry.relativeSubfolder, run.outputFolder, run.settings.naming));
+  for (const std::string& folder : folders)
+    if (IsFolder(folder)) RemoveStaleDrafts(folder);
 }
 
 }  // namespace
@@ -165,6 +187,9 @@ RunOutcome RunBatch(const ConversionSettings& settings, JobRecord job, bool quie
   };
   if (auto failure = CheckInputAndOutput(echo, job)) return stop(*failure);
   if (auto failure = CheckSettings(echo, settings, job)) return stop(*failure);
+  // Numbers count the files written: those of a resumed run would not match the first run's.
+  if (job.skipExisting && TextUsesFileNumbers(settings.naming.filenameMask))
+    return stop("Error: --skip-existing with a numbered filename mask");
   // Opened before anything is converted, so that a report that cannot be had stops the run
   // while nothing has changed.
   RunReport report;
@@ -181,10 +206,11 @@ RunOutcome RunBatch(const ConversionSettings& settings, JobRecord job, bool quie
   run.targetBpp = settings.output.bpp[*OutputFormatIndex(job.conversion)];
   run.converterDeadlineMs = job.converterDeadlineMs;
   run.debug = job.debug;
+  run.skipExisting = job.skipExisting;
 
   status(msg::kImporting);
-  const InputCollection collection = CollectInputs({job.input, job.inputFile, job.macFiles});
-  const std::vector<InputEntry>& inputs = collection.entries;
+  InputCollection collection = CollectInputs({job.input, job.inputFile, job.macFiles, job.listRoot});
+  std::vector<InputEntry>& inputs = collection.entries;
   // Each input passed over says why, and fails the run's exit status; the count of the summary
   // stays that of the pictures admitted, which "Import complete" announced.
   // The report lists them first, as failures with that reason.
@@ -198,6 +224,11 @@ RunOutcome RunBatch(const ConversionSettings& settings, JobRecord job, bool quie
       WriteError(ProgramName() + ": cannot write the report: " + unwritten + "\n");
   }
   const bool allMet = collection.passedOver.empty();
+  if (settings.naming.keepSubfolders)
+    for (const InputEntry& entry : inputs)
+      if (entry.outsideListRoot)
+        WriteError(ProgramName() + ": " + entry.path + ": not below the list root " + job.listRoot +
+                   ": its output goes to the output folder itself\n");
   const auto imported = static_cast<int32_t>(inputs.size());
   status(SubstitutePlaceholders(msg::kImportComplete, std::to_string(imported)));
   if (imported == 0) {
@@ -206,28 +237,43 @@ RunOutcome RunBatch(const ConversionSettings& settings, JobRecord job, bool quie
     return RunOutcome::Stopped;
   }
 
+  if (run.skipExisting && IsNameKnownBeforeConversion(settings.naming.filenameMask))
+    FindUpToDateOutputs(run, inputs);
+
   status(msg::kConverting);
   // The converter's TGA and the writers' intermediates live here, never among the user's
   // files; a run ended by a signal removes it too.
+  // What runs ended by SIGKILL left: their private folders, and their drafts where this run
+  // writes. A live run's, even under another runtime folder, stays.
+  RemoveStalePrivateFolders();
+  RemoveStaleDraftsBeside(run, inputs);
   const auto tempFolder = MakePrivateTempFolder();
-  int32_t converted = 0;
+  ConversionCounts counts;
   if (tempFolder) {
     const EndingAction removal([folder = *tempFolder] { RemoveFolderTree(folder); });
     run.tempFolder = *tempFolder;
     const bool showProgress = !quiet && IsErrorTerminal();
     const int jobs = job.jobs.value_or(std::min(UsableProcessorCount(), kMaxJobs));
-    converted = ConvertAll(run, inputs, jobs, showProgress, report);
+    RaiseOpenFileLimit();
+    counts = ConvertAll(run, inputs, jobs, showProgress, report);
     RemoveFolderTree(*tempFolder);
   } else {
     WriteError(ProgramName() + ": cannot make a private folder in " + TemporaryFolder() + "\n");
   }
 
-  if (converted > 0) {
+  if (run.skipExisting)
+    WriteError(ProgramName() + ": skipped " + std::to_string(counts.skipped) + " of " +
+               std::to_string(imported) +
+               " files: their outputs exist, are not empty and are not older than them\n");
+  // Skipped files count as neither converted nor failed.
+  const int32_t considered = imported - counts.skipped;
+  if (counts.written > 0 || (tempFolder && considered == 0)) {
     status(msg::kConversionComplete);
-    status(SubstitutePlaceholders(msg::kFilesConverted, std::to_string(converted),
-                                  std::to_string(imported)));
+    status(SubstitutePlaceholders(msg::kFilesConverted, std::to_string(counts.written),
+                                  std::to_string(considered)));
   } else {
     PrintLine(msg::kConversionStopped);
   }
-  return converted == imported && allMet ? RunOutcome::AllConverted : RunOutcome::SomeFailed;
+  return tempFolder && counts.written == considered && allMet ? RunOutcome::AllConverted
+                                                               : RunOutcome::SomeFailed;
 }

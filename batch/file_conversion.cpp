@@ -4,6 +4,7 @@
 #include <string>
 
 #include "batch/worker_messages.h"
+#include "naming/output_names.h"
 #include "naming/output_path.h"
 #include "platform/files.h"
 
@@ -56,16 +57,77 @@ bool ServeTasks(const Run& run, const std::vector<InputEntry>& entries, WorkerCh
   return true;
 }
 
-bool SettleFile(const Run& run, Converted& converted, ProgressDisplay& progress, RunReport& report,
-                TemporaryFile* draft) {
+// A report that cannot be written ends there, with one line to say so.
+static void RecordInReport(RunReport& report, const ReportEntry& entry, ProgressDisplay& progress) {
+  std::string unwritten;
+  if (!report.Record(entry, unwritten))
+    progress.PrintErrorLine(ProgramName() + ": cannot write the report: " + unwritten +
+                            "; it ends before " + entry.input);
+}
+
+void FindUpToDateOutputs(const Run& run, std::vector<InputEntry>& entries) {
+  // The names as the settling will give them: with such a mask every file keeps its name,
+  // converted or not, so they can be given here in the same order.
+  OutputNames names;
+  for (InputEntry& entry : entries) {
+    const FileContext file = ContextFor(entry, FirstFileNumbers());
+    const std::string path =
+        names.Choose(BuildOutputPath(file, run.outputFolder, run.settings.naming, run.extension))
+            .path;
+    names.Keep(path, entry.path);
+    entry.upToDate = IsOutputUpToDate(entry.path, path);
+  }
+}
+
+Converted SkippedFile(const InputEntry& entry) {
+  Converted skipped{ContextFor(entry, {}), {}};
+  skipped.result.skipped = true;
+  return skipped;
+}
+
+Converted ConvertUnlessUpToDate(const Run& run, const RunResources& resources,
+                                const InputEntry& entry, const FileNumbers& numbers) {
+  return entry.upToDate ? SkippedFile(entry) : ConvertHere(run, resources, entry, numbers);
+}
+
+Settled SettleFile(const Run& run, Converted& converted, ProgressDisplay& progress,
+                   OutputNames& names, RunReport& report, TemporaryFile* draft) {
   FileContext& file = converted.file;
   FileResult& result = converted.result;
+  // A file that fails keeps its name too when the mask tells it without the picture or the
+  // numbers: so whether a file converts never moves the names of the files after it, and a
+  // resumed run names every file as the first run did.
+  const bool knownBefore = IsNameKnownBeforeConversion(run.settings.naming.filenameMask);
+  std::string asked;
+  OutputNames::Given given;
+  if (result.loaded || knownBefore) {
+    asked = BuildOutputPath(file, run.outputFolder, run.settings.naming, run.extension);
+    given = names.Choose(asked);
+    if (result.loaded) file.outputPath = given.path;
+  }
+  const std::string prefix = ProgramName() + ": " + InputLabel(file) + ": ";
+  // A mask that needs the picture tells the name only once the file is converted.
+  if (run.skipExisting && result.loaded && IsOutputUpToDate(file.inputPath, given.path))
+    result.skipped = true;
+  if (result.skipped) {
+    names.Keep(given.path, file.inputPath);
+    const std::string reason = given.path + " is up to date";
+    if (run.debug) progress.PrintErrorLine(prefix + "skipped: " + reason);
+    ReportEntry entry;
+    entry.input = file.inputPath;
+    entry.resource = PartLabel(file);
+    entry.status = InputStatus::Skipped;
+    entry.reason = reason;
+    RecordInReport(report, entry, progress);
+    return Settled::Skipped;
+  }
   WriteFile(run, file, result, draft);
+  if (result.written || (knownBefore && !given.path.empty()))
+    names.Keep(given.path, file.inputPath);
   if (run.debug) {
     progress.PrintLine("Saving As: " + file.outputPath);
     progress.PrintLine(result.written ? "OK" : "Not OK");
   }
-  const std::string prefix = ProgramName() + ": " + InputLabel(file) + ": ";
   ReportEntry entry;
   entry.input = file.inputPath;
   entry.resource = PartLabel(file);
@@ -77,6 +139,11 @@ bool SettleFile(const Run& run, Converted& converted, ProgressDisplay& progress,
   } else {
     entry.status = InputStatus::Converted;
     entry.outputs.push_back(file.outputPath);
+    if (!given.earlierInput.empty()) {
+      entry.warnings.push_back("written as " + given.path + ", since " + asked +
+                               " is already the name of " + given.earlierInput + " in this run");
+      progress.PrintErrorLine(prefix + entry.warnings.back());
+    }
     // Converted, but not all of it: said even with -q, as a failure would be.
     if (result.notes.damage) {
       entry.warnings.push_back(pict::DamageLine(*result.notes.damage));
@@ -87,11 +154,8 @@ bool SettleFile(const Run& run, Converted& converted, ProgressDisplay& progress,
       progress.PrintErrorLine(prefix + result.warning);
     }
     if (run.debug) progress.PrintErrorLine(prefix + result.decoders);
+    ApplyFileTimestamp(file.inputPath, file.outputPath, run.settings.naming);
   }
-  if (result.written) ApplyFileTimestamp(file.inputPath, file.outputPath, run.settings.naming);
-  std::string unwritten;
-  if (!report.Record(entry, unwritten))
-    progress.PrintErrorLine(ProgramName() + ": cannot write the report: " + unwritten +
-                            "; it ends before " + file.inputPath);
-  return result.written;
+  RecordInReport(report, entry, progress);
+  return result.written ? Settled::Written : Settled::Failed;
 }

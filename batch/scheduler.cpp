@@ -11,6 +11,7 @@
 #include "batch/file_conversion.h"
 #include "batch/ledger.h"
 #include "batch/worker_messages.h"
+#include "naming/output_names.h"
 #include "naming/tokens.h"
 #include "platform/ending.h"
 #include "platform/temporary_file.h"
@@ -45,7 +46,7 @@ class ParallelConversion {
         numbered_(run.settings.watermark.kind == WatermarkKind::Text &&
                   TextUsesFileNumbers(run.settings.watermark.text.text)) {}
 
-  int32_t ConvertEverything() {
+  ConversionCounts ConvertEverything() {
     StartWorkers(jobs_);
     while (!ledger_.IsDone()) {
       GiveOutWork();
@@ -56,7 +57,7 @@ class ParallelConversion {
       }
       SettleInTurn();
     }
-    return converted_;
+    return counts_;
   }
 
  private:
@@ -79,6 +80,7 @@ class ParallelConversion {
   }
 
   void GiveOutWork() {
+    PassOverUpToDateFiles();
     for (size_t round = 0; round < kFilesPerWorker; ++round) {
       for (Slot& slot : slots_) {
         if (slot.files.size() > round) continue;
@@ -90,6 +92,7 @@ class ParallelConversion {
           again_.pop_front();
         } else if (nextToStart_ < entries_.size() && nextToStart_ < ledger_.next() + window_) {
           index = nextToStart_++;
+          PassOverUpToDateFiles();
           PrepareOutputFolder(run_, entries_[index]);
           auto draft = std::make_unique<TemporaryFile>();
           if (MakeDraft(run_, entries_[index].relativeSubfolder, *draft))
@@ -104,6 +107,15 @@ class ParallelConversion {
         slot.process.SendTask(
             EncodeTask({index, ResourceIdOf(entries_[index]), ledger_.Guess(index), draftPath}));
       }
+    }
+  }
+
+  // Files whose outputs are up to date wait for their turn as they are: no worker, no draft.
+  void PassOverUpToDateFiles() {
+    while (nextToStart_ < entries_.size() && nextToStart_ < ledger_.next() + window_ &&
+           entries_[nextToStart_].upToDate) {
+      Keep(nextToStart_, SkippedFile(entries_[nextToStart_]));
+      ++nextToStart_;
     }
   }
 
@@ -168,7 +180,7 @@ class ParallelConversion {
     std::erase(again_, index);
     if (!resources_) resources_ = LoadRunResources(run_);
     nextToStart_ = std::max(nextToStart_, index + 1);
-    Keep(index, ConvertHere(run_, *resources_, entries_[index], ledger_.Exact()));
+    Keep(index, ConvertUnlessUpToDate(run_, *resources_, entries_[index], ledger_.Exact()));
   }
 
   void Keep(size_t index, Converted converted) {
@@ -193,11 +205,12 @@ class ParallelConversion {
       if (run_.debug) progress_.PrintLine("Processing: " + InputLabel(converted.file));
       progress_.FinishFile();
       const auto draft = drafts_.find(index);
-      const bool written = SettleFile(run_, converted, progress_, report_,
-                                      draft != drafts_.end() ? draft->second.get() : nullptr);
+      const Settled settled =
+          SettleFile(run_, converted, progress_, names_, report_,
+                     draft != drafts_.end() ? draft->second.get() : nullptr);
       if (draft != drafts_.end()) drafts_.erase(draft);  // placed, or removed with it
-      converted_ += written ? 1 : 0;
-      ledger_.Settle(written);
+      counts_.Count(settled);
+      ledger_.Settle(settled == Settled::Written);
       waiting_.erase(index);
     }
     if (!ledger_.IsDone())
@@ -212,6 +225,7 @@ class ParallelConversion {
   ProgressDisplay& progress_;
   RunReport& report_;
   FileLedger ledger_;
+  OutputNames names_;  // given in input order, as settling goes
   // Only the files in hand, so that nothing here grows with the number of files: the results
   // waiting for their turn, and the temporary files in the output folders that they write their
   // outputs to.
@@ -224,12 +238,12 @@ class ParallelConversion {
   const size_t window_;
   const bool numbered_;
   size_t restarts_ = 0;
-  int32_t converted_ = 0;
+  ConversionCounts counts_;
 };
 
 }  // namespace
 
-int32_t ConvertInWorkers(const Run& run, const std::vector<InputEntry>& entries, int jobs,
-                         ProgressDisplay& progress, RunReport& report) {
+ConversionCounts ConvertInWorkers(const Run& run, const std::vector<InputEntry>& entries, int jobs,
+                                  ProgressDisplay& progress, RunReport& report) {
   return ParallelConversion(run, entries, jobs, progress, report).ConvertEverything();
 }

@@ -8,11 +8,13 @@
 
 #include "batch/collect.h"
 #include "batch/report.h"
+#include "batch/file_conversion.h"
 #include "console/progress.h"
 #include "pipeline/run.h"
 
 // Converts every entry in up to jobs worker processes (forked while the progress display draws
 // from no thread of its own) and settles each in input order, as one job would; converts in
-// this process only when no worker can be started. Returns the number of files written.
-int32_t ConvertInWorkers(const Run& run, const std::vector<InputEntry>& entries, int jobs,
-                         ProgressDisplay& progress, RunReport& report);
+// this process only when no worker can be started. Returns how many files were written and how
+// many skipped.
+ConversionCounts ConvertInWorkers(const Run& run, const std::vector<InputEntry>& entries, int jobs,
+                                  ProgressDisplay& progress, RunReport& report);

@@ -7,6 +7,7 @@
 
 #include "batch/collect.h"
 #include "batch/report.h"
+#include "batch/file_conversion.h"
 #include "pipeline/run.h"
 
 // Converts every entry, jobs files at a time (1: one after another in this process; more: in
@@ -14,6 +15,6 @@
 // mode, one line on standard error for each file that fails (with its reason) and, with
 // showProgress, the progress line on standard error. The files written, their names and
 // numbers, every line printed and the report's records are the same for any number of jobs.
-// Returns the number of files written.
-int32_t ConvertAll(const Run& run, const std::vector<InputEntry>& entries, int jobs,
-                   bool showProgress, RunReport& report);
+// Returns how many files were written and how many skipped.
+ConversionCounts ConvertAll(const Run& run, const std::vector<InputEntry>& entries, int jobs,
+                            bool showProgress, RunReport& report);

@@ -1,5 +1,7 @@
 #include "naming/output_path.h"
 
+#include <optional>
+
 #include "naming/tokens.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -13,6 +15,14 @@ std::string BuildOutputPath(const FileContext& file, const std::string& outputFo
                             const NamingSettings& naming, std::string_view extension) {
   return OutputFolderFor(file.relativeSubfolder, outputFolder, naming) +
          ExpandFilenameMask(naming.filenameMask, file, extension);
+}
+
+bool IsOutputUpToDate(const std::string& inputPath, const std::string& outputPath) {
+  const std::optional<int64_t> size = FileSize(outputPath);
+  if (!size || *size <= 0) return false;
+  const std::optional<int64_t> input = ModificationTime(inputPath);
+  const std::optional<int64_t> output = ModificationTime(outputPath);
+  return input && output && *output >= *input;
 }
 
 void EnsureOutputSubfolder(const std::string& outputFolder, const std::string& relativeSubfolder) {

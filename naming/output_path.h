@@ -16,6 +16,10 @@ std::string OutputFolderFor(const std::string& relativeSubfolder, const std::str
 std::string BuildOutputPath(const FileContext& file, const std::string& outputFolder,
                             const NamingSettings& naming, std::string_view extension);
 
+// True when outputPath is a file that is not empty and not older than inputPath, in whole
+// seconds (an output given the input's own time counts as up to date).
+bool IsOutputUpToDate(const std::string& inputPath, const std::string& outputPath);
+
 // Creates the missing levels of relativeSubfolder ("a/b/", or empty) below outputFolder;
 // failures stay silent.
 void EnsureOutputSubfolder(const std::string& outputFolder, const std::string& relativeSubfolder);

@@ -203,16 +203,17 @@ FileResult EncodeFile(const Run& run, const RunResources& resources, FileContext
 
 bool MakeDraft(const Run& run, const std::string& relativeSubfolder, TemporaryFile& draft) {
   std::string message;
-  return draft.Create(OutputFolderFor(relativeSubfolder, run.outputFolder, run.settings.naming),
-                      run.extension, message);
+  return draft.CreateDraft(
+      OutputFolderFor(relativeSubfolder, run.outputFolder, run.settings.naming), run.extension,
+      message);
 }
 
 void WriteFile(const Run& run, FileContext& file, FileResult& result, TemporaryFile* draft) {
   // A file that did not load has no output path: its "Saving As: " line stays empty.
-  if (result.loaded)
+  if (result.loaded && file.outputPath.empty())
     file.outputPath = BuildOutputPath(file, run.outputFolder, run.settings.naming, run.extension);
   if (result.encoded == Encoded::InDraft && draft) {
-    if (FolderPart(draft->path()) == FolderPart(file.outputPath)) {
+    if (draft->folder() == FolderPart(file.outputPath)) {
       result.written = PlaceOutputFile(*draft, file.outputPath, *run.format, result.failure);
       return;
     }

@@ -29,6 +29,7 @@ struct FileResult {
   // warning line; empty otherwise.
   std::string warning;
   bool written = false;  // the output file is in place
+  bool skipped = false;  // its output was up to date (--skip-existing): nothing was written
   // What the file's report tells besides: the decoder that read it ("our decoder", "convert",
   // "FreeImage's reader"; empty when none did), the picture's size as read, our decoder's notes
   // (a damaged picture drawn in part has notes.damage; the resolution is set for any decoder)
@@ -47,9 +48,9 @@ struct FileResult {
 // folder.
 FileResult EncodeFile(const Run& run, const RunResources& resources, FileContext& file);
 
-// Builds file.outputPath (for a file that loaded) from its context, numbers included, and
-// writes the encoded bytes there, or puts draft there when the encoded file was written to it.
-// Sets result.written, or result.failure.
+// Builds file.outputPath (for a file that loaded, unless the caller chose it) from its context,
+// numbers included, and writes the encoded bytes there, or puts draft there when the encoded file
+// was written to it. Sets result.written, or result.failure.
 void WriteFile(const Run& run, FileContext& file, FileResult& result,
                TemporaryFile* draft = nullptr);
 

@@ -18,6 +18,7 @@ struct Run {
   std::string tempFolder;  // private folder (ending in "/") for intermediate files
   int32_t converterDeadlineMs = kConverterDeadlineMs;
   bool debug = false;      // -d: the decoders' accounts go to standard error too
+  bool skipExisting = false;  // --skip-existing: an input whose output is up to date is passed over
 };
 
 // What a process that converts files of the run loads once, for all of them, after any fork

@@ -41,7 +41,8 @@ std::optional<std::string> EncodePicture(FIBITMAP* picture, const SaveRequest& r
 bool WriteOutputFile(const std::string& bytes, const std::string& outputPath,
                      const OutputFormat& format, std::string& message) {
   TemporaryFile file;
-  if (!file.Create(std::string(FolderPart(outputPath)), format.extension, message)) return false;
+  if (!file.CreateDraft(std::string(FolderPart(outputPath)), format.extension, message))
+    return false;
   std::string written;
   if (!WriteFileBytes(file.path(), bytes, written)) {
     message = "cannot write " + outputPath + ": " + written;
@@ -57,11 +58,5 @@ bool PlaceOutputFile(TemporaryFile& draft, const std::string& outputPath,
     message = "cannot replace " + outputPath + ": it is read-only";
     return false;
   }
-  std::string renamed;
-  if (!RenameFile(draft.path(), outputPath, renamed)) {
-    message = "cannot write " + outputPath + ": " + renamed;
-    return false;
-  }
-  draft.Keep();
-  return true;
+  return draft.PlaceAt(outputPath, message);
 }

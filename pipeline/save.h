@@ -19,14 +19,14 @@
 std::optional<std::string> EncodePicture(FIBITMAP* picture, const SaveRequest& request,
                                          std::string& message);
 
-// Puts bytes at outputPath: written under a temporary name beside it, then renamed over it, so
-// that the output appears only complete and a failure leaves an existing file as it was and
-// nothing else (a run ended by a signal removes the temporary file too). An existing read-only
+// Puts bytes at outputPath: written to a draft beside it (TemporaryFile::CreateDraft), then put
+// in place, so that the output appears only complete and a failure leaves an existing file as it
+// was and nothing else. An existing read-only
 // output is replaced only when the format's writer is DevIL; for the others it is a failure.
 bool WriteOutputFile(const std::string& bytes, const std::string& outputPath,
                      const OutputFormat& format, std::string& message);
 
-// Puts the finished file draft (a temporary file made in the folder of outputPath) in place at
+// Puts the finished file draft (a draft made in the folder of outputPath) in place at
 // outputPath, with WriteOutputFile's rule for read-only outputs; the draft is the output's then.
 // On failure the draft is left to its owner, who removes it.
 bool PlaceOutputFile(TemporaryFile& draft, const std::string& outputPath,

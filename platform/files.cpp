@@ -181,6 +181,16 @@ std::string AbsolutePath(const std::string& path) {
   return absolute + path;
 }
 
+std::optional<std::string> ResolvedFolder(const std::string& path) {
+  if (path.empty() || !IsFolder(path)) return std::nullopt;
+  char* resolved = realpath(path.c_str(), nullptr);
+  if (!resolved) return std::nullopt;
+  std::string folder(resolved);
+  free(resolved);
+  if (!folder.ends_with('/')) folder += '/';
+  return folder;
+}
+
 static std::string ExecutablePath() {
   std::error_code error;
   const auto path = std::filesystem::read_symlink("/proc/self/exe", error);
@@ -200,12 +210,6 @@ std::string TemporaryFolder() {
   std::string folder = AbsolutePath((base && *base) ? base : "/tmp");
   if (folder.back() != '/') folder += '/';
   return folder;
-}
-
-std::optional<std::string> MakePrivateTempFolder() {
-  std::string pattern = TemporaryFolder() + "quillmere-XXXXXX";
-  if (!mkdtemp(pattern.data())) return std::nullopt;  // mkdtemp makes it with mode 0700
-  return pattern + "/";
 }
 
 bool RemoveFolderTree(const std::string& folder) {

@@ -86,6 +86,10 @@ bool SetModificationTime(const std::string& path, int64_t utcSeconds);
 // take it for an option ("-x"), a list of files ("@x") or a format prefix ("png:x").
 std::string AbsolutePath(const std::string& path);
 
+// The folder at path as an absolute path with every link and "." or ".." resolved, ending in
+// "/"; nothing when no folder is there.
+std::optional<std::string> ResolvedFolder(const std::string& path);
+
 // Folder of the running executable, ending in "/".
 std::string ProgramFolder();
 
@@ -94,9 +98,6 @@ std::string ProgramName();
 
 // The system's temporary folder: $TMPDIR, else /tmp, as an absolute path ending in "/".
 std::string TemporaryFolder();
-
-// A new private folder (mode 0700) in TemporaryFolder(), ending in "/".
-std::optional<std::string> MakePrivateTempFolder();
 
 // Removes a folder and everything in it; true when it is gone.
 bool RemoveFolderTree(const std::string& folder);

@@ -60,6 +60,19 @@ constexpr OptionRow kInputOutput[] = {
              "resource's name) before the extension (see `%resource%`); so are a PICT without "
              "an extension and the data fork of a wrapper whose type is 'PICT'. A sidecar's "
              "pictures are named after its data fork and go where its output goes."},
+    {.name = "--LIST-ROOT",
+     .kind = K::Path,
+     .field = [](auto&, auto& j) { return &j.listRoot; },
+     .place = kCommandLine,
+     .valueName = "FOLDER",
+     .help = "With a list file (or one picture) as input: each file's output goes to the "
+             "subfolder of the output folder that the file's own folder is of this one "
+             "(`/archive/2019/x/a.pct` with `--list-root=/archive` to `OUTPUT/2019/x/`), so "
+             "that a list run mirrors the tree as a folder run does. Folders are compared with their "
+             "links resolved; a relative one is found from the current directory. A file "
+             "outside it goes to the output folder itself, with a line on standard error. "
+             "Refused with a folder as input (`Error: List root without a list file`) and when "
+             "it is no folder (`Error: Invalid list root`); no effect with `--no-subfolders`."},
 };
 
 constexpr OptionRow kRunning[] = {
@@ -95,6 +108,16 @@ constexpr OptionRow kRunning[] = {
      .action = PassAction::ExitStatus,
      .help = "Makes the exit code tell what happened (see EXIT STATUS); without it the exit "
              "code is always 0."},
+    {.name = "--SKIP-EXISTING",
+     .field = [](auto&, auto& j) { return &j.skipExisting; },
+     .place = kCommandLine,
+     .help = "Passes over each input whose output exists, is not empty and is not older than "
+             "the input (in whole seconds), as a run that resumes an interrupted one needs; a "
+             "line on standard error says how many, and the summary counts only the others. "
+             "Refused before anything is converted when the filename mask holds `%n%` or "
+             "`%rnd%`, whose numbers would move (`Error: --skip-existing with a numbered "
+             "filename mask`). With `%bpp%`, `%width%` or `%height%` in the mask a file is "
+             "converted to learn its name, and then not written."},
 };
 
 constexpr OptionRow kFormatOptions[] = {

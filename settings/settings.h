@@ -183,6 +183,8 @@ struct JobRecord {
   std::optional<int32_t> jobs;     // --JOBS: files converted at once; none = one per usable CPU
   std::string report;              // --REPORT: the JSON Lines file each input's record goes to
   bool macFiles = false;           // --MAC-FILES: Macintosh files in wrappers are inputs too
+  std::string listRoot;            // --LIST-ROOT; resolved by the driver, ending in "/"
+  bool skipExisting = false;       // --SKIP-EXISTING
 };
 
 // The Conversion settings with every default; commandLine selects the flavour (keep-aspect-ratio

@@ -71,7 +71,8 @@ TEST_F(BatchRun, EachCheckFailsWithItsMessageAndTouchesNothing) {
       {{"-i", in, "-o", out, "--contrast=-101"}, "Error: Invalid contrast value"},
       {{"-i", in, "-o", out, "--gamma=10"}, "Error: Invalid gamma value"},
       {{"-i", in, "-o", out, "--gamma=0.009"}, "Error: Invalid gamma value"},
-      {{"-i", in, "-o", out, "--wm-image=" + (scratch_ / "none.png")}, "Error: Invalid watermark image"},
+      {{"-i", in, "-o", out, "--wm-image=" + (scratch_ / "none.png")},
+       "Error: Invalid watermark image"},
       // The first failing check wins.
       {{"-i", in, "-o", out, "-c", "JPG", "--width=800"}, "Error: Invalid conversion type"},
       {{"-i", in, "-o", out, "-c", "png", "--png-bpp=16", "--brightness=500"},
@@ -83,6 +84,9 @@ TEST_F(BatchRun, EachCheckFailsWithItsMessageAndTouchesNothing) {
       {{"-i", in, "-o", out, "--jobs=0"}, "Error: Invalid jobs value"},
       {{"-i", in, "-o", out, "--jobs=65"}, "Error: Invalid jobs value"},
       {{"-i", in, "-o", out, "--gamma=0", "--jobs=0"}, "Error: Invalid gamma value"},
+      {{"-i", in, "-o", out, "--list-root=" + in}, "Error: List root without a list file"},
+      {{"-i", in + "a.pct", "-o", out, "--list-root=" + (scratch_ / "nothing")},
+       "Error: Invalid list root"},
   };
   for (const Case& c : kCases) {
     std::vector<std::string> arguments = c.arguments;
@@ -295,6 +299,46 @@ TEST_F(BatchRun, ListFileAdmitsEachNamedFileOnce) {
   EXPECT_EQ(Written(), (std::vector<std::string>{"a.tga", "b.tga", "c.tga"}));
 }
 
+TEST_F(BatchRun, NoInputReplacesAnOutputOfItsOwnRunWhateverTheJobs) {
+  Put(kBad, "a.pct");
+  Put(kGood1, "a.pic");
+  Put(kGood2, "a.pict");
+  Put(kGood3, "sub/a.pct");
+  struct Case {
+    std::string mask;
+    std::vector<std::string> written;
+    std::vector<std::string> errors;  // what standard error holds, beside the failed file's line
+  };
+  // A file that fails keeps the name the mask gives it without the picture, so that whether it
+  // converts never renames the files after it; a numbered name it never had.
+  const Case kCases[] = {
+      {"%filename%.%ext%",
+       {"a~2.png", "a~3.png"},
+       {"a.pic: written as " + out_ + "a~2.png, since " + out_ + "a.png is already the name of " +
+            in_ + "a.pct in this run",
+        "a.pict: written as " + out_ + "a~3.png, since " + out_ + "a.png is already the name of " +
+            in_ + "a.pct in this run",
+        "sub/a.pct: written as " + out_ + "a~4.png, since " + out_ +
+            "a.png is already the name of " + in_ + "a.pct in this run"}},
+      {"%n%.%ext%", {"00001.png", "00002.png", "00003.png"}, {}},
+  };
+  for (const Case& c : kCases) {
+    for (const char* jobs : {"--jobs=1", "--jobs=2"}) {
+      fs::remove_all(out_);
+      fs::create_directories(out_);
+      const RunResult run = RunMarrowick({"-i", in_, "-o", out_, "-c", "png", "-q",
+                                          "--no-subfolders", "--filename-mask=" + c.mask, jobs});
+      std::vector<std::string> written = c.written;
+      if (c.mask.starts_with("%f")) written.push_back("a~4.png");
+      EXPECT_EQ(Written(), written) << c.mask << " " << jobs;
+      const std::vector<std::string> lines = Lines(run.errors);
+      ASSERT_EQ(lines.size(), c.errors.size() + 1) << run.errors;
+      for (size_t i = 0; i < c.errors.size(); ++i)
+        EXPECT_NE(lines[i + 1].find(c.errors[i]), std::string::npos) << lines[i + 1];
+    }
+  }
+}
+
 TEST_F(BatchRun, NoIntermediateFileIsLeftAnywhere) {
   Put(kGood1, "a.pct");
   Put(kBad, "b.pct");
@@ -467,15 +511,72 @@ TEST_F(BatchRun, ExitStatusTellsWhatHappenedOnlyWhenAskedTo) {
   const std::pair<std::vector<std::string>, int> kCases[] = {
       {{"-i", in_ + "good/", "-o", out_}, 0},
       {{"-i", in_ + "mixed/", "-o", out_}, 1},
-      {{"-i", in_ + "empty/", "-o", out_}, 2},                            // no input
+      {{"-i", in_ + "empty/", "-o", out_}, 2},                           // no input
       {{"-i", in_ + "good/", "-o", scratch_ / "missing/"}, 2},           // a check
       {{"-i", in_ + "good/", "-o", out_, "--jobs=0"}, 2},                // a check of ours
       {{"-i", in_ + "good/", "-o", out_, "--profile=/nonexistent"}, 2},  // the command line
+      {{"-i", in_ + "good/", "-o", out_, "--skip-existing", "--filename-mask=%rnd%.%ext%"}, 2},
   };
   for (const auto& [arguments, exitCode] : kCases) {
     EXPECT_EQ(RunMarrowick(arguments).exitCode, 0) << arguments[1];
     std::vector<std::string> asking = arguments;
     asking.push_back("--exit-status");
     EXPECT_EQ(RunMarrowick(asking).exitCode, exitCode) << arguments[1];
+  }
+}
+
+TEST_F(BatchRun, SkipExistingPassesOverUpToDateOutputsAndConvertsTheRest) {
+  Put(kGood1, "a.pct");
+  Put(kGood2, "a.pict");  // named a~2.png: the same name on resuming
+  Put(kGood3, "sub/b.pct");
+  Put(kGood1, "sub/c.pct");
+  Put(kGood2, "sub/d.pct");
+  Put(kBad, "e.pct");
+  struct Case {
+    std::string mask;
+    std::vector<std::string> outputs;  // of a, a.pict, b, c, d, in that order
+  };
+  const Case kCases[] = {
+      {"%filename%.%ext%", {"a.png", "a~2.png", "sub/b.png", "sub/c.png", "sub/d.png"}},
+      // Names that need the picture: each file is converted to learn it, then not written.
+      {"%filename%-%width%.%ext%",
+       {"a-80.png", "a-320.png", "sub/b-3.png", "sub/c-80.png", "sub/d-320.png"}},
+  };
+  for (const Case& c : kCases) {
+    for (const char* jobs : {"--jobs=1", "--jobs=2"}) {
+      const std::string label = c.mask + " " + jobs;
+      fs::remove_all(out_);
+      fs::create_directories(out_);
+      const std::vector<std::string> arguments = {
+          "-i", in_, "-o", out_, "-c", "png", "-q", "--skip-existing", "--filename-mask=" + c.mask,
+          jobs};
+      RunResult run = RunMarrowick(arguments);
+      EXPECT_EQ(Written().size(), 5u) << label;
+      EXPECT_NE(run.errors.find("skipped 0 of 6 files"), std::string::npos) << run.errors;
+      // One output older than its input, one empty, one gone; the others stay as they are.
+      ASSERT_TRUE(SetModificationTime(out_ + c.outputs[2], 1'000'000'000)) << label;
+      ASSERT_TRUE(WriteFileBytes(out_ + c.outputs[3], ""));
+      ASSERT_TRUE(RemoveFile(out_ + c.outputs[4]));
+      ASSERT_TRUE(SetModificationTime(out_ + c.outputs[0], 2'000'000'000));
+      ASSERT_TRUE(WriteFileBytes(out_ + c.outputs[1], "kept"));
+      ASSERT_TRUE(SetModificationTime(out_ + c.outputs[1], 2'000'000'000));
+      run = RunMarrowick(arguments);
+      EXPECT_EQ(run.output, "") << label;
+      EXPECT_NE(run.errors.find("skipped 2 of 6 files"), std::string::npos) << run.errors;
+      EXPECT_EQ(*ReadFileBytes(out_ + c.outputs[1]), "kept") << label;
+      EXPECT_EQ(*ModificationTime(out_ + c.outputs[0]), 2'000'000'000) << label;
+      for (size_t i = 2; i < 5; ++i)
+        EXPECT_GT(*FileSize(out_ + c.outputs[i]), 0) << label << " " << c.outputs[i];
+      EXPECT_GT(*ModificationTime(out_ + c.outputs[2]), 1'000'000'000) << label;
+      EXPECT_EQ(Written().size(), 5u) << label;
+      // Skipped files count as neither converted nor failed; the unreadable one fails again.
+      std::vector<std::string> verbose = arguments;
+      verbose.erase(verbose.begin() + 6);  // -q
+      verbose.push_back("--exit-status");
+      run = RunMarrowick(verbose);
+      EXPECT_EQ(Lines(run.output).back(), "Conversion stopped") << label;
+      EXPECT_NE(run.errors.find("skipped 5 of 6 files"), std::string::npos) << run.errors;
+      EXPECT_EQ(run.exitCode, 1) << label;
+    }
   }
 }

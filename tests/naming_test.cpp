@@ -5,6 +5,7 @@
 #include <regex>
 
 #include "naming/file_context.h"
+#include "naming/output_names.h"
 #include "naming/output_path.h"
 #include "naming/tokens.h"
 #include "platform/clock.h"
@@ -155,6 +156,51 @@ TEST(Naming, OutputPathMirrorsTheSubfolderUnlessFlattened) {
   EXPECT_EQ(BuildOutputPath(file, "/out/", naming, "jpg"), "/out/x.jpg");
   naming.filenameMask = "%N%_%FileName%.%ext%";
   EXPECT_EQ(BuildOutputPath(file, "/out/", naming, "jpg"), "/out/00001_x.jpg");
+}
+
+TEST(OutputNames, ALaterInputGetsTheFirstVariantNotGivenYetAndNamesTheEarlierOne) {
+  // In order: the input, the name it asks for, the name it gets and whose the asked name was.
+  struct Step {
+    const char* input;
+    const char* asked;
+    const char* given;
+    const char* earlier;
+  };
+  const Step kSteps[] = {
+      {"/in/a.pct", "/o/a.png", "/o/a.png", ""},
+      {"/in/a.pict", "/o/a.png", "/o/a~2.png", "/in/a.pct"},
+      {"/in/a~2.pct", "/o/a~2.png", "/o/a~2~2.png", "/in/a.pict"},
+      {"/in/y/a.pct", "/o/a.png", "/o/a~3.png", "/in/a.pct"},
+      {"/in/z/a.pct", "/o/z/a.png", "/o/z/a.png", ""},
+      {"/in/noext.pct", "/o/noext", "/o/noext", ""},
+      {"/in/noext.pic", "/o/noext", "/o/noext~2", "/in/noext.pct"},
+      {"/in/.hidden.pct", "/o/.hidden", "/o/.hidden", ""},
+      {"/in/.hidden.pic", "/o/.hidden", "/o/.hidden~2", "/in/.hidden.pct"},
+      {"/in/d.x/b.pct", "/o/d.x/b", "/o/d.x/b", ""},
+      {"/in/d.x/b.pic", "/o/d.x/b", "/o/d.x/b~2", "/in/d.x/b.pct"},
+  };
+  OutputNames names;
+  for (const Step& step : kSteps) {
+    const OutputNames::Given given = names.Choose(step.asked);
+    EXPECT_EQ(given.path, step.given) << step.input;
+    EXPECT_EQ(given.earlierInput, step.earlier) << step.input;
+    names.Keep(given.path, step.input);
+  }
+  // Choosing alone gives nothing away.
+  EXPECT_EQ(names.Choose("/o/b.png").path, names.Choose("/o/b.png").path);
+  EXPECT_EQ(names.Choose("/o/b.png").path, "/o/b.png");
+}
+
+TEST(OutputNames, OnlyNamesThatNeedNoPictureOrNumberAreKnownBeforeConversion) {
+  const std::pair<const char*, bool> kCases[] = {{"%filename%.%ext%", true},
+                                                 {"", true},
+                                                 {"%yyyy%-%FILENAME[u]%.jpg", true},
+                                                 {"%N%_%filename%.%ext%", false},
+                                                 {"x%RND%.%ext%", false},
+                                                 {"%filename%_%width%x%height%.%ext%", false},
+                                                 {"%bpp%/%filename%.%ext%", false}};
+  for (const auto& [mask, known] : kCases)
+    EXPECT_EQ(IsNameKnownBeforeConversion(mask), known) << mask;
 }
 
 TEST(Naming, MissingSubfolderLevelsAreCreated) {
