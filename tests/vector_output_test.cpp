@@ -85,56 +85,67 @@ std::string WithoutSpaces(const std::string& text) {
   return kept;
 }
 
-// Converts every drawing of the corpus (copied flat into one folder) to extension with options.
-::testing::AssertionResult ConvertAll(const std::string& in, const std::string& out,
-                                      const std::string& extension, int scale,
-                                      const std::vector<std::string>& options) {
+// Converts the file to extension with options into out.
+::testing::AssertionResult Convert(const std::string& file, const std::string& out,
+                                   const std::string& extension, int scale,
+                                   const std::vector<std::string>& options) {
   std::vector<std::string> arguments = {
-      "-i", in, "-o", out, "-c", extension, "-q", "--pict-scale=" + std::to_string(scale)};
+      "-i", file, "-o", out, "-c", extension, "-q", "--pict-scale=" + std::to_string(scale)};
   arguments.insert(arguments.end(), options.begin(), options.end());
   const RunResult run = RunMarrowick(arguments);
   if (run.exitCode != 0) return ::testing::AssertionFailure() << run.output << run.errors;
   return ::testing::AssertionSuccess();
 }
 
-TEST(VectorOutput, DrawingsAgreeWithThePngThroughTheSteps) {
+class VectorOutputOf : public ::testing::TestWithParam<const Drawing*> {};
+
+TEST_P(VectorOutputOf, ADrawingAgreesWithThePngThroughTheSteps) {
   REQUIRE_CORPUS();
+  const Drawing& drawing = *GetParam();
+  const std::string input = Corpus(std::string("pict-real/") + drawing.file);
   ScratchFolder scratch;
-  const std::string in = scratch / "in/";
-  ASSERT_TRUE(MakeFolder(in));
-  for (const Drawing& drawing : kDrawings)
-    ASSERT_TRUE(CopyFile(Corpus(std::string("pict-real/") + drawing.file),
-                         in + BaseName(drawing.file) + ".pict"));
   for (const StepLine& line : kStepLines)
     for (const int scale : line.scales) {
       SCOPED_TRACE(std::string(line.name) + " at " + std::to_string(scale) + "x");
       const std::string out = scratch / ("out" + std::to_string(scale) + line.name[0] + "/");
       ASSERT_TRUE(MakeFolder(out));
       for (const char* extension : {"png", "svg", "pdf"})
-        ASSERT_TRUE(ConvertAll(in, out, extension, scale, line.options));
-      for (const Drawing& drawing : kDrawings) {
-        const std::string name = out + BaseName(drawing.file);
-        const PictureFile png(name + ".png");
-        ASSERT_TRUE(png.IsLoaded()) << name;
-        const pict::Image reference = ImageOf(png);
-        // One pixel of the PNG for each unit of the page.
-        const vector::Page decoded = PageOf(drawing.file, scale);
-        const double points = 72.0 / decoded.unitsPerInchX;
-        const vector::Page page{double(png.width()), double(png.height()), 72.0 / points,
-                                72.0 / points};
-        // The steps keep the drawings' own figures.
-        const double least = scale == 1 ? drawing.floorAt1x : 0.97;
-        const double svg = Agreement(reference, RenderBack(name + ".svg", Renderer::Librsvg, page));
-        const double pdf =
-            Agreement(reference, RenderBack(name + ".pdf", Renderer::PopplerCairo, page));
-        EXPECT_GE(svg, least) << drawing.file << " as svg";
-        EXPECT_GE(pdf, least) << drawing.file << " as pdf";
-        std::printf("%-48s %-44s %dx  svg %.3f  pdf %.3f\n", drawing.file, line.name, scale, svg,
-                    pdf);
-        EXPECT_TRUE(IsWellFormedXml(name + ".svg")) << drawing.file;
-      }
+        ASSERT_TRUE(Convert(input, out, extension, scale, line.options));
+      const std::string name = out + BaseName(drawing.file);
+      const PictureFile png(name + ".png");
+      ASSERT_TRUE(png.IsLoaded()) << name;
+      const pict::Image reference = ImageOf(png);
+      // One pixel of the PNG for each unit of the page.
+      const vector::Page decoded = PageOf(drawing.file, scale);
+      const vector::Page page{double(png.width()), double(png.height()), decoded.unitsPerInchX,
+                              decoded.unitsPerInchY};
+      // The steps keep the drawings' own figures.
+      const double least = scale == 1 ? drawing.floorAt1x : 0.97;
+      const double svg = Agreement(reference, RenderBack(name + ".svg", Renderer::Librsvg, page));
+      const double pdf =
+          Agreement(reference, RenderBack(name + ".pdf", Renderer::PopplerCairo, page));
+      EXPECT_GE(svg, least) << "svg";
+      EXPECT_GE(pdf, least) << "pdf";
+      std::printf("%-40s %-48s %dx  svg %.3f  pdf %.3f\n", drawing.file, line.name, scale, svg,
+                  pdf);
+      EXPECT_TRUE(IsWellFormedXml(name + ".svg"));
     }
 }
+
+std::vector<const Drawing*> AllDrawings() {
+  std::vector<const Drawing*> all;
+  for (const Drawing& drawing : kDrawings) all.push_back(&drawing);
+  return all;
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, VectorOutputOf, ::testing::ValuesIn(AllDrawings()),
+                         [](const ::testing::TestParamInfo<const Drawing*>& info) {
+                           std::string name = info.param->file;
+                           name = name.substr(name.find('/') + 1);
+                           for (char& c : name)
+                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                           return name;
+                         });
 
 TEST(VectorOutput, PdfTextHoldsEveryStringAPictureDrawsAndTheWatermark) {
   REQUIRE_CORPUS();
