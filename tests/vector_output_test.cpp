@@ -3,7 +3,7 @@
 // flip, greyscale, a frame and a text watermark), rendered back by librsvg and by poppler
 // through Cairo (pdftocairo: poppler's own rasteriser smooths images drawn under four times
 // their size) at 1x and 4x, agree with the PNG at the same --pict-scale on at least 97 % of
-// their pixels (less for the drawings of thin lines at 1x, as the drawings themselves); every
+// their pixels (the drawings of thin lines at 1x as much as they do without steps); every
 // SVG is well-formed; pdftotext finds every string a picture draws, and the watermark's; a
 // file of one pixmap gives a PDF whose image is the PNG's pixels; a file only another reader
 // decodes, and a drawing with parts in xor-like modes, convert with one warning line.
@@ -32,23 +32,23 @@ constexpr const char* kWatermark = "QuillmereProof";
 struct StepLine {
   const char* name;
   std::vector<std::string> options;
-  double lessAt1x;  // what the steps may take off a drawing's floor at 1x
+  std::vector<int> scales;  // 4x of a picture enlarged half as much again takes long to render
 };
 
 const StepLine kStepLines[] = {
-    {"no steps", {}, 0},
+    {"no steps", {}, {1, 4}},
     {"resize, quarter turn, flip, colours",
      {"--width=150", "--width-unit=percent", "--height=150", "--height-unit=percent",
       "--keep-aspect-ratio", "--rotation=90", "--flip-horizontal", "--brightness=15",
       "--contrast=20", "--gamma=1.3", "--invert"},
-     0.02},
+     {1}},
     {"odd turn, flip, greyscale, frame, text watermark",
      {"--rotation=33", "--rotation-back-color=FF8000", "--flip-vertical", "--greyscale",
       "--fr-solid-left=12", "--fr-solid-top=6", "--fr-solid-right=9", "--fr-solid-bottom=15",
       "--fr-solid-left-color=C00000", "--fr-solid-top-color=00A000",
       std::string("--wm-text=") + kWatermark, "--wm-font-size=20", "--wm-text-antialiasing",
       "--wm-back-opacity=160", "--wm-text-rotation=10"},
-     0.02},
+     {1, 4}},
 };
 
 std::string BaseName(const std::string& file) {
@@ -85,56 +85,73 @@ std::string WithoutSpaces(const std::string& text) {
   return kept;
 }
 
-// Converts every drawing of the corpus (copied flat into one folder) to extension with options.
-::testing::AssertionResult ConvertAll(const std::string& in, const std::string& out,
-                                      const std::string& extension, int scale,
-                                      const std::vector<std::string>& options) {
+// Converts the file to extension with options into out.
+::testing::AssertionResult Convert(const std::string& file, const std::string& out,
+                                   const std::string& extension, int scale,
+                                   const std::vector<std::string>& options) {
   std::vector<std::string> arguments = {
-      "-i", in, "-o", out, "-c", extension, "-q", "--pict-scale=" + std::to_string(scale)};
+      "-i", file, "-o", out, "-c", extension, "-q", "--pict-scale=" + std::to_string(scale)};
   arguments.insert(arguments.end(), options.begin(), options.end());
   const RunResult run = RunMarrowick(arguments);
   if (run.exitCode != 0) return ::testing::AssertionFailure() << run.output << run.errors;
   return ::testing::AssertionSuccess();
 }
 
-TEST(VectorOutput, DrawingsAgreeWithThePngThroughTheSteps) {
+class VectorOutputOf : public ::testing::TestWithParam<const Drawing*> {};
+
+TEST_P(VectorOutputOf, ADrawingAgreesWithThePngThroughTheSteps) {
   REQUIRE_CORPUS();
+  const Drawing& drawing = *GetParam();
+  const std::string input = Corpus(std::string("pict-real/") + drawing.file);
   ScratchFolder scratch;
-  const std::string in = scratch / "in/";
-  ASSERT_TRUE(MakeFolder(in));
-  for (const Drawing& drawing : kDrawings)
-    ASSERT_TRUE(CopyFile(Corpus(std::string("pict-real/") + drawing.file),
-                         in + BaseName(drawing.file) + ".pict"));
+  // MacDraft's plan is a wide poster (1.7 megapixels at 1x, the others under 0.8): at 4x,
+  // turned, it is 130 megapixels in each of the three formats, too long to write and render
+  // here; the decoder's own test renders its drawing at 4x.
+  const vector::Page atOne = PageOf(drawing.file, 1);
+  const bool poster = atOne.width * atOne.height > 1e6;
   for (const StepLine& line : kStepLines)
-    for (const int scale : {1, 4}) {
+    for (const int scale : line.scales) {
+      if (poster && scale > 1) continue;
       SCOPED_TRACE(std::string(line.name) + " at " + std::to_string(scale) + "x");
       const std::string out = scratch / ("out" + std::to_string(scale) + line.name[0] + "/");
       ASSERT_TRUE(MakeFolder(out));
       for (const char* extension : {"png", "svg", "pdf"})
-        ASSERT_TRUE(ConvertAll(in, out, extension, scale, line.options));
-      for (const Drawing& drawing : kDrawings) {
-        const std::string name = out + BaseName(drawing.file);
-        const PictureFile png(name + ".png");
-        ASSERT_TRUE(png.IsLoaded()) << name;
-        const pict::Image reference = ImageOf(png);
-        // One pixel of the PNG for each unit of the page.
-        const vector::Page decoded = PageOf(drawing.file, scale);
-        const double points = 72.0 / decoded.unitsPerInchX;
-        const vector::Page page{double(png.width()), double(png.height()), 72.0 / points,
-                                72.0 / points};
-        const double least =
-            scale == 1 ? drawing.floorAt1x - line.lessAt1x : 0.97 - line.lessAt1x / 2;
-        const double svg = Agreement(reference, RenderBack(name + ".svg", Renderer::Librsvg, page));
-        const double pdf =
-            Agreement(reference, RenderBack(name + ".pdf", Renderer::PopplerCairo, page));
-        EXPECT_GE(svg, least) << drawing.file << " as svg";
-        EXPECT_GE(pdf, least) << drawing.file << " as pdf";
-        std::printf("%-48s %-44s %dx  svg %.3f  pdf %.3f\n", drawing.file, line.name, scale, svg,
-                    pdf);
-        EXPECT_TRUE(IsWellFormedXml(name + ".svg")) << drawing.file;
-      }
+        ASSERT_TRUE(Convert(input, out, extension, scale, line.options));
+      const std::string name = out + BaseName(drawing.file);
+      const PictureFile png(name + ".png");
+      ASSERT_TRUE(png.IsLoaded()) << name;
+      const pict::Image reference = ImageOf(png);
+      // One pixel of the PNG for each unit of the page.
+      const vector::Page decoded = PageOf(drawing.file, scale);
+      const vector::Page page{double(png.width()), double(png.height()), decoded.unitsPerInchX,
+                              decoded.unitsPerInchY};
+      // The steps keep the drawings' own figures.
+      const double least = scale == 1 ? drawing.floorAt1x : 0.97;
+      const double svg = Agreement(reference, RenderBack(name + ".svg", Renderer::Librsvg, page));
+      const double pdf =
+          Agreement(reference, RenderBack(name + ".pdf", Renderer::PopplerCairo, page));
+      EXPECT_GE(svg, least) << "svg";
+      EXPECT_GE(pdf, least) << "pdf";
+      std::printf("%-40s %-48s %dx  svg %.3f  pdf %.3f\n", drawing.file, line.name, scale, svg,
+                  pdf);
+      EXPECT_TRUE(IsWellFormedXml(name + ".svg"));
     }
 }
+
+std::vector<const Drawing*> AllDrawings() {
+  std::vector<const Drawing*> all;
+  for (const Drawing& drawing : kDrawings) all.push_back(&drawing);
+  return all;
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, VectorOutputOf, ::testing::ValuesIn(AllDrawings()),
+                         [](const ::testing::TestParamInfo<const Drawing*>& info) {
+                           std::string name = info.param->file;
+                           name = name.substr(name.find('/') + 1);
+                           for (char& c : name)
+                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                           return name;
+                         });
 
 TEST(VectorOutput, PdfTextHoldsEveryStringAPictureDrawsAndTheWatermark) {
   REQUIRE_CORPUS();
