@@ -6,7 +6,8 @@
 # --skip-existing, then one resume left to finish. Prints per signal whether the final tree is
 # byte for byte the reference, how many outputs were written more than once (an output's inode
 # changes whenever it is put in place again), and the drafts and private folders left (after
-# each interrupted run, and at the end).
+# each interrupted run, and at the end), and, from the JSON reports of all the runs, how many
+# inputs have more than one "converted" record and whether every line of them parses.
 #
 #   sh bench/resume_measure.sh [build-folder] [corpus-folder] [copies] [format]
 set -eu
@@ -29,10 +30,14 @@ start=$(date +%s.%N)
 reference=$(echo "$(date +%s.%N) - $start" | bc)
 echo "reference: $n inputs, $(find "$work/ref" -type f | wc -l) outputs, ${reference} s"
 
-# A random moment, in milliseconds, between a tenth of a second and half the reference time.
+# A random moment, in milliseconds, between a tenth of a second and four fifths of the time the
+# run in hand needs, taken as the reference time's share of the outputs still missing in $1 (so
+# that a resume, which has less to do, is still interrupted before it ends).
 moment() {
-  awk -v seed="$(od -An -N4 -tu4 /dev/urandom)" -v top="$reference" \
-    'BEGIN { srand(seed); printf "%d", 100 + rand() * (top * 500 - 100) }'
+  missing=$(($(find "$work/ref" -type f | wc -l) - $(find "$1" -type f | wc -l)))
+  awk -v seed="$(od -An -N4 -tu4 /dev/urandom)" -v top="$reference" -v share="$missing" \
+    -v all="$n" 'BEGIN { srand(seed); top *= (share + 20) / all;
+                         printf "%d", 100 + rand() * (top * 800 - 100) }'
 }
 
 # Outputs with their inodes; drafts and private folders left.
@@ -48,10 +53,11 @@ resume() {
     # A shell without job control starts background commands with SIGINT ignored; the program
     # keeps a signal ignored that it was started with, so it gets SIGINT back by default.
     setsid env --default-signal=INT "$program" -i "$work/in/" -o "$out/" -c "$format" -q \
-      --skip-existing --exit-status >/dev/null 2>>"$work/errors" &
+      --skip-existing --exit-status --report="$work/report-$signal.jsonl" \
+      >/dev/null 2>>"$work/errors" &
     pid=$!
     if [ -n "$signal" ]; then
-      sleep "$(echo "$(moment) / 1000" | bc -l)"
+      sleep "$(echo "$(moment "$out") / 1000" | bc -l)"
       case $signal in
         INT) kill -INT "-$pid" 2>/dev/null || true ;;
         *) kill "-$signal" "$pid" 2>/dev/null || true ;;
@@ -80,9 +86,21 @@ for signal in INT TERM KILL; do
   # An output seen with two inodes was put in place twice: its input was converted twice.
   twice=$(sort -u "$work/inodes-$signal" | awk '{ print $1 }' | uniq -d | wc -l)
   if diff -r "$work/ref" "$out" >/dev/null; then same=identical; else same=DIFFERENT; fi
-  # (With the JSON report of each run, the check that no input was converted twice can also
-  # count the "converted" records per input over all the runs.)
+  # The reports of all the runs: an input converted twice has two "converted" records.
+  reported=$(python3 -c '
+import collections, json, sys
+converted = collections.Counter()
+lines = 0
+for line in open(sys.argv[1]):
+    record = json.loads(line)
+    lines += 1
+    if record["status"] == "converted":
+        converted[(record["input"], record["resource"])] += 1
+print(lines, "report lines parse,", sum(1 for n in converted.values() if n > 1),
+      "inputs converted twice,", len(converted), "converted once")
+' "$work/report-$signal.jsonl")
   echo "SIG$signal: final tree $same to the reference ($(find "$out" -type f | wc -l) files)," \
-    "outputs written twice: $twice; drafts/private folders(exit) after each interruption:$left;" \
+    "outputs written twice: $twice; $reported;" \
+    "drafts/private folders(exit) after each interruption:$left;" \
     "at the end: $(drafts "$out") drafts, $(private_folders) private folders (exit $status)"
 done
