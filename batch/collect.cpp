@@ -151,9 +151,10 @@ class InputList {
     if (!keys_.insert(std::move(key)).second) return;
     const std::string& namedAfter = part ? part->namedAfter : path;
     if (listRoot_.empty()) {
-      collection_.entries.push_back({.path = path,
-                                     .relativeSubfolder = RelativeSubfolder(namedAfter, inputFolder_),
-                                     .macPart = part});
+      collection_.entries.push_back(
+          {.path = path,
+           .relativeSubfolder = RelativeSubfolder(namedAfter, inputFolder_),
+           .macPart = part});
       return;
     }
     const std::optional<std::string> subfolder = SubfolderBelowRoot(namedAfter, listRoot_);

@@ -209,7 +209,8 @@ RunOutcome RunBatch(const ConversionSettings& settings, JobRecord job, bool quie
   run.skipExisting = job.skipExisting;
 
   status(msg::kImporting);
-  InputCollection collection = CollectInputs({job.input, job.inputFile, job.macFiles, job.listRoot});
+  InputCollection collection =
+      CollectInputs({job.input, job.inputFile, job.macFiles, job.listRoot});
   std::vector<InputEntry>& inputs = collection.entries;
   // Each input passed over says why, and fails the run's exit status; the count of the summary
   // stays that of the pictures admitted, which "Import complete" announced.
@@ -275,5 +276,5 @@ RunOutcome RunBatch(const ConversionSettings& settings, JobRecord job, bool quie
     PrintLine(msg::kConversionStopped);
   }
   return tempFolder && counts.written == considered && allMet ? RunOutcome::AllConverted
-                                                               : RunOutcome::SomeFailed;
+                                                              : RunOutcome::SomeFailed;
 }

@@ -205,9 +205,8 @@ class ParallelConversion {
       if (run_.debug) progress_.PrintLine("Processing: " + InputLabel(converted.file));
       progress_.FinishFile();
       const auto draft = drafts_.find(index);
-      const Settled settled =
-          SettleFile(run_, converted, progress_, names_, report_,
-                     draft != drafts_.end() ? draft->second.get() : nullptr);
+      const Settled settled = SettleFile(run_, converted, progress_, names_, report_,
+                                         draft != drafts_.end() ? draft->second.get() : nullptr);
       if (draft != drafts_.end()) drafts_.erase(draft);  // placed, or removed with it
       counts_.Count(settled);
       ledger_.Settle(settled == Settled::Written);

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "batch/collect.h"
-#include "batch/report.h"
 #include "batch/file_conversion.h"
+#include "batch/report.h"
 #include "console/progress.h"
 #include "pipeline/run.h"
 

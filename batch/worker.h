@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "batch/collect.h"
-#include "batch/report.h"
 #include "batch/file_conversion.h"
+#include "batch/report.h"
 #include "pipeline/run.h"
 
 // Converts every entry, jobs files at a time (1: one after another in this process; more: in

@@ -31,8 +31,8 @@ struct MacPart {
 };
 
 struct FileContext {
-  std::string inputPath;          // the file in hand
-  std::string relativeSubfolder;  // its folder below the input folder, ending in "/", or empty
+  std::string inputPath;           // the file in hand
+  std::string relativeSubfolder;   // its folder below the input folder, ending in "/", or empty
   std::optional<MacPart> macPart;  // the part of inputPath that is the picture; none: all of it
   FileNumbers numbers;
   std::string outputPath;   // once it is built; empty before, and for a file that does not load

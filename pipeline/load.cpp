@@ -114,8 +114,7 @@ static void MakeZeroAlphaOpaque(FIBITMAP* dib) {
 }
 
 static bool HasSize(const Bitmap& picture) {
-  return picture && FreeImage_GetWidth(picture.get()) > 0 &&
-         FreeImage_GetHeight(picture.get()) > 0;
+  return picture && FreeImage_GetWidth(picture.get()) > 0 && FreeImage_GetHeight(picture.get()) > 0;
 }
 
 const char* const kConverterLimits[4] = {"MAGICK_MEMORY_LIMIT=128MiB", "MAGICK_MAP_LIMIT=128MiB",
@@ -167,7 +166,8 @@ Bitmap LoadWithOwnDecoder(const std::string& data, std::string& message, int sca
   pict::PictResult result =
       pict::DecodePict(std::span(reinterpret_cast<const uint8_t*>(data.data()), data.size()),
                        {.scale = scale, .vector = drawing != nullptr});
-  if (result.IsDamaged() && result.refusal.empty()) message = pict::DamageLine(*result.notes.damage);
+  if (result.IsDamaged() && result.refusal.empty())
+    message = pict::DamageLine(*result.notes.damage);
   if (notes) *notes = std::move(result.notes);
   if (drawing) *drawing = std::move(result.drawing);
   const pict::Image& image = result.image;
@@ -327,6 +327,13 @@ LoadResult LoadPicture(const std::string& inputPath, const std::string& tempFold
 
 LoadResult LoadPictureData(const std::string& data, bool preamble, const std::string& tempFolder,
                            int converterDeadlineMs, int scale, bool drawing) {
+  // As an empty file: nothing to read, and a fork may hold thousands of empty resources, each of
+  // which would cost the other readers a process.
+  if (data.empty()) {
+    LoadResult result;
+    result.problem = preamble ? "the data fork is empty" : "the resource is empty";
+    return result;
+  }
   return LoadChain(data, tempFolder, converterDeadlineMs, scale, drawing,
                    [&](TemporaryFile& file, std::string& message) -> std::optional<std::string> {
                      const std::string document = preamble ? data : std::string(512, '\0') + data;

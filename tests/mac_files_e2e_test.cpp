@@ -229,19 +229,22 @@ TEST(MacFiles, DamagedWrappersAndFailedResourcesSayWhy) {
   ASSERT_TRUE(WriteFileBytes(in + "good.bin", MacBinary(sample, 2)));  // data fork and 3 PICTs
   MacForks junk = sample;  // of another type: only its resource is a picture
   junk.type = "TEXT";
-  junk.resourceFork = ResourceForkWriter().Add("PICT", 7, std::string(600, 'x')).Bytes();
+  junk.resourceFork =
+      ResourceForkWriter().Add("PICT", 7, std::string(600, 'x')).Add("PICT", 8, "").Bytes();
   ASSERT_TRUE(WriteFileBytes(in + "junk.bin", MacBinary(junk, 2)));
   const RunResult run =
       RunMarrowick({"-i", in, "-o", scratch.path(), "-c", "png", "--mac-files", "--exit-status"});
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_TRUE(HasLine(run.output, "Files converted: 4 of 5")) << run.output;
+  EXPECT_TRUE(HasLine(run.output, "Files converted: 4 of 6")) << run.output;
   std::vector<std::string> errors = Lines(run.errors);
-  ASSERT_EQ(errors.size(), std::size(kDamaged) + 1) << run.errors;
+  ASSERT_EQ(errors.size(), std::size(kDamaged) + 2) << run.errors;
   for (size_t i = 0; i < std::size(kDamaged); ++i)
     EXPECT_EQ(errors[i], "marrowickcmd: " + in + kDamaged[i].name + ": " + kDamaged[i].reason);
-  EXPECT_TRUE(errors.back().starts_with(
+  EXPECT_TRUE(errors[std::size(kDamaged)].starts_with(
       "marrowickcmd: " + in + "junk.bin (PICT 7): no decoder could read it (our decoder: "))
-      << errors.back();
+      << run.errors;
+  // An empty resource costs no reader a try.
+  EXPECT_EQ(errors.back(), "marrowickcmd: " + in + "junk.bin (PICT 8): the resource is empty");
   EXPECT_TRUE(fs::exists(scratch / "good.PICT-128 Caf\xC3\xA9 \xE2\x84\xA2.png"));
   EXPECT_TRUE(fs::exists(scratch / "good.png"));  // the data fork, whose type is 'PICT'
 
