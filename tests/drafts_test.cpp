@@ -85,7 +85,7 @@ class Drafts : public ::testing::Test {
   std::string temp_ = scratch_ / "tmp/";
 };
 
-TEST_F(Drafts, ASigkilledRunLeavesNoDraftAndTheNextRunRemovesOnlyWhatDeadRunsLeft) {
+TEST_F(Drafts, ASigkilledRunLeavesOnlyWholeOutputsAndTheNextRunRemovesOnlyWhatDeadRunsLeft) {
   // Files our decoder reads, and two only the converter reads, whose converter is slow enough
   // for the run to be killed while it holds drafts in hand.
   for (const char* name : {"a.pct", "b.pct", "c.pct", "f.pct", "g.pct"})
@@ -112,8 +112,11 @@ TEST_F(Drafts, ASigkilledRunLeavesNoDraftAndTheNextRunRemovesOnlyWhatDeadRunsLef
     EXPECT_EQ(run.Finish().signal, SIGKILL) << jobs;
     EXPECT_TRUE(orphans.AwaitEndOfAll(pids)) << jobs;
     fs::remove(pids);
-    // Every name in the output folder is a whole output.
+    // Every name in the output folder is a whole output, or the hidden draft of one that was
+    // replacing an earlier output when the kill came between its link and its rename (the next
+    // run removes it: checked below).
     for (const std::string& name : Names(out_)) {
+      if (name.starts_with(".marrowick-draft~")) continue;
       EXPECT_TRUE(name.ends_with(".png") && !name.starts_with(".")) << jobs << " " << name;
       FIBITMAP* picture = LoadAny(out_ + name);
       EXPECT_TRUE(picture) << jobs << " " << name;
