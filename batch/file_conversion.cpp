@@ -106,18 +106,17 @@ Settled SettleFile(const Run& run, Converted& converted, ProgressDisplay& progre
     if (result.loaded) file.outputPath = given.path;
   }
   const std::string prefix = ProgramName() + ": " + InputLabel(file) + ": ";
+  ReportEntry entry;
+  entry.input = file.inputPath;
+  entry.resource = PartLabel(file);
   // A mask that needs the picture tells the name only once the file is converted.
   if (run.skipExisting && result.loaded && IsOutputUpToDate(file.inputPath, given.path))
     result.skipped = true;
   if (result.skipped) {
     names.Keep(given.path, file.inputPath);
-    const std::string reason = given.path + " is up to date";
-    if (run.debug) progress.PrintErrorLine(prefix + "skipped: " + reason);
-    ReportEntry entry;
-    entry.input = file.inputPath;
-    entry.resource = PartLabel(file);
     entry.status = InputStatus::Skipped;
-    entry.reason = reason;
+    entry.reason = given.path + " is up to date";
+    if (run.debug) progress.PrintErrorLine(prefix + "skipped: " + entry.reason);
     RecordInReport(report, entry, progress);
     return Settled::Skipped;
   }
@@ -128,10 +127,12 @@ Settled SettleFile(const Run& run, Converted& converted, ProgressDisplay& progre
     progress.PrintLine("Saving As: " + file.outputPath);
     progress.PrintLine(result.written ? "OK" : "Not OK");
   }
-  ReportEntry entry;
-  entry.input = file.inputPath;
-  entry.resource = PartLabel(file);
   entry.result = &result;
+  // A warning is said even with -q, as a failure would be, and recorded with the file.
+  auto warn = [&](std::string text) {
+    progress.PrintErrorLine(prefix + text);
+    entry.warnings.push_back(std::move(text));
+  };
   if (!result.written) {
     entry.status = InputStatus::Failed;
     entry.reason = result.failure;
@@ -139,20 +140,12 @@ Settled SettleFile(const Run& run, Converted& converted, ProgressDisplay& progre
   } else {
     entry.status = InputStatus::Converted;
     entry.outputs.push_back(file.outputPath);
-    if (!given.earlierInput.empty()) {
-      entry.warnings.push_back("written as " + given.path + ", since " + asked +
-                               " is already the name of " + given.earlierInput + " in this run");
-      progress.PrintErrorLine(prefix + entry.warnings.back());
-    }
-    // Converted, but not all of it: said even with -q, as a failure would be.
-    if (result.notes.damage) {
-      entry.warnings.push_back(pict::DamageLine(*result.notes.damage));
-      progress.PrintErrorLine(prefix + entry.warnings.back());
-    }
-    if (!result.warning.empty()) {
-      entry.warnings.push_back(result.warning);
-      progress.PrintErrorLine(prefix + result.warning);
-    }
+    if (!given.earlierInput.empty())
+      warn("written as " + given.path + ", since " + asked + " is already the name of " +
+           given.earlierInput + " in this run");
+    // Converted, but not all of it.
+    if (result.notes.damage) warn(pict::DamageLine(*result.notes.damage));
+    if (!result.warning.empty()) warn(result.warning);
     if (run.debug) progress.PrintErrorLine(prefix + result.decoders);
     ApplyFileTimestamp(file.inputPath, file.outputPath, run.settings.naming);
   }
