@@ -342,7 +342,9 @@ std::optional<TextInk> RenderText(std::span<const uint8_t> text, Point origin,
   const double width = laidOut->width;
   result.advance = width * style.ratioH;
   const bool underline = style.face & kFaceUnderline;
-  const double underlineBottom = font.underlineTop + font.underlineThickness;
+  // However TxRatio squeezes the text, its underline stays at least a pixel thick.
+  const double underlineThickness = std::max(font.underlineThickness, 1 / style.ratioV);
+  const double underlineBottom = font.underlineTop + underlineThickness;
   Box box{laidOut->inkLeft + laidOut->leastShift, laidOut->inkTop,
           laidOut->inkRight + laidOut->mostShift, laidOut->inkBottom};
   if (underline) {
@@ -357,7 +359,7 @@ std::optional<TextInk> RenderText(std::span<const uint8_t> text, Point origin,
   job.face = style.face;
   if (underline) {
     job.underlineTop = font.underlineTop;
-    job.underlineThickness = font.underlineThickness;
+    job.underlineThickness = underlineThickness;
     job.underlineWidth = width;
   }
   cairo_matrix_t& toCanvas = job.toCanvas;

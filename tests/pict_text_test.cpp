@@ -200,16 +200,22 @@ TEST(RenderText, BoldIsWiderAndDarker) {
   }
 }
 
+// However much TxRatio squeezes the text, the underline stays a row of pixels.
 TEST(RenderText, UnderlineAddsARowUnderTheBaseline) {
-  const TextInk plain = Render("mmm", Style(21));
-  const TextInk underlined = Render("mmm", Style(21, kFaceUnderline));
-  EXPECT_LE(plain.ink.Bounds().bottom, kOrigin.y);  // no descenders
-  Region below(Rect{kCanvas.left, kOrigin.y, kCanvas.right, kOrigin.y + 4});
-  below.Intersect(underlined.ink);
-  ASSERT_FALSE(below.IsEmpty());
-  const Rect line = below.Bounds();
-  EXPECT_EQ(line.left, kOrigin.x);
-  EXPECT_GE(line.Width(), int(underlined.advance) - 1);
+  for (const double ratioV : {1.0, 2.0 / 3, 1.0 / 2, 1.0 / 3}) {
+    SCOPED_TRACE("vertical ratio " + std::to_string(ratioV));
+    TextStyle plainStyle = Style(21), underlinedStyle = Style(21, kFaceUnderline);
+    plainStyle.ratioV = underlinedStyle.ratioV = ratioV;
+    const TextInk plain = Render("mmm", plainStyle);
+    const TextInk underlined = Render("mmm", underlinedStyle);
+    EXPECT_LE(plain.ink.Bounds().bottom, kOrigin.y);  // no descenders
+    Region below(Rect{kCanvas.left, kOrigin.y, kCanvas.right, kOrigin.y + 4});
+    below.Intersect(underlined.ink);
+    ASSERT_FALSE(below.IsEmpty());
+    const Rect line = below.Bounds();
+    EXPECT_EQ(line.left, kOrigin.x);
+    EXPECT_GE(line.Width(), int(underlined.advance) - 1);
+  }
 }
 
 TEST(RenderText, OutlineIsHollowAndShadowReachesRightAndDown) {
