@@ -244,9 +244,11 @@ Outline LineOutline(Point from, Point to, Point pen) {
 // The region's boundary as edges that keep its inside on their right (top edges run right,
 // right edges down, bottom edges left, left edges up), from the rows of rectangles pixman keeps
 // it in; then the edges joined end to start into closed outlines, with the corners between
-// edges in line left out.
+// edges in line left out. With its inside always on the right, every point inside is
+// wound round once and every point outside not at all, so the winding rule holds it, as a
+// clip in SVG must (Cairo's SVG writer loses an even-odd clip's rule).
 Outline RegionOutline(const Region& region) {
-  Outline outline{{}, FillRule::EvenOdd};
+  Outline outline{{}, FillRule::Winding};
   const std::vector<Rect> rects = region.Rects();
   struct Edge {
     Point from, to;

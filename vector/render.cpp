@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "platform/drawing.h"
 #include "vector/text_layout.h"
@@ -31,6 +32,81 @@ using PatternOwner = std::unique_ptr<cairo_pattern_t, PatternDestroy>;
 struct PathDestroy {
   void operator()(cairo_path_t* path) const { cairo_path_destroy(path); }
 };
+
+// Twice the area the path's closed contours enclose, each counted positive when it goes round
+// the way cairo_rectangle does (clockwise on the page) and negative the other way; curves count
+// by their control points, which go round the same way.
+double SignedArea(const cairo_path_t* path) {
+  double sum = 0;
+  double startX = 0, startY = 0, lastX = 0, lastY = 0;
+  const auto edgeTo = [&](double x, double y) {
+    sum += lastX * y - x * lastY;
+    lastX = x;
+    lastY = y;
+  };
+  for (int i = 0; i < path->num_data; i += path->data[i].header.length) {
+    const cairo_path_data_t* data = &path->data[i];
+    switch (data->header.type) {
+      case CAIRO_PATH_MOVE_TO:
+        edgeTo(startX, startY);
+        startX = lastX = data[1].point.x;
+        startY = lastY = data[1].point.y;
+        break;
+      case CAIRO_PATH_LINE_TO:
+        edgeTo(data[1].point.x, data[1].point.y);
+        break;
+      case CAIRO_PATH_CURVE_TO:
+        for (int k = 1; k <= 3; ++k) edgeTo(data[k].point.x, data[k].point.y);
+        break;
+      case CAIRO_PATH_CLOSE_PATH:
+        edgeTo(startX, startY);
+        break;
+    }
+  }
+  edgeTo(startX, startY);
+  return sum;
+}
+
+// Shows the line's glyphs where the layout put them, or with asPath adds their outlines to the
+// path, drawn from the fonts' own outlines. The layout's fonts are hinted to whole units for
+// the canvas; outlines hinted at the size of a page's unit would look blocky once zoomed in.
+// The glyphs' places stay the layout's, so they stand where the canvas shows them.
+void ShowTrueGlyphs(cairo_t* cr, PangoLayoutLine* line, bool asPath) {
+  cairo_font_options_t* options = cairo_font_options_create();
+  cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+  cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+  cairo_save(cr);
+  cairo_set_font_options(cr, options);
+  cairo_font_options_destroy(options);
+  std::vector<cairo_glyph_t> glyphs;
+  int x = 0;  // in Pango units from the line's start
+  for (const GSList* runs = line->runs; runs; runs = runs->next) {
+    const auto* run = static_cast<const PangoGlyphItem*>(runs->data);
+    const PangoGlyphString* string = run->glyphs;
+    glyphs.clear();
+    for (int i = 0; i < string->num_glyphs; ++i) {
+      const PangoGlyphInfo& glyph = string->glyphs[i];
+      if (glyph.glyph != PANGO_GLYPH_EMPTY && !(glyph.glyph & PANGO_GLYPH_UNKNOWN_FLAG))
+        glyphs.push_back({glyph.glyph, double(x + glyph.geometry.x_offset) / PANGO_SCALE,
+                          double(glyph.geometry.y_offset) / PANGO_SCALE});
+      x += glyph.geometry.width;
+    }
+    cairo_scaled_font_t* font =
+        run->item->analysis.font
+            ? pango_cairo_font_get_scaled_font(PANGO_CAIRO_FONT(run->item->analysis.font))
+            : nullptr;
+    if (!font || glyphs.empty()) continue;
+    cairo_matrix_t size;
+    cairo_scaled_font_get_font_matrix(font, &size);
+    cairo_set_font_face(cr, cairo_scaled_font_get_font_face(font));
+    cairo_set_font_matrix(cr, &size);
+    if (asPath)
+      cairo_glyph_path(cr, glyphs.data(), static_cast<int>(glyphs.size()));
+    else
+      cairo_show_glyphs(cr, glyphs.data(), static_cast<int>(glyphs.size()));
+  }
+  cairo_restore(cr);
+}
 
 cairo_matrix_t ToCairo(const Matrix& m) { return {m.xx, m.yx, m.xy, m.yy, m.x0, m.y0}; }
 
@@ -209,8 +285,15 @@ class Renderer {
     constexpr Colour kAlmostClear = 0x02000000;
     SetColour(op.outline || op.shadow ? kAlmostClear | (op.colour & 0xFFFFFF) : op.colour);
     cairo_new_path(cr_);
-    cairo_move_to(cr_, 0, 0);
-    pango_cairo_show_layout_line(cr_, text->line);
+    // In a PDF the fonts go in whole, outlines and all, and Pango's way of showing the text
+    // also tells which characters each glyph stands for, for finding and copying; an SVG
+    // holds the glyphs as outlines.
+    if (cairo_surface_get_type(cairo_get_target(cr_)) == CAIRO_SURFACE_TYPE_SVG) {
+      ShowTrueGlyphs(cr_, text->line, false);
+    } else {
+      cairo_move_to(cr_, 0, 0);
+      pango_cairo_show_layout_line(cr_, text->line);
+    }
     cairo_restore(cr_);
     return true;
   }
@@ -221,17 +304,28 @@ class Renderer {
     cairo_save(cr_);
     cairo_new_path(cr_);
     cairo_transform(cr_, &placement);
-    cairo_move_to(cr_, 0, 0);
-    pango_cairo_layout_line_path(cr_, line);
+    ShowTrueGlyphs(cr_, line, true);
     cairo_restore(cr_);
     const std::unique_ptr<cairo_path_t, PathDestroy> glyphs(cairo_copy_path(cr_));
+    // Everything but the glyphs, by the winding rule: a box going round against the glyphs'
+    // outer contours. Not by the even-odd rule, which Cairo's SVG writer puts on the element
+    // the clip applies to, where SVG readers ignore it, rather than on the clip's own path.
+    const bool glyphsClockwise = SignedArea(glyphs.get()) > 0;
     double left, top, right, bottom;
     cairo_clip_extents(cr_, &left, &top, &right, &bottom);
     cairo_save(cr_);
     cairo_new_path(cr_);
-    cairo_rectangle(cr_, left, top, right - left, bottom - top);
+    if (glyphsClockwise) {
+      cairo_move_to(cr_, left, top);
+      cairo_line_to(cr_, left, bottom);
+      cairo_line_to(cr_, right, bottom);
+      cairo_line_to(cr_, right, top);
+      cairo_close_path(cr_);
+    } else {
+      cairo_rectangle(cr_, left, top, right - left, bottom - top);
+    }
     cairo_append_path(cr_, glyphs.get());
-    cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_EVEN_ODD);
+    cairo_set_fill_rule(cr_, CAIRO_FILL_RULE_WINDING);
     cairo_clip(cr_);
     SetColour(op.colour);
     cairo_set_line_width(cr_, 2);
