@@ -27,7 +27,7 @@ const std::map<std::string, double> kFloorsAt1x = {
     {"polygons", 0.94},       // 20 x 20 pixels of slanted edges
     {"text", 0.90},           // 120 x 60 pixels of small letters
     {"drawing-lines", 0.94},  // lines of one pixel at every slope
-    {"drawing-text", 0.955},  // small letters, unhinted in PDF
+    {"drawing-text", 0.94},   // small letters, drawn from their own outlines
     // An enlarged pixmap: poppler's Cairo backend smooths images it enlarges less than four
     // times.
     {"pixmap-32-stretched", 0.93},

@@ -2,6 +2,8 @@
 
 #include <cairo.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 
@@ -97,6 +99,49 @@ double Agreement(const pict::Image& reference, const PictureFile& rendered) {
   return double(agreeing) / (double(width) * height);
 }
 
+double MixAgreement(const pict::Image& reference, const PictureFile& rendered) {
+  const int width = reference.width, height = reference.height;
+  if (!IsComparable(reference, rendered)) return 0;
+  using Colour = std::array<int, 3>;
+  const auto near = [](const Colour& a, const Colour& c) {
+    return std::abs(a[0] - c[0]) <= 64 && std::abs(a[1] - c[1]) <= 64 &&
+           std::abs(a[2] - c[2]) <= 64;
+  };
+  // The point of the segment from a to b nearest c, within 64 levels of c in every channel.
+  const auto between = [&near](const Colour& a, const Colour& b, const Colour& c) {
+    double along = 0, length = 0;
+    for (int k = 0; k < 3; ++k) {
+      along += double(c[k] - a[k]) * (b[k] - a[k]);
+      length += double(b[k] - a[k]) * (b[k] - a[k]);
+    }
+    const double t = length == 0 ? 0 : std::clamp(along / length, 0.0, 1.0);
+    Colour mix;
+    for (int k = 0; k < 3; ++k) mix[k] = int(std::lround(a[k] + t * (b[k] - a[k])));
+    return near(mix, c);
+  };
+  long agreeing = 0;
+  std::vector<Colour> around;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const Rgb shown = rendered.At(x, y);
+      const Colour c{shown.red, shown.green, shown.blue};
+      around.clear();
+      for (int ny = std::max(0, y - 1); ny <= std::min(height - 1, y + 1); ++ny)
+        for (int nx = std::max(0, x - 1); nx <= std::min(width - 1, x + 1); ++nx) {
+          const uint32_t p = reference.At(nx, ny);
+          const Colour colour{int(p >> 16 & 0xFF), int(p >> 8 & 0xFF), int(p & 0xFF)};
+          if (std::find(around.begin(), around.end(), colour) == around.end())
+            around.push_back(colour);
+        }
+      bool found = false;
+      for (size_t i = 0; i < around.size() && !found; ++i)
+        for (size_t j = i; j < around.size() && !found; ++j)
+          found = between(around[i], around[j], c);
+      agreeing += found;
+    }
+  return double(agreeing) / (double(width) * height);
+}
+
 long DifferingPixels(const pict::Image& reference, const PictureFile& rendered) {
   if (!IsComparable(reference, rendered)) return -1;
   long differing = 0;
@@ -159,6 +204,10 @@ long DifferingPixels(const pict::Image& a, const pict::Image& b, int tolerance) 
     if (agreement < least)
       return ::testing::AssertionFailure()
              << *path << " agrees with the canvas on " << agreement << " of its pixels";
+    const double mixes = MixAgreement(result.image, back);
+    if (mixes < kMixAgreement)
+      return ::testing::AssertionFailure() << *path << " shows the canvas's colours or mixes of them on only "
+                                           << mixes << " of its pixels";
     if (format == Document::Svg && !IsWellFormedXml(*path))
       return ::testing::AssertionFailure() << *path << " is not well-formed XML";
     if (format == Document::Pdf) pdf = *path;

@@ -39,12 +39,17 @@ std::string PdfText(const std::string& pdf);
 // True when xmllint reads the file as well-formed XML.
 bool IsWellFormedXml(const std::string& path);
 
+// How many of a rendering's pixels must show the canvas's colours or mixes of them
+// (MixAgreement): all but the odd pixel where a curve's outline and QuickDraw's choice of
+// pixels part by more than antialiasing can account for.
+constexpr double kMixAgreement = 0.997;
+
 // The decoded picture's drawing as SVG and PDF in folder, rendered back by rsvg-convert and by
 // pdftocairo (poppler's own rasteriser, pdftoppm, smooths every image and pattern cell it draws
 // at under four times its size, whatever the PDF asks, so it does not show what a document
 // holds): fails when either cannot be written or rendered, when either agrees with the canvas on
-// less than the share least of its pixels, or when the SVG is not well-formed XML. pdf gets the
-// PDF's path.
+// less than the share least of its pixels or shows its colours and their mixes on less than
+// kMixAgreement of them, or when the SVG is not well-formed XML. pdf gets the PDF's path.
 ::testing::AssertionResult RendersBackAsTheCanvas(const pict::PictResult& result, double least,
                                                   const std::string& folder, std::string& pdf);
 
@@ -63,6 +68,15 @@ long DifferingPixels(const pict::Image& a, const pict::Image& b, int tolerance);
 // antialiased edges count); 0 when rendered is smaller than reference or more than a pixel
 // larger either way.
 double Agreement(const pict::Image& reference, const PictureFile& rendered);
+
+// The share (0 to 1) of reference's pixels where rendered's colour lies within 64 levels in
+// every channel of one of the colours of that pixel of reference and its eight neighbours, or
+// of a mix of two of them: what antialiasing makes of an edge between them. Agreement counts a
+// pixel half covered by a line one pixel wide as wrong, since its grey is more than 64 levels
+// from both the line's black and the paper's white; this counts it right, while a colour the
+// canvas does not show nearby still counts wrong. 0 when the sizes are as Agreement does not
+// take them.
+double MixAgreement(const pict::Image& reference, const PictureFile& rendered);
 
 // The number of reference's pixels that rendered does not show exactly; -1 when the sizes are
 // as Agreement does not take them.
