@@ -222,7 +222,7 @@ RunOutcome RunBatch(const ConversionSettings& settings, JobRecord job, bool quie
     entry.reason = input.reason;
     std::string unwritten;
     if (!report.Record(entry, unwritten))
-      WriteError(ProgramName() + ": cannot write the report: " + unwritten + "\n");
+      WriteError(ProgramName() + ": " + unwritten + "\n");
   }
   const bool allMet = collection.passedOver.empty();
   if (settings.naming.keepSubfolders)

@@ -61,8 +61,7 @@ bool ServeTasks(const Run& run, const std::vector<InputEntry>& entries, WorkerCh
 static void RecordInReport(RunReport& report, const ReportEntry& entry, ProgressDisplay& progress) {
   std::string unwritten;
   if (!report.Record(entry, unwritten))
-    progress.PrintErrorLine(ProgramName() + ": cannot write the report: " + unwritten +
-                            "; it ends before " + entry.input);
+    progress.PrintErrorLine(ProgramName() + ": " + unwritten);
 }
 
 void FindUpToDateOutputs(const Run& run, std::vector<InputEntry>& entries) {

@@ -81,6 +81,8 @@ bool RunReport::Open(const std::string& path, std::string& message) {
 
 bool RunReport::Record(const ReportEntry& entry, std::string& message) {
   if (!file_.IsOpen() || broken_) return true;
-  broken_ = !file_.AppendLine(ReportLine(entry, started_), message);
+  std::string why;
+  broken_ = !file_.AppendLine(ReportLine(entry, started_), why);
+  if (broken_) message = "cannot write the report: " + why + "; it ends before " + entry.input;
   return !broken_;
 }

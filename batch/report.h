@@ -37,9 +37,10 @@ class RunReport {
   // message, when it cannot be opened or is no regular file.
   bool Open(const std::string& path, std::string& message);
 
-  // Appends the entry's record. False, with the reason in message, when it could not be written
-  // (a full disk): the conversion goes on, and the report ends there, since a record missing in
-  // its middle would make the rest of it lie; later records are dropped without a word.
+  // Appends the entry's record. False when it could not be written (a full disk), with message
+  // the line that says so ("cannot write the report: REASON; it ends before INPUT"): the
+  // conversion goes on, and the report ends there, since a record missing in its middle would
+  // make the rest of it lie; later records are dropped without a word.
   bool Record(const ReportEntry& entry, std::string& message);
 
  private:
