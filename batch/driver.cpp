@@ -221,8 +221,7 @@ RunOutcome RunBatch(const ConversionSettings& settings, JobRecord job, bool quie
     entry.input = input.path;
     entry.reason = input.reason;
     std::string unwritten;
-    if (!report.Record(entry, unwritten))
-      WriteError(ProgramName() + ": " + unwritten + "\n");
+    if (!report.Record(entry, unwritten)) WriteError(ProgramName() + ": " + unwritten + "\n");
   }
   const bool allMet = collection.passedOver.empty();
   if (settings.naming.keepSubfolders)

@@ -60,8 +60,7 @@ bool ServeTasks(const Run& run, const std::vector<InputEntry>& entries, WorkerCh
 // A report that cannot be written ends there, with one line to say so.
 static void RecordInReport(RunReport& report, const ReportEntry& entry, ProgressDisplay& progress) {
   std::string unwritten;
-  if (!report.Record(entry, unwritten))
-    progress.PrintErrorLine(ProgramName() + ": " + unwritten);
+  if (!report.Record(entry, unwritten)) progress.PrintErrorLine(ProgramName() + ": " + unwritten);
 }
 
 void FindUpToDateOutputs(const Run& run, std::vector<InputEntry>& entries) {

@@ -107,7 +107,8 @@ double MixAgreement(const pict::Image& reference, const PictureFile& rendered) {
     return std::abs(a[0] - c[0]) <= 64 && std::abs(a[1] - c[1]) <= 64 &&
            std::abs(a[2] - c[2]) <= 64;
   };
-  // The point of the segment from a to b nearest c, within 64 levels of c in every channel.
+  // True when the point of the segment from a to b nearest c is within 64 levels of c in every
+  // channel.
   const auto between = [&near](const Colour& a, const Colour& b, const Colour& c) {
     double along = 0, length = 0;
     for (int k = 0; k < 3; ++k) {
@@ -206,8 +207,9 @@ long DifferingPixels(const pict::Image& a, const pict::Image& b, int tolerance) 
              << *path << " agrees with the canvas on " << agreement << " of its pixels";
     const double mixes = MixAgreement(result.image, back);
     if (mixes < kMixAgreement)
-      return ::testing::AssertionFailure() << *path << " shows the canvas's colours or mixes of them on only "
-                                           << mixes << " of its pixels";
+      return ::testing::AssertionFailure()
+             << *path << " shows the canvas's colours or mixes of them on only " << mixes
+             << " of its pixels";
     if (format == Document::Svg && !IsWellFormedXml(*path))
       return ::testing::AssertionFailure() << *path << " is not well-formed XML";
     if (format == Document::Pdf) pdf = *path;
