@@ -71,9 +71,6 @@ std::optional<std::string> CheckRow(const OptionRow& row, const ConversionSettin
   return std::string(row.check.error);
 }
 
-// Checks the output format and every option the run uses, in the rows' order, echoing each
-// row's line before its check; a check of a whole group (the format's, a watermark's) follows
-// the group's last line. Returns the first failure's message, or nothing.
 // Tells on standard error what an output format that is none of them may have meant: "tif is not
 // an output format; did you mean tiff?", or the list of them.
 void TellOutputFormats(const std::string& conversion) {
@@ -92,6 +89,9 @@ void TellOutputFormats(const std::string& conversion) {
   WriteError(line + (suggested ? "?\n" : "\n"));
 }
 
+// Checks the output format and every option the run uses, in the rows' order, echoing each
+// row's line before its check; a check of a whole group (the format's, a watermark's) follows
+// the group's last line. Returns the first failure's message, or nothing.
 std::optional<std::string> CheckSettings(const Echo& echo, const ConversionSettings& settings,
                                          const JobRecord& job) {
   if (!IsOutputExtension(job.conversion)) {

@@ -107,8 +107,10 @@ Settled SettleFile(const Run& run, Converted& converted, ProgressDisplay& progre
   ReportEntry entry;
   entry.input = file.inputPath;
   entry.resource = PartLabel(file);
-  // A mask that needs the picture tells the name only once the file is converted.
-  if (run.skipExisting && result.loaded && IsOutputUpToDate(file.inputPath, given.path))
+  // A mask that needs the picture tells the name only once the file is converted; with any
+  // other mask the up-to-date outputs were found before the conversions began.
+  if (run.skipExisting && !knownBefore && result.loaded &&
+      IsOutputUpToDate(file.inputPath, given.path))
     result.skipped = true;
   if (result.skipped) {
     names.Keep(given.path, file.inputPath);

@@ -54,7 +54,6 @@ MacFileListing ListMacFile(std::span<const uint8_t> file) {
   if (!unwrapped) return listing;
   listing.name = unwrapped->name;
   listing.type = unwrapped->type;
-  listing.creator = unwrapped->creator;
   listing.dataForkSize = unwrapped->dataFork.size();
   std::optional<std::vector<PictResource>> picts =
       ReadPictResources(ToBytes(unwrapped->resourceFork), listing.refusal);

@@ -21,12 +21,12 @@ namespace macfile {
 struct MacFileListing {
   // None: the file is no wrapper, or could not be read (refusal says why then).
   Wrapper wrapper = Wrapper::None;
-  std::string name, type, creator;  // as MacFile has them
+  std::string name, type;  // as MacFile has them
   uint64_t dataForkSize = 0;
   std::vector<PictResource> picts;  // the 'PICT' resources in id order
   // Why a recognised wrapper cannot be read (a bad CRC, a fork past the end, a damaged map);
-  // empty when it can. A damaged resource map leaves name, type, creator and the data fork's
-  // size as the wrapper gave them, and no resources.
+  // empty when it can. A damaged resource map leaves name, type and the data fork's size
+  // as the wrapper gave them, and no resources.
   std::string refusal;
 };
 

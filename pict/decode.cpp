@@ -93,10 +93,11 @@ double PixelsPerInch(const Header& header, double resolution) {
   return IsNative(header) && resolution >= 1 && resolution <= 65535 ? resolution : 72;
 }
 
-std::string Hex(uint16_t opcode) {
-  char text[8];
-  std::snprintf(text, sizeof text, "%04X", opcode);
-  return text;
+// The opcode in hand as a damage note names it.
+std::string OpcodeName(uint16_t opcode, const OpcodeEntry* entry, bool inFallback) {
+  if (inFallback) return "QuickTime's fallback drawing";
+  if (!entry) return "opcode";
+  return "opcode " + OpcodeHex(opcode) + " (" + entry->name + ")";
 }
 
 // Opcodes the walk reads past that have nothing to draw: NOP, the version, the header and the
@@ -156,9 +157,12 @@ PictResult Decode(std::span<const uint8_t> file, const DecodeOptions& options) {
   // its own resolution.
   if (options.vector) decoder.StartDrawing(decoder.notes.horizontalDpi, decoder.notes.verticalDpi);
   const bool words = header->version == 2;
-  // Where the opcode in hand begins in the file, and what it is, for a damage note.
+  // Where the opcode in hand begins in the file, and what it is, for a damage note: its entry
+  // once its number is read, and whether the damage is in QuickTime's fallback drawing after it.
   const uint8_t* opcodeStart = nullptr;
-  std::string opcodeName;
+  uint16_t opcode = 0;
+  const OpcodeEntry* opcodeEntry = nullptr;
+  bool inFallback = false;
   for (int64_t count = 0;; ++count) {
     if (words) reader.AlignToWord();
     if (reader.remaining() == 0) break;  // no end opcode: the picture ends with its data
@@ -167,15 +171,15 @@ PictResult Decode(std::span<const uint8_t> file, const DecodeOptions& options) {
       return result;
     }
     opcodeStart = reader.data().data() + reader.position();
-    opcodeName = "opcode";
-    const uint16_t opcode = words ? reader.U16() : reader.U8();
+    opcodeEntry = nullptr;
+    opcode = words ? reader.U16() : reader.U8();
     if (reader.failed()) {
       decoder.Damaged("the picture ends inside an opcode");
       break;
     }
     if (opcode == 0x00FF) break;
     const OpcodeEntry& entry = FindOpcode(opcode);
-    opcodeName = "opcode " + Hex(opcode) + " (" + entry.name + ")";
+    opcodeEntry = &entry;
     const std::optional<size_t> length = DataLength(entry, opcode, reader);
     if (!length || *length > reader.remaining()) {
       if (length && DrawsWhatArrived(opcode)) {
@@ -216,7 +220,7 @@ PictResult Decode(std::span<const uint8_t> file, const DecodeOptions& options) {
           reader.data().subspan(reader.position()), *decoder.quickTimeDrawn);
       decoder.quickTimeDrawn.reset();
       if (!fallback) {
-        opcodeName = "QuickTime's fallback drawing";
+        inFallback = true;
         decoder.Damaged("runs past the end of the file");
         break;
       }
@@ -226,9 +230,9 @@ PictResult Decode(std::span<const uint8_t> file, const DecodeOptions& options) {
   result.notes = std::move(decoder.notes);
   if (decoder.IsDamaged()) {
     const uint8_t* at = decoder.damageAt() ? decoder.damageAt() : opcodeStart;
-    result.notes.damage = Damage{static_cast<size_t>(at - file.data()),
-                                 static_cast<size_t>(opcodeStart - file.data()),
-                                 opcodeName + ": " + decoder.damage()};
+    result.notes.damage = Damage{
+        static_cast<size_t>(at - file.data()), static_cast<size_t>(opcodeStart - file.data()),
+        OpcodeName(opcode, opcodeEntry, inFallback) + ": " + decoder.damage()};
     // A picture damaged before anything showed is no picture: it is refused, saying so.
     if (IsBlank(decoder.canvas().image())) {
       result.refusal = DamageLine(*result.notes.damage, false);

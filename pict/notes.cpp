@@ -5,13 +5,13 @@
 
 namespace pict {
 
-namespace {
-
-std::string Hex(uint16_t opcode) {
+std::string OpcodeHex(uint16_t opcode) {
   char text[8];
   std::snprintf(text, sizeof text, "%04X", opcode);
   return text;
 }
+
+namespace {
 
 template <class T, class Same>
 void AddOnce(std::vector<T>& list, T item, Same same) {
@@ -59,8 +59,8 @@ std::vector<std::string> Notes::Lines() const {
     std::string list;
     for (const SkippedOpcode& s : skipped) {
       total += s.count;
-      list += (list.empty() ? "" : ", ") + std::to_string(s.count) + " x " + Hex(s.opcode) + " (" +
-              s.name + ")";
+      list += (list.empty() ? "" : ", ") + std::to_string(s.count) + " x " + OpcodeHex(s.opcode) +
+              " (" + s.name + ")";
     }
     lines.push_back("skipped " + std::to_string(total) + (total == 1 ? " opcode: " : " opcodes: ") +
                     list);

@@ -76,4 +76,7 @@ std::string DamageLine(const Damage& damage, bool drawn = true);
 // A count with thousands separated by commas: 41233 is "41,233".
 std::string WithThousands(uint64_t number);
 
+// An opcode as the notes write it: four upper-case hex digits ("009A").
+std::string OpcodeHex(uint16_t opcode);
+
 }  // namespace pict

@@ -7,6 +7,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "pict/shapes.h"
+
 namespace pict {
 
 using vector::FillRule;
@@ -15,12 +17,6 @@ using Vec = vector::Point;
 namespace {
 
 constexpr double kDegrees = std::numbers::pi / 180;
-
-// Pen sides as shapes.cpp takes them: below 0 as 0, far beyond any picture capped.
-Point UsablePen(Point pen) {
-  constexpr int kMaxPen = 1 << 20;
-  return {std::clamp(pen.x, 0, kMaxPen), std::clamp(pen.y, 0, kMaxPen)};
-}
 
 void AddRect(vector::Path& path, const Rect& r) {
   if (!r.IsEmpty()) path.Rectangle(r.left, r.top, r.right, r.bottom);

@@ -115,9 +115,7 @@ class RowCollector {
 
 }  // namespace
 
-// Pen sides below 0 count as 0; far beyond any picture they all act the same, so they are
-// capped to keep coordinate sums in range.
-static Point UsablePen(Point pen) {
+Point UsablePen(Point pen) {
   constexpr int kMaxPen = 1 << 20;
   return {std::clamp(pen.x, 0, kMaxPen), std::clamp(pen.y, 0, kMaxPen)};
 }

@@ -18,6 +18,10 @@ namespace pict {
 // A clip that leaves every shape whole: far beyond any coordinate a picture can hold.
 constexpr Rect kUnclipped{-(1 << 28), -(1 << 28), 1 << 28, 1 << 28};
 
+// Pen sides below 0 count as 0; far beyond any picture they all act the same, so they are
+// capped to keep coordinate sums in range. The drawing's outlines take the pen the same way.
+Point UsablePen(Point pen);
+
 // The pixels the pen (pen.x wide, pen.y high, hanging below and to the right of the point it
 // is at) covers as its top-left corner moves from `from` to `to`, both ends included. A
 // zero-length line is the pen once; a pen with a side of 0 or less draws nothing.

@@ -251,7 +251,9 @@ PictDrawing VectorDevice::Take(const Canvas& canvas) {
   if (overflowed_) {
     // Beyond its cap the drawing holds the canvas's pixels, and says so.
     const Image& image = canvas.image();
-    vector::Pixels pixels(image.width, image.height, 0);
+    vector::Pixels pixels;
+    pixels.width = image.width;
+    pixels.height = image.height;
     pixels.argb = image.pixels;
     drawing_.operations.clear();
     drawing_.operations.push_back(vector::ImageOp{std::move(pixels), {}});

@@ -153,8 +153,9 @@ Bitmap LoadThroughConverter(const std::string& inputPath, const std::string& tem
   if (HasSize(picture)) return picture;
   message = end ? "wrote no picture" : DescribeProgramEnd(end, deadlineMs);
   // Only the first few lines matter; a converter that writes more is not read further.
-  const std::optional<std::string> errorText = ReadFileBytes(errors.path());
-  if (end.started && !end.timedOut && errorText && SaysBeyondItsLimits(errorText->substr(0, 4096)))
+  std::string unread;
+  const std::optional<std::string> errorText = ReadFileStart(errors.path(), 4096, unread);
+  if (end.started && !end.timedOut && errorText && SaysBeyondItsLimits(*errorText))
     message = "the picture does not fit in the memory and disk it may use (" + message + ")";
   return nullptr;
 }

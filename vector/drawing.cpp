@@ -90,10 +90,4 @@ Path& Path::EllipseArc(Point centre, double rx, double ry, double from, double t
   return *this;
 }
 
-Path& Path::Append(const Path& other) {
-  segments_.insert(segments_.end(), other.segments_.begin(), other.segments_.end());
-  open_ = other.open_;
-  return *this;
-}
-
 }  // namespace vector

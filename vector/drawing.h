@@ -61,7 +61,6 @@ class Path {
   // turn at most), as curves within a hundredth of a unit of it. Goes on from the current point
   // with a line to the arc's start, or starts a subpath there.
   Path& EllipseArc(Point centre, double rx, double ry, double from, double to);
-  Path& Append(const Path& other);
 
   bool IsEmpty() const { return segments_.empty(); }
   std::span<const Segment> Segments() const { return segments_; }

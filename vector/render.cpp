@@ -202,6 +202,11 @@ class Renderer {
     const int stride = cairo_image_surface_get_stride(surface.get());
     for (int y = 0; y < height * enlarge; ++y) {
       auto* row = reinterpret_cast<uint32_t*>(data + ptrdiff_t(y) * stride);
+      // The rows of one enlarged pixel row after its first are copies of it.
+      if (y % enlarge != 0) {
+        std::memcpy(row, data + ptrdiff_t(y - 1) * stride, size_t(width) * enlarge * 4);
+        continue;
+      }
       for (int x = 0; x < width; ++x) {
         const Colour c = Map(colourAt(left + x, top + y / enlarge));
         const uint32_t a = c >> 24;
